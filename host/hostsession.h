@@ -1,0 +1,65 @@
+#pragma once
+
+#include "hostglobal.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace IPGen {
+
+// State of the running host application that the host services act on: the window dialogs are
+// parented on, the open project, the editor area, the settings file and batch mode. The
+// application sets it up; the library's services (editor, project, errors, synthesis) report
+// through its signals so that the window or the batch front end can show them.
+class IPCOREHOST_EXPORT HostSession : public QObject
+{
+    Q_OBJECT
+public:
+    static HostSession &instance();
+
+    // Batch runs have no windows: synthesis progress goes to stderr, editors are announced.
+    bool batch() const { return m_batch; }
+    void setBatch(bool batch) { m_batch = batch; }
+
+    QWidget *dialogParent() const { return m_dialogParent; }
+    void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
+
+    // ipgen.ini: the host's settings (external tool commands). Empty: none configured.
+    QString settingsFile() const { return m_settingsFile; }
+    void setSettingsFile(const QString &path) { m_settingsFile = path; }
+
+    // The folder with the host's device primitives (veltra_prims.v) and data.
+    QString shareDirectory() const;
+
+    // The project: a text file listing one path per line. Empty file name: no project open;
+    // added files are then only kept in memory.
+    QString projectFile() const { return m_projectFile; }
+    bool openProject(const QString &path, QString *error = nullptr);
+    QStringList projectFiles() const { return m_projectFiles; }
+    bool addProjectFiles(const QStringList &files, QString *error = nullptr);
+
+    void requestEditor(const QString &path, bool activate);
+    void reportErrors(const QString &message, const QStringList &details);
+
+signals:
+    void projectChanged();
+    void editorRequested(const QString &path, bool activate);
+    void errorsReported(const QString &message, const QStringList &details);
+    // Emitted by every SynthesisHelper, so front ends can follow a run without knowing the core.
+    void synthesisStarted(const QString &title);
+    void synthesisLog(const QString &line);
+    void synthesisFinished(int exitCode);
+
+private:
+    HostSession() = default;
+    bool m_batch = false;
+    QWidget *m_dialogParent = nullptr;
+    QString m_settingsFile;
+    QString m_projectFile;
+    QStringList m_projectFiles;
+};
+
+} // namespace IPGen

@@ -1,0 +1,1 @@
+#pragma once // placeholder: being written

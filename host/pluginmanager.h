@@ -1,0 +1,47 @@
+#pragma once
+
+#include "hostglobal.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QLibrary;
+
+namespace IPCore {
+
+class BaseIPCore;
+class IPPackage;
+
+// Loads core plug-in libraries the way the design environment does: QLibrary, the verification
+// record, qt_plugin_instance, qobject_cast to IPPackage, core directory, createIPCores().
+// Owns the descriptors and deletes them (and unloads nothing while they live).
+class IPCOREHOST_EXPORT PluginManager
+{
+public:
+    PluginManager();
+    ~PluginManager();
+    PluginManager(const PluginManager &) = delete;
+    PluginManager &operator=(const PluginManager &) = delete;
+
+    // Loads every library in `directory`; returns how many were loaded. Refusals are collected
+    // in errors(), one line each ("<file>: <reason>").
+    int loadDirectory(const QString &directory);
+    // Loads one library; the core directory is <its folder>/<base name without "lib">.
+    bool loadLibrary(const QString &path, QString *error = nullptr);
+
+    QList<BaseIPCore *> cores() const;
+    BaseIPCore *core(const QString &id) const;
+    QStringList errors() const;
+
+private:
+    struct Loaded;
+    QList<Loaded *> m_loaded;
+    QStringList m_errors;
+};
+
+// Checks a plug-in's verification record against the host's Qt build; empty when acceptable,
+// else the one-line reason.
+IPCOREHOST_EXPORT QString checkVerificationRecord(const char *record);
+
+} // namespace IPCore
