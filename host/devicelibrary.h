@@ -14,10 +14,10 @@ namespace DEV {
 // built in as a resource).
 struct DevicePart
 {
-    QString model;      // "VX1-10"
-    QString package;    // "LQ144"
-    QString condition;  // "C6/I5"
-    QString id;         // stable identifier stored in configuration files
+    QString model;     // "VX1-10"
+    QString package;   // "LQ144"
+    QString condition; // "C6/I5"
+    QString id;        // stable identifier stored in configuration files
     DeviceArg arg() const { return DeviceArg(model, condition, id); }
 };
 
@@ -25,8 +25,8 @@ class IPCOREHOST_EXPORT DeviceLibrary
 {
 public:
     static const QList<DevicePart> &parts();
-    static QStringList models();                               // distinct, in table order
-    static QStringList conditions(const QString &model);       // distinct, in table order
+    static QStringList models();                         // distinct, in table order
+    static QStringList conditions(const QString &model); // distinct, in table order
     // The first part of `model` with `condition` (any condition when empty); false if none.
     static bool find(const QString &model, const QString &condition, DeviceArg *out);
     static bool findById(const QString &id, DeviceArg *out);

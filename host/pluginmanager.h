@@ -2,6 +2,7 @@
 
 #include "hostglobal.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,9 @@ public:
 
     QList<BaseIPCore *> cores() const;
     BaseIPCore *core(const QString &id) const;
+    // The core directory of the package that made `core` (for its relative file names, such as
+    // ipcore.doc.help); empty for a core this manager does not hold.
+    QString coreDirectory(const BaseIPCore *core) const;
     QStringList errors() const;
 
 private:
@@ -43,5 +47,8 @@ private:
 // Checks a plug-in's verification record against the host's Qt build; empty when acceptable,
 // else the one-line reason.
 IPCOREHOST_EXPORT QString checkVerificationRecord(const char *record);
+// The record a plug-in built against this host's Qt build carries: "pattern=…", "version=<Qt>",
+// "debug=<true|false>", "buildkey=<os> <compiler> <release|debug> full-config".
+IPCOREHOST_EXPORT QByteArray hostVerificationRecord();
 
 } // namespace IPCore

@@ -1,0 +1,238 @@
+#include "ipcorefunctions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTextCodec>
+
+#include <cstdio>
+
+namespace IPCore {
+
+namespace {
+
+// What the last processIPInfoSpec call of this thread read, so that checkCommonInfo, which only
+// sees the map, can say where an empty or incomplete map came from.
+struct LastRead
+{
+    QString path;
+    QString reason; // empty when the file was read
+};
+thread_local LastRead lastRead;
+
+struct ParsedValue
+{
+    QVariant value;
+    QString problem; // empty when the value is well formed
+};
+
+ParsedValue parseQuoted(const QString &raw)
+{
+    QString text;
+    for (int i = 1; i < raw.size(); ++i) {
+        const QChar c = raw.at(i);
+        if (c == QLatin1Char('"')) {
+            if (i != raw.size() - 1)
+                return {{}, QStringLiteral("text after the closing quote")};
+            return {text, {}};
+        }
+        if (c == QLatin1Char('\\')) {
+            if (++i == raw.size())
+                break;
+            const QChar escaped = raw.at(i);
+            if (escaped != QLatin1Char('"') && escaped != QLatin1Char('\\'))
+                return {{}, QStringLiteral("unknown escape \\%1").arg(escaped)};
+            text.append(escaped);
+            continue;
+        }
+        text.append(c);
+    }
+    return {{}, QStringLiteral("unterminated quoted value")};
+}
+
+ParsedValue parseValue(const QString &raw)
+{
+    if (raw.startsWith(QLatin1Char('"')))
+        return parseQuoted(raw);
+    if (!raw.contains(QLatin1Char(',')))
+        return {raw, {}};
+    QStringList items;
+    for (const QString &item : raw.split(QLatin1Char(','))) {
+        const QString trimmed = item.trimmed();
+        if (!trimmed.isEmpty())
+            items.append(trimmed);
+    }
+    return {items, {}};
+}
+
+// Empty when the line is well formed; otherwise the reason, without the location.
+QString parseLine(const QString &line, QMap<QString, QVariant> *info)
+{
+    static const QRegularExpression keyPattern(QStringLiteral("^ipcore(\\.[A-Za-z0-9_-]+)+$"));
+    const int equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return QStringLiteral("no \"=\"");
+    const QString key = line.left(equals).trimmed();
+    if (!key.startsWith(QLatin1String("ipcore.")))
+        return QStringLiteral("key \"%1\" does not start with \"ipcore.\"").arg(key);
+    if (!keyPattern.match(key).hasMatch())
+        return QStringLiteral("bad key \"%1\"").arg(key);
+    if (info->contains(key))
+        return QStringLiteral("duplicate key %1").arg(key);
+    const ParsedValue parsed = parseValue(line.mid(equals + 1).trimmed());
+    if (parsed.problem.isEmpty())
+        info->insert(key, parsed.value);
+    return parsed.problem;
+}
+
+QString readText(const QString &path, QString *text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    QTextCodec::ConverterState state;
+    *text = QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
+    if (state.invalidChars > 0)
+        return QStringLiteral("not valid UTF-8");
+    return QString();
+}
+
+bool isEmptyValue(const QVariant &value)
+{
+    if (value.userType() == QMetaType::QStringList)
+        return value.toStringList().isEmpty();
+    return value.toString().trimmed().isEmpty();
+}
+
+bool matchesAny(const QString &model, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        if (entry.endsWith(QLatin1Char('*')) ? model.startsWith(entry.chopped(1)) : model == entry)
+            return true;
+    }
+    return false;
+}
+
+void printLine(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    std::fflush(stderr);
+}
+
+// Batch runs without a GUI application still get the message, on stderr.
+void showError(QWidget *parent, const QString &text)
+{
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QMessageBox::critical(parent, QStringLiteral("Error"), text);
+    else
+        printLine(text);
+}
+
+} // namespace
+
+QMap<QString, QVariant> processIPInfoSpec(const QString &path)
+{
+    lastRead = {path, QString()};
+    QString text;
+    const QString readProblem = readText(path, &text);
+    if (!readProblem.isEmpty()) {
+        lastRead.reason = QStringLiteral("%1: cannot read: %2").arg(path, readProblem);
+        return {};
+    }
+    QMap<QString, QVariant> info;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines.at(i).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QString problem = parseLine(line, &info);
+        if (!problem.isEmpty()) {
+            lastRead.reason = QStringLiteral("%1:%2: malformed line: %3")
+                                  .arg(path, QString::number(i + 1), problem);
+            return {};
+        }
+    }
+    return info;
+}
+
+bool checkCommonInfo(const QMap<QString, QVariant> &info)
+{
+    if (info.isEmpty() && !lastRead.reason.isEmpty()) {
+        printLine(lastRead.reason);
+        return false;
+    }
+    const QString source =
+        lastRead.path.isEmpty() ? QStringLiteral("core description") : lastRead.path;
+    for (const char *key : {"ipcore.id", "ipcore.name", "ipcore.version", "ipcore.category"}) {
+        const auto it = info.constFind(QLatin1String(key));
+        if (it == info.cend()) {
+            printLine(QStringLiteral("%1: missing required key %2").arg(source, key));
+            return false;
+        }
+        if (isEmptyValue(*it)) {
+            printLine(QStringLiteral("%1: empty value for required key %2").arg(source, key));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isSupported(const DEV::DeviceArg &device, const QStringList &unsupported,
+                 const QStringList &supported)
+{
+    return matchesAny(device.device(), supported) && !matchesAny(device.device(), unsupported);
+}
+
+bool makeDirs(const QString &path, const QString &name)
+{
+    if (!path.isEmpty() && QDir().mkpath(path) && QFileInfo(path).isDir())
+        return true;
+    showError(QApplication::activeModalWidget(),
+              QStringLiteral("Cannot create the directory \"%1\" for %2.").arg(path, name));
+    return false;
+}
+
+bool generateFile(const QString &path, const QStringList &lines, QWidget *parent,
+                  const QString &header)
+{
+    QByteArray content;
+    if (!header.isEmpty()) {
+        content += header.toUtf8();
+        if (!header.endsWith(QLatin1Char('\n')))
+            content += '\n';
+    }
+    for (const QString &line : lines)
+        content += line.toUtf8() + '\n';
+
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
+        return true;
+    showError(parent, QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString()));
+    return false;
+}
+
+void writeIPConfig(const QString &path, const QMap<QString, QVariant> &header,
+                   const QMap<QString, QVariant> &config)
+{
+    // QSettings merges into an existing file; a rewrite must not keep keys of the old one.
+    QFile::remove(path);
+    QSettings settings(path, QSettings::IniFormat);
+    for (auto it = header.cbegin(); it != header.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.beginGroup(QStringLiteral("Config"));
+    for (auto it = config.cbegin(); it != config.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.endGroup();
+    settings.sync();
+}
+
+} // namespace IPCore

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace HostTest {
+
+// The models the DDR3 PHY's PLL search knows, which its description file must list.
+inline const QStringList &pllTableModels()
+{
+    static const QStringList models = {"VX1-10",    "VX1R-10", "VX1-10C", "VX1R-10C",
+                                       "VX2-20",    "VX2R-20", "VX2-20C", "VX2R-20C",
+                                       "VX2NR-20C", "VX2-60",  "VX2-60C", "VX2N-60C"};
+    return models;
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sends what the process writes on stderr to a temporary file until text() is called.
+class StderrCapture
+{
+public:
+    StderrCapture() : m_file(std::tmpfile())
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(2);
+        ::dup2(::fileno(m_file), 2);
+    }
+    ~StderrCapture()
+    {
+        restore();
+        std::fclose(m_file);
+    }
+    StderrCapture(const StderrCapture &) = delete;
+    StderrCapture &operator=(const StderrCapture &) = delete;
+
+    QString text()
+    {
+        restore();
+        std::rewind(m_file);
+        QByteArray bytes;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
+            bytes.append(buffer, int(n));
+        return QString::fromUtf8(bytes);
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    std::FILE *m_file;
+    int m_saved = -1;
+};
+
+} // namespace HostTest

@@ -1,0 +1,157 @@
+#include "devicelibrary.h"
+#include "hostfixtures.h"
+
+#include <QSet>
+#include <QtTest>
+
+using DEV::DeviceLibrary;
+using DEV::DevicePart;
+
+class TestDeviceLibrary : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyPllModelHasBothSpeedGroups_data();
+    void everyPllModelHasBothSpeedGroups();
+    void listsModelsOutsideThePllTable();
+    void identifiersAreStableAndUnique();
+    void findsParts();
+    void readsTableText();
+    void refusesMalformedTables_data();
+    void refusesMalformedTables();
+};
+
+void TestDeviceLibrary::everyPllModelHasBothSpeedGroups_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QStringList>("fastCodes");
+    QTest::addColumn<QStringList>("slowCodes");
+
+    const QStringList vx1Fast{"C7", "C6", "I5", "A4"}, vx1Slow{"C5", "I4", "ES"};
+    const QStringList vx2Fast{"C9", "I8", "C8", "I7", "A6"}, vx2Slow{"C7", "I6", "ES"};
+    for (const QString &model : HostTest::pllTableModels()) {
+        const bool vx1 = model.startsWith("VX1");
+        QTest::newRow(qPrintable(model))
+            << model << (vx1 ? vx1Fast : vx2Fast) << (vx1 ? vx1Slow : vx2Slow);
+    }
+}
+
+// The PLL search picks its limits by finding these codes in the condition text; the fast group
+// is tested first, so a slow part must carry none of the fast codes.
+void TestDeviceLibrary::everyPllModelHasBothSpeedGroups()
+{
+    QFETCH(QString, model);
+    QFETCH(QStringList, fastCodes);
+    QFETCH(QStringList, slowCodes);
+
+    const auto containsAny = [](const QString &condition, const QStringList &codes) {
+        return std::any_of(codes.cbegin(), codes.cend(),
+                           [&](const QString &code) { return condition.contains(code); });
+    };
+    const QStringList conditions = DeviceLibrary::conditions(model);
+    QVERIFY2(!conditions.isEmpty(), "model missing from the device table");
+    bool fast = false, slow = false;
+    for (const QString &condition : conditions) {
+        const bool isFast = containsAny(condition, fastCodes);
+        const bool isSlow = !isFast && containsAny(condition, slowCodes);
+        QVERIFY2(isFast || isSlow, qPrintable(condition + " has no speed-grade code"));
+        fast |= isFast;
+        slow |= isSlow;
+    }
+    QVERIFY(fast);
+    QVERIFY(slow);
+}
+
+void TestDeviceLibrary::listsModelsOutsideThePllTable()
+{
+    const QStringList models = DeviceLibrary::models();
+    QCOMPARE(QSet<QString>(models.cbegin(), models.cend()).size(), models.size());
+    QVERIFY(std::any_of(models.cbegin(), models.cend(), [](const QString &model) {
+        return !HostTest::pllTableModels().contains(model);
+    }));
+}
+
+// Identifiers are written into configuration files, so their scheme must not drift.
+void TestDeviceLibrary::identifiersAreStableAndUnique()
+{
+    QSet<QString> ids;
+    for (const DevicePart &part : DeviceLibrary::parts()) {
+        QCOMPARE(part.id, part.model + part.package + part.condition);
+        QVERIFY2(!ids.contains(part.id), qPrintable(part.id));
+        ids.insert(part.id);
+        QCOMPARE(part.arg().device(), part.model);
+        QCOMPARE(part.arg().condition(), part.condition);
+        QCOMPARE(part.arg().id(), part.id);
+    }
+    QVERIFY(ids.contains("VX1-10LQ144C6/I5"));
+}
+
+void TestDeviceLibrary::findsParts()
+{
+    DEV::DeviceArg found;
+    QVERIFY(DeviceLibrary::findById("VX2-60FG676C7/I6", &found));
+    QCOMPARE(found.device(), QString("VX2-60"));
+    QCOMPARE(found.condition(), QString("C7/I6"));
+    QCOMPARE(found.id(), QString("VX2-60FG676C7/I6"));
+
+    QVERIFY(DeviceLibrary::find("VX1-10", "ES", &found));
+    QCOMPARE(found.condition(), QString("ES"));
+    QVERIFY(DeviceLibrary::find("VX1-10", QString(), &found));
+    QCOMPARE(found.id(), DeviceLibrary::parts().first().id);
+
+    const DEV::DeviceArg untouched = found;
+    QVERIFY(!DeviceLibrary::find("VX1-10", "C9", &found));
+    QVERIFY(!DeviceLibrary::find("VX9-99", QString(), &found));
+    QVERIFY(!DeviceLibrary::findById("vx1-10lq144c6/i5", &found));
+    QCOMPARE(found.id(), untouched.id());
+}
+
+void TestDeviceLibrary::readsTableText()
+{
+    QList<DevicePart> parts;
+    QString error;
+    QVERIFY(DeviceLibrary::parseTable("# devices\r\n\r\nmodel,package,condition\r\n"
+                                      " VX1-10 , LQ144 , C6/I5 \r\n# more\nVX2-20,FG256,ES",
+                                      &parts, &error));
+    QCOMPARE(parts.size(), 2);
+    QCOMPARE(parts.at(0).id, QString("VX1-10LQ144C6/I5"));
+    QCOMPARE(parts.at(1).model, QString("VX2-20"));
+    QCOMPARE(parts.at(1).package, QString("FG256"));
+    QCOMPARE(parts.at(1).condition, QString("ES"));
+}
+
+void TestDeviceLibrary::refusesMalformedTables_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("no header") << QByteArray("VX1-10,LQ144,ES\n")
+                               << "line 1: expected the header \"model,package,condition\"";
+    QTest::newRow("too few fields") << QByteArray("model,package,condition\n\nVX1-10,ES\n")
+                                    << "line 3: expected 3 fields, found 2";
+    QTest::newRow("too many fields")
+        << QByteArray("model,package,condition\nA,B,C,D\n") << "line 2: expected 3 fields, found 4";
+    QTest::newRow("empty field") << QByteArray("model,package,condition\nVX1-10, ,ES\n")
+                                 << "line 2: empty field";
+    QTest::newRow("duplicate part")
+        << QByteArray("model,package,condition\nVX1-10,LQ144,ES\n#\nVX1-10,LQ144, ES\n")
+        << "line 4: duplicate part VX1-10LQ144ES";
+    QTest::newRow("header only") << QByteArray("model,package,condition\n") << "no parts";
+    QTest::newRow("empty") << QByteArray() << "no parts";
+}
+
+void TestDeviceLibrary::refusesMalformedTables()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, error);
+
+    QList<DevicePart> parts{DevicePart()};
+    QString reason;
+    QVERIFY(!DeviceLibrary::parseTable(csv, &parts, &reason));
+    QCOMPARE(reason, error);
+    QCOMPARE(parts.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDeviceLibrary)
+#include "tst_devicelibrary.moc"
