@@ -160,6 +160,12 @@ QMap<QString, QVariant> processIPInfoSpec(const QString &path)
             return {};
         }
     }
+    // The help document is named relative to the core directory; whoever shows it later knows
+    // nothing of that folder, so it leaves here as an absolute path.
+    const QString helpKey = QStringLiteral("ipcore.doc.help");
+    const QString help = info.value(helpKey).toString();
+    if (!help.isEmpty() && QFileInfo(help).isRelative())
+        info.insert(helpKey, QFileInfo(path).absoluteDir().filePath(help));
     return info;
 }
 
