@@ -1,0 +1,387 @@
+#include "batchrun.h"
+
+#include "catalogue.h"
+#include "console.h"
+#include "devicelibrary.h"
+#include "dialogdriver.h"
+#include "hostsession.h"
+#include "ipgendialog.h"
+#include "ippackage.h"
+#include "pluginmanager.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QMap>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace IPGenApp {
+
+namespace {
+
+// What a batch command opens: a core, and either a device (new core) or an .ipc file.
+struct BatchTarget
+{
+    IPCore::BaseIPCore *core = nullptr;
+    DEV::DeviceArg device;
+    QString configFile;
+};
+
+QString absoluteDirectory(const QString &path)
+{
+    return QDir::cleanPath(QDir(path).absolutePath());
+}
+
+bool resolveDevice(const Invocation &invocation, DEV::DeviceArg *device)
+{
+    if (DEV::DeviceLibrary::find(invocation.deviceModel, invocation.condition, device))
+        return true;
+    return invocation.condition.isEmpty() &&
+           DEV::DeviceLibrary::findById(invocation.deviceModel, device);
+}
+
+bool resolveTarget(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                   BatchTarget *target, QString *error)
+{
+    QString coreId = invocation.coreId;
+    if (!invocation.configFile.isEmpty()) {
+        target->configFile = QFileInfo(invocation.configFile).absoluteFilePath();
+        if (!QFileInfo(target->configFile).isFile()) {
+            *error = QStringLiteral("cannot read the configuration file '%1'")
+                         .arg(invocation.configFile);
+            return false;
+        }
+        if (coreId.isEmpty())
+            coreId = configCoreType(target->configFile);
+        if (coreId.isEmpty()) {
+            *error =
+                QStringLiteral("'%1' names no core type; pass --core").arg(invocation.configFile);
+            return false;
+        }
+    }
+    target->core = plugins.core(coreId);
+    if (!target->core) {
+        QStringList ids;
+        for (const IPCore::BaseIPCore *core : plugins.cores())
+            ids.append(core->id());
+        *error = QStringLiteral("no IP core '%1' (loaded: %2)")
+                     .arg(coreId,
+                          ids.isEmpty() ? QStringLiteral("none") : ids.join(QStringLiteral(", ")));
+        return false;
+    }
+    if (!target->configFile.isEmpty())
+        return true;
+    if (!resolveDevice(invocation, &target->device)) {
+        *error =
+            invocation.condition.isEmpty()
+                ? QStringLiteral("unknown device '%1' (see 'ipgen devices')")
+                      .arg(invocation.deviceModel)
+                : QStringLiteral("unknown device '%1' with condition '%2' (see 'ipgen devices')")
+                      .arg(invocation.deviceModel, invocation.condition);
+        return false;
+    }
+    if (!target->core->isSupported(target->device)) {
+        *error = QStringLiteral("core '%1' does not support %2 (%3)")
+                     .arg(coreId, target->device.device(), target->device.condition());
+        return false;
+    }
+    return true;
+}
+
+// Blocks in the dialog's modal run, as the window's Create… and Open IP config… do.
+void openDialog(const BatchTarget &target, const QString &outputDirectory)
+{
+    if (target.configFile.isEmpty())
+        target.core->createIP(outputDirectory, target.device);
+    else
+        target.core->openIP(target.configFile, target.core->id());
+}
+
+bool applySettings(IPCore::IPGenDialog *dialog, const QList<ControlSetting> &settings)
+{
+    for (const ControlSetting &setting : settings) {
+        QString error;
+        if (!applySetting(dialog, setting, &error)) {
+            printErr(QStringLiteral("ipgen: cannot set %1 to '%2': %3")
+                         .arg(setting.name, setting.value, error));
+            return false;
+        }
+    }
+    return true;
+}
+
+void printMessage(const ShownMessage &message)
+{
+    printErr(message.title + QStringLiteral(": ") + message.text);
+    for (const QString &line : message.details)
+        printErr(QStringLiteral("  ") + line);
+}
+
+// The helper's commands and the tool's numbered top-level steps ("3. Executing ...").
+bool isProgressLine(const QString &line)
+{
+    static const QRegularExpression step(QStringLiteral("^(\\$ |\\d+\\. )"));
+    return step.match(line).hasMatch();
+}
+
+using FileTimes = QMap<QString, QDateTime>;
+
+FileTimes fileTimes(const QString &directory, const QString &extraFile)
+{
+    FileTimes times;
+    QDirIterator it(directory, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        times.insert(it.filePath(), it.fileInfo().lastModified());
+    }
+    if (QFileInfo(extraFile).isFile())
+        times.insert(extraFile, QFileInfo(extraFile).lastModified());
+    return times;
+}
+
+// One headless generation: fill the frame, apply the edits, press OK, follow the synthesis.
+class GenerationRun : public QObject
+{
+public:
+    GenerationRun(const Invocation &invocation, const QString &outputDirectory,
+                  GenerationTimings *timings);
+
+    // Opens the dialog and returns when its modal run is over.
+    void run(const BatchTarget &target);
+    int exitCode() const { return m_exitCode; }
+    QString failure() const { return m_failure; }
+
+private:
+    qint64 now() const { return m_clock.nsecsElapsed(); }
+    void onDialogReady(IPCore::IPGenDialog *dialog);
+    QList<ControlSetting> frameSettings(const IPCore::IPGenDialog *dialog) const;
+    void confirm();
+    QString stopReason() const;
+    void checkAfterSynthesis();
+    void fail(int exitCode, const QString &reason);
+
+    const Invocation &m_invocation;
+    const QString m_outputDirectory;
+    GenerationTimings *m_timings;
+    QElapsedTimer m_clock;
+    DialogDriver m_driver;
+    QPointer<IPCore::IPGenDialog> m_dialog;
+    bool m_dialogSeen = false;
+    bool m_synthesisStarted = false;
+    int m_dialogResult = -1;
+    int m_exitCode = ExitOk;
+    QString m_failure;
+    QStringList m_reportedErrors;
+};
+
+GenerationRun::GenerationRun(const Invocation &invocation, const QString &outputDirectory,
+                             GenerationTimings *timings)
+    : m_invocation(invocation), m_outputDirectory(outputDirectory), m_timings(timings)
+{
+    m_clock.start();
+    m_driver.setAcceptApproximation(invocation.acceptApproximation);
+    connect(&m_driver, &DialogDriver::messageAnswered, this, &printMessage);
+    connect(&m_driver, &DialogDriver::dialogShown, this,
+            [this] { m_timings->dialogShown = now(); });
+    connect(&m_driver, &DialogDriver::dialogReady, this, &GenerationRun::onDialogReady);
+
+    IPGen::HostSession &session = IPGen::HostSession::instance();
+    connect(&session, &IPGen::HostSession::synthesisStarted, this, [this] {
+        m_synthesisStarted = true;
+        m_timings->synthesisStarted = now();
+    });
+    connect(&session, &IPGen::HostSession::synthesisLog, this, [](const QString &line) {
+        if (stderrIsTerminal() && isProgressLine(line))
+            printErr(QStringLiteral("[synthesis] ") + line);
+    });
+    connect(&session, &IPGen::HostSession::synthesisFinished, this, [this] {
+        m_timings->synthesisFinished = now();
+        // The dialog handles the helper's result in the same turn; look once it has.
+        QTimer::singleShot(0, this, [this] { checkAfterSynthesis(); });
+    });
+    connect(&session, &IPGen::HostSession::errorsReported, this,
+            [this](const QString &message, const QStringList &details) {
+                m_reportedErrors.append(message);
+                m_reportedErrors.append(details);
+            });
+}
+
+void GenerationRun::run(const BatchTarget &target)
+{
+    openDialog(target, m_outputDirectory);
+    m_timings->done = now();
+    if (!m_dialogSeen)
+        fail(ExitFailed, QStringLiteral("the dialog was not opened"));
+    else if (m_exitCode == ExitOk && m_dialogResult != QDialog::Accepted)
+        fail(ExitFailed, QStringLiteral("the dialog closed without generating"));
+}
+
+void GenerationRun::onDialogReady(IPCore::IPGenDialog *dialog)
+{
+    m_dialog = dialog;
+    m_dialogSeen = true;
+    connect(dialog, &QDialog::finished, this, [this](int result) { m_dialogResult = result; });
+    if (!applySettings(dialog, frameSettings(dialog))) {
+        fail(ExitUsage, QString());
+        return;
+    }
+    confirm();
+}
+
+QList<ControlSetting> GenerationRun::frameSettings(const IPCore::IPGenDialog *dialog) const
+{
+    QList<ControlSetting> settings;
+    if (dialog->createPath() != m_outputDirectory)
+        settings.append({QStringLiteral("editOutputDir"), m_outputDirectory});
+    // The module first: the frame may derive the file name from it.
+    if (!m_invocation.moduleName.isEmpty())
+        settings.append({QStringLiteral("editModuleName"), m_invocation.moduleName});
+    if (!m_invocation.fileName.isEmpty())
+        settings.append({QStringLiteral("editFileName"), m_invocation.fileName});
+    if (m_invocation.languageIndex >= 0) {
+        settings.append({QStringLiteral("comboLanguage"),
+                         QLatin1Char('#') + QString::number(m_invocation.languageIndex)});
+    }
+    if (!m_invocation.tool.isEmpty())
+        settings.append({QStringLiteral("comboSynthesisTool"), m_invocation.tool});
+    return settings + m_invocation.settings;
+}
+
+void GenerationRun::confirm()
+{
+    const auto *buttons = m_dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    QPushButton *ok = buttons ? buttons->button(QDialogButtonBox::Ok) : nullptr;
+    if (!ok || !ok->isEnabled()) {
+        fail(ExitFailed, QStringLiteral("the dialog offers no enabled OK button"));
+        return;
+    }
+    m_timings->confirmed = now();
+    ok->click();
+    if (m_dialogResult < 0 && !m_synthesisStarted)
+        fail(ExitFailed, stopReason());
+}
+
+QString GenerationRun::stopReason() const
+{
+    const QList<ShownMessage> messages = m_driver.messages();
+    const bool declinedApproximation =
+        !m_invocation.acceptApproximation &&
+        std::any_of(messages.cbegin(), messages.cend(), [](const ShownMessage &message) {
+            return message.title == QLatin1String("Memory Clock");
+        });
+    if (declinedApproximation) {
+        return QStringLiteral("the memory clock can only be approximated; pass --approx accept "
+                              "to take the closest frequency");
+    }
+    if (!m_reportedErrors.isEmpty())
+        return m_reportedErrors.join(QStringLiteral("; "));
+    if (!messages.isEmpty())
+        return QStringLiteral("generation stopped: %1").arg(messages.last().text);
+    return QStringLiteral("generation stopped before synthesis");
+}
+
+void GenerationRun::checkAfterSynthesis()
+{
+    if (!m_dialog || m_dialogResult >= 0)
+        return;
+    if (QApplication::activeModalWidget() != m_dialog) {
+        // A message box is still up over the dialog; it is answered from its own loop.
+        QTimer::singleShot(0, this, [this] { checkAfterSynthesis(); });
+        return;
+    }
+    fail(ExitFailed,
+         m_reportedErrors.isEmpty()
+             ? QStringLiteral("synthesis ended but the dialog stayed open")
+             : QStringLiteral("synthesis failed: ") + m_reportedErrors.join(QStringLiteral("; ")));
+}
+
+void GenerationRun::fail(int exitCode, const QString &reason)
+{
+    m_exitCode = exitCode;
+    m_failure = reason;
+    if (m_dialog && m_dialog->isVisible())
+        m_dialog->reject();
+}
+
+} // namespace
+
+int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugins)
+{
+    BatchTarget target;
+    QString error;
+    if (!resolveTarget(invocation, plugins, &target, &error)) {
+        printErr(QStringLiteral("ipgen: ") + error);
+        return ExitUsage;
+    }
+    DialogDriver driver;
+    bool opened = false;
+    int exitCode = ExitOk;
+    QByteArray json;
+    QObject::connect(&driver, &DialogDriver::dialogReady, &driver,
+                     [&](IPCore::IPGenDialog *dialog) {
+                         opened = true;
+                         if (applySettings(dialog, invocation.settings))
+                             json = QJsonDocument(dialogState(dialog, driver.messages())).toJson();
+                         else
+                             exitCode = ExitUsage;
+                         dialog->reject();
+                     });
+    const QString outputDirectory = absoluteDirectory(
+        invocation.outputDirectory.isEmpty() ? QDir::currentPath() : invocation.outputDirectory);
+    openDialog(target, outputDirectory);
+    if (!opened) {
+        for (const ShownMessage &message : driver.messages())
+            printMessage(message);
+        printErr(QStringLiteral("ipgen: the dialog was not opened"));
+        return ExitFailed;
+    }
+    if (exitCode == ExitOk)
+        printOut(QString::fromUtf8(json).trimmed());
+    return exitCode;
+}
+
+int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                GenerationTimings *timings)
+{
+    BatchTarget target;
+    QString error;
+    if (!resolveTarget(invocation, plugins, &target, &error)) {
+        printErr(QStringLiteral("ipgen: ") + error);
+        return ExitUsage;
+    }
+    IPGen::HostSession &session = IPGen::HostSession::instance();
+    if (!invocation.projectFile.isEmpty() && !session.openProject(invocation.projectFile, &error)) {
+        printErr(QStringLiteral("ipgen: cannot open the project: ") + error);
+        return ExitFailed;
+    }
+    const QString outputDirectory = absoluteDirectory(invocation.outputDirectory);
+    const QString projectFile = session.projectFile();
+    const FileTimes before = fileTimes(outputDirectory, projectFile);
+
+    GenerationTimings localTimings;
+    GenerationRun run(invocation, outputDirectory, timings ? timings : &localTimings);
+    run.run(target);
+    if (run.exitCode() != ExitOk) {
+        if (!run.failure().isEmpty())
+            printErr(QStringLiteral("ipgen: ") + run.failure());
+        return run.exitCode();
+    }
+    const FileTimes after = fileTimes(outputDirectory, projectFile);
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (before.value(it.key()) != it.value())
+            printOut(QStringLiteral("wrote ") + it.key());
+    }
+    return ExitOk;
+}
+
+} // namespace IPGenApp

@@ -1,0 +1,136 @@
+#include "catalogue.h"
+
+#include "console.h"
+#include "devicelibrary.h"
+#include "ippackage.h"
+#include "pluginmanager.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+
+#include <algorithm>
+
+namespace IPGenApp {
+
+namespace {
+
+void printJson(const QJsonArray &array)
+{
+    printOut(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)).trimmed());
+}
+
+void reportRefusals(const IPCore::PluginManager &plugins)
+{
+    for (const QString &line : plugins.errors())
+        printErr(QStringLiteral("ipgen: plug-in refused: %1").arg(line));
+}
+
+// Pads every column but the last to its widest cell.
+void printTable(const QList<QStringList> &rows)
+{
+    QVector<int> widths;
+    for (const QStringList &row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (int i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    }
+    for (const QStringList &row : rows) {
+        QString line;
+        for (int i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row[i].leftJustified(widths[i] + 2) : row[i];
+        printOut(line);
+    }
+}
+
+} // namespace
+
+QString defaultPluginDirectory()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
+}
+
+int loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories)
+{
+    plugins.loadDirectory(defaultPluginDirectory());
+    for (const QString &directory : extraDirectories)
+        plugins.loadDirectory(directory);
+    return plugins.cores().size();
+}
+
+QString configCoreType(const QString &ipcPath)
+{
+    if (!QFileInfo(ipcPath).isFile())
+        return {};
+    return QSettings(ipcPath, QSettings::IniFormat).value(QStringLiteral("type")).toString();
+}
+
+int runList(const Invocation &invocation, const IPCore::PluginManager &plugins)
+{
+    reportRefusals(plugins);
+    const QList<IPCore::BaseIPCore *> cores = plugins.cores();
+    if (invocation.json) {
+        QJsonArray array;
+        for (const IPCore::BaseIPCore *core : cores) {
+            array.append(QJsonObject{
+                {QStringLiteral("id"), core->id()},
+                {QStringLiteral("name"), core->name()},
+                {QStringLiteral("version"), core->version()},
+                {QStringLiteral("category"), QJsonArray::fromStringList(core->category())},
+                {QStringLiteral("summary"), core->summary()}});
+        }
+        printJson(array);
+    } else {
+        for (const IPCore::BaseIPCore *core : cores) {
+            printOut(QStringList{core->id(), core->name(), core->version(),
+                                 core->category().join(QLatin1Char('/')), core->summary()}
+                         .join(QLatin1Char('\t')));
+        }
+    }
+    if (cores.isEmpty()) {
+        printErr(QStringLiteral("ipgen: no IP core found in %1").arg(defaultPluginDirectory()));
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+int runDevices(const Invocation &invocation, const IPCore::PluginManager &plugins)
+{
+    reportRefusals(plugins);
+    const QList<IPCore::BaseIPCore *> cores = plugins.cores();
+    if (invocation.json) {
+        QJsonArray array;
+        for (const DEV::DevicePart &part : DEV::DeviceLibrary::parts()) {
+            QJsonObject supported;
+            for (const IPCore::BaseIPCore *core : cores)
+                supported.insert(core->id(), core->isSupported(part.arg()));
+            array.append(QJsonObject{{QStringLiteral("model"), part.model},
+                                     {QStringLiteral("package"), part.package},
+                                     {QStringLiteral("condition"), part.condition},
+                                     {QStringLiteral("id"), part.id},
+                                     {QStringLiteral("supported"), supported}});
+        }
+        printJson(array);
+        return ExitOk;
+    }
+    QList<QStringList> rows;
+    QStringList header{QStringLiteral("MODEL"), QStringLiteral("PACKAGE"),
+                       QStringLiteral("CONDITION"), QStringLiteral("ID")};
+    for (const IPCore::BaseIPCore *core : cores)
+        header.append(core->id());
+    rows.append(header);
+    for (const DEV::DevicePart &part : DEV::DeviceLibrary::parts()) {
+        QStringList row{part.model, part.package, part.condition, part.id};
+        for (const IPCore::BaseIPCore *core : cores)
+            row.append(core->isSupported(part.arg()) ? QStringLiteral("yes")
+                                                     : QStringLiteral("no"));
+        rows.append(row);
+    }
+    printTable(rows);
+    return ExitOk;
+}
+
+} // namespace IPGenApp

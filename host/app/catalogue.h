@@ -1,0 +1,25 @@
+#pragma once
+
+#include "commandline.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace IPCore {
+class BaseIPCore;
+class PluginManager;
+} // namespace IPCore
+
+namespace IPGenApp {
+
+// <dir of ipgen>/plugins, where the build and an installation put the core plug-ins.
+QString defaultPluginDirectory();
+// Loads the default plug-in folder, then `extraDirectories`; returns the number of cores.
+int loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories);
+// The core type an .ipc file names (its top-level "type"); empty when unreadable.
+QString configCoreType(const QString &ipcPath);
+
+int runList(const Invocation &invocation, const IPCore::PluginManager &plugins);
+int runDevices(const Invocation &invocation, const IPCore::PluginManager &plugins);
+
+} // namespace IPGenApp

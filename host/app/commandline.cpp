@@ -1,0 +1,272 @@
+#include "commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstring>
+
+namespace IPGenApp {
+
+namespace {
+
+enum OptionGroup : unsigned {
+    JsonOption = 1u << 0,
+    TargetOptions = 1u << 1,   // --core --device --condition --config --set
+    InspectOptions = 1u << 2,  // --output
+    GenerateOptions = 1u << 3, // --out --file --module --lang --tool --approx --project
+};
+
+struct CommandInfo
+{
+    const char *word;
+    Invocation::Command command;
+    const char *synopsis;
+    const char *description;
+    unsigned groups;
+};
+
+const CommandInfo commands[] = {
+    {"gui", Invocation::Command::Gui, "[gui]", "Opens the IP-core generator window.", 0},
+    {"list", Invocation::Command::List, "list [--json]",
+     "Lists the IP cores of every loaded plug-in: id, name, version, category, summary.",
+     JsonOption},
+    {"devices", Invocation::Command::Devices, "devices [--json]",
+     "Lists the device library and which cores support each part.", JsonOption},
+    {"inspect", Invocation::Command::Inspect,
+     "inspect --core ID --device MODEL [--condition TEXT] [--config FILE.ipc] "
+     "[--set NAME=VALUE]... [--output DIR]",
+     "Opens a core's dialog headless, applies the --set edits in order and prints the dialog's "
+     "state as JSON.",
+     TargetOptions | InspectOptions},
+    {"generate", Invocation::Command::Generate,
+     "generate --core ID --device MODEL [--condition TEXT] --out DIR [--file NAME] "
+     "[--module NAME] [--lang verilog|vhdl] [--tool NAME] [--config FILE.ipc] "
+     "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE]",
+     "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
+     TargetOptions | GenerateOptions},
+};
+
+const CommandInfo *findCommand(const QString &word)
+{
+    for (const CommandInfo &info : commands) {
+        if (word == QLatin1String(info.word))
+            return &info;
+    }
+    return nullptr;
+}
+
+QString generalHelp()
+{
+    QString text = QStringLiteral("Usage: ipgen <command> [options]\n\nCommands:\n");
+    for (const CommandInfo &info : commands)
+        text += QStringLiteral("  ipgen %1\n").arg(QLatin1String(info.synopsis));
+    text += QStringLiteral("\nCommon options: --plugins DIR (repeatable), --settings FILE.\n"
+                           "'ipgen help <command>' or 'ipgen <command> --help' for details.");
+    return text;
+}
+
+void addOptions(QCommandLineParser &parser, unsigned groups)
+{
+    parser.addOption({QStringLiteral("plugins"),
+                      QStringLiteral("Also load core plug-ins from <dir> (repeatable)."),
+                      QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("settings"),
+                      QStringLiteral("Host settings file (default: $IPGEN_SETTINGS, else "
+                                     "ipgen.ini next to ipgen)."),
+                      QStringLiteral("file")});
+    if (groups & JsonOption)
+        parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
+    if (groups & TargetOptions) {
+        parser.addOption({QStringLiteral("core"),
+                          QStringLiteral("Core id (default with --config: the file's type)."),
+                          QStringLiteral("id")});
+        parser.addOption({QStringLiteral("device"),
+                          QStringLiteral("Device model, or a part id of 'ipgen devices'."),
+                          QStringLiteral("model")});
+        parser.addOption({QStringLiteral("condition"),
+                          QStringLiteral("Speed grade / condition of the part (default: the "
+                                         "model's first part)."),
+                          QStringLiteral("text")});
+        parser.addOption({QStringLiteral("config"),
+                          QStringLiteral("Re-open this IP configuration file (it names the core's "
+                                         "device)."),
+                          QStringLiteral("file.ipc")});
+        parser.addOption({QStringLiteral("set"),
+                          QStringLiteral("Edit the dialog control NAME as a user would "
+                                         "(repeatable, applied in order)."),
+                          QStringLiteral("name=value")});
+    }
+    if (groups & InspectOptions)
+        parser.addOption({QStringLiteral("output"),
+                          QStringLiteral("Output directory proposed to the dialog (default: the "
+                                         "current directory)."),
+                          QStringLiteral("dir")});
+    if (groups & GenerateOptions) {
+        parser.addOption({QStringLiteral("out"), QStringLiteral("Output directory (required)."),
+                          QStringLiteral("dir")});
+        parser.addOption({QStringLiteral("file"),
+                          QStringLiteral("Output file name, without extension."),
+                          QStringLiteral("name")});
+        parser.addOption(
+            {QStringLiteral("module"), QStringLiteral("Module name."), QStringLiteral("name")});
+        parser.addOption({QStringLiteral("lang"), QStringLiteral("verilog or vhdl."),
+                          QStringLiteral("language")});
+        parser.addOption({QStringLiteral("tool"),
+                          QStringLiteral("Synthesis tool, as the dialog lists it."),
+                          QStringLiteral("name")});
+        parser.addOption({QStringLiteral("approx"),
+                          QStringLiteral("Answer to the \"Memory Clock\" question: accept or "
+                                         "reject (default)."),
+                          QStringLiteral("answer")});
+        parser.addOption({QStringLiteral("project"),
+                          QStringLiteral("Open or create this project file; the netlist is added "
+                                         "to it."),
+                          QStringLiteral("file")});
+    }
+    parser.addHelpOption();
+}
+
+QString commandHelp(const CommandInfo &info)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QLatin1String(info.description));
+    addOptions(parser, info.groups);
+    QString text = parser.helpText();
+    // Qt's first line names the program by its full path; ours names the command.
+    text.remove(0, text.indexOf(QLatin1Char('\n')) + 1);
+    return QStringLiteral("Usage: ipgen %1\n").arg(QLatin1String(info.synopsis)) + text;
+}
+
+ParseResult error(const QString &text)
+{
+    return {ParseResult::Outcome::Error, text};
+}
+
+bool parseSetting(const QString &argument, ControlSetting *setting)
+{
+    const int equals = argument.indexOf(QLatin1Char('='));
+    if (equals <= 0)
+        return false;
+    setting->name = argument.left(equals);
+    setting->value = argument.mid(equals + 1);
+    return true;
+}
+
+ParseResult readTargetOptions(const QCommandLineParser &parser, Invocation *inv)
+{
+    inv->coreId = parser.value(QStringLiteral("core"));
+    inv->deviceModel = parser.value(QStringLiteral("device"));
+    inv->condition = parser.value(QStringLiteral("condition"));
+    inv->configFile = parser.value(QStringLiteral("config"));
+    if (inv->configFile.isEmpty()) {
+        if (inv->coreId.isEmpty())
+            return error(QStringLiteral("--core is required (or --config)"));
+        if (inv->deviceModel.isEmpty())
+            return error(QStringLiteral("--device is required (or --config)"));
+    } else if (!inv->deviceModel.isEmpty() || !inv->condition.isEmpty()) {
+        return error(QStringLiteral("--device and --condition cannot be combined with --config: "
+                                    "the configuration file names its device"));
+    }
+    for (const QString &argument : parser.values(QStringLiteral("set"))) {
+        ControlSetting setting;
+        if (!parseSetting(argument, &setting))
+            return error(QStringLiteral("malformed --set '%1': expected NAME=VALUE").arg(argument));
+        inv->settings.append(setting);
+    }
+    return {};
+}
+
+ParseResult readGenerateOptions(const QCommandLineParser &parser, Invocation *inv)
+{
+    inv->outputDirectory = parser.value(QStringLiteral("out"));
+    if (inv->outputDirectory.isEmpty())
+        return error(QStringLiteral("--out is required"));
+    inv->fileName = parser.value(QStringLiteral("file"));
+    inv->moduleName = parser.value(QStringLiteral("module"));
+    inv->tool = parser.value(QStringLiteral("tool"));
+    inv->projectFile = parser.value(QStringLiteral("project"));
+    if (parser.isSet(QStringLiteral("lang"))) {
+        const QString lang = parser.value(QStringLiteral("lang")).toLower();
+        if (lang == QLatin1String("verilog"))
+            inv->languageIndex = 0;
+        else if (lang == QLatin1String("vhdl"))
+            inv->languageIndex = 1;
+        else
+            return error(QStringLiteral("--lang must be verilog or vhdl, not '%1'")
+                             .arg(parser.value(QStringLiteral("lang"))));
+    }
+    if (parser.isSet(QStringLiteral("approx"))) {
+        const QString answer = parser.value(QStringLiteral("approx"));
+        if (answer != QLatin1String("accept") && answer != QLatin1String("reject"))
+            return error(QStringLiteral("--approx must be accept or reject, not '%1'").arg(answer));
+        inv->acceptApproximation = answer == QLatin1String("accept");
+    }
+    return {};
+}
+
+} // namespace
+
+bool isBatchCommandLine(int argc, char **argv)
+{
+    if (argc < 2)
+        return false;
+    const char *first = argv[1];
+    if (std::strcmp(first, "-h") == 0 || std::strcmp(first, "--help") == 0)
+        return true;
+    return first[0] != '-' && std::strcmp(first, "gui") != 0;
+}
+
+ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
+{
+    QStringList rest = arguments.mid(1);
+    const bool hasWord = !rest.isEmpty() && !rest.first().startsWith(QLatin1Char('-'));
+    const QString word = hasWord ? rest.takeFirst() : QStringLiteral("gui");
+    if (!hasWord &&
+        (rest.value(0) == QLatin1String("-h") || rest.value(0) == QLatin1String("--help")))
+        return {ParseResult::Outcome::Help, generalHelp()};
+    if (word == QLatin1String("help")) {
+        const CommandInfo *info = findCommand(rest.value(0));
+        return {ParseResult::Outcome::Help, info ? commandHelp(*info) : generalHelp()};
+    }
+    const CommandInfo *info = findCommand(word);
+    if (!info)
+        return error(QStringLiteral("unknown command '%1' (see 'ipgen help')").arg(word));
+
+    QCommandLineParser parser;
+    addOptions(parser, info->groups);
+    if (!parser.parse(QStringList(arguments.first()) + rest))
+        return error(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        return {ParseResult::Outcome::Help, commandHelp(*info)};
+    if (!parser.positionalArguments().isEmpty())
+        return error(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+
+    inv->command = info->command;
+    inv->pluginDirectories = parser.values(QStringLiteral("plugins"));
+    inv->settingsFile = parser.value(QStringLiteral("settings"));
+    if (info->groups & JsonOption)
+        inv->json = parser.isSet(QStringLiteral("json"));
+    if (info->groups & TargetOptions) {
+        const ParseResult result = readTargetOptions(parser, inv);
+        if (result.outcome != ParseResult::Outcome::Run)
+            return result;
+    }
+    if (info->groups & InspectOptions)
+        inv->outputDirectory = parser.value(QStringLiteral("output"));
+    if (info->groups & GenerateOptions)
+        return readGenerateOptions(parser, inv);
+    return {};
+}
+
+QString settingsFilePath(const Invocation &invocation)
+{
+    if (!invocation.settingsFile.isEmpty())
+        return invocation.settingsFile;
+    const QString fromEnvironment = qEnvironmentVariable("IPGEN_SETTINGS");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/ipgen.ini");
+}
+
+} // namespace IPGenApp
