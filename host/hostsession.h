@@ -31,8 +31,16 @@ public:
     QString settingsFile() const { return m_settingsFile; }
     void setSettingsFile(const QString &path) { m_settingsFile = path; }
 
-    // The folder with the host's device primitives (veltra_prims.v) and data.
+    // The folder with the host's device primitives (veltra_prims.v) and data. An explicit folder
+    // set here wins over the one found next to the application.
     QString shareDirectory() const;
+    void setShareDirectory(const QString &path) { m_shareDirectory = path; }
+
+    // The folder of the core whose dialog is open; the dialog's relative help document is
+    // resolved against it. Set by the application before it calls createIP or openIP.
+
+    // Where host messages are parented: the dialog parent, else the active window.
+    QWidget *messageParent() const;
 
     // The project: a text file listing one path per line. Empty file name: no project open;
     // added files are then only kept in memory.
@@ -58,6 +66,7 @@ private:
     bool m_batch = false;
     QWidget *m_dialogParent = nullptr;
     QString m_settingsFile;
+    QString m_shareDirectory;
     QString m_projectFile;
     QStringList m_projectFiles;
 };
