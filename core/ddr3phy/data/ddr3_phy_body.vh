@@ -1,0 +1,650 @@
+// Body of the DDR3 PHY module, shared by ddr3_1_2code.v and ddr3_1_4code.v.
+// The including file opens the module (its name and port list) and sets the
+// local parameter RATIO; everything else is here, written for either ratio.
+//
+// Clocks
+//   ck      memory clock from the PLL; also forwarded as the DDR3 CK.
+//   ck90    ck delayed by a quarter period (PLL CLKOUTP).  Write DQ/DM are
+//           launched on its edges so that they sit in the middle of the DQS
+//           edges; read DQ/DQS are sampled on its edges, a quarter period
+//           after the edge-aligned data started.
+//   clk_x1  ck / RATIO, made here; the controller side runs on it.
+//
+// Controller interface (all sampled or driven on clk_x1)
+//   One clk_x1 cycle carries RATIO command slots; slot 0 goes to the memory
+//   first.  With mc_cmd_wren low the cycle is all NOPs.  mc_cke, mc_odt and
+//   mc_reset_n are levels taken every cycle (hold mc_cke and mc_reset_n high
+//   for normal operation).
+//   A word is 2*RATIO DQ beats, beat 0 in the low bits; mask bits work the
+//   same way, one per strobe group and beat, 1 = byte not written.
+//   Write data is presented with mc_wrdata_en in the clk_x1 cycle of its
+//   WRITE command: one word, or for an 8-beat burst at 1:2 two words in that
+//   cycle and the next.  The PHY queues the words and puts them on DQ at the
+//   write latency.
+//   Read data comes back in command order, one word per phy_rd_data_valid
+//   cycle (a 4-beat burst at 1:4 fills only the low half of its word).
+//
+// ECC (`ECC defined by the generator, DQ width 72)
+//   Each 72-bit beat carries 64 data bits in [63:0].  On writes the PHY
+//   replaces [71:64] with a SEC-DED Hamming code of all 64 bits presented;
+//   the check lanes are written whenever any data lane of the beat is.  So
+//   a partial write stays correctable only if the controller presents the
+//   stored bytes in its masked lanes (read-modify-write); fully masked beats
+//   leave data and code alone.  On reads the PHY corrects any single-bit
+//   error and returns [64] = a single error was corrected, [65] = an
+//   uncorrectable (double) error was detected, [71:66] = 0.
+
+`include "vlmc_param.v"
+
+parameter ECC_EN        = 0;     // 1: the core was generated with ECC
+parameter INIT_RESET_US = 200;   // RESET# low time at power-up
+parameter INIT_CKE_US   = 500;   // RESET# high to CKE high
+
+localparam K    = nCK_PER_CLK;
+localparam KB   = (K == 4) ? 2 : 1;
+localparam NB   = 2 * K;                           // beats per word
+localparam DQ   = DQ_WIDTH;
+localparam G    = (DRAM_WIDTH == 4) ? DQ_WIDTH / 4 : DQ_WIDTH / 8;
+localparam GW   = DQ / G;                          // DQ bits per strobe
+localparam ROW  = ROW_WIDTH;
+localparam ECC_ON = (ECC_EN != 0) && (DQ == 72);
+localparam TWO_T  = (ADDR_CMD_MODE == "2T");
+localparam RDIMM  = (REG_CTRL == "ON");
+
+localparam AL_N = (AL == "CL-1") ? CL - 1 : (AL == "CL-2") ? CL - 2 : 0;
+localparam WL   = CWL + AL_N;
+localparam RL   = CL + AL_N;
+// A registered DIMM delays every command by one clock.
+localparam WLE  = WL + (RDIMM ? 1 : 0);
+localparam RLE  = RL + (RDIMM ? 1 : 0);
+
+localparam BL_FIX8 = (BURST_MODE == "8");
+localparam BL_FIX4 = (BURST_MODE == "4");
+
+// ---------------------------------------------------------------------------
+// Timing in memory clocks.  The PLL search accepts clocks up to 2 % faster
+// than asked for, and tCK is the period asked for, so every wait is made for
+// a clock 2 % fast.
+// ---------------------------------------------------------------------------
+function integer ps2ck;
+  input integer ps;
+  ps2ck = (ps * 50 + tCK * 49 - 1) / (tCK * 49);
+endfunction
+
+function integer max2;
+  input integer a, b;
+  max2 = (a > b) ? a : b;
+endfunction
+
+function integer clog2;
+  input integer v;
+  integer i;
+  begin
+    clog2 = 0;
+    for (i = 1; i < v; i = i * 2) clog2 = clog2 + 1;
+  end
+endfunction
+
+localparam CK_PER_US = (50000000 + tCK * 49 - 1) / (tCK * 49);
+localparam T_RESET   = INIT_RESET_US * CK_PER_US;
+localparam T_CKE     = INIT_CKE_US * CK_PER_US;
+localparam T_XPR     = max2(5, ps2ck(tRFC + 10000));
+localparam T_MRD     = 4;
+localparam T_MOD     = max2(12, ps2ck(15000));
+localparam T_ZQ      = max2(512, tDLLK);          // tZQinit and tDLLK run together
+localparam T_RCD     = max2(1, ps2ck(tRCD));
+localparam T_RAS     = ps2ck(tRAS);
+localparam T_RTP     = max2(4, ps2ck(tRTP));
+localparam T_RP      = max2(1, ps2ck(tRP));
+
+// Read latency search window, counted in ck from the command leaving the
+// command pipeline; the nominal value assumes no board delay.
+localparam RD_PIPE   = RLE + 12;
+localparam RD_NOM_M1 = RLE + 2;
+localparam CAL_PRE   = max2(max2(T_RAS - T_RCD, AL_N + T_RTP), RD_PIPE + 4);
+
+// Write data words that can be queued between a WRITE being taken and its
+// burst leaving: one burst per 4 clocks over the write latency and the
+// command pipeline, plus slack.
+localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
+localparam WF_AW     = clog2(((WLE + K + 7) / 4 + 2) * WPB);
+
+// ---------------------------------------------------------------------------
+// Mode registers, from the JEDEC DDR3 field tables.
+// ---------------------------------------------------------------------------
+localparam [1:0] MR0_BL  = BL_FIX8 ? 2'b00 : BL_FIX4 ? 2'b10 : 2'b01;
+// CAS latency: A6..A4 = CL-4 for 5..11; CL-12 with A2 set for 12..16.
+localparam [2:0] MR0_CLH = (CL >= 12) ? CL - 12 : CL - 4;
+localparam       MR0_CLL = (CL >= 12);
+localparam [2:0] MR0_WR  = (WR_CYC == 16) ? 3'd0 :
+                           (WR_CYC <= 8)  ? WR_CYC - 4 : WR_CYC / 2;
+localparam       MR0_BT  = (BURST_TYPE == "INT");
+localparam [15:0] MR0    = {3'b000, 1'b0 /*PPD*/, MR0_WR, 1'b1 /*DLL reset*/,
+                            1'b0, MR0_CLH, MR0_BT, MR0_CLL, MR0_BL};
+
+localparam [2:0] MR1_RTT = (RTT_NOM == "60")  ? 3'b001 :
+                           (RTT_NOM == "120") ? 3'b010 :
+                           (RTT_NOM == "40")  ? 3'b011 :
+                           (RTT_NOM == "20")  ? 3'b100 :
+                           (RTT_NOM == "30")  ? 3'b101 : 3'b000;
+localparam [1:0] MR1_AL  = (AL == "CL-1") ? 2'b01 : (AL == "CL-2") ? 2'b10 : 2'b00;
+localparam       MR1_DIC = (OUTPUT_DRV == "HIGH");   // RZQ/7 = 34 ohm, else RZQ/6
+localparam [15:0] MR1    = {6'b000000, MR1_RTT[2], 1'b0, 1'b0 /*WL*/, MR1_RTT[1],
+                            1'b0, MR1_AL, MR1_RTT[0], MR1_DIC, 1'b0 /*DLL on*/};
+
+localparam [1:0] MR2_RTTWR = (RTT_WR == "60") ? 2'b01 : (RTT_WR == "120") ? 2'b10 : 2'b00;
+localparam [2:0] MR2_CWL   = CWL - 5;
+localparam [15:0] MR2      = {5'b00000, MR2_RTTWR, 3'b000, MR2_CWL, 3'b000};
+localparam [15:0] MR3      = 16'h0000;
+
+// {cs_n, ras_n, cas_n, we_n}
+localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010,
+                 C_ACT = 4'b0011, C_RD  = 4'b0101, C_ZQ  = 4'b0110;
+
+// ---------------------------------------------------------------------------
+// SEC-DED over 64 bits: Hamming positions 1..71 (data on the positions that
+// are not powers of two) plus an overall parity bit.
+// ---------------------------------------------------------------------------
+function [7:0] ecc_encode;
+  input [63:0] d;
+  integer p, k;
+  reg [6:0] c;
+  begin
+    c = 7'd0; k = 0;
+    for (p = 1; p < 72; p = p + 1)
+      if ((p & (p - 1)) != 0) begin
+        c = c ^ ({7{d[k]}} & p[6:0]);
+        k = k + 1;
+      end
+    ecc_encode = {^d ^ ^c, c};
+  end
+endfunction
+
+function [71:0] ecc_decode;          // {6'b0, uncorrectable, corrected, data}
+  input [71:0] w;
+  integer p, k;
+  reg [6:0]  s;
+  reg [63:0] d;
+  reg        par;
+  begin
+    s = w[70:64]; k = 0;
+    for (p = 1; p < 72; p = p + 1)
+      if ((p & (p - 1)) != 0) begin
+        s = s ^ ({7{w[k]}} & p[6:0]);
+        k = k + 1;
+      end
+    par = ^w;
+    d = w[63:0]; k = 0;
+    for (p = 1; p < 72; p = p + 1)
+      if ((p & (p - 1)) != 0) begin
+        d[k] = w[k] ^ (par && s == p);
+        k = k + 1;
+      end
+    ecc_decode = {6'b000000, (!par && s != 0) || (par && s >= 7'd72),
+                  par && s < 7'd72, d};
+  end
+endfunction
+
+// ---------------------------------------------------------------------------
+// Ports
+// ---------------------------------------------------------------------------
+input                 ck;
+input                 ck90;
+input                 pll_lock;
+input                 rst_n;
+input  [K-1:0]        mc_cs_n;
+input  [K-1:0]        mc_ras_n;
+input  [K-1:0]        mc_cas_n;
+input  [K-1:0]        mc_we_n;
+input  [K*ROW-1:0]    mc_address;
+input  [3*K-1:0]      mc_bank;
+input                 mc_reset_n;
+input  [K-1:0]        mc_odt;
+input  [K-1:0]        mc_cke;
+input                 mc_cmd_wren;
+input                 mc_wrdata_en;
+input  [NB*DQ-1:0]    mc_wrdata;
+input  [NB*G-1:0]     mc_wrdata_mask;
+output                phy_rd_data_valid;
+output [NB*DQ-1:0]    phy_rd_data;
+output                ddr_init_complete;
+output                clk_x1;
+output                ddr_rst;
+output [ROW-1:0]      O_ddr_addr;
+output [2:0]          O_ddr_ba;
+output                O_ddr_cs_n;
+output                O_ddr_ras_n;
+output                O_ddr_cas_n;
+output                O_ddr_we_n;
+output                O_ddr_clk;
+output                O_ddr_clk_n;
+output                O_ddr_cke;
+output                O_ddr_odt;
+output                O_ddr_reset_n;
+output [G-1:0]        O_ddr_dqm;
+inout  [DQ-1:0]       IO_ddr_dq;
+inout  [G-1:0]        IO_ddr_dqs;
+inout  [G-1:0]        IO_ddr_dqs_n;
+
+// The wrong ratio file for this parameter set would silently mis-time
+// everything; stop elaboration instead.
+generate if (nCK_PER_CLK != RATIO) begin : g_ratio_check
+  ddr3_phy_ratio_file_does_not_match_nCK_PER_CLK u_stop ();
+end endgenerate
+
+// ---------------------------------------------------------------------------
+// Resets and the controller clock
+// ---------------------------------------------------------------------------
+wire rst_ok = rst_n & pll_lock;
+
+reg [1:0] rst_sync;
+always @(posedge ck or negedge rst_ok)
+  if (!rst_ok) rst_sync <= 2'b11;
+  else         rst_sync <= {rst_sync[0], 1'b0};
+wire rst = rst_sync[1];
+
+reg [KB-1:0] div;
+always @(posedge ck or posedge rst)
+  if (rst) div <= {KB{1'b0}};
+  else     div <= div + 1'b1;
+
+assign clk_x1 = ~div[KB-1];
+// The ck edge after clk_x1 rose: controller outputs have settled, and
+// anything sent to the controller now is stable for its next edge.
+wire x1_edge = (div == {KB{1'b0}});
+
+reg [2:0] x1_rst;
+always @(posedge clk_x1 or negedge rst_ok)
+  if (!rst_ok) x1_rst <= 3'b111;
+  else         x1_rst <= {x1_rst[1:0], 1'b0};
+assign ddr_rst = x1_rst[2];
+
+assign O_ddr_clk   = ck;
+assign O_ddr_clk_n = ~ck;
+
+// ---------------------------------------------------------------------------
+// Power-up, mode registers, ZQ calibration and read-latency calibration.
+// ---------------------------------------------------------------------------
+// Each state waits for tmr to run out, then issues what it is named after.
+localparam ST_RESET = 4'd0,  ST_CKE  = 4'd1,  ST_MR2  = 4'd2,  ST_MR3 = 4'd3,
+           ST_MR1   = 4'd4,  ST_MR0  = 4'd5,  ST_ZQCL = 4'd6,  ST_ACT = 4'd7,
+           ST_RD    = 4'd8,  ST_PRE  = 4'd9,  ST_END  = 4'd10, ST_DONE = 4'd11;
+
+reg [3:0]     st;
+reg [23:0]    tmr;
+reg [9:0]     cal_t;
+reg           init_done;
+reg [3:0]     f_cmd;
+reg [ROW-1:0] f_addr;
+reg [2:0]     f_ba;
+reg           f_cke, f_rst_n;
+
+reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
+
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    st <= ST_RESET; tmr <= T_RESET; cal_t <= 10'd0; init_done <= 1'b0;
+    f_cmd <= C_NOP; f_addr <= {ROW{1'b0}}; f_ba <= 3'd0;
+    f_cke <= 1'b0; f_rst_n <= 1'b0;
+  end else begin
+    f_cmd <= C_NOP;
+    if (cal_t != 10'h3ff) cal_t <= cal_t + 1'b1;
+    if (tmr != 24'd0)
+      tmr <= tmr - 1'b1;
+    else case (st)
+      ST_RESET: begin f_rst_n <= 1'b1; tmr <= T_CKE;     st <= ST_CKE; end   // RESET# high
+      ST_CKE:   begin f_cke   <= 1'b1; tmr <= T_XPR - 1; st <= ST_MR2; end
+      ST_MR2:   begin
+        f_cmd <= C_MRS; f_ba <= 3'd2; f_addr <= MR2[ROW-1:0];
+        tmr <= T_MRD - 1; st <= ST_MR3;
+      end
+      ST_MR3:   begin
+        f_cmd <= C_MRS; f_ba <= 3'd3; f_addr <= MR3[ROW-1:0];
+        tmr <= T_MRD - 1; st <= ST_MR1;
+      end
+      ST_MR1:   begin
+        f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0];
+        tmr <= T_MRD - 1; st <= ST_MR0;
+      end
+      ST_MR0:   begin
+        f_cmd <= C_MRS; f_ba <= 3'd0; f_addr <= MR0[ROW-1:0];
+        tmr <= T_MOD - 1; st <= ST_ZQCL;
+      end
+      ST_ZQCL:  begin
+        f_cmd <= C_ZQ; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        f_addr[10] <= 1'b1;                          // ZQCL, not ZQCS
+        tmr <= T_ZQ - 1; st <= ST_ACT;
+      end
+      ST_ACT:   begin
+        f_cmd <= C_ACT; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RCD - 1; st <= ST_RD;
+      end
+      ST_RD:    begin
+        // Column 0 of bank 0; A12 asks for 8 beats when the burst is chosen
+        // per command, A10 low keeps the row open.
+        f_cmd <= C_RD; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
+        cal_t <= 10'd0; st <= ST_PRE;
+      end
+      ST_PRE:
+        // CAL_PRE also outlasts the calibration window, so a memory that
+        // never answers leaves the nominal latency in place.
+        if (cal_t >= CAL_PRE) begin
+          f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+          tmr <= T_RP - 1; st <= ST_END;
+        end
+      ST_END:   begin init_done <= 1'b1; st <= ST_DONE; end
+      default:  ;
+    endcase
+  end
+
+// ---------------------------------------------------------------------------
+// Command path: slot capture -> stage A -> stage B -> CK-centred outputs.
+// Stage A lets 2T mode show the next command's address one clock early.
+// ---------------------------------------------------------------------------
+reg [4*K-1:0]   s_cmd;
+reg [K*ROW-1:0] s_addr;
+reg [3*K-1:0]   s_ba;
+reg [K-1:0]     s_cke, s_odt;
+reg             s_rst_n;
+
+integer i;
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    s_cmd <= {K{C_NOP}}; s_addr <= {K*ROW{1'b0}}; s_ba <= {3*K{1'b0}};
+    s_cke <= {K{1'b1}}; s_odt <= {K{1'b0}}; s_rst_n <= 1'b1;
+  end else if (x1_edge) begin
+    for (i = 0; i < K; i = i + 1)
+      s_cmd[4*i +: 4] <= {mc_cs_n[i] | ~(mc_cmd_wren & init_done),
+                          mc_ras_n[i], mc_cas_n[i], mc_we_n[i]};
+    s_addr <= mc_address; s_ba <= mc_bank;
+    s_cke <= mc_cke; s_odt <= mc_odt; s_rst_n <= mc_reset_n;
+  end
+
+wire [KB-1:0] slot = div - 1'b1;      // slot leaving the capture register now
+
+reg [3:0]     a_cmd, b_cmd;
+reg [ROW-1:0] a_addr, b_addr;
+reg [2:0]     a_ba, b_ba;
+reg           a_cke, b_cke, a_odt, b_odt, a_rst_n, b_rst_n;
+
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    a_cmd <= C_NOP; a_addr <= {ROW{1'b0}}; a_ba <= 3'd0;
+    a_cke <= 1'b0; a_odt <= 1'b0; a_rst_n <= 1'b0;
+    b_cmd <= C_NOP; b_addr <= {ROW{1'b0}}; b_ba <= 3'd0;
+    b_cke <= 1'b0; b_odt <= 1'b0; b_rst_n <= 1'b0;
+  end else begin
+    if (init_done) begin
+      a_cmd   <= s_cmd[4*slot +: 4];
+      a_addr  <= s_addr[ROW*slot +: ROW];
+      a_ba    <= s_ba[3*slot +: 3];
+      a_cke   <= s_cke[slot];
+      a_odt   <= s_odt[slot];
+      a_rst_n <= s_rst_n;
+    end else begin
+      a_cmd <= f_cmd; a_addr <= f_addr; a_ba <= f_ba;
+      a_cke <= f_cke; a_odt <= 1'b0; a_rst_n <= f_rst_n;
+    end
+    b_cmd <= a_cmd; b_addr <= a_addr; b_ba <= a_ba;
+    b_cke <= a_cke; b_odt <= a_odt; b_rst_n <= a_rst_n;
+  end
+
+// NOPs leave as deselects, so that in 2T mode the clock before a command
+// can carry its address with CS# high.
+wire b_idle     = b_cmd[3] || (b_cmd[2:0] == 3'b111);
+wire look_ahead = TWO_T && b_idle;
+
+reg [ROW-1:0] o_addr;
+reg [2:0]     o_ba;
+reg           o_cs_n, o_ras_n, o_cas_n, o_we_n, o_cke, o_odt, o_rst_n;
+always @(negedge ck or posedge rst)
+  if (rst) begin
+    o_addr <= {ROW{1'b0}}; o_ba <= 3'd0;
+    o_cs_n <= 1'b1; o_ras_n <= 1'b1; o_cas_n <= 1'b1; o_we_n <= 1'b1;
+    o_cke <= 1'b0; o_odt <= 1'b0; o_rst_n <= 1'b0;
+  end else begin
+    o_cs_n <= b_idle;
+    {o_ras_n, o_cas_n, o_we_n} <= look_ahead ? a_cmd[2:0] : b_cmd[2:0];
+    o_addr <= look_ahead ? a_addr : b_addr;
+    o_ba   <= look_ahead ? a_ba : b_ba;
+    o_cke  <= b_cke; o_odt <= b_odt; o_rst_n <= b_rst_n;
+  end
+
+assign O_ddr_addr    = o_addr;
+assign O_ddr_ba      = o_ba;
+assign O_ddr_cs_n    = o_cs_n;
+assign O_ddr_ras_n   = o_ras_n;
+assign O_ddr_cas_n   = o_cas_n;
+assign O_ddr_we_n    = o_we_n;
+assign O_ddr_cke     = o_cke;
+assign O_ddr_odt     = o_odt;
+assign O_ddr_reset_n = o_rst_n;
+
+// Column commands as they move from stage A to stage B: the memory takes
+// them one clock later, which is where the data latencies count from.
+wire wr_issue = (a_cmd == 4'b0100);
+wire rd_issue = (a_cmd == 4'b0101);
+wire cmd_bl8;
+generate
+  if (BL_FIX8)       begin : g_bl8 assign cmd_bl8 = 1'b1; end
+  else if (BL_FIX4)  begin : g_bc4 assign cmd_bl8 = 1'b0; end
+  else if (ROW > 12) begin : g_otf assign cmd_bl8 = a_addr[ROW > 12 ? 12 : 0]; end
+  else               begin : g_a12 assign cmd_bl8 = 1'b1; end   // no A12 line
+endgenerate
+
+// ---------------------------------------------------------------------------
+// Write data queue (with ECC encoding on the way in)
+// ---------------------------------------------------------------------------
+wire [NB*DQ-1:0] wq_in_d;
+wire [NB*G-1:0]  wq_in_m;
+genvar b, g;
+generate
+  if (ECC_ON) begin : g_ecc_enc
+    localparam DG = 64 / GW;                    // strobe groups holding data
+    for (b = 0; b < NB; b = b + 1) begin : g_beat
+      assign wq_in_d[b*72 +: 72] = {ecc_encode(mc_wrdata[b*72 +: 64]),
+                                    mc_wrdata[b*72 +: 64]};
+      for (g = 0; g < G; g = g + 1) begin : g_grp
+        if (g < DG) begin : g_data
+          assign wq_in_m[b*G + g] = mc_wrdata_mask[b*G + g];
+        end else begin : g_check
+          assign wq_in_m[b*G + g] = &mc_wrdata_mask[b*G +: DG];
+        end
+      end
+    end
+  end else begin : g_no_ecc
+    assign wq_in_d = mc_wrdata;
+    assign wq_in_m = mc_wrdata_mask;
+  end
+endgenerate
+
+reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
+reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
+reg [WF_AW:0]   wq_wp, wq_rp;
+
+always @(posedge ck)
+  if (!rst && x1_edge && init_done && mc_wrdata_en) begin
+    wq_d[wq_wp[WF_AW-1:0]] <= wq_in_d;
+    wq_m[wq_wp[WF_AW-1:0]] <= wq_in_m;
+  end
+
+wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
+wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp[WF_AW-1:0]];
+
+// ---------------------------------------------------------------------------
+// Write burst engine.  w_beat_* hold the two beats of the next clock;
+// w_act says that the next clock carries data (DQS toggles).
+// ---------------------------------------------------------------------------
+reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
+reg [1:0]     w_left;
+reg [KB-1:0]  w_pos;
+reg           w_act, dq_oe;
+reg [DQ-1:0]  w_beat_r, w_beat_f;
+reg [G-1:0]   w_mask_r, w_mask_f;
+
+wire          w_start = wr_pipe[WLE-1];
+wire          w_take  = w_start || (w_left != 2'd0);
+wire [KB-1:0] w_cur   = w_start ? {KB{1'b0}} : w_pos;
+wire          w_last  = !w_start && (w_left == 2'd1);
+wire          w_pop   = w_take && (w_cur == K - 1 || w_last);
+
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
+    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; dq_oe <= 1'b0;
+    wq_wp <= {WF_AW+1{1'b0}}; wq_rp <= {WF_AW+1{1'b0}};
+  end else begin
+    wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue};
+    wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8};
+    if (x1_edge && init_done && mc_wrdata_en) wq_wp <= wq_wp + 1'b1;
+    // A WRITE whose data never came writes stale data but must not put
+    // the queue out of step with the words that do come.
+    if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
+    if (w_start)            w_left <= wr_bl8_pipe[WLE-1] ? 2'd3 : 2'd1;
+    else if (w_left != 0)   w_left <= w_left - 1'b1;
+    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
+    w_act <= w_take;
+    // Driven from the preamble clock before the first beat to the
+    // postamble half clock after the last.
+    dq_oe <= w_take || w_act;
+  end
+
+always @(posedge ck) begin
+  w_beat_r <= wq_head_d[(2*w_cur)   * DQ +: DQ];
+  w_beat_f <= wq_head_d[(2*w_cur+1) * DQ +: DQ];
+  w_mask_r <= wq_head_m[(2*w_cur)   * G +: G];
+  w_mask_f <= wq_head_m[(2*w_cur+1) * G +: G];
+end
+
+// Double-data-rate outputs.  DQ/DM change on ck90 edges, a quarter clock
+// before each DQS edge; DQS is ck gated by a flop that only changes while
+// ck is low.
+reg [DQ-1:0] dq_r, dq_f;
+reg [G-1:0]  dm_r, dm_f;
+always @(posedge ck90) begin dq_r <= w_beat_r; dm_r <= w_mask_r; end
+always @(negedge ck90) begin dq_f <= w_beat_f; dm_f <= w_mask_f; end
+
+reg dqs_r;
+always @(negedge ck or posedge rst)
+  if (rst) dqs_r <= 1'b0;
+  else     dqs_r <= w_act;
+wire dqs_o = ck & dqs_r;
+
+assign O_ddr_dqm = ck90 ? dm_f : dm_r;
+
+// The bidirectional pins go through the device's pad buffer: a tristate
+// written as plain logic does not survive generic synthesis (an undriven
+// mux input is taken as "don't care").
+wire [DQ-1:0] dq_out = ck90 ? dq_f : dq_r;
+wire [DQ-1:0] dq_in;
+wire [G-1:0]  dqs_in, dqs_n_in;
+generate
+  for (b = 0; b < DQ; b = b + 1) begin : g_dq_io
+    VX_IOBUF u_io (.IO(IO_ddr_dq[b]), .I(dq_out[b]), .OE(dq_oe), .O(dq_in[b]));
+  end
+  for (g = 0; g < G; g = g + 1) begin : g_dqs_io
+    VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(dqs_o),  .OE(dq_oe), .O(dqs_in[g]));
+    VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~dqs_o), .OE(dq_oe), .O(dqs_n_in[g]));
+  end
+endgenerate
+
+// ---------------------------------------------------------------------------
+// Read capture.  Reads come back edge-aligned with CK; ck90 samples them in
+// the middle of each beat, then ck takes both beats and the strobe.
+// ---------------------------------------------------------------------------
+reg [DQ-1:0] cap_r, cap_f, rd_r_q, rd_f_q;
+reg [G-1:0]  cap_s, rd_s_q;
+always @(posedge ck90) begin cap_r <= dq_in; cap_s <= dqs_in; end
+always @(negedge ck90)       cap_f <= dq_in;
+always @(posedge ck) begin rd_r_q <= cap_r; rd_f_q <= cap_f; rd_s_q <= cap_s; end
+
+// Latency calibration: the first clock after the READ at which every strobe
+// was sampled high is the first data clock (the preamble is low).
+reg [7:0] cal_cnt;
+reg       cal_arm;
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    cal_cnt <= 8'd0; cal_arm <= 1'b0; rd_lat_m1 <= RD_NOM_M1;
+  end else begin
+    if (rd_issue)                cal_cnt <= 8'd0;
+    else if (cal_cnt != 8'hff)   cal_cnt <= cal_cnt + 1'b1;
+    if (rd_issue && !init_done) cal_arm <= 1'b1;
+    else if (cal_arm && cal_cnt < RD_PIPE && &rd_s_q) begin
+      cal_arm <= 1'b0; rd_lat_m1 <= cal_cnt;
+    end else if (cal_arm && cal_cnt >= RD_PIPE)
+      cal_arm <= 1'b0;
+  end
+
+// ---------------------------------------------------------------------------
+// Read burst engine: collects beats into words for the controller.
+// ---------------------------------------------------------------------------
+reg [RD_PIPE-1:0] rd_pipe, rd_bl8_pipe;
+reg [1:0]         r_left;
+reg [KB-1:0]      r_pos;
+reg [NB*DQ-1:0]   r_acc;
+reg               r_done;
+
+wire          r_start = init_done && rd_pipe[rd_lat_m1];
+wire          r_take  = r_start || (r_left != 2'd0);
+wire [KB-1:0] r_cur   = r_start ? {KB{1'b0}} : r_pos;
+wire          r_last  = !r_start && (r_left == 2'd1);
+wire          r_end   = r_take && (r_cur == K - 1 || r_last);
+
+integer j;
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    rd_pipe <= {RD_PIPE{1'b0}}; rd_bl8_pipe <= {RD_PIPE{1'b0}};
+    r_left <= 2'd0; r_pos <= {KB{1'b0}}; r_done <= 1'b0;
+  end else begin
+    rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
+    rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
+    if (r_start)            r_left <= rd_bl8_pipe[rd_lat_m1] ? 2'd3 : 2'd1;
+    else if (r_left != 0)   r_left <= r_left - 1'b1;
+    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur + 1'b1 : r_pos);
+    r_done <= r_end;
+  end
+
+always @(posedge ck)
+  for (j = 0; j < K; j = j + 1)
+    if (r_take && r_cur == j)
+      r_acc[2*j*DQ +: 2*DQ] <= {rd_f_q, rd_r_q};
+
+// A finished word sits in r_acc for one clock (the next burst can only
+// overwrite its first clock's beats at the same edge), then goes straight
+// out at a controller edge or waits in r_pend for the next one.  Bursts
+// never finish words faster than one per clk_x1 cycle.
+wire [NB*DQ-1:0] r_word;
+generate
+  if (ECC_ON) begin : g_ecc_dec
+    for (b = 0; b < NB; b = b + 1) begin : g_beat
+      assign r_word[b*72 +: 72] = ecc_decode(r_acc[b*72 +: 72]);
+    end
+  end else begin : g_no_dec
+    assign r_word = r_acc;
+  end
+endgenerate
+
+reg [NB*DQ-1:0] r_pend, r_out;
+reg             r_pend_v, r_out_v, init_out;
+always @(posedge ck or posedge rst)
+  if (rst) begin
+    r_pend_v <= 1'b0; r_out_v <= 1'b0; init_out <= 1'b0;
+  end else if (x1_edge) begin
+    init_out <= init_done;
+    r_out_v  <= r_pend_v || r_done;
+    r_pend_v <= r_pend_v && r_done;
+  end else if (r_done)
+    r_pend_v <= 1'b1;
+
+always @(posedge ck)
+  if (x1_edge) begin
+    if (r_pend_v)    r_out <= r_pend;
+    else if (r_done) r_out <= r_word;
+    if (r_pend_v && r_done) r_pend <= r_word;
+  end else if (r_done)
+    r_pend <= r_word;
+
+assign phy_rd_data_valid = r_out_v;
+assign phy_rd_data       = r_out;
+assign ddr_init_complete = init_out;

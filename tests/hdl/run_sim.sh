@@ -1,0 +1,64 @@
+#!/bin/sh
+# Simulates the core of one fixture configuration against the DDR3 device
+# model:  run_sim.sh [--netlist] CONFIG   (CONFIG: a directory under fixtures/)
+#
+# By default the RTL is compiled exactly as the synthesis run reads it (ratio
+# file, then top, with the fixture directory and then the data folder as
+# include paths).  With --netlist the core is first synthesised by Yosys and
+# the netlist is simulated instead, with the primitives' behavioural models
+# appended as the host's netlist-to-simulation step does.
+set -eu
+netlist=0
+if [ "${1:-}" = --netlist ]; then netlist=1; shift; fi
+cfg=${1:?usage: run_sim.sh [--netlist] CONFIG}
+tools="iverilog vvp"; [ $netlist = 1 ] && tools="$tools yosys"
+for tool in $tools; do
+  command -v $tool > /dev/null || { echo "RESULT: FAIL $cfg ($tool not installed: apt-get install yosys iverilog)"; exit 1; }
+done
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+data=$root/core/ddr3phy/data
+fix=$here/fixtures/$cfg
+if [ ! -d "$fix" ]; then echo "RESULT: FAIL $cfg (no fixture directory $fix)"; exit 2; fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT INT TERM
+
+setting() { sed -n "s/^$1 *\([A-Za-z0-9_]*\).*/\1/p" "$2"; }
+ratio=$(sed -n 's/^parameter nCK_PER_CLK = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
+core="$data/ddr3_1_${ratio}code.v $data/DDR3_PHY_TOP.v"
+defs=""
+
+if [ $netlist = 1 ]; then
+  top=$(setting '`define module_name_ddr' "$fix/ddr3_name.v")
+  # The netlist gets the power-up waits the bench and device model expect.
+  reset_us=$(setting '`define TB_INIT_RESET_US' "$fix/tb_config.vh")
+  cke_us=$(setting '`define TB_INIT_CKE_US' "$fix/tb_config.vh")
+  if ! yosys -q -l "$work/synth.log" -p "read_verilog -lib $root/host/share/veltra_prims.v; \
+        read_verilog -I$fix -I$data $core; \
+        chparam -set INIT_RESET_US $reset_us -set INIT_CKE_US $cke_us $top; \
+        synth -top $top; write_verilog -noattr $work/netlist.v" > /dev/null 2>&1; then
+    tail -20 "$work/synth.log"
+    echo "RESULT: FAIL $cfg (synthesis error)"
+    exit 1
+  fi
+  core=$work/netlist.v
+  defs=-DTB_NETLIST
+fi
+
+if ! iverilog -g2012 -Wall $defs -o "$work/sim" -s tb -I "$fix" -I "$data" \
+      "$root/host/share/veltra_prims.v" $core \
+      "$here/ddr3_model.v" "$here/tb_ddr3_phy.v" > "$work/build.log" 2>&1; then
+  cat "$work/build.log"
+  echo "RESULT: FAIL $cfg (compile error)"
+  exit 1
+fi
+[ $netlist = 1 ] || grep -v "^$" "$work/build.log" || true
+vvp -n "$work/sim" > "$work/sim.log" 2>&1 || true
+# Keep the log short: the first 40 error lines are plenty to debug from.
+grep -v "ERROR" "$work/sim.log" || true
+grep "ERROR" "$work/sim.log" | head -40
+if [ "$(grep -c '^RESULT: PASS' "$work/sim.log")" = 1 ] && ! grep -q "ERROR" "$work/sim.log"; then
+  exit 0
+fi
+grep -q '^RESULT: FAIL' "$work/sim.log" || echo "RESULT: FAIL $cfg (simulation ended without a result)"
+exit 1
