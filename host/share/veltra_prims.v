@@ -26,60 +26,10 @@
 // and warns.  The *_FT_DIR bits pick the direction of the fine delay
 // trim, which has no effect in the model.
 // ---------------------------------------------------------------------------
+// Synthesis keeps only the ports and parameters: the bodies are for simulation.
 `ifdef SYNTHESIS
-
 (* blackbox *)
-module VX_PLL (CLKIN, CLKFB, RESET, PWRDN, FBDSEL, IDSEL, ODSEL, PSDA, DUTYDA,
-               CLKOUT, CLKOUTP, CLKOUTD, CLKOUTD3, LOCK);
-  input        CLKIN;
-  input        CLKFB;
-  input        RESET;
-  input        PWRDN;
-  input  [5:0] FBDSEL;
-  input  [5:0] IDSEL;
-  input  [6:0] ODSEL;
-  input  [3:0] PSDA;
-  input  [3:0] DUTYDA;
-  output       CLKOUT;
-  output       CLKOUTP;
-  output       CLKOUTD;
-  output       CLKOUTD3;
-  output       LOCK;
-
-  parameter FCLKIN         = "100";
-  parameter DYN_IDIV_SEL   = "false";
-  parameter IDIV_SEL       = 0;
-  parameter DYN_FBDIV_SEL  = "false";
-  parameter FBDIV_SEL      = 0;
-  parameter PSDA_SEL       = "0000";
-  parameter DYN_DA_EN      = "false";
-  parameter DYN_ODIV_SEL   = "false";
-  parameter DUTYDA_SEL     = "1000";
-  parameter CLKOUT_FT_DIR  = 1'b1;
-  parameter CLKOUTP_FT_DIR = 1'b1;
-  parameter CLKFB_SEL      = "internal";
-  parameter ODIV_SEL       = 8;
-  parameter CLKOUT_BYPASS  = "false";
-  parameter CLKOUTP_BYPASS = "false";
-  parameter CLKOUTD_BYPASS = "false";
-  parameter DYN_SDIV_SEL   = 2;
-  parameter CLKOUTD_SRC    = "CLKOUT";
-  parameter CLKOUTD3_SRC   = "CLKOUT";
-  parameter DEVICE         = "VX1-10";
-endmodule
-
-// VX_IOBUF: bidirectional pad buffer.  OE high drives I onto the pad; O
-// always follows the pad.
-(* blackbox *)
-module VX_IOBUF (IO, I, OE, O);
-  inout  IO;
-  input  I;
-  input  OE;
-  output O;
-endmodule
-
-`else
-
+`endif
 module VX_PLL (CLKIN, CLKFB, RESET, PWRDN, FBDSEL, IDSEL, ODSEL, PSDA, DUTYDA,
                CLKOUT, CLKOUTP, CLKOUTD, CLKOUTD3, LOCK);
   input        CLKIN;
@@ -118,6 +68,7 @@ module VX_PLL (CLKIN, CLKFB, RESET, PWRDN, FBDSEL, IDSEL, ODSEL, PSDA, DUTYDA,
   parameter CLKOUTD3_SRC   = "CLKOUT";
   parameter DEVICE         = "VX1-10";
 
+`ifndef SYNTHESIS
   // Reference cycles from reset release to LOCK; short enough for
   // simulation, long enough that logic really waits for it.
   parameter LOCK_CYCLES    = 32;
@@ -280,15 +231,21 @@ module VX_PLL (CLKIN, CLKFB, RESET, PWRDN, FBDSEL, IDSEL, ODSEL, PSDA, DUTYDA,
   assign CLKOUTD  = is_true(CLKOUTD_BYPASS) ? CLKIN : d_out;
   assign CLKOUTD3 = d3_out;
   assign LOCK     = running && lock_cnt >= LOCK_CYCLES;
+`endif
 endmodule
 
+// VX_IOBUF: bidirectional pad buffer.  OE high drives I onto the pad; O
+// always follows the pad.
+`ifdef SYNTHESIS
+(* blackbox *)
+`endif
 module VX_IOBUF (IO, I, OE, O);
   inout  IO;
   input  I;
   input  OE;
   output O;
+`ifndef SYNTHESIS
   assign IO = OE ? I : 1'bz;
   assign O  = IO;
-endmodule
-
 `endif
+endmodule

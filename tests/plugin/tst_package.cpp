@@ -99,7 +99,7 @@ void tst_Package::metacast()
 
 void tst_Package::createIPCores_data()
 {
-    QTest::addColumn<QByteArray>("spec"); // empty: no description file at all
+    QTest::addColumn<QByteArray>("description"); // empty: no description file at all
     QTest::addColumn<int>("cores");
 
     QTest::newRow("valid") << QByteArray(validSpec) << 1;
@@ -112,11 +112,11 @@ void tst_Package::createIPCores_data()
 
 void tst_Package::createIPCores()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, description);
     QFETCH(int, cores);
     QTemporaryDir dir;
-    if (!spec.isEmpty())
-        writeFile(dir.path() + "/ddr3phy.ipspec", spec);
+    if (!description.isEmpty())
+        writeFile(dir.path() + "/ddr3phy.ipspec", description);
 
     auto *package = qobject_cast<IPCore::IPPackage *>(qt_plugin_instance());
     package->coreDirectory = dir.path();
@@ -132,7 +132,7 @@ void tst_Package::createIPCores()
 
 void tst_Package::dataDirectoryRule_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("description");
     QTest::addColumn<bool>("loaded");
 
     QTest::newRow("plain") << QByteArray(validSpec) << true;
@@ -143,10 +143,10 @@ void tst_Package::dataDirectoryRule_data()
 
 void tst_Package::dataDirectoryRule()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, description);
     QFETCH(bool, loaded);
     QTemporaryDir dir;
-    writeFile(dir.path() + "/ddr3phy.ipspec", spec);
+    writeFile(dir.path() + "/ddr3phy.ipspec", description);
 
     DDR3PHY::DDR3PHY core(dir.path());
     QCOMPARE(core.loadSpec(), loaded);
