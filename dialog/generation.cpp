@@ -284,6 +284,9 @@ void DDR3PHYDialog::startSynthesis()
 
 void DDR3PHYDialog::onGenerationFinished(int exitCode)
 {
+    // Only the synthesis helper's signal should get here; a stray call has nothing to collect.
+    if (!m_synthesisHelper)
+        return;
     QStringList errors;
     int failure = exitCode;
     if (exitCode != 0)

@@ -11,16 +11,9 @@
 `undef ECC
 `include "DDR3_define.v"
 `include "ddr3_phy_naming.vh"
+`include "ddr3_phy_ports.vh"
 
-module `module_name_ddr (
-  clk, rst_n,
-  mc_cs_n, mc_ras_n, mc_cas_n, mc_we_n, mc_address, mc_bank, mc_reset_n,
-  mc_odt, mc_cke, mc_cmd_wren, mc_wrdata_en, mc_wrdata, mc_wrdata_mask,
-  phy_rd_data_valid, phy_rd_data, ddr_init_complete, clk_x1, ddr_rst,
-  O_ddr_addr, O_ddr_ba, O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n,
-  O_ddr_clk, O_ddr_clk_n, O_ddr_cke, O_ddr_odt, O_ddr_reset_n, O_ddr_dqm,
-  IO_ddr_dq, IO_ddr_dqs, IO_ddr_dqs_n
-);
+module `module_name_ddr (clk, rst_n, `DDR3PHY_PORTS);
 `include "vlmc_param.v"
 
 // JEDEC power-up waits in microseconds.  Only simulation shortens them (the
@@ -100,37 +93,11 @@ VX_PLL u_PLL (
 generate if (nCK_PER_CLK == 2) begin : g_1_2
   `ddr3phy_modname(ddr3_phy_1_2, `module_name_ddr) #(
     .ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)
-  ) u_phy (
-    .ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n),
-    .mc_cs_n(mc_cs_n), .mc_ras_n(mc_ras_n), .mc_cas_n(mc_cas_n), .mc_we_n(mc_we_n),
-    .mc_address(mc_address), .mc_bank(mc_bank), .mc_reset_n(mc_reset_n),
-    .mc_odt(mc_odt), .mc_cke(mc_cke), .mc_cmd_wren(mc_cmd_wren),
-    .mc_wrdata_en(mc_wrdata_en), .mc_wrdata(mc_wrdata), .mc_wrdata_mask(mc_wrdata_mask),
-    .phy_rd_data_valid(phy_rd_data_valid), .phy_rd_data(phy_rd_data),
-    .ddr_init_complete(ddr_init_complete), .clk_x1(clk_x1), .ddr_rst(ddr_rst),
-    .O_ddr_addr(O_ddr_addr), .O_ddr_ba(O_ddr_ba), .O_ddr_cs_n(O_ddr_cs_n),
-    .O_ddr_ras_n(O_ddr_ras_n), .O_ddr_cas_n(O_ddr_cas_n), .O_ddr_we_n(O_ddr_we_n),
-    .O_ddr_clk(O_ddr_clk), .O_ddr_clk_n(O_ddr_clk_n), .O_ddr_cke(O_ddr_cke),
-    .O_ddr_odt(O_ddr_odt), .O_ddr_reset_n(O_ddr_reset_n), .O_ddr_dqm(O_ddr_dqm),
-    .IO_ddr_dq(IO_ddr_dq), .IO_ddr_dqs(IO_ddr_dqs), .IO_ddr_dqs_n(IO_ddr_dqs_n)
-  );
+  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT);
 end else begin : g_1_4
   `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) #(
     .ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)
-  ) u_phy (
-    .ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n),
-    .mc_cs_n(mc_cs_n), .mc_ras_n(mc_ras_n), .mc_cas_n(mc_cas_n), .mc_we_n(mc_we_n),
-    .mc_address(mc_address), .mc_bank(mc_bank), .mc_reset_n(mc_reset_n),
-    .mc_odt(mc_odt), .mc_cke(mc_cke), .mc_cmd_wren(mc_cmd_wren),
-    .mc_wrdata_en(mc_wrdata_en), .mc_wrdata(mc_wrdata), .mc_wrdata_mask(mc_wrdata_mask),
-    .phy_rd_data_valid(phy_rd_data_valid), .phy_rd_data(phy_rd_data),
-    .ddr_init_complete(ddr_init_complete), .clk_x1(clk_x1), .ddr_rst(ddr_rst),
-    .O_ddr_addr(O_ddr_addr), .O_ddr_ba(O_ddr_ba), .O_ddr_cs_n(O_ddr_cs_n),
-    .O_ddr_ras_n(O_ddr_ras_n), .O_ddr_cas_n(O_ddr_cas_n), .O_ddr_we_n(O_ddr_we_n),
-    .O_ddr_clk(O_ddr_clk), .O_ddr_clk_n(O_ddr_clk_n), .O_ddr_cke(O_ddr_cke),
-    .O_ddr_odt(O_ddr_odt), .O_ddr_reset_n(O_ddr_reset_n), .O_ddr_dqm(O_ddr_dqm),
-    .IO_ddr_dq(IO_ddr_dq), .IO_ddr_dqs(IO_ddr_dqs), .IO_ddr_dqs_n(IO_ddr_dqs_n)
-  );
+  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT);
 end endgenerate
 
 endmodule
