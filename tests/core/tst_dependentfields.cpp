@@ -31,7 +31,6 @@ void TestDependentFields::widths_data()
 
     QTest::newRow("1:2 part") << 16 << 8 << 15 << 10 << false << 0 << 29 << 64 << 8;
     QTest::newRow("1:4 part") << 16 << 16 << 14 << 10 << false << 1 << 28 << 128 << 16;
-    QTest::newRow("1:4 DQ72 ECC x8") << 72 << 8 << 14 << 10 << true << 1 << 28 << 512 << 64;
     QTest::newRow("1:4 DQ72 ECC x16") << 72 << 16 << 14 << 10 << true << 1 << 28 << 512 << 64;
     QTest::newRow("1:2 DQ72 ECC") << 72 << 8 << 16 << 9 << true << 0 << 29 << 256 << 32;
     QTest::newRow("1:2 DQ72") << 72 << 8 << 12 << 9 << false << 0 << 25 << 288 << 36;
@@ -64,11 +63,9 @@ void TestDependentFields::clockTexts_data()
     QTest::addColumn<int>("memoryMHz");
     QTest::addColumn<QString>("memoryText");
 
-    QTest::newRow("defaults") << 20000 << "<-> 50 MHz" << 200 << "<-> 5000 ps";
+    QTest::newRow("defaults") << 20000 << "<-> 50 MHz" << 300 << "<-> 3333 ps";
     QTest::newRow("fractional reference") << 21276 << "<-> 47 MHz" << 333 << "<-> 3003 ps";
-    QTest::newRow("fastest reference") << 2500 << "<-> 400 MHz" << 300 << "<-> 3333 ps";
-    QTest::newRow("slowest reference") << 55555 << "<-> 18 MHz" << 266 << "<-> 3759 ps";
-    QTest::newRow("36.001 MHz") << 27777 << "<-> 36 MHz" << 400 << "<-> 2500 ps";
+    QTest::newRow("fastest reference") << 2500 << "<-> 400 MHz" << 400 << "<-> 2500 ps";
 }
 
 void TestDependentFields::clockTexts()

@@ -53,13 +53,11 @@ void TestVerificationRecord::ownBuild()
     QCOMPARE(lines.at(1), QByteArray("version=" QT_VERSION_STR));
     const bool debug = lines.at(2) == "debug=true";
     QVERIFY(debug || lines.at(2) == "debug=false");
-    const QList<QByteArray> key = lines.at(3).split(' ');
-    QCOMPARE(key.size(), 4);
-    QVERIFY(key.at(0).startsWith("buildkey="));
-    QCOMPARE(key.at(2), QByteArray(debug ? "debug" : "release"));
-    QCOMPARE(key.at(3), QByteArray("full-config"));
+    QVERIFY(lines.at(3).startsWith("buildkey="));
+    QVERIFY(lines.at(3).endsWith(debug ? " debug full-config" : " release full-config"));
+    QCOMPARE(lines.at(3).count(' '), 3);
 #if defined(Q_OS_LINUX) && defined(Q_CC_GNU) && !defined(Q_CC_CLANG)
-    QCOMPARE(key.at(0) + ' ' + key.at(1), QByteArray("buildkey=Linux g++"));
+    QVERIFY(lines.at(3).startsWith("buildkey=Linux g++ "));
 #endif
 }
 
