@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -30,6 +29,11 @@ inline QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QString readText(const QString &path)
+{
+    return QString::fromUtf8(readBytes(path));
 }
 
 // Sends what the process writes on stderr to a temporary file until text() is called.
