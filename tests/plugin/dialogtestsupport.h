@@ -1,6 +1,6 @@
 #pragma once
 
-// Shared by the dialog tests: a core information map, widget look-ups by object name and an
+// Shared by the dialog tests: a core information map, controls by short name, files, and an
 // answerer for the modal message boxes the dialog and the host open.
 
 #include "ddr3phydialog.h"
@@ -9,14 +9,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
-#include <QList>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QStringList>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 namespace DialogTest {
 
@@ -34,68 +35,32 @@ inline QMap<QString, QVariant> coreInfo()
     };
 }
 
-template <typename T> T *control(QObject *dialog, const char *name)
+inline std::unique_ptr<DDR3PHY::DDR3PHYDialog> newDialog(const QMap<QString, QVariant> &info)
 {
-    T *widget = dialog->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
+    return std::make_unique<DDR3PHY::DDR3PHYDialog>(&info, nullptr);
 }
 
-inline QComboBox *combo(QObject *dialog, const char *name)
-{
-    return control<QComboBox>(dialog, name);
-}
-
-inline QSpinBox *spin(QObject *dialog, const char *name)
-{
-    return control<QSpinBox>(dialog, name);
-}
-
-inline QCheckBox *check(QObject *dialog, const char *name)
-{
-    return control<QCheckBox>(dialog, name);
-}
-
-inline QLabel *label(QObject *dialog, const char *name)
-{
-    return control<QLabel>(dialog, name);
-}
-
-inline QStringList items(const QComboBox *box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
-
-// Short names for the controls the tables change most.
-inline QString objectName(const QString &alias)
+// A control by object name, or by the short name of one the tables change most.
+template <typename T = QWidget> T *control(QObject *dialog, const QString &name)
 {
     static const QMap<QString, QString> aliases{
         {"ratio", "comBoxClkRatio"},     {"type", "comBoxMemoryType"}, {"dq", "comBoxDqWidth"},
         {"dram", "comBoxDramWidth"},     {"row", "comBoxRowAddr"},     {"col", "comBoxColAddr"},
         {"ref", "comBoxReferenceClock"}, {"clock", "spinMemoryClock"}, {"ecc", "checkEcc"},
-        {"dimm", "comBoxDimmType"}};
-    return aliases.value(alias, alias);
-}
-
-inline QWidget *widget(QObject *dialog, const QString &alias)
-{
-    auto *w = dialog->findChild<QWidget *>(objectName(alias));
-    if (!w)
-        qFatal("no control %s", qPrintable(alias));
-    return w;
+        {"dimm", "comBoxDimmType"},      {"cas", "comBoxCasLatency"},  {"cw", "comBoxCwLatency"},
+        {"al", "comBoxAdditiveLatency"}, {"burst", "comBoxBurstMode"}};
+    T *widget = dialog->findChild<T *>(aliases.value(name, name));
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
 }
 
 // "name=value" sets a combo box index, a spin box value or a check state.
 inline void apply(QObject *dialog, const QString &steps)
 {
     for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QStringList parts = step.split(QLatin1Char('='));
-        QWidget *w = widget(dialog, parts.at(0));
-        const int value = parts.at(1).toInt();
+        QWidget *w = control(dialog, step.section(QLatin1Char('='), 0, 0));
+        const int value = step.section(QLatin1Char('='), 1).toInt();
         if (auto *box = qobject_cast<QComboBox *>(w))
             box->setCurrentIndex(value);
         else if (auto *spinBox = qobject_cast<QSpinBox *>(w))
@@ -106,22 +71,36 @@ inline void apply(QObject *dialog, const QString &steps)
 }
 
 // A control as one comparable text: items and selection, value (or "min-max" for "name/range"),
-// check state or label text, with " locked" when disabled.
+// check state or label text, with " locked" when disabled. "pinN" is the figure's pin N.
 inline QString describe(QObject *dialog, const QString &what)
 {
-    const QStringList parts = what.split(QLatin1Char('/'));
-    QWidget *w = widget(dialog, parts.at(0));
+    if (what.startsWith(QLatin1String("pin"))) {
+        const auto pins = qobject_cast<IPCore::IPGenDialog *>(dialog)->figurePins();
+        const int index = what.mid(3).toInt();
+        if (index >= pins.size())
+            return QStringLiteral("none");
+        const Utils::PinFigure &p = pins.at(index);
+        const char *side = p.side() == Qt::AlignLeft    ? "left"
+                           : p.side() == Qt::AlignRight ? "right"
+                                                        : "?";
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(p.name(), QString::number(p.direction()), p.isBus() ? "bus" : "line", side);
+    }
+    QWidget *w = control(dialog, what.section(QLatin1Char('/'), 0, 0));
     QString text;
-    if (auto *box = qobject_cast<QComboBox *>(w))
-        text = items(box).join(QLatin1Char(',')) + " @" + box->currentText();
-    else if (auto *spinBox = qobject_cast<QSpinBox *>(w))
-        text = parts.size() > 1
+    if (auto *box = qobject_cast<QComboBox *>(w)) {
+        for (int i = 0; i < box->count(); ++i)
+            text += (i ? "," : "") + box->itemText(i);
+        text += " @" + box->currentText();
+    } else if (auto *spinBox = qobject_cast<QSpinBox *>(w)) {
+        text = what.contains(QLatin1Char('/'))
                    ? QStringLiteral("%1-%2").arg(spinBox->minimum()).arg(spinBox->maximum())
                    : QString::number(spinBox->value());
-    else if (auto *checkBox = qobject_cast<QCheckBox *>(w))
+    } else if (auto *checkBox = qobject_cast<QCheckBox *>(w)) {
         text = checkBox->isChecked() ? "on" : "off";
-    else if (auto *lbl = qobject_cast<QLabel *>(w))
+    } else if (auto *lbl = qobject_cast<QLabel *>(w)) {
         text = lbl->text();
+    }
     return w->isEnabled() ? text : text + " locked";
 }
 
@@ -132,12 +111,26 @@ inline QStringList pageControls(QObject *dialog)
     QStringList names;
     for (const QWidget *w : dialog->findChildren<QWidget *>(pattern))
         names << w->objectName();
-    names.sort();
     return names;
 }
 
+inline QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(data);
+}
+
 // Answers every modal message box that opens while it lives, in order, with the queued buttons
-// (then with `fallback`), and keeps what each box showed.
+// (then with Ok), and keeps what each box showed.
 class BoxAnswerer : public QObject
 {
 public:
@@ -151,9 +144,8 @@ public:
         QWidget *parent;
     };
 
-    explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {},
-                         QMessageBox::StandardButton fallback = QMessageBox::Ok)
-        : m_answers(std::move(answers)), m_fallback(fallback)
+    explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
+        : m_answers(std::move(answers))
     {
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] { answer(); });
@@ -179,7 +171,7 @@ private:
         boxes.append({box->windowTitle(), box->text(), box->detailedText(), box->icon(),
                       box->standardButtons(), box->parentWidget()});
         const QMessageBox::StandardButton choice =
-            m_answers.isEmpty() ? m_fallback : m_answers.takeFirst();
+            m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
         if (QAbstractButton *button = box->button(choice))
             button->click();
         else
@@ -188,7 +180,6 @@ private:
 
     QTimer m_timer;
     QList<QMessageBox::StandardButton> m_answers;
-    QMessageBox::StandardButton m_fallback;
 };
 
 } // namespace DialogTest

@@ -6,11 +6,8 @@
 #include "hostsession.h"
 #include "synthesishelper.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
-#include <memory>
 
 using namespace DialogTest;
 using DDR3PHY::DDR3PHYDialog;
@@ -33,26 +30,6 @@ if grep -q 'write_vhdl 1' "$prj"; then echo "-- vhdl netlist" > "${result%.vm}.v
 echo "-- stray" > "$(basename "$result" .vm).vho"
 )sh";
 
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(data);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
-}
-
 struct Run
 {
     QStringList editors;
@@ -70,8 +47,6 @@ private slots:
     void initTestCase();
     void completion_data();
     void completion();
-    void synplifyProject_data();
-    void synplifyProject();
     void failures_data();
     void failures();
     void secondGenerationCompletesOnce();
@@ -111,7 +86,7 @@ std::unique_ptr<DDR3PHYDialog> TestDialogSynthesis::makeDialog(const QString &di
 {
     QMap<QString, QVariant> info = coreInfo();
     info.insert("ipcore.dir.data", m_data);
-    auto dialog = std::make_unique<DDR3PHYDialog>(&info, nullptr);
+    auto dialog = newDialog(info);
     dialog->setCreating(dir, DEV::DeviceArg("VX1-10", "C6", "VX1-10C6-TEST"));
     dialog->uiSetSynthesisTool(tool);
     dialog->uiSetLanguageIndex(language);
@@ -148,37 +123,56 @@ void TestDialogSynthesis::completion_data()
 {
     QTest::addColumn<QString>("tool");
     QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("netlistSource"); // in the working directory
     QTest::addColumn<QString>("netlist");       // in the output directory
     QTest::addColumn<QString>("tmp");
     QTest::addColumn<QStringList>("outputFiles");
+    QTest::addColumn<QStringList>("project"); // lines of the Synplify project, its sources first
 
+    const QStringList verilogFiles{F + ".ipc", F + ".v", F + ".vo", F + "_tmp.v"};
     QTest::newRow("VeltraSynthesis Verilog")
-        << "VeltraSynthesis" << 0 << F + ".vg" << F + ".v" << F + "_tmp.v"
-        << QStringList{F + ".ipc", F + ".v", F + ".vo", F + "_tmp.v"};
+        << "VeltraSynthesis" << 0 << "" << F + ".vg" << F + ".v" << F + "_tmp.v" << verilogFiles
+        << QStringList();
     QTest::newRow("VeltraSynthesis VHDL")
-        << "VeltraSynthesis" << 1 << F + ".vhg" << F + ".vhd" << F + "_tmp.vhd"
-        << QStringList{F + ".ipc", F + ".vhd", F + ".vho", F + ".vo", F + "_tmp.vhd"};
+        << "VeltraSynthesis" << 1 << "" << F + ".vhg" << F + ".vhd" << F + "_tmp.vhd"
+        << QStringList{F + ".ipc", F + ".vhd", F + ".vho", F + ".vo", F + "_tmp.vhd"}
+        << QStringList();
     QTest::newRow("Synplify Pro Verilog")
-        << "Synplify Pro" << 0 << "rev_1/" + F + ".vm" << F + ".v" << F + "_tmp.v"
-        << QStringList{F + ".ipc", F + ".v", F + ".vo", F + "_tmp.v"};
-    QTest::newRow("Synplify Pro VHDL")
-        << "Synplify Pro" << 1 << "rev_1/" + F + ".vhm" << F + ".vhd" << F + "_tmp.vhd"
-        << QStringList{F + ".ipc", F + ".vhd", F + ".vo", F + "_tmp.vhd"};
+        << "Synplify Pro" << 0 << ""
+        << "rev_1/" + F + ".vm" << F + ".v" << F + "_tmp.v" << verilogFiles
+        << QStringList{"add_file -verilog {%D/ddr3_1_2code.v}",
+                       "add_file -verilog {%D/DDR3_PHY_TOP.v}",
+                       "set_option -part {VX1-10}",
+                       "set_option -speed_grade {C6}",
+                       "set_option -include_path {%W;%D}",
+                       "set_option -disable_io_insertion 1",
+                       "set_option -write_vhdl 0",
+                       "project -result_file {rev_1/" + F + ".vm}"};
+    QTest::newRow("Synplify Pro VHDL 1:4 with I/O")
+        << "Synplify Pro" << 1 << "ratio=1 checkDisableIO=0"
+        << "rev_1/" + F + ".vhm" << F + ".vhd" << F + "_tmp.vhd"
+        << QStringList{F + ".ipc", F + ".vhd", F + ".vo", F + "_tmp.vhd"}
+        << QStringList{"add_file -verilog {%D/ddr3_1_4code.v}",
+                       "add_file -verilog {%D/DDR3_PHY_TOP.v}",
+                       "set_option -disable_io_insertion 0", "set_option -write_vhdl 1"};
 }
 
 void TestDialogSynthesis::completion()
 {
     QFETCH(QString, tool);
     QFETCH(int, language);
+    QFETCH(QString, steps);
     QFETCH(QString, netlistSource);
     QFETCH(QString, netlist);
     QFETCH(QString, tmp);
     QFETCH(QStringList, outputFiles);
+    QFETCH(QStringList, project);
     QTemporaryDir out;
     const QString P = out.path();
     const QString W = P + "/temp/DDR3_PHY";
     auto dialog = makeDialog(P, tool, language);
+    apply(dialog.get(), steps);
     dialog->show();
     const Run run = generate(dialog.get());
 
@@ -186,7 +180,7 @@ void TestDialogSynthesis::completion()
     QCOMPARE(run.completions, 1);
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(filesIn(P), outputFiles);
+    QCOMPARE(QDir(P).entryList(QDir::Files, QDir::Name), outputFiles);
     QCOMPARE(contents(P + "/" + netlist), contents(W + "/" + netlistSource));
     QCOMPARE(contents(P + "/" + tmp), contents(W + "/" + tmp));
     if (outputFiles.contains(F + ".vho"))
@@ -202,52 +196,15 @@ void TestDialogSynthesis::completion()
     QCOMPARE(windows.size(), 1);
     QCOMPARE(windows.first()->windowTitle(), QStringLiteral("DDR3 PHY Generator"));
     QVERIFY(!windows.first()->isVisible());
-}
 
-void TestDialogSynthesis::synplifyProject_data()
-{
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QStringList>("expectedLines");
-
-    QTest::newRow("1:2 verilog io disabled")
-        << "" << 0
-        << QStringList{"add_file -verilog {%D/ddr3_1_2code.v}",
-                       "add_file -verilog {%D/DDR3_PHY_TOP.v}",
-                       "set_option -part {VX1-10}",
-                       "set_option -speed_grade {C6}",
-                       "set_option -include_path {%W;%D}",
-                       "set_option -disable_io_insertion 1",
-                       "set_option -write_vhdl 0",
-                       "project -result_file {rev_1/" + F + ".vm}"};
-    QTest::newRow("1:4 vhdl io inserted")
-        << "ratio=1 checkDisableIO=0" << 1
-        << QStringList{"add_file -verilog {%D/ddr3_1_4code.v}",
-                       "add_file -verilog {%D/DDR3_PHY_TOP.v}",
-                       "set_option -disable_io_insertion 0", "set_option -write_vhdl 1"};
-}
-
-// The project the helper writes for "Synplify Pro" shows every argument the dialog handed over.
-void TestDialogSynthesis::synplifyProject()
-{
-    QFETCH(QString, steps);
-    QFETCH(int, language);
-    QFETCH(QStringList, expectedLines);
-    QTemporaryDir out;
-    const QString W = out.path() + "/temp/DDR3_PHY";
-    auto dialog = makeDialog(out.path(), "Synplify Pro", language);
-    apply(dialog.get(), steps);
-    const Run run = generate(dialog.get());
-    QCOMPARE(run.completions, 1);
-
-    const QStringList project = QString::fromUtf8(contents(W + "/DDR3_PHY.prj")).split('\n');
-    QStringList wanted;
-    for (QString line : expectedLines)
-        wanted << line.replace("%D", m_data).replace("%W", W);
-    for (const QString &line : wanted)
-        QVERIFY2(project.contains(line), qPrintable(line));
-    // Exactly the two sources, the ratio's code first.
-    QCOMPARE(project.filter("add_file"), wanted.mid(0, 2));
+    // The Synplify project shows every argument the dialog handed over.
+    const QStringList written = QString::fromUtf8(contents(W + "/DDR3_PHY.prj")).split('\n');
+    for (QString &line : project) {
+        line.replace("%D", m_data).replace("%W", W);
+        QVERIFY2(written.contains(line), qPrintable(line));
+    }
+    if (!project.isEmpty()) // exactly the two sources, the ratio's code first
+        QCOMPARE(written.filter("add_file"), project.mid(0, 2));
 }
 
 void TestDialogSynthesis::failures_data()
@@ -298,7 +255,7 @@ void TestDialogSynthesis::failures()
     QVERIFY2(details.filter(detail).size() == 1, qPrintable(details.join('|')));
     QCOMPARE(run.boxes.last().title, QStringLiteral("Error"));
     QCOMPARE(run.boxes.last().text, message);
-    QCOMPARE(filesIn(out.path()), outputFiles);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files, QDir::Name), outputFiles);
     QVERIFY(run.editors.isEmpty());
     QVERIFY(run.addedToProject.isEmpty());
     QVERIFY(dialog->isVisible());
