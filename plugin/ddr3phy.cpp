@@ -60,7 +60,8 @@ QString DDR3PHY::summary() const
 
 bool DDR3PHY::isSupported(const DEV::DeviceArg &device) const
 {
-    const QStringList supported = m_coreInfo.value(QStringLiteral("ipcore.device.supported")).toStringList();
+    const QStringList supported =
+        m_coreInfo.value(QStringLiteral("ipcore.device.supported")).toStringList();
     const QStringList unsupported =
         m_coreInfo.value(QStringLiteral("ipcore.device.unsupported")).toStringList();
     return IPCore::isSupported(device, unsupported, supported);

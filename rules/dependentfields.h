@@ -15,7 +15,7 @@ std::optional<int> appMaskWidth(int dataWidth, int dramWidth);
 // Whole MHz of a reference period in ps, and whole ps of a memory clock in MHz (truncated).
 int referenceFrequencyMHz(int periodPs);
 int memoryPeriodPs(int memoryClockMHz);
-QString referenceClockText(int periodPs); // "<-> 50 MHz"
+QString referenceClockText(int periodPs);    // "<-> 50 MHz"
 QString memoryClockText(int memoryClockMHz); // "<-> 5000 ps"
 
 // The error-correction box is offered only at the ninth DQ entry ("72").

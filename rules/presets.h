@@ -33,7 +33,7 @@ struct MemoryPreset
 {
     QStringList dqWidths;
     int dqIndex;
-    bool locks;        // the part fixes DRAM width, row, column and additive latency
+    bool locks;         // the part fixes DRAM width, row, column and additive latency
     int dramWidthIndex; // meaningful only when locks
     int rowIndex;
     int colIndex;
