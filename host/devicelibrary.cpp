@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSet>
 
+#include <algorithm>
+
 namespace DEV {
 
 static const char tableHeader[] = "model,package,condition";
@@ -90,26 +92,28 @@ QStringList DeviceLibrary::conditions(const QString &model)
     return conditions;
 }
 
+template <typename Match> static bool findFirst(Match match, DeviceArg *out)
+{
+    const QList<DevicePart> &table = DeviceLibrary::parts();
+    const auto it = std::find_if(table.cbegin(), table.cend(), match);
+    if (it == table.cend())
+        return false;
+    *out = it->arg();
+    return true;
+}
+
 bool DeviceLibrary::find(const QString &model, const QString &condition, DeviceArg *out)
 {
-    for (const DevicePart &part : parts()) {
-        if (part.model == model && (condition.isEmpty() || part.condition == condition)) {
-            *out = part.arg();
-            return true;
-        }
-    }
-    return false;
+    return findFirst(
+        [&](const DevicePart &part) {
+            return part.model == model && (condition.isEmpty() || part.condition == condition);
+        },
+        out);
 }
 
 bool DeviceLibrary::findById(const QString &id, DeviceArg *out)
 {
-    for (const DevicePart &part : parts()) {
-        if (part.id == id) {
-            *out = part.arg();
-            return true;
-        }
-    }
-    return false;
+    return findFirst([&](const DevicePart &part) { return part.id == id; }, out);
 }
 
 } // namespace DEV

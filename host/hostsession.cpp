@@ -10,8 +10,6 @@
 #include <QSaveFile>
 #include <QTextStream>
 
-#include <cstdio>
-
 namespace IPGen {
 
 namespace {
@@ -117,10 +115,6 @@ bool HostSession::addProjectFiles(const QStringList &files, QString *error)
 
 void HostSession::requestEditor(const QString &path, bool activate)
 {
-    if (m_batch) {
-        std::fprintf(stdout, "opened %s\n", qPrintable(path));
-        std::fflush(stdout);
-    }
     emit editorRequested(path, activate);
 }
 

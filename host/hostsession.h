@@ -20,7 +20,7 @@ class IPCOREHOST_EXPORT HostSession : public QObject
 public:
     static HostSession &instance();
 
-    // Batch runs have no windows: synthesis progress goes to stderr, editors are announced.
+    // Batch runs have no windows: synthesis shows no progress dialog.
     bool batch() const { return m_batch; }
     void setBatch(bool batch) { m_batch = batch; }
 
@@ -35,9 +35,6 @@ public:
     // set here wins over the one found next to the application.
     QString shareDirectory() const;
     void setShareDirectory(const QString &path) { m_shareDirectory = path; }
-
-    // The folder of the core whose dialog is open; the dialog's relative help document is
-    // resolved against it. Set by the application before it calls createIP or openIP.
 
     // Where host messages are parented: the dialog parent, else the active window.
     QWidget *messageParent() const;

@@ -21,7 +21,7 @@ static QString copyProblem(const QString &from, const QString &to)
     if (!source.isFile())
         return QStringLiteral("not a file");
     // Removing the target first would destroy the source.
-    if (QFileInfo(to).exists() && source.canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+    if (source.canonicalFilePath() == QFileInfo(to).canonicalFilePath())
         return QStringLiteral("source and target are the same file");
     QFile target(to);
     if (target.exists() && !target.remove())

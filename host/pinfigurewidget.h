@@ -19,7 +19,6 @@ public:
 
     QList<Utils::PinFigure> pins() const { return m_pins; }
     void setPins(const QList<Utils::PinFigure> &pins);
-    QString title() const { return m_title; }
     void setTitle(const QString &title);
 
     QSize sizeHint() const override;

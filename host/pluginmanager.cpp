@@ -166,8 +166,7 @@ struct PluginManager::Loaded
         auto *package = qobject_cast<IPPackage *>(instance.data());
         if (!package)
             return QStringLiteral("not an IP package");
-        coreDirectory = coreDirectoryOf(library.fileName());
-        package->coreDirectory = coreDirectory;
+        package->coreDirectory = coreDirectoryOf(library.fileName());
         cores = package->createIPCores();
         if (cores.isEmpty())
             return QStringLiteral("provides no IP core");
@@ -175,7 +174,6 @@ struct PluginManager::Loaded
     }
 
     QLibrary library;
-    QString coreDirectory;
     QPointer<QObject> instance;
     QList<BaseIPCore *> cores;
 };
@@ -239,15 +237,6 @@ BaseIPCore *PluginManager::core(const QString &id) const
             return core;
     }
     return nullptr;
-}
-
-QString PluginManager::coreDirectory(const BaseIPCore *core) const
-{
-    for (const Loaded *loaded : m_loaded) {
-        if (loaded->cores.contains(const_cast<BaseIPCore *>(core)))
-            return loaded->coreDirectory;
-    }
-    return QString();
 }
 
 QStringList PluginManager::errors() const

@@ -33,9 +33,6 @@ public:
 
     QList<BaseIPCore *> cores() const;
     BaseIPCore *core(const QString &id) const;
-    // The core directory of the package that made `core` (for its relative file names, such as
-    // ipcore.doc.help); empty for a core this manager does not hold.
-    QString coreDirectory(const BaseIPCore *core) const;
     QStringList errors() const;
 
 private:

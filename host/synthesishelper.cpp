@@ -20,7 +20,6 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QSettings>
-#include <QTextStream>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -262,6 +261,7 @@ bool writeTemplates(const SynthesizeArgs &args, bool veltra, const TopModule &to
     const QString instance = instanceName(args.outputFileName);
 
     const int width = longestName(top.ports, verilogName);
+    static const QRegularExpression trailingSpace(QStringLiteral("\\s+\\n$"));
     QString instanceText = QStringLiteral("%1 %2 (\n").arg(verilogName(top.name), instance);
     for (int i = 0; i < top.ports.size(); ++i) {
         const Port &port = top.ports.at(i);
@@ -271,7 +271,7 @@ bool writeTemplates(const SynthesizeArgs &args, bool veltra, const TopModule &to
         instanceText +=
             QStringLiteral("    %1 // %2 %3\n")
                 .arg(connection.leftJustified(2 * width + 4), port.direction, verilogRange(port))
-                .replace(QRegularExpression(QStringLiteral("\\s+\\n$")), QStringLiteral("\n"));
+                .replace(trailingSpace, QStringLiteral("\n"));
     }
     instanceText += QStringLiteral(");\n");
     const QString verilog =

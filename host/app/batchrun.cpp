@@ -209,6 +209,9 @@ GenerationRun::GenerationRun(const Invocation &invocation, const QString &output
         // The dialog handles the helper's result in the same turn; look once it has.
         QTimer::singleShot(0, this, [this] { checkAfterSynthesis(); });
     });
+    // Batch runs have no editor area: the files a core opens are announced instead.
+    connect(&session, &IPGen::HostSession::editorRequested, this,
+            [](const QString &path) { printOut(QStringLiteral("opened ") + path); });
     connect(&session, &IPGen::HostSession::errorsReported, this,
             [this](const QString &message, const QStringList &details) {
                 m_reportedErrors.append(message);

@@ -53,12 +53,11 @@ QString defaultPluginDirectory()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
 }
 
-int loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories)
+void loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories)
 {
     plugins.loadDirectory(defaultPluginDirectory());
     for (const QString &directory : extraDirectories)
         plugins.loadDirectory(directory);
-    return plugins.cores().size();
 }
 
 QString configCoreType(const QString &ipcPath)

@@ -14,8 +14,8 @@ namespace IPGenApp {
 
 // <dir of ipgen>/plugins, where the build and an installation put the core plug-ins.
 QString defaultPluginDirectory();
-// Loads the default plug-in folder, then `extraDirectories`; returns the number of cores.
-int loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories);
+// Loads the default plug-in folder, then `extraDirectories`.
+void loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories);
 // The core type an .ipc file names (its top-level "type"); empty when unreadable.
 QString configCoreType(const QString &ipcPath);
 

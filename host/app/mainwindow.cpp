@@ -332,7 +332,6 @@ void MainWindow::useProject(const QString &path)
     QString error;
     if (!IPGen::HostSession::instance().openProject(path, &error))
         QMessageBox::warning(this, tr("Project"), error);
-    refreshProjectFiles();
 }
 
 void MainWindow::refreshProjectFiles()
