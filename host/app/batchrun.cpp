@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "console.h"
+#include "corereport.h"
 #include "devicelibrary.h"
 #include "dialogdriver.h"
 #include "hostsession.h"
@@ -371,6 +372,8 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
     const QString projectFile = session.projectFile();
     const FileTimes before = fileTimes(outputDirectory, projectFile);
 
+    CoreReporter reporter;
+    printReportsOnStderr(&reporter);
     GenerationTimings localTimings;
     GenerationRun run(invocation, outputDirectory, timings ? timings : &localTimings);
     run.run(target);

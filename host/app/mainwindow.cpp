@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "catalogue.h"
+#include "corereport.h"
 #include "devicelibrary.h"
 #include "hostsession.h"
 #include "ippackage.h"
@@ -28,6 +29,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -114,6 +116,11 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
             [this](const QString &line) { statusBar()->showMessage(line, 5000); });
     connect(m_projectFiles, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { showEditor(item->text(), true); });
+    auto *reporter = new CoreReporter(this);
+    connect(reporter, &CoreReporter::written, this, &MainWindow::showReport);
+    connect(reporter, &CoreReporter::failed, this, [this](const QString &message) {
+        QMessageBox::warning(this, tr("Generation Report"), message);
+    });
 
     fillCatalogue();
     onModelChanged();
@@ -343,6 +350,25 @@ void MainWindow::refreshProjectFiles()
     setWindowTitle(project.isEmpty()
                        ? tr("IP Core Generator")
                        : tr("%1 - IP Core Generator").arg(QFileInfo(project).fileName()));
+}
+
+// Warnings get a box of their own: a report tab alone is easy to overlook.
+void MainWindow::showReport(const QString &path, const QStringList &warnings)
+{
+    showEditor(path, true);
+    statusBar()->showMessage(tr("Generation report: %n warning(s)", nullptr, warnings.size()));
+    if (warnings.isEmpty())
+        return;
+    // After the core's dialog has closed.
+    QTimer::singleShot(0, this, [this, path, warnings] {
+        QMessageBox box(
+            QMessageBox::Warning, tr("Generation Report"),
+            tr("The generated core breaks %n DDR3 rule(s); see %1.", nullptr, warnings.size())
+                .arg(QDir::toNativeSeparators(path)),
+            QMessageBox::Ok, this);
+        box.setDetailedText(warnings.join(QLatin1Char('\n')));
+        box.exec();
+    });
 }
 
 void MainWindow::showEditor(const QString &path, bool activate)

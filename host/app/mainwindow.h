@@ -44,6 +44,7 @@ private:
     void useProject(const QString &path);
     void refreshProjectFiles();
     void showEditor(const QString &path, bool activate);
+    void showReport(const QString &path, const QStringList &warnings);
 
     const IPCore::PluginManager &m_plugins;
     QComboBox *m_modelCombo;
