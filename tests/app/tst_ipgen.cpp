@@ -324,17 +324,20 @@ void TestIpgen::generateEndToEnd()
     const QString project = work.filePath("board.ipproj");
 
     // A clock the PLL can only approximate, accepted; the netlist goes into the project.
-    const Result first =
-        run(QStringList{"generate"} + vx1 +
-            QStringList{"--out", out, "--project", project, "--approx", "accept"} +
-            setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333", "comBoxDqWidth=32"}));
+    const Result first = run(QStringList{"generate"} + vx1 +
+                             QStringList{"--out", out, "--project", project, "--approx", "accept"} +
+                             setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333",
+                                           "comBoxDqWidth=32", "spinTRfc=110000"}));
     QVERIFY2(first.exitCode == 0, first.err.constData());
     QVERIFY2(first.err.startsWith("Memory Clock: Memory Clock can not reach 333 MHz"),
              first.err.constData());
+    QVERIFY2(first.err.contains("ipgen: warning: tRFC 110000 ps is shorter"),
+             first.err.constData());
     const QStringList written = QString::fromUtf8(first.out).split('\n', Qt::SkipEmptyParts);
-    for (const QString &name : {"ddr3_phy.ipc", "ddr3_phy.v", "ddr3_phy_tmp.v", "ddr3_phy.vo",
-                                "temp/DDR3_PHY/vlmc_param.v", "temp/DDR3_PHY/DDR3_define.v",
-                                "temp/DDR3_PHY/ddr3_name.v", "temp/DDR3_PHY/ddr3_pll_config.v"}) {
+    for (const QString &name :
+         {"ddr3_phy.ipc", "ddr3_phy.v", "ddr3_phy_tmp.v", "ddr3_phy.vo", "ddr3_phy_report.txt",
+          "temp/DDR3_PHY/vlmc_param.v", "temp/DDR3_PHY/DDR3_define.v", "temp/DDR3_PHY/ddr3_name.v",
+          "temp/DDR3_PHY/ddr3_pll_config.v"}) {
         QVERIFY2(QFileInfo(out + '/' + name).size() > 0, qPrintable(name));
         QVERIFY2(written.contains("wrote " + out + '/' + name), first.out.constData());
     }
