@@ -122,6 +122,7 @@ void TestDialog::controls_data()
         {"ecc off", "spinDataWidth 576", "pin13 mc_wrdata[575:0] 0 bus right"});
     row("ecc 1:4", "ratio=1 dq=8 ecc=1", {"spinDataWidth 512", "spinMaskWidth 64"});
     row("ecc 1:2", "type=1 dq=8 ecc=1", {"spinDataWidth 256", "spinMaskWidth 32"});
+    row("x4 masks above 99", "ratio=1 type=1 dram=0 dq=8", {"spinMaskWidth 144"});
     row("leaving 72", "ratio=1 dq=8 ecc=1 dq=6", {"ecc off locked", "spinDataWidth 448"});
     row("ratio change clears ecc", "ratio=1 dq=8 ecc=1 ratio=0", {"ecc off locked"});
     row("type change clears ecc", "ratio=1 dq=8 ecc=1 type=1", {"ecc off locked"});

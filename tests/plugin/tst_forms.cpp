@@ -130,7 +130,7 @@ void TestForms::controls_data()
         {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
         {Page::Type, "comBoxRowAddr", "Row Address:", "12 13 14 15 16 @3"},
         {Page::Type, "spinAppAddrWidth", "Addr Width:", "0..999 27 read-only no buttons"},
-        {Page::Type, "spinMaskWidth", "Mask Width:", "0..99 8 read-only no buttons"},
+        {Page::Type, "spinMaskWidth", "Mask Width:", "0..999 8 read-only no buttons"},
         {Page::Type, "checkEcc", "", "Ecc [ ]"},
         {Page::Type, "labelClkout", "", "TextLabel"},
         {Page::Option, "comBoxBurstMode", "Burst Mode:", "4 8 OTF @0"},
