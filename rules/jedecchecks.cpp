@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace DDR3PHY {
 
@@ -137,54 +138,69 @@ Check tckCheck(double tckPs)
                              .arg(dllOnTckMaxPs)};
 }
 
-Check latencyCheck(int cl, int cwl, double tckPs)
+// The part's own bin when the memory type is a part; any bin for Custom.
+Check latencyCheck(int cl, int cwl, double tckPs, const QString &memoryType)
 {
     const QString pair =
         QStringLiteral("CL %1 with CWL %2 at tCK %3 ps").arg(cl).arg(cwl).arg(psText(tckPs));
-    QList<const SpeedBin *> allowing;
+    const QString partBin = partSpeedBin(memoryType);
+    QList<const SpeedBin *> candidates;
     for (const SpeedBin &bin : speedBins()) {
-        const bool allows = std::any_of(bin.rows.cbegin(), bin.rows.cend(), [&](const auto &row) {
+        if (partBin.isEmpty() || bin.name == partBin)
+            candidates << &bin;
+    }
+    const auto rowsOf = [&](auto accepts) {
+        QList<SpeedBinRow> rows;
+        for (const SpeedBin *bin : candidates)
+            std::copy_if(bin->rows.cbegin(), bin->rows.cend(), std::back_inserter(rows), accepts);
+        return rows;
+    };
+    QList<const SpeedBin *> allowing;
+    for (const SpeedBin *bin : candidates) {
+        const bool allows = std::any_of(bin->rows.cbegin(), bin->rows.cend(), [&](const auto &row) {
             return row.cl == cl && row.cwl == cwl && tckWithin(tckPs, row.minPs, row.maxPs);
         });
         if (allows)
-            allowing << &bin;
+            allowing << bin;
     }
     if (!allowing.isEmpty())
         return {Verdict::Ok, pair + QStringLiteral(": allowed by ") + binNames(allowing)};
 
-    const bool pairExists =
-        std::any_of(speedBins().cbegin(), speedBins().cend(), [&](const auto &bin) {
-            return std::any_of(bin.rows.cbegin(), bin.rows.cend(),
-                               [&](const auto &row) { return row.cl == cl && row.cwl == cwl; });
-        });
-    const QString never =
-        pairExists ? QString() : QStringLiteral("; no bin allows this pair at any clock");
+    const auto denial = [&](const char *any, const char *part) {
+        return partBin.isEmpty()
+                   ? QStringLiteral("no DDR3 speed bin ") + QLatin1String(any)
+                   : QStringLiteral("%1, the speed bin of %2, ").arg(partBin, memoryType) +
+                         QLatin1String(part);
+    };
+    const bool never =
+        rowsOf([&](const auto &row) { return row.cl == cl && row.cwl == cwl; }).isEmpty();
+    const QString neverText =
+        never ? QStringLiteral("; this pair is legal at no clock") : QString();
     const auto range = std::find_if(cwlRanges().cbegin(), cwlRanges().cend(), [&](const auto &r) {
         return tckWithin(tckPs, r.minPs, r.maxPs);
     });
     if (range == cwlRanges().cend()) {
-        return {Verdict::Warning,
-                pair + QStringLiteral(": no DDR3 speed bin runs at this clock") + never};
+        return {Verdict::Warning, pair + QStringLiteral(": ") +
+                                      denial("runs at this clock", "does not run at this clock") +
+                                      neverText};
     }
     QList<int> cls;
-    for (const SpeedBin &bin : speedBins()) {
-        for (const SpeedBinRow &row : bin.rows) {
-            if (row.cwl == range->cwl && tckWithin(tckPs, row.minPs, row.maxPs) &&
-                !cls.contains(row.cl))
-                cls << row.cl;
-        }
+    for (const SpeedBinRow &row : rowsOf([&](const auto &row) {
+             return row.cwl == range->cwl && tckWithin(tckPs, row.minPs, row.maxPs);
+         })) {
+        if (!cls.contains(row.cl))
+            cls << row.cl;
     }
     std::sort(cls.begin(), cls.end());
     QStringList clTexts;
     for (int n : cls)
         clTexts << QString::number(n);
-    return {Verdict::Warning,
-            pair +
-                QStringLiteral(": no DDR3 speed bin allows it; this clock takes CWL %1 with "
-                               "CL %2")
-                    .arg(range->cwl)
-                    .arg(clTexts.join(QStringLiteral(", "))) +
-                never};
+    return {Verdict::Warning, pair + QStringLiteral(": ") +
+                                  denial("allows it", "does not allow it") +
+                                  QStringLiteral("; this clock takes CWL %1 with CL %2")
+                                      .arg(range->cwl)
+                                      .arg(clTexts.join(QStringLiteral(", "))) +
+                                  neverText};
 }
 
 Check writeRecoveryCheck(int writeRecovery, double tckPs)
@@ -354,7 +370,7 @@ QList<Check> jedecChecks(const MemorySetup &setup, const ClockResult &clock)
                            .arg(clock.referenceMHz, 0, 'f', 6)});
     }
     checks.append(tckCheck(clock.tckPs));
-    checks.append(latencyCheck(setup.cl, setup.cwl, clock.tckPs));
+    checks.append(latencyCheck(setup.cl, setup.cwl, clock.tckPs, setup.memoryType));
     checks.append(writeRecoveryCheck(setup.writeRecovery, clock.tckPs));
     checks.append(refreshCycleCheck(setup));
     checks.append(refreshIntervalCheck(setup.timings));

@@ -1,5 +1,7 @@
 #include "speedbins.h"
 
+#include <QMap>
+
 namespace DDR3PHY {
 
 namespace {
@@ -74,6 +76,16 @@ const QList<SpeedBin> &speedBins()
 bool tckWithin(double tckPs, int minPs, int maxPs)
 {
     return tckPs >= minPs && (tckPs < maxPs || (maxPs == dllOnTckMaxPs && tckPs <= maxPs));
+}
+
+QString partSpeedBin(const QString &memoryType)
+{
+    // Both parts are DDR3-1600 devices at CL 11.
+    static const QMap<QString, QString> bins{
+        {QStringLiteral("AD3U160022G11"), QStringLiteral("DDR3-1600K")},
+        {QStringLiteral("MT41J128M16JT-125k"), QStringLiteral("DDR3-1600K")},
+    };
+    return bins.value(memoryType);
 }
 
 const QList<DensityRefresh> &densityRefresh()

@@ -38,6 +38,9 @@ const QList<SpeedBin> &speedBins(); // slowest first, then by tAA
 
 bool tckWithin(double tckPs, int minPs, int maxPs);
 
+// The bin of a memory part the dialog offers by name; empty for any other memory type.
+QString partSpeedBin(const QString &memoryType);
+
 // Refresh cycle time by device density.
 struct DensityRefresh
 {

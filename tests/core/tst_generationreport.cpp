@@ -49,6 +49,8 @@ void TestGenerationReport::speedBinTable()
                                              "DDR3-1066G DDR3-1333F DDR3-1333G DDR3-1333H "
                                              "DDR3-1333J DDR3-1600G DDR3-1600H DDR3-1600J "
                                              "DDR3-1600K"));
+    for (int ratio : {0, 1}) // each part is checked against its own bin
+        QVERIFY(names.contains(partSpeedBin(ratioSetup(ratio).memoryTypes.first())));
     const QList<CwlRange> &ranges = cwlRanges();
     QCOMPARE(ranges.first().maxPs, dllOnTckMaxPs);
     for (int i = 0; i + 1 < ranges.size(); ++i) {
@@ -93,9 +95,10 @@ void TestGenerationReport::checks_data()
 
     // At 1:2, CAS index 0 is 11; with Custom (MEMORY_TYPE=1) CAS and CWL index n is 5 + n.
     const QString cl6 = "MEMORY_TYPE=1 CAS_LATENCY=1 ";
-    QTest::newRow("part at 200 MHz") << 5000.0 << ""
-                                     << "WWOOOO"
-                                     << "no bin allows this pair at any clock";
+    QTest::newRow("part at 200 MHz")
+        << 5000.0 << ""
+        << "WWOOOO"
+        << "AD3U160022G11, does not run at this clock; this pair is legal at no clock";
     QTest::newRow("3300 ps is DLL-on") << 3300.0 << cl6 << "OOOOOO"
                                        << "allowed by DDR3-800D/E, "
                                           "DDR3-1066E/F/G, "
@@ -106,6 +109,14 @@ void TestGenerationReport::checks_data()
     QTest::newRow("CL5 below 3 ns: 800D only") << 2800.0 << "MEMORY_TYPE=1"
                                                << "OOOOOO"
                                                << "allowed by DDR3-800D";
+    QTest::newRow("1:4 part's bin has no CL 5")
+        << 2500.0 << "CLK_RATIO=1"
+        << "OWOOOO"
+        << "DDR3-1600K, the speed bin of MT41J128M16JT-125k, does not allow it; this clock takes "
+           "CWL 5 with CL 6; this pair is legal at no clock";
+    QTest::newRow("1:4 part, CL 6") << 3000.0 << "CLK_RATIO=1 CAS_LATENCY=1"
+                                    << "OOOOOO"
+                                    << "allowed by DDR3-1600K";
     QTest::newRow("2500 ps takes CWL 5") << 2500.0 << cl6 + "CW_LATENCY=1"
                                          << "OWOOOO"
                                          << "takes CWL 5 with CL 5, 6";
