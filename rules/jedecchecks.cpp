@@ -24,14 +24,6 @@ constexpr TimingKey timingKeys[] = {
 constexpr int dllLockClocks = 512;
 constexpr int banks = 8;
 
-QStringList numberTexts(int first, int count)
-{
-    QStringList texts;
-    for (int n = first; n < first + count; ++n)
-        texts << QString::number(n);
-    return texts;
-}
-
 // Reads keys until the first bad one, which it names in `error`.
 class RecordReader
 {
@@ -66,10 +58,10 @@ public:
         return n;
     }
 
-    QString item(const char *key, const QStringList &items)
+    template <typename List> typename List::value_type item(const char *key, const List &items)
     {
         const int index = numberIn(key, 0, int(items.size()) - 1);
-        return m_ok ? items.at(index) : QString();
+        return m_ok ? items.at(index) : typename List::value_type{};
     }
 
 private:
@@ -304,21 +296,17 @@ std::optional<MemorySetup> memorySetup(const QMap<QString, QVariant> &record, QS
     const int reference = r.numberIn("REFERENCE_CLK", 0, int(periods.size()) - 1);
     s.referencePeriodPs = r.ok() ? periods.at(reference) : 0;
     s.dqWidth = r.item("DQ_WIDTH", preset.dqWidths).toInt();
-    s.dramWidth =
-        r.item("DRAM_WIDTH", {QStringLiteral("4"), QStringLiteral("8"), QStringLiteral("16")})
-            .toInt();
-    s.rowBits = r.item("ROW_ADDR", numberTexts(12, 5)).toInt();
-    s.colBits = r.item("COL_ADDR", numberTexts(9, 2)).toInt();
+    s.dramWidth = r.item("DRAM_WIDTH", QList<int>{4, 8, 16});
+    s.rowBits = r.item("ROW_ADDR", QList<int>{12, 13, 14, 15, 16});
+    s.colBits = r.item("COL_ADDR", QList<int>{9, 10});
     for (const TimingKey &key : timingKeys)
         s.timings.*key.value = r.numberIn(key.key, 1, 9999999);
     s.cl = r.item("CAS_LATENCY", preset.casLatencies).toInt();
     s.cwl = r.item("CW_LATENCY", preset.cwLatencies).toInt();
-    s.additiveLatency = r.item(
-        "ADDITIVE_LATENCY", {QStringLiteral("0"), QStringLiteral("CL-1"), QStringLiteral("CL-2")});
-    QStringList recoveries;
-    for (int cycles : writeRecoveryCycles())
-        recoveries << QString::number(cycles);
-    s.writeRecovery = r.item("WRITE_RECOVERY", recoveries).toInt();
+    s.additiveLatency =
+        r.item("ADDITIVE_LATENCY",
+               QStringList{QStringLiteral("0"), QStringLiteral("CL-1"), QStringLiteral("CL-2")});
+    s.writeRecovery = r.item("WRITE_RECOVERY", writeRecoveryCycles());
     if (!r.ok())
         return std::nullopt;
     return s;

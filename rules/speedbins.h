@@ -51,7 +51,7 @@ const QList<DensityRefresh> &densityRefresh(); // ascending
 
 constexpr int trefiMaxPs = 7800000; // average refresh interval at normal temperature
 constexpr int twrPs = 15000;        // write recovery, the same for every bin
-// WR values the mode register can hold.
+// WR values the mode register can hold, in the order the Write Recovery list offers them.
 const QList<int> &writeRecoveryCycles();
 
 } // namespace DDR3PHY
