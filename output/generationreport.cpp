@@ -95,8 +95,11 @@ QStringList reportLines(const GenerationReport &r)
         lines << row(t.name,
                      t.ps < 0 ? clocks : QStringLiteral("%1 ps  %2").arg(t.ps, 9).arg(clocks));
     }
+    // AL is held as "0", "CL-1" or "CL-2".
+    const int al =
+        s.additiveLatency == QLatin1String("0") ? 0 : s.cl - s.additiveLatency.right(1).toInt();
     lines << row(QStringLiteral("CL / CWL / AL"),
-                 QStringLiteral("%1 / %2 / %3 clocks").arg(s.cl).arg(s.cwl).arg(s.additiveLatency))
+                 QStringLiteral("%1 / %2 / %3 clocks").arg(s.cl).arg(s.cwl).arg(al))
           << row(QStringLiteral("WR"), QStringLiteral("%1 clocks").arg(s.writeRecovery))
           << QString() << QStringLiteral("JEDEC checks");
     for (const Check &check : r.checks)

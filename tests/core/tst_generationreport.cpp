@@ -247,7 +247,7 @@ void TestGenerationReport::clockAndCells()
 
     // A 47.0013 MHz reference (21276 ps) makes 299.63 MHz (51 / 8) for 300.
     const std::optional<MemorySetup> odd =
-        memorySetup(record("MEMORY_CLK=300 REFERENCE_CLK=24"), nullptr);
+        memorySetup(record("MEMORY_CLK=300 REFERENCE_CLK=24 ADDITIVE_LATENCY=1"), nullptr);
     QVERIFY(odd);
     const GenerationReport r =
         generationReport("phy", "VX1-10", *odd, pllLimits("VX1-10", "C6"), yosysCellCounts({}));
@@ -256,6 +256,7 @@ void TestGenerationReport::clockAndCells()
     // tREFI: 2337.1 clocks at 299.63 MHz, but 2340 at the 300 MHz asked for.
     QCOMPARE(r.timings.at(9).name, QStringLiteral("tREFI"));
     QCOMPARE(r.timings.at(9).clocks, 2338);
+    QVERIFY(reportLines(r).contains(QStringLiteral("  CL / CWL / AL        11 / 5 / 10 clocks")));
 }
 
 QTEST_GUILESS_MAIN(TestGenerationReport)
