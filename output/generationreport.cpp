@@ -92,8 +92,10 @@ QStringList reportLines(const GenerationReport &r)
           << QString() << QStringLiteral("Timings at %1").arg(mhz(c.memoryMHz));
     for (const TimingInClocks &t : r.timings) {
         const QString clocks = QStringLiteral("%1 clocks").arg(t.clocks, 6);
-        lines << row(t.name,
-                     t.ps < 0 ? clocks : QStringLiteral("%1 ps  %2").arg(t.ps, 9).arg(clocks));
+        QString value = t.ps < 0 ? clocks : QStringLiteral("%1 ps  %2").arg(t.ps, 9).arg(clocks);
+        if (t.clocks < t.minimumClocks)
+            value += QStringLiteral(", %1 with the DDR3 minimum").arg(t.minimumClocks);
+        lines << row(t.name, value);
     }
     // AL is held as "0", "CL-1" or "CL-2".
     const int al =

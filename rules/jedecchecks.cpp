@@ -14,12 +14,13 @@ struct TimingKey
 {
     const char *key;
     int Timings::*value;
+    int minimumClocks;
 };
 constexpr TimingKey timingKeys[] = {
-    {"tRP", &Timings::tRp},     {"tRRD", &Timings::tRrd}, {"tRTP", &Timings::tRtp},
-    {"tRCD", &Timings::tRcd},   {"tRC", &Timings::tRc},   {"tRAS", &Timings::tRas},
-    {"tFAW", &Timings::tFaw},   {"tWTR", &Timings::tWtr}, {"tCKE", &Timings::tCke},
-    {"tREFI", &Timings::tRefi}, {"tRFC", &Timings::tRfc}, {"tDLLK", &Timings::tDllk},
+    {"tRP", &Timings::tRp, 0},     {"tRRD", &Timings::tRrd, 4}, {"tRTP", &Timings::tRtp, 4},
+    {"tRCD", &Timings::tRcd, 0},   {"tRC", &Timings::tRc, 0},   {"tRAS", &Timings::tRas, 0},
+    {"tFAW", &Timings::tFaw, 0},   {"tWTR", &Timings::tWtr, 4}, {"tCKE", &Timings::tCke, 3},
+    {"tREFI", &Timings::tRefi, 0}, {"tRFC", &Timings::tRfc, 0}, {"tDLLK", &Timings::tDllk, 0},
 };
 constexpr int dllLockClocks = 512;
 constexpr int banks = 8;
@@ -339,10 +340,11 @@ QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs)
     QList<TimingInClocks> list;
     for (const TimingKey &key : timingKeys) {
         const int value = timings.*key.value;
+        const QString name = QString::fromLatin1(key.key);
         if (key.value == &Timings::tDllk)
-            list.append({QString::fromLatin1(key.key), -1, value});
+            list.append({name, -1, value, 0});
         else
-            list.append({QString::fromLatin1(key.key), value, clocksFor(value, tckPs)});
+            list.append({name, value, clocksFor(value, tckPs), key.minimumClocks});
     }
     return list;
 }

@@ -52,6 +52,7 @@ struct TimingInClocks
     QString name;
     int ps; // -1 for a value given in clocks
     int clocks;
+    int minimumClocks; // the floor DDR3 puts under the time (tRRD = max(4 clocks, ...)); 0: none
 };
 QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs);
 
