@@ -15,6 +15,7 @@ enum OptionGroup : unsigned {
     InspectOptions = 1u << 2,  // --output
     GenerateOptions = 1u << 3, // --out --file --module --lang --tool --approx --project
                                // --files-only
+    ExampleOptions = 1u << 4,  // --config --out
 };
 
 struct CommandInfo
@@ -45,6 +46,10 @@ const CommandInfo commands[] = {
      "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE] [--files-only]",
      "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
      TargetOptions | GenerateOptions},
+    {"example", Invocation::Command::Example, "example --config FILE.ipc --out DIR",
+     "Writes the example design of a generated core: the core with a traffic generator, its "
+     "simulation test bench with sim/run.sh, and a pin-constraints template.",
+     ExampleOptions},
 };
 
 const CommandInfo *findCommand(const QString &word)
@@ -126,6 +131,14 @@ void addOptions(QCommandLineParser &parser, unsigned groups)
         parser.addOption({QStringLiteral("files-only"),
                           QStringLiteral("Write the configuration and Verilog files, then stop "
                                          "without synthesis.")});
+    }
+    if (groups & ExampleOptions) {
+        parser.addOption({QStringLiteral("config"),
+                          QStringLiteral("The generated core's IP configuration file."),
+                          QStringLiteral("file.ipc")});
+        parser.addOption({QStringLiteral("out"),
+                          QStringLiteral("Folder of the example design (required)."),
+                          QStringLiteral("dir")});
     }
     parser.addHelpOption();
 }
@@ -259,6 +272,12 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
     }
     if (info->groups & InspectOptions)
         inv->outputDirectory = parser.value(QStringLiteral("output"));
+    if (info->groups & ExampleOptions) {
+        inv->configFile = parser.value(QStringLiteral("config"));
+        inv->outputDirectory = parser.value(QStringLiteral("out"));
+        if (inv->configFile.isEmpty() || inv->outputDirectory.isEmpty())
+            return error(QStringLiteral("--config and --out are required"));
+    }
     if (info->groups & GenerateOptions)
         return readGenerateOptions(parser, inv);
     return {};

@@ -2,6 +2,7 @@
 #include "catalogue.h"
 #include "commandline.h"
 #include "console.h"
+#include "examplerun.h"
 #include "hostsession.h"
 #include "mainwindow.h"
 #include "pluginmanager.h"
@@ -29,6 +30,8 @@ int runCommand(const Invocation &invocation)
         return runInspect(invocation, plugins);
     case Invocation::Command::Generate:
         return runGenerate(invocation, plugins);
+    case Invocation::Command::Example:
+        return runExample(invocation, plugins);
     case Invocation::Command::Gui:
         break;
     }
