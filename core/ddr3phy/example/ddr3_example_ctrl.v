@@ -81,7 +81,8 @@ localparam C_FAW = cyc(ps2ck(tFAW));
 localparam C_RFC = cyc(ps2ck(tRFC));
 localparam C_CCD = cyc(4);
 localparam C_WTR = cyc(WL + 4 + max2(4, ps2ck(tWTR)));     // WRITE -> READ
-localparam C_RTW = cyc(max2(4, RL + 6 - WL));               // READ -> WRITE
+// READ -> WRITE, with two clocks for the read data's round trip on the board.
+localparam C_RTW = cyc(max2(4, RL + 6 - WL) + 2);
 localparam C_WPR = cyc(WL + 4 + WR_CYC);                    // WRITE -> PRE
 localparam C_RPR = cyc(AL_N + max2(4, ps2ck(tRTP)));        // READ -> PRE
 localparam C_ODT = cyc(WL + 6);                             // ODT held after a WRITE
