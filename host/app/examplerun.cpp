@@ -75,7 +75,7 @@ QString findCoreDirectory(const QStringList &pluginDirectories)
 }
 
 // A files-only generation of the configuration into `directory`, by this same program, so that
-// the kit gets exactly the files the generator writes. Its messages are passed on.
+// the kit gets exactly the files the generator writes. Its last message explains a failure.
 bool generateCoreFiles(const ExampleRequest &request, const QString &directory, QString *error)
 {
     QStringList arguments = {QStringLiteral("generate"),
