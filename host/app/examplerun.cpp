@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -75,7 +76,7 @@ QString findCoreDirectory(const QStringList &pluginDirectories)
 }
 
 // A files-only generation of the configuration into `directory`, by this same program, so that
-// the kit gets exactly the files the generator writes. Its last message explains a failure.
+// the kit gets exactly the files the generator writes. Its messages explain a failure.
 bool generateCoreFiles(const ExampleRequest &request, const QString &directory, QString *error)
 {
     QStringList arguments = {QStringLiteral("generate"),
@@ -100,12 +101,15 @@ bool generateCoreFiles(const ExampleRequest &request, const QString &directory, 
                      .arg(request.configFile, process.errorString());
         return false;
     }
-    const QStringList messages = QString::fromUtf8(process.readAllStandardError())
-                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList messages = QString::fromUtf8(process.readAllStandardError())
+                               .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    messages.replaceInStrings(QRegularExpression(QStringLiteral("^ipgen: ")), QString());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         *error = QStringLiteral("the core's files could not be generated from %1%2")
                      .arg(request.configFile,
-                          messages.isEmpty() ? QString() : QStringLiteral(": ") + messages.last());
+                          messages.isEmpty()
+                              ? QString()
+                              : QStringLiteral(": ") + messages.join(QStringLiteral("; ")));
         return false;
     }
     return true;
