@@ -47,25 +47,31 @@ module tiny_top (input clk, input rst_n, input [1:0] sel, output [`WIDTH-1:0] co
 endmodule
 )";
 
-// Stands in for the external tool: reads the project named last, reports its arguments, and
-// writes the result file with a small netlist; FAIL makes it report an error instead.
-const char *kStandIn = R"sh(#!/bin/sh
-for arg; do project=$arg; done
-echo "$@" > "$(dirname "$project")/arguments.txt"
-echo "stand-in: compiling $project"
-if [ -n "$SLOW" ]; then exec sleep 30; fi
-if [ -n "$FAIL" ]; then
-  echo '@E: CS187 :"src.v":3:4:3:5|Expecting ;'
-  exit 2
-fi
-if [ -n "$NOWRITE" ]; then exit 0; fi
-result=$(sed -n 's/^project -result_file {\(.*\)}$/\1/p' "$project")
-mkdir -p "$(dirname "$result")"
-printf 'module standin_top (input a, output [3:0] b);\n  assign b = {4{a}};\nendmodule\n' > "$result"
-if grep -q '^set_option -write_vhdl 1' "$project"; then
-  echo '-- vhdl netlist' > "${result%.vm}.vhm"
-fi
-)sh";
+// Stands in for the external tool: a Tcl interpreter that runs the project with the tool's
+// commands recorded in seen.txt, reports its arguments and writes the result file with a small
+// netlist; FAIL makes it report an error instead.
+const char *kStandIn = R"tcl(#!/usr/bin/env tclsh
+set project [lindex $argv end]
+set dir [file dirname $project]
+set f [open [file join $dir arguments.txt] w]; puts $f [join $argv " "]; close $f
+puts "stand-in: compiling $project"
+flush stdout
+if {[info exists env(SLOW)]} { after 30000 }
+if {[info exists env(FAIL)]} { puts {@E: CS187 :"src.v":3:4:3:5|Expecting ;}; exit 2 }
+proc record {args} { lappend ::seen [join $args " "] }
+proc add_file {kind file} { record add_file $kind $file }
+proc impl {args} {}
+proc set_option {name value} { record set_option $name $value; set ::option($name) $value }
+proc project {flag file} { record project $flag $file; set ::result $file }
+source $project
+set f [open [file join $dir seen.txt] w]; puts $f [join $::seen "\n"]; close $f
+if {[info exists env(NOWRITE)]} { exit 0 }
+file mkdir [file dirname $::result]
+set f [open $::result w]
+puts $f "module standin_top (input a, output \[3:0\] b);\n  assign b = {4{a}};\nendmodule"
+close $f
+if {$::option(-write_vhdl)} { set f [open "[file rootname $::result].vhm" w]; close $f }
+)tcl";
 
 } // namespace
 
@@ -115,8 +121,8 @@ void TestSynthesisHelper::initTestCase()
 
 void TestSynthesisHelper::init()
 {
-    // Every case works in a fresh folder with a path that needs quoting.
-    m_work = m_dir.filePath(QStringLiteral("%1 %2/temp/DDR3_PHY")
+    // Every case works in a fresh folder whose path is full of Tcl: nothing of it may run.
+    m_work = m_dir.filePath(QStringLiteral("%1 %2 $x[exec touch pwned]{\\\"}; \\/temp/DDR3_PHY")
                                 .arg(QTest::currentTestFunction(), QTest::currentDataTag()));
     IPGen::HostSession::instance().setSettingsFile(QString());
     for (const char *mode : {"FAIL", "SLOW", "NOWRITE"})
@@ -148,6 +154,8 @@ int TestSynthesisHelper::run(IPCore::SynthesisHelper &helper, int tool,
     // finished() is never emitted from inside start(), so callers may connect after it.
     if (!finished.isEmpty() || !finished.wait(60000) || finished.size() != 1)
         return -1000;
+    if (QFile::exists(a.workDirectory + "/pwned"))
+        return -2000; // the tool ran a command hidden in the path
     return finished.first().first().toInt();
 }
 
@@ -256,13 +264,18 @@ void TestSynthesisHelper::synplify()
     IPCore::SynthesisHelper helper;
     const int code = run(helper, IPCore::SynthesisHelper::SynplifyPro, args(vhdl));
 
-    const QString project = readText(m_work + "/DDR3_PHY.prj");
-    QVERIFY(project.contains(
-        QStringLiteral("add_file -verilog {%1}\n").arg(m_dir.filePath("src/tiny.v"))));
-    QVERIFY(project.contains(QStringLiteral("set_option -include_path {%1;%2}\n")
-                                 .arg(m_work, m_dir.filePath("src/inc"))));
-    QVERIFY(project.contains("set_option -disable_io_insertion 1\n"));
-    QVERIFY(project.contains("project -result_file {rev_1/my phy.vm}\n"));
+    if (mode != "FAIL") {
+        const QStringList expected = {"add_file -verilog " + m_dir.filePath("src/tiny.v"),
+                                      "set_option -part VX1-10",
+                                      "set_option -speed_grade C6/I5",
+                                      "set_option -include_path " + m_work + ';' +
+                                          m_dir.filePath("src/inc"),
+                                      "set_option -disable_io_insertion 1",
+                                      "set_option -write_verilog 1",
+                                      QStringLiteral("set_option -write_vhdl %1").arg(vhdl),
+                                      "project -result_file rev_1/my phy.vm"};
+        QCOMPARE(readText(m_work + "/seen.txt").split('\n', Qt::SkipEmptyParts), expected);
+    }
     QCOMPARE(readText(m_work + "/arguments.txt").trimmed(),
              QStringLiteral("-licensetype standin -batch %1/DDR3_PHY.prj").arg(m_work));
 
