@@ -44,12 +44,12 @@ int runCommand(const Invocation &invocation)
 int main(int argc, char **argv)
 {
     // Batch commands drive dialogs nobody sees; a platform the user chose still wins.
-    if (isBatchCommandLine(argc, argv)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        installBatchMessageFilter();
-    }
+    const bool batch = isBatchCommandLine(argc, argv);
+    if (batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    installMessageFilter(batch);
     QApplication app(argc, argv);
+    applicationStarted();
     QApplication::setApplicationName(QStringLiteral("ipgen"));
 
     Invocation invocation;
