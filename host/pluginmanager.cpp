@@ -267,7 +267,7 @@ bool PluginManager::loadLibrary(const QString &path, QString *error)
     });
     // A package is shared by its library's callers: loading it twice would give its cores twice.
     auto loaded = std::make_unique<Loaded>(path);
-    QString reason = twice ? QStringLiteral("already loaded") : loaded->open();
+    const QString reason = twice ? QStringLiteral("already loaded") : loaded->open();
     if (reason.isEmpty()) {
         // The first library to register a core id keeps it; a later copy is only reported.
         for (BaseIPCore *core : QList<BaseIPCore *>(loaded->cores)) {
@@ -279,10 +279,12 @@ bool PluginManager::loadLibrary(const QString &path, QString *error)
                 delete core;
             }
         }
-        if (loaded->cores.isEmpty())
-            reason = QStringLiteral("provides no IP core that is not already loaded");
-    }
-    if (reason.isEmpty()) {
+        // Nothing left to offer: the warnings said why, the library goes.
+        if (loaded->cores.isEmpty()) {
+            if (error)
+                *error = m_warnings.last();
+            return false;
+        }
         m_loaded.append(loaded.release());
         return true;
     }
