@@ -119,8 +119,7 @@ QString checkElfTables(const QByteArray &header, QFile &file, unsigned char elfC
         return QStringLiteral("not a %1-bit ELF library").arg(elfClass == ELFCLASS64 ? 64 : 32);
     if (eh.e_type != ET_DYN)
         return QStringLiteral("not a shared library");
-    if (eh.e_phentsize != sizeof(Phdr) ||
-        !inFile(eh.e_phoff, quint64(eh.e_phnum) * sizeof(Phdr)) ||
+    if (eh.e_phentsize != sizeof(Phdr) || !inFile(eh.e_phoff, quint64(eh.e_phnum) * sizeof(Phdr)) ||
         !inFile(eh.e_shoff, quint64(eh.e_shnum) * eh.e_shentsize))
         return QStringLiteral("truncated or damaged ELF file (%1 bytes)").arg(size);
     for (int i = 0; i < eh.e_phnum; ++i) {

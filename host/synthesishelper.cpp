@@ -17,15 +17,62 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <atomic>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace IPCore {
 
 namespace {
 
-constexpr int kTailLines = 12;
+// What a failure quotes of the tool's output; the rest is in the run's log file.
+constexpr int kTailLines = 20;
+constexpr int kTailBytes = 4096;
+
+// Process groups of the tools running now, for killToolProcesses() in a signal handler.
+std::atomic<pid_t> toolGroups[16];
+
+void registerGroup(pid_t group, bool add)
+{
+    for (std::atomic<pid_t> &slot : toolGroups) {
+        pid_t expected = add ? 0 : group;
+        if (slot.compare_exchange_strong(expected, add ? group : 0))
+            return;
+    }
+}
+
+// Each tool leads a process group of its own, so that whatever it starts in turn (Yosys runs
+// ABC) ends with it, and a terminal's Ctrl-C reaches ipgen alone, which then ends the group.
+class ToolProcess : public QProcess
+{
+public:
+    using QProcess::QProcess;
+
+    void killGroup()
+    {
+        if (processId() > 0)
+            ::kill(-pid_t(processId()), SIGKILL);
+        kill();
+    }
+
+protected:
+    void setupChildProcess() override { ::setpgid(0, 0); }
+};
 
 } // namespace
+
+void killToolProcesses()
+{
+    for (std::atomic<pid_t> &slot : toolGroups) {
+        const pid_t group = slot.load();
+        if (group > 0)
+            ::kill(-group, SIGKILL);
+    }
+}
 
 class SynthesisHelper::Private
 {
@@ -42,8 +89,11 @@ public:
     QByteArray pending;
     QList<Synthesis::Step> steps;
     QStringList results;
-    QProcess *process = nullptr;
+    ToolProcess *process = nullptr;
+    QTimer *deadline = nullptr;
+    bool timedOut = false;
     bool cancelled = false;
+    QFile runLog;
 
     QPointer<QDialog> progress; // parented on a window that may go first
     QLabel *status = nullptr;
@@ -54,6 +104,7 @@ public:
     QString toolName() const { return veltra() ? Synthesis::veltraName : Synthesis::synplifyName; }
     QString base() const { return args.workDirectory + QLatin1Char('/') + args.outputFileName; }
     QString portListFile() const { return base() + QStringLiteral("_ports.txt"); }
+    QString runLogFile() const { return base() + QStringLiteral("_synthesis.log"); }
     QString implName() const
     {
         const QString name = args.options.value(QStringLiteral("impl_name")).toString();
@@ -87,6 +138,7 @@ public:
     void takeOutput(bool flush);
     void addLines(const QStringList &lines);
     void processFinished(int exitCode, QProcess::ExitStatus status);
+    QString checkNetlist(const QString &top) const;
     void complete();
     void fail(const QString &message, int exitCode);
     void finish(int exitCode);
@@ -160,7 +212,7 @@ void SynthesisHelper::Private::createProgressDialog()
     QObject::connect(progress, &QDialog::rejected, q, [this] {
         if (running()) {
             cancelled = true;
-            process->kill();
+            process->killGroup();
         }
     });
 }
@@ -201,6 +253,8 @@ void SynthesisHelper::Private::addLines(const QStringList &lines)
         if (errorLine.match(line).hasMatch())
             details.append(line);
         tail.append(line);
+        if (runLog.isOpen())
+            runLog.write(line.toUtf8() + '\n');
         emit session.synthesisLog(line);
     }
     while (tail.size() > kTailLines)
@@ -217,11 +271,24 @@ void SynthesisHelper::Private::addLines(const QStringList &lines)
 
 void SynthesisHelper::Private::processFinished(int exitCode, QProcess::ExitStatus exitStatus)
 {
+    registerGroup(pid_t(process->processId()), false);
     takeOutput(true);
+    const QString program = QFileInfo(process->program()).fileName();
     if (cancelled) {
         fail(QStringLiteral("Synthesis cancelled."), 1);
-    } else if (exitStatus != QProcess::NormalExit || exitCode != 0) {
-        fail(QString(), exitCode != 0 ? exitCode : 1);
+    } else if (timedOut) {
+        fail(QStringLiteral("Synthesis failed: %1 did not finish within %2 s and was stopped.")
+                 .arg(program)
+                 .arg(IPGen::HostSession::instance().synthesisTimeout()),
+             1);
+    } else if (exitStatus != QProcess::NormalExit) {
+        fail(QStringLiteral("Synthesis failed: %1 was ended by a signal.").arg(program), 1);
+    } else if (exitCode != 0) {
+        fail(details.isEmpty() ? QStringLiteral("Synthesis failed: %1 exited with code %2.")
+                                     .arg(program)
+                                     .arg(exitCode)
+                               : QStringLiteral("Synthesis failed: %1").arg(details.first()),
+             exitCode);
     } else if (const QString missing = missingResult(); !missing.isEmpty()) {
         fail(QStringLiteral("Synthesis failed: %1 did not write %2.").arg(toolName(), missing), 1);
     } else if (!steps.isEmpty()) {
@@ -229,6 +296,34 @@ void SynthesisHelper::Private::processFinished(int exitCode, QProcess::ExitStatu
     } else {
         complete();
     }
+}
+
+// The netlist is what the user gets: it must at least be whole modules, the top among them.
+QString SynthesisHelper::Private::checkNetlist(const QString &top) const
+{
+    QString text;
+    QString error;
+    if (!Synthesis::readText(results.first(), &text, &error))
+        return error;
+    static const QRegularExpression keyword(
+        QStringLiteral("^\\s*(module|endmodule)\\b(\\s+\\\\?(\\S+?)\\s*[(#;])?"),
+        QRegularExpression::MultilineOption);
+    int open = 0;
+    bool holdsTop = false;
+    for (auto it = keyword.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const bool start = match.captured(1) == QLatin1String("module");
+        if (start ? open++ != 0 : --open != 0)
+            break;
+        holdsTop = holdsTop || (start && match.captured(3) == top);
+    }
+    if (open != 0)
+        return QStringLiteral("the netlist %1 is not well-formed Verilog (unbalanced module and "
+                              "endmodule)")
+            .arg(results.first());
+    if (!holdsTop)
+        return QStringLiteral("the netlist %1 holds no module %2").arg(results.first(), top);
+    return QString();
 }
 
 void SynthesisHelper::Private::complete()
@@ -239,6 +334,7 @@ void SynthesisHelper::Private::complete()
     Synthesis::TopModule top;
     QString error;
     if (!Synthesis::readPortList(portListFile(), &top, &error) ||
+        !(error = checkNetlist(top.name)).isEmpty() ||
         !Synthesis::writeTemplates(args, veltra(), top, origin, &error)) {
         fail(QStringLiteral("Synthesis failed: %1").arg(error), 1);
         return;
@@ -247,26 +343,32 @@ void SynthesisHelper::Private::complete()
     finish(0);
 }
 
+// `message` is the one-line summary; the details quote the tool (its error lines, else its last
+// lines, within kTailLines and kTailBytes) and name the full log.
 void SynthesisHelper::Private::fail(const QString &message, int exitCode)
 {
-    if (!message.isEmpty()) {
-        errorMsg = message;
-        details.append(message);
-    } else if (!details.isEmpty()) {
-        errorMsg = QStringLiteral("Synthesis failed: %1").arg(details.first());
-    } else {
-        // The tool named no error: its last words are the best hint there is.
-        details = tail;
+    errorMsg = message;
+    QStringList quoted = details.isEmpty() ? tail : details.mid(0, kTailLines);
+    int bytes = 0;
+    for (int i = quoted.size() - 1; i >= 0; --i) {
+        bytes += quoted.at(i).toUtf8().size() + 1;
+        if (bytes > kTailBytes) {
+            quoted = quoted.mid(i + 1);
+            break;
+        }
     }
+    details = quoted;
+    if (runLog.isOpen())
+        details.append(QStringLiteral("Full log: %1").arg(runLogFile()));
     finish(exitCode);
 }
 
 void SynthesisHelper::Private::finish(int exitCode)
 {
+    deadline->stop();
+    runLog.close();
     if (progress) {
-        status->setText(
-            exitCode == 0 ? QStringLiteral("%1 finished.").arg(toolName())
-                          : (errorMsg.isEmpty() ? QStringLiteral("Synthesis failed.") : errorMsg));
+        status->setText(exitCode == 0 ? QStringLiteral("%1 finished.").arg(toolName()) : errorMsg);
         button->setText(QStringLiteral("Close"));
     }
     emit IPGen::HostSession::instance().synthesisFinished(exitCode);
@@ -277,15 +379,27 @@ void SynthesisHelper::Private::finish(int exitCode)
 
 SynthesisHelper::SynthesisHelper(QObject *parent) : QObject(parent), d(new Private(this))
 {
-    d->process = new QProcess(this);
+    d->process = new ToolProcess(this);
     d->process->setProcessChannelMode(QProcess::MergedChannels);
+    connect(d->process, &QProcess::started, this,
+            [this] { registerGroup(pid_t(d->process->processId()), true); });
+    // A tool waiting for input would wait for ever: it reads end-of-file at once instead.
+    d->process->setStandardInputFile(QProcess::nullDevice());
+    d->deadline = new QTimer(this);
+    d->deadline->setSingleShot(true);
+    connect(d->deadline, &QTimer::timeout, this, [this] {
+        if (d->running()) {
+            d->timedOut = true;
+            d->process->killGroup();
+        }
+    });
     connect(d->process, &QProcess::readyRead, this, [this] { d->takeOutput(false); });
     connect(d->process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
             [this](int exitCode, QProcess::ExitStatus status) {
                 d->processFinished(exitCode, status);
             });
     connect(d->process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
+        if (error == QProcess::FailedToStart && !d->cancelled)
             d->fail(QStringLiteral("Synthesis failed: cannot run %1: %2")
                         .arg(d->process->program(), d->process->errorString()),
                     1);
@@ -296,8 +410,9 @@ SynthesisHelper::~SynthesisHelper()
 {
     // A run still going dies with the helper, without reporting to anyone.
     d->process->disconnect();
+    registerGroup(pid_t(d->process->processId()), false);
     if (d->running()) {
-        d->process->kill();
+        d->process->killGroup();
         d->process->waitForFinished(2000);
     }
     delete d->progress;
@@ -346,6 +461,7 @@ void SynthesisHelper::start()
     d->tail.clear();
     d->pending.clear();
     d->cancelled = false;
+    d->timedOut = false;
     if (d->progress) {
         d->log->clear();
         d->status->setText(QStringLiteral("Running %1…").arg(d->toolName()));
@@ -361,6 +477,12 @@ void SynthesisHelper::start()
             this, [this, error] { d->fail(error, 1); }, Qt::QueuedConnection);
         return;
     }
+    d->runLog.setFileName(d->runLogFile());
+    if (!d->runLog.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        d->addLines({QStringLiteral("Cannot write the log %1: %2")
+                         .arg(d->runLogFile(), d->runLog.errorString())});
+    if (const int seconds = IPGen::HostSession::instance().synthesisTimeout(); seconds > 0)
+        d->deadline->start(seconds * 1000);
     d->runNextStep();
 }
 

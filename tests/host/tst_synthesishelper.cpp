@@ -89,8 +89,8 @@ private slots:
     void veltraSyntaxError();
     void synplify_data();
     void synplify();
-    void toolUnavailable_data();
-    void toolUnavailable();
+    void toolFails_data();
+    void toolFails();
     void cancelKillsTheRun();
     void decode_data();
     void decode();
@@ -231,8 +231,10 @@ void TestSynthesisHelper::veltraSyntaxError()
     QVERIFY(run(helper, IPCore::SynthesisHelper::VeltraSynthesis, a) != 0);
     QVERIFY2(helper.errorMsg().startsWith("Synthesis failed: "), qPrintable(helper.errorMsg()));
     QVERIFY(helper.errorMsg().contains("broken.v:2"));
-    QVERIFY(!helper.detailErrorMsgs().isEmpty());
-    for (const QString &line : helper.detailErrorMsgs())
+    QStringList details = helper.detailErrorMsgs();
+    QCOMPARE(details.takeLast(), "Full log: " + m_work + "/my phy_synthesis.log");
+    QVERIFY(!details.isEmpty());
+    for (const QString &line : details)
         QVERIFY2(line.contains("ERROR"), qPrintable(line));
     QVERIFY(!QFile::exists(m_work + "/my phy_tmp.v"));
 }
@@ -282,7 +284,7 @@ void TestSynthesisHelper::synplify()
     QCOMPARE(code, exitCode);
     QCOMPARE(helper.errorMsg(), error.replace("<work>", m_work));
     if (mode == "FAIL")
-        QCOMPARE(helper.detailErrorMsgs().size(), 1);
+        QCOMPARE(helper.detailErrorMsgs().size(), 2); // the error line and the log's name
     if (exitCode)
         return;
     QVERIFY(QFile::exists(m_work + "/rev_1/my phy.vm"));
@@ -293,36 +295,65 @@ void TestSynthesisHelper::synplify()
     QVERIFY(!QFile::exists(m_work + "/my phy.vho"));
 }
 
-void TestSynthesisHelper::toolUnavailable_data()
+void TestSynthesisHelper::toolFails_data()
 {
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<int>("tool");
-    QTest::addColumn<QString>("message"); // "<ini>" stands for the settings file
+    QTest::addColumn<QByteArray>("settings"); // "<tool>" stands for a script holding `tool`
+    QTest::addColumn<QByteArray>("tool");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<QString>(
+        "message"); // "<ini>" stands for the settings file, "<vg>" the netlist
 
     QProcess missing;
     missing.start("/nonexistent/yosys", QStringList());
     missing.waitForStarted();
-    QTest::newRow("Synplify Pro not configured")
-        << QByteArray("[VeltraSynthesis]\ncommand=yosys\n")
-        << int(IPCore::SynthesisHelper::SynplifyPro)
-        << "Synplify Pro is not configured: set [SynplifyPro] command in <ini>";
-    QTest::newRow("tool cannot start")
-        << QByteArray("[VeltraSynthesis]\ncommand=/nonexistent/yosys\n")
-        << int(IPCore::SynthesisHelper::VeltraSynthesis)
-        << "Synthesis failed: cannot run /nonexistent/yosys: " + missing.errorString();
+    const QByteArray veltra = "[VeltraSynthesis]\ncommand=<tool>\n";
+    const auto row = [](const char *tag, const QByteArray &settings, const QByteArray &tool,
+                        int timeout, const QString &message) {
+        QTest::newRow(tag) << settings << tool << timeout << message;
+    };
+    row("Synplify Pro not configured", "[VeltraSynthesis]\ncommand=yosys\n", "", 0,
+        "Synplify Pro is not configured: set [SynplifyPro] command in <ini>");
+    row("tool cannot start", "[VeltraSynthesis]\ncommand=/nonexistent/yosys\n", "", 0,
+        "Synthesis failed: cannot run /nonexistent/yosys: " + missing.errorString());
+    row("tool waits for input", veltra, "cat; exit 4", 0,
+        "Synthesis failed: tool exited with code 4.");
+    row("tool never ends", veltra, "sleep 60", 1,
+        "Synthesis failed: tool did not finish within 1 s and was stopped.");
+    row("tool killed", veltra, "kill -9 $$", 0, "Synthesis failed: tool was ended by a signal.");
+    // Exit code 0 and files where they belong, but no netlist in them.
+    const QByteArray writes =
+        "base=${5%_synth.tcl}; printf 'module tiny_top\\n' > ${base}_ports.txt; ";
+    row("garbage netlist", veltra, writes + "echo garbage > $base.vg", 0,
+        "Synthesis failed: the netlist <vg> holds no module tiny_top");
+    row("cut netlist", veltra, writes + "echo 'module tiny_top (a);' > $base.vg", 0,
+        "Synthesis failed: the netlist <vg> is not well-formed Verilog (unbalanced module and "
+        "endmodule)");
 }
 
-void TestSynthesisHelper::toolUnavailable()
+void TestSynthesisHelper::toolFails()
 {
     QFETCH(QByteArray, settings);
-    QFETCH(int, tool);
+    QFETCH(QByteArray, tool);
+    QFETCH(int, timeout);
     QFETCH(QString, message);
-    const QString ini = m_dir.filePath("unavailable.ini");
-    QVERIFY(writeBytes(ini, settings));
+    const QString ini = m_dir.filePath("failing.ini");
+    const QString script = m_dir.filePath("tool");
+    QVERIFY(writeBytes(script, "#!/bin/sh\n" + tool + "\n"));
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeBytes(ini, settings.replace("<tool>", script.toUtf8())));
     IPGen::HostSession::instance().setSettingsFile(ini);
+    IPGen::HostSession::instance().setSynthesisTimeout(timeout);
     IPCore::SynthesisHelper helper;
-    QVERIFY(run(helper, tool, args(false)) > 0);
-    QCOMPARE(helper.errorMsg(), message.replace("<ini>", ini));
+    const int code =
+        run(helper,
+            tool.isEmpty() && settings.contains("yosys") ? IPCore::SynthesisHelper::SynplifyPro
+                                                         : IPCore::SynthesisHelper::VeltraSynthesis,
+            args(false));
+    IPGen::HostSession::instance().setSynthesisTimeout(0);
+    QVERIFY(code > 0);
+    QCOMPARE(helper.errorMsg(),
+             message.replace("<ini>", ini).replace("<vg>", m_work + "/my phy.vg"));
+    QVERIFY(!QFile::exists(m_work + "/my phy_tmp.v"));
 }
 
 void TestSynthesisHelper::cancelKillsTheRun()
