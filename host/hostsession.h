@@ -28,6 +28,10 @@ public:
     bool filesOnly() const { return m_filesOnly; }
     void setFilesOnly(bool filesOnly) { m_filesOnly = filesOnly; }
 
+    // Seconds a synthesis run may take before its tool is stopped; 0: no limit.
+    int synthesisTimeout() const { return m_synthesisTimeout; }
+    void setSynthesisTimeout(int seconds) { m_synthesisTimeout = seconds; }
+
     QWidget *dialogParent() const { return m_dialogParent; }
     void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
 
@@ -66,6 +70,7 @@ private:
     HostSession() = default;
     bool m_batch = false;
     bool m_filesOnly = false;
+    int m_synthesisTimeout = 0;
     QWidget *m_dialogParent = nullptr;
     QString m_settingsFile;
     QString m_shareDirectory;

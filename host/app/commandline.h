@@ -36,6 +36,7 @@ struct Invocation
     bool acceptApproximation = false;
     QString projectFile;
     bool filesOnly = false; // generate: stop once the core's files are written
+    int timeout = 0;        // generate: seconds the synthesis may take (0: no limit)
     QList<ControlSetting> settings;
 
     bool batch() const { return command != Command::Gui; }

@@ -121,7 +121,7 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
     fillCatalogue();
     onModelChanged();
     refreshProjectFiles();
-    const QStringList refusals = plugins.errors();
+    const QStringList refusals = plugins.errors() + plugins.warnings();
     if (!refusals.isEmpty()) {
         statusBar()->showMessage(tr("%n plug-in(s) refused: %1", nullptr, refusals.size())
                                      .arg(refusals.join(QStringLiteral("; "))));
