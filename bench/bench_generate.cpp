@@ -51,7 +51,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    installBatchMessageFilter();
+    installMessageFilter(true);
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
     const QString parent = arguments.size() > 1 ? arguments.at(1) : QDir::tempPath();

@@ -3,6 +3,7 @@
 #include "ippackage.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPointer>
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <memory>
+
+#include <elf.h>
 
 namespace IPCore {
 
@@ -99,6 +102,56 @@ QString coreDirectoryOf(const QString &libraryPath)
     return info.absolutePath() + QLatin1Char('/') + base;
 }
 
+// The dynamic loader maps a library and touches its pages later: a truncated file then kills the
+// process with SIGBUS. Every table and loaded segment the headers name must lie in the file.
+template <typename Ehdr, typename Phdr>
+QString checkElfTables(const QByteArray &header, QFile &file, unsigned char elfClass)
+{
+    Ehdr eh;
+    if (header.size() < int(sizeof eh))
+        return QStringLiteral("truncated ELF header");
+    memcpy(&eh, header.constData(), sizeof eh);
+    const quint64 size = quint64(file.size());
+    const auto inFile = [size](quint64 offset, quint64 length) {
+        return offset <= size && length <= size - offset;
+    };
+    if (eh.e_ident[EI_CLASS] != elfClass)
+        return QStringLiteral("not a %1-bit ELF library").arg(elfClass == ELFCLASS64 ? 64 : 32);
+    if (eh.e_type != ET_DYN)
+        return QStringLiteral("not a shared library");
+    if (eh.e_phentsize != sizeof(Phdr) || !inFile(eh.e_phoff, quint64(eh.e_phnum) * sizeof(Phdr)) ||
+        !inFile(eh.e_shoff, quint64(eh.e_shnum) * eh.e_shentsize))
+        return QStringLiteral("truncated or damaged ELF file (%1 bytes)").arg(size);
+    for (int i = 0; i < eh.e_phnum; ++i) {
+        Phdr ph;
+        if (!file.seek(qint64(eh.e_phoff + quint64(i) * sizeof ph)) ||
+            file.read(reinterpret_cast<char *>(&ph), sizeof ph) != qint64(sizeof ph))
+            return QStringLiteral("cannot read the ELF program headers");
+        if (ph.p_type == PT_LOAD && !inFile(ph.p_offset, ph.p_filesz))
+            return QStringLiteral("truncated ELF file: a segment ends after its %1 bytes")
+                .arg(size);
+    }
+    return QString();
+}
+
+// Empty when `path` is a regular file that looks like a complete shared library of this host.
+QString checkLibraryFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const QByteArray header = file.read(sizeof(Elf64_Ehdr));
+    if (!header.startsWith(ELFMAG))
+        return QStringLiteral("not an ELF library");
+    constexpr unsigned char hostClass = sizeof(void *) == 8 ? ELFCLASS64 : ELFCLASS32;
+    if (hostClass == ELFCLASS64)
+        return checkElfTables<Elf64_Ehdr, Elf64_Phdr>(header, file, hostClass);
+    return checkElfTables<Elf32_Ehdr, Elf32_Phdr>(header, file, hostClass);
+}
+
 } // namespace
 
 QByteArray hostVerificationRecord()
@@ -147,6 +200,9 @@ struct PluginManager::Loaded
     // Empty when the library gave at least one core; otherwise the reason.
     QString open()
     {
+        const QString problem = checkLibraryFile(library.fileName());
+        if (!problem.isEmpty())
+            return problem;
         if (!library.load())
             return library.errorString().simplified();
         using VerificationFunction = const char *(*)();
@@ -212,6 +268,22 @@ bool PluginManager::loadLibrary(const QString &path, QString *error)
     auto loaded = std::make_unique<Loaded>(path);
     const QString reason = twice ? QStringLiteral("already loaded") : loaded->open();
     if (reason.isEmpty()) {
+        // The first library to register a core id keeps it; a later copy is only reported.
+        for (BaseIPCore *core : QList<BaseIPCore *>(loaded->cores)) {
+            if (BaseIPCore *first = this->core(core->id())) {
+                m_warnings.append(
+                    QStringLiteral("%1: core \"%2\" is already provided by %3; keeping that one")
+                        .arg(path, core->id(), libraryOf(first)));
+                loaded->cores.removeOne(core);
+                delete core;
+            }
+        }
+        // Nothing left to offer: the warnings said why, the library goes.
+        if (loaded->cores.isEmpty()) {
+            if (error)
+                *error = m_warnings.last();
+            return false;
+        }
         m_loaded.append(loaded.release());
         return true;
     }
@@ -242,6 +314,20 @@ BaseIPCore *PluginManager::core(const QString &id) const
 QStringList PluginManager::errors() const
 {
     return m_errors;
+}
+
+QStringList PluginManager::warnings() const
+{
+    return m_warnings;
+}
+
+QString PluginManager::libraryOf(const BaseIPCore *core) const
+{
+    for (const Loaded *loaded : m_loaded) {
+        if (loaded->cores.contains(const_cast<BaseIPCore *>(core)))
+            return loaded->library.fileName();
+    }
+    return QString();
 }
 
 } // namespace IPCore

@@ -34,11 +34,15 @@ public:
     QList<BaseIPCore *> cores() const;
     BaseIPCore *core(const QString &id) const;
     QStringList errors() const;
+    // Libraries that were loaded but lost a core to an earlier one with the same id.
+    QStringList warnings() const;
+    QString libraryOf(const BaseIPCore *core) const;
 
 private:
     struct Loaded;
     QList<Loaded *> m_loaded;
     QStringList m_errors;
+    QStringList m_warnings;
 };
 
 // Checks a plug-in's verification record against the host's Qt build; empty when acceptable,

@@ -50,4 +50,8 @@ private:
     Private *d;
 };
 
+// Kills the process group of every tool running now. Async-signal-safe: for a handler of
+// SIGINT or SIGTERM, so that ending the host ends its tools too.
+IPCOREHOST_EXPORT void killToolProcesses();
+
 } // namespace IPCore

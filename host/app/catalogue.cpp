@@ -27,6 +27,8 @@ void reportRefusals(const IPCore::PluginManager &plugins)
 {
     for (const QString &line : plugins.errors())
         printErr(QStringLiteral("ipgen: plug-in refused: %1").arg(line));
+    for (const QString &line : plugins.warnings())
+        printErr(QStringLiteral("ipgen: warning: %1").arg(line));
 }
 
 // Pads every column but the last to its widest cell.

@@ -14,6 +14,8 @@ enum OptionGroup : unsigned {
     TargetOptions = 1u << 1,   // --core --device --condition --config --set
     InspectOptions = 1u << 2,  // --output
     GenerateOptions = 1u << 3, // --out --file --module --lang --tool --approx --project
+                               // --files-only --timeout
+    ExampleOptions = 1u << 4,  // --config --out
 };
 
 struct CommandInfo
@@ -41,9 +43,14 @@ const CommandInfo commands[] = {
     {"generate", Invocation::Command::Generate,
      "generate --core ID --device MODEL [--condition TEXT] --out DIR [--file NAME] "
      "[--module NAME] [--lang verilog|vhdl] [--tool NAME] [--config FILE.ipc] "
-     "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE]",
+     "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE] [--files-only] "
+     "[--timeout SECONDS]",
      "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
      TargetOptions | GenerateOptions},
+    {"example", Invocation::Command::Example, "example --config FILE.ipc --out DIR",
+     "Writes the example design of a generated core: the core with a traffic generator, its "
+     "simulation test bench with sim/run.sh, and a pin-constraints template.",
+     ExampleOptions},
 };
 
 const CommandInfo *findCommand(const QString &word)
@@ -122,6 +129,21 @@ void addOptions(QCommandLineParser &parser, unsigned groups)
                           QStringLiteral("Open or create this project file; the netlist is added "
                                          "to it."),
                           QStringLiteral("file")});
+        parser.addOption({QStringLiteral("timeout"),
+                          QStringLiteral("Stop the synthesis tool after this many seconds "
+                                         "(default 1800; 0: no limit)."),
+                          QStringLiteral("seconds")});
+        parser.addOption({QStringLiteral("files-only"),
+                          QStringLiteral("Write the configuration and Verilog files, then stop "
+                                         "without synthesis.")});
+    }
+    if (groups & ExampleOptions) {
+        parser.addOption({QStringLiteral("config"),
+                          QStringLiteral("The generated core's IP configuration file."),
+                          QStringLiteral("file.ipc")});
+        parser.addOption({QStringLiteral("out"),
+                          QStringLiteral("Folder of the example design (required)."),
+                          QStringLiteral("dir")});
     }
     parser.addHelpOption();
 }
@@ -185,6 +207,15 @@ ParseResult readGenerateOptions(const QCommandLineParser &parser, Invocation *in
     inv->moduleName = parser.value(QStringLiteral("module"));
     inv->tool = parser.value(QStringLiteral("tool"));
     inv->projectFile = parser.value(QStringLiteral("project"));
+    inv->filesOnly = parser.isSet(QStringLiteral("files-only"));
+    inv->timeout = 1800;
+    if (parser.isSet(QStringLiteral("timeout"))) {
+        bool ok = false;
+        inv->timeout = parser.value(QStringLiteral("timeout")).toInt(&ok);
+        if (!ok || inv->timeout < 0 || inv->timeout > 2000000)
+            return error(QStringLiteral("--timeout must be a number of seconds, not '%1'")
+                             .arg(parser.value(QStringLiteral("timeout"))));
+    }
     if (parser.isSet(QStringLiteral("lang"))) {
         const QString lang = parser.value(QStringLiteral("lang")).toLower();
         if (lang == QLatin1String("verilog"))
@@ -254,6 +285,12 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
     }
     if (info->groups & InspectOptions)
         inv->outputDirectory = parser.value(QStringLiteral("output"));
+    if (info->groups & ExampleOptions) {
+        inv->configFile = parser.value(QStringLiteral("config"));
+        inv->outputDirectory = parser.value(QStringLiteral("out"));
+        if (inv->configFile.isEmpty() || inv->outputDirectory.isEmpty())
+            return error(QStringLiteral("--config and --out are required"));
+    }
     if (info->groups & GenerateOptions)
         return readGenerateOptions(parser, inv);
     return {};

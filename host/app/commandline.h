@@ -18,7 +18,7 @@ struct ControlSetting
 
 struct Invocation
 {
-    enum class Command { Gui, List, Devices, Inspect, Generate };
+    enum class Command { Gui, List, Devices, Inspect, Generate, Example };
 
     Command command = Command::Gui;
     bool json = false;
@@ -28,13 +28,15 @@ struct Invocation
     QString deviceModel;
     QString condition;
     QString configFile;      // --config: re-open an .ipc instead of creating
-    QString outputDirectory; // inspect --output / generate --out
+    QString outputDirectory; // inspect --output / generate and example --out
     QString fileName;
     QString moduleName;
     int languageIndex = -1; // -1: keep the dialog's choice
     QString tool;
     bool acceptApproximation = false;
     QString projectFile;
+    bool filesOnly = false; // generate: stop once the core's files are written
+    int timeout = 0;        // generate: seconds the synthesis may take (0: no limit)
     QList<ControlSetting> settings;
 
     bool batch() const { return command != Command::Gui; }

@@ -9,8 +9,11 @@ namespace IPGenApp {
 void printOut(const QString &line);
 void printErr(const QString &line);
 bool stderrIsTerminal();
-// Drops the offscreen platform's notes about window features it lacks: they say nothing to a
-// batch user and would mix with the command's own report on stderr.
-void installBatchMessageFilter();
+// Turns a window system that cannot be opened into one line and exit code 1. In batch mode it
+// also drops the offscreen platform's notes about window features it lacks: they say nothing to
+// a batch user and would mix with the command's own report on stderr.
+void installMessageFilter(bool batch);
+// Called once the application object exists: Qt's messages then pass as they are.
+void applicationStarted();
 
 } // namespace IPGenApp

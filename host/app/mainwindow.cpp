@@ -3,7 +3,9 @@
 #include "catalogue.h"
 #include "corereport.h"
 #include "devicelibrary.h"
+#include "examplewindow.h"
 #include "hostsession.h"
+#include "ipgendialog.h"
 #include "ippackage.h"
 #include "pluginmanager.h"
 
@@ -112,6 +114,7 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
     session.setDialogParent(this);
     connect(&session, &IPGen::HostSession::editorRequested, this, &MainWindow::showEditor);
     connect(&session, &IPGen::HostSession::projectChanged, this, &MainWindow::refreshProjectFiles);
+    connect(&session, &IPGen::HostSession::synthesisFinished, this, &MainWindow::watchGeneration);
     connect(&session, &IPGen::HostSession::synthesisLog, this,
             [this](const QString &line) { statusBar()->showMessage(line, 5000); });
     connect(m_projectFiles, &QListWidget::itemActivated, this,
@@ -125,7 +128,7 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
     fillCatalogue();
     onModelChanged();
     refreshProjectFiles();
-    const QStringList refusals = plugins.errors();
+    const QStringList refusals = plugins.errors() + plugins.warnings();
     if (!refusals.isEmpty()) {
         statusBar()->showMessage(tr("%n plug-in(s) refused: %1", nullptr, refusals.size())
                                      .arg(refusals.join(QStringLiteral("; "))));
@@ -194,7 +197,15 @@ QWidget *MainWindow::buildCataloguePanel()
     auto *openButton = new QPushButton(tr("Open IP config…"));
     openButton->setObjectName(QStringLiteral("buttonOpenConfig"));
     connect(openButton, &QPushButton::clicked, this, &MainWindow::openConfig);
+    m_exampleButton = new QPushButton(tr("Example Design…"));
+    m_exampleButton->setObjectName(QStringLiteral("buttonExample"));
+    m_exampleButton->setEnabled(false);
+    m_exampleButton->setToolTip(tr("After a successful generation: the core with a traffic "
+                                   "generator, a simulation kit and a pin-constraints template"));
+    connect(m_exampleButton, &QPushButton::clicked, this,
+            [this] { writeExampleFromWindow(this, m_generatedConfig); });
     auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(m_exampleButton);
     buttonRow->addStretch(1);
     buttonRow->addWidget(openButton);
     buttonRow->addWidget(m_createButton);
@@ -316,6 +327,22 @@ void MainWindow::openConfig()
         return;
     }
     core->openIP(path, type);
+}
+
+// A generation succeeded when its dialog closes with Accepted after the synthesis.
+void MainWindow::watchGeneration(int exitCode)
+{
+    if (exitCode != 0)
+        return;
+    for (IPCore::IPGenDialog *dialog : findChildren<IPCore::IPGenDialog *>()) {
+        if (!dialog->isVisible())
+            continue;
+        connect(dialog, &QDialog::accepted, this, [this, dialog] {
+            m_generatedConfig = dialog->createPath() + QLatin1Char('/') + dialog->fileName() +
+                                QStringLiteral(".ipc");
+            m_exampleButton->setEnabled(true);
+        });
+    }
 }
 
 void MainWindow::newProject()

@@ -39,6 +39,7 @@ private:
     void chooseOutputDirectory();
     void createCore();
     void openConfig();
+    void watchGeneration(int exitCode);
     void newProject();
     void openProject();
     void useProject(const QString &path);
@@ -53,6 +54,8 @@ private:
     QLabel *m_summary;
     QLineEdit *m_outputDir;
     QPushButton *m_createButton;
+    QPushButton *m_exampleButton;
+    QString m_generatedConfig; // the .ipc of the last successful generation
     QListWidget *m_projectFiles;
     QTabWidget *m_editors;
 };

@@ -47,25 +47,31 @@ module tiny_top (input clk, input rst_n, input [1:0] sel, output [`WIDTH-1:0] co
 endmodule
 )";
 
-// Stands in for the external tool: reads the project named last, reports its arguments, and
-// writes the result file with a small netlist; FAIL makes it report an error instead.
-const char *kStandIn = R"sh(#!/bin/sh
-for arg; do project=$arg; done
-echo "$@" > "$(dirname "$project")/arguments.txt"
-echo "stand-in: compiling $project"
-if [ -n "$SLOW" ]; then exec sleep 30; fi
-if [ -n "$FAIL" ]; then
-  echo '@E: CS187 :"src.v":3:4:3:5|Expecting ;'
-  exit 2
-fi
-if [ -n "$NOWRITE" ]; then exit 0; fi
-result=$(sed -n 's/^project -result_file {\(.*\)}$/\1/p' "$project")
-mkdir -p "$(dirname "$result")"
-printf 'module standin_top (input a, output [3:0] b);\n  assign b = {4{a}};\nendmodule\n' > "$result"
-if grep -q '^set_option -write_vhdl 1' "$project"; then
-  echo '-- vhdl netlist' > "${result%.vm}.vhm"
-fi
-)sh";
+// Stands in for the external tool: a Tcl interpreter that runs the project with the tool's
+// commands recorded in seen.txt, reports its arguments and writes the result file with a small
+// netlist; FAIL makes it report an error instead.
+const char *kStandIn = R"tcl(#!/usr/bin/env tclsh
+set project [lindex $argv end]
+set dir [file dirname $project]
+set f [open [file join $dir arguments.txt] w]; puts $f [join $argv " "]; close $f
+puts "stand-in: compiling $project"
+flush stdout
+if {[info exists env(SLOW)]} { after 30000 }
+if {[info exists env(FAIL)]} { puts {@E: CS187 :"src.v":3:4:3:5|Expecting ;}; exit 2 }
+proc record {args} { lappend ::seen [join $args " "] }
+proc add_file {kind file} { record add_file $kind $file }
+proc impl {args} {}
+proc set_option {name value} { record set_option $name $value; set ::option($name) $value }
+proc project {flag file} { record project $flag $file; set ::result $file }
+source $project
+set f [open [file join $dir seen.txt] w]; puts $f [join $::seen "\n"]; close $f
+if {[info exists env(NOWRITE)]} { exit 0 }
+file mkdir [file dirname $::result]
+set f [open $::result w]
+puts $f "module standin_top (input a, output \[3:0\] b);\n  assign b = {4{a}};\nendmodule"
+close $f
+if {$::option(-write_vhdl)} { set f [open "[file rootname $::result].vhm" w]; close $f }
+)tcl";
 
 } // namespace
 
@@ -83,8 +89,8 @@ private slots:
     void veltraSyntaxError();
     void synplify_data();
     void synplify();
-    void toolUnavailable_data();
-    void toolUnavailable();
+    void toolFails_data();
+    void toolFails();
     void cancelKillsTheRun();
     void decode_data();
     void decode();
@@ -115,8 +121,8 @@ void TestSynthesisHelper::initTestCase()
 
 void TestSynthesisHelper::init()
 {
-    // Every case works in a fresh folder with a path that needs quoting.
-    m_work = m_dir.filePath(QStringLiteral("%1 %2/temp/DDR3_PHY")
+    // Every case works in a fresh folder whose path is full of Tcl: nothing of it may run.
+    m_work = m_dir.filePath(QStringLiteral("%1 %2 $x[exec touch pwned]{\\\"}; \\/temp/DDR3_PHY")
                                 .arg(QTest::currentTestFunction(), QTest::currentDataTag()));
     IPGen::HostSession::instance().setSettingsFile(QString());
     for (const char *mode : {"FAIL", "SLOW", "NOWRITE"})
@@ -148,6 +154,8 @@ int TestSynthesisHelper::run(IPCore::SynthesisHelper &helper, int tool,
     // finished() is never emitted from inside start(), so callers may connect after it.
     if (!finished.isEmpty() || !finished.wait(60000) || finished.size() != 1)
         return -1000;
+    if (QFile::exists(a.workDirectory + "/pwned"))
+        return -2000; // the tool ran a command hidden in the path
     return finished.first().first().toInt();
 }
 
@@ -223,8 +231,10 @@ void TestSynthesisHelper::veltraSyntaxError()
     QVERIFY(run(helper, IPCore::SynthesisHelper::VeltraSynthesis, a) != 0);
     QVERIFY2(helper.errorMsg().startsWith("Synthesis failed: "), qPrintable(helper.errorMsg()));
     QVERIFY(helper.errorMsg().contains("broken.v:2"));
-    QVERIFY(!helper.detailErrorMsgs().isEmpty());
-    for (const QString &line : helper.detailErrorMsgs())
+    QStringList details = helper.detailErrorMsgs();
+    QCOMPARE(details.takeLast(), "Full log: " + m_work + "/my phy_synthesis.log");
+    QVERIFY(!details.isEmpty());
+    for (const QString &line : details)
         QVERIFY2(line.contains("ERROR"), qPrintable(line));
     QVERIFY(!QFile::exists(m_work + "/my phy_tmp.v"));
 }
@@ -256,20 +266,25 @@ void TestSynthesisHelper::synplify()
     IPCore::SynthesisHelper helper;
     const int code = run(helper, IPCore::SynthesisHelper::SynplifyPro, args(vhdl));
 
-    const QString project = readText(m_work + "/DDR3_PHY.prj");
-    QVERIFY(project.contains(
-        QStringLiteral("add_file -verilog {%1}\n").arg(m_dir.filePath("src/tiny.v"))));
-    QVERIFY(project.contains(QStringLiteral("set_option -include_path {%1;%2}\n")
-                                 .arg(m_work, m_dir.filePath("src/inc"))));
-    QVERIFY(project.contains("set_option -disable_io_insertion 1\n"));
-    QVERIFY(project.contains("project -result_file {rev_1/my phy.vm}\n"));
+    if (mode != "FAIL") {
+        const QStringList expected = {"add_file -verilog " + m_dir.filePath("src/tiny.v"),
+                                      "set_option -part VX1-10",
+                                      "set_option -speed_grade C6/I5",
+                                      "set_option -include_path " + m_work + ';' +
+                                          m_dir.filePath("src/inc"),
+                                      "set_option -disable_io_insertion 1",
+                                      "set_option -write_verilog 1",
+                                      QStringLiteral("set_option -write_vhdl %1").arg(vhdl),
+                                      "project -result_file rev_1/my phy.vm"};
+        QCOMPARE(readText(m_work + "/seen.txt").split('\n', Qt::SkipEmptyParts), expected);
+    }
     QCOMPARE(readText(m_work + "/arguments.txt").trimmed(),
              QStringLiteral("-licensetype standin -batch %1/DDR3_PHY.prj").arg(m_work));
 
     QCOMPARE(code, exitCode);
     QCOMPARE(helper.errorMsg(), error.replace("<work>", m_work));
     if (mode == "FAIL")
-        QCOMPARE(helper.detailErrorMsgs().size(), 1);
+        QCOMPARE(helper.detailErrorMsgs().size(), 2); // the error line and the log's name
     if (exitCode)
         return;
     QVERIFY(QFile::exists(m_work + "/rev_1/my phy.vm"));
@@ -280,36 +295,65 @@ void TestSynthesisHelper::synplify()
     QVERIFY(!QFile::exists(m_work + "/my phy.vho"));
 }
 
-void TestSynthesisHelper::toolUnavailable_data()
+void TestSynthesisHelper::toolFails_data()
 {
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<int>("tool");
-    QTest::addColumn<QString>("message"); // "<ini>" stands for the settings file
+    QTest::addColumn<QByteArray>("settings"); // "<tool>" stands for a script holding `tool`
+    QTest::addColumn<QByteArray>("tool");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<QString>(
+        "message"); // "<ini>" stands for the settings file, "<vg>" the netlist
 
     QProcess missing;
     missing.start("/nonexistent/yosys", QStringList());
     missing.waitForStarted();
-    QTest::newRow("Synplify Pro not configured")
-        << QByteArray("[VeltraSynthesis]\ncommand=yosys\n")
-        << int(IPCore::SynthesisHelper::SynplifyPro)
-        << "Synplify Pro is not configured: set [SynplifyPro] command in <ini>";
-    QTest::newRow("tool cannot start")
-        << QByteArray("[VeltraSynthesis]\ncommand=/nonexistent/yosys\n")
-        << int(IPCore::SynthesisHelper::VeltraSynthesis)
-        << "Synthesis failed: cannot run /nonexistent/yosys: " + missing.errorString();
+    const QByteArray veltra = "[VeltraSynthesis]\ncommand=<tool>\n";
+    const auto row = [](const char *tag, const QByteArray &settings, const QByteArray &tool,
+                        int timeout, const QString &message) {
+        QTest::newRow(tag) << settings << tool << timeout << message;
+    };
+    row("Synplify Pro not configured", "[VeltraSynthesis]\ncommand=yosys\n", "", 0,
+        "Synplify Pro is not configured: set [SynplifyPro] command in <ini>");
+    row("tool cannot start", "[VeltraSynthesis]\ncommand=/nonexistent/yosys\n", "", 0,
+        "Synthesis failed: cannot run /nonexistent/yosys: " + missing.errorString());
+    row("tool waits for input", veltra, "cat; exit 4", 0,
+        "Synthesis failed: tool exited with code 4.");
+    row("tool never ends", veltra, "sleep 60", 1,
+        "Synthesis failed: tool did not finish within 1 s and was stopped.");
+    row("tool killed", veltra, "kill -9 $$", 0, "Synthesis failed: tool was ended by a signal.");
+    // Exit code 0 and files where they belong, but no netlist in them.
+    const QByteArray writes =
+        "base=${5%_synth.tcl}; printf 'module tiny_top\\n' > ${base}_ports.txt; ";
+    row("garbage netlist", veltra, writes + "echo garbage > $base.vg", 0,
+        "Synthesis failed: the netlist <vg> holds no module tiny_top");
+    row("cut netlist", veltra, writes + "echo 'module tiny_top (a);' > $base.vg", 0,
+        "Synthesis failed: the netlist <vg> is not well-formed Verilog (unbalanced module and "
+        "endmodule)");
 }
 
-void TestSynthesisHelper::toolUnavailable()
+void TestSynthesisHelper::toolFails()
 {
     QFETCH(QByteArray, settings);
-    QFETCH(int, tool);
+    QFETCH(QByteArray, tool);
+    QFETCH(int, timeout);
     QFETCH(QString, message);
-    const QString ini = m_dir.filePath("unavailable.ini");
-    QVERIFY(writeBytes(ini, settings));
+    const QString ini = m_dir.filePath("failing.ini");
+    const QString script = m_dir.filePath("tool");
+    QVERIFY(writeBytes(script, "#!/bin/sh\n" + tool + "\n"));
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeBytes(ini, settings.replace("<tool>", script.toUtf8())));
     IPGen::HostSession::instance().setSettingsFile(ini);
+    IPGen::HostSession::instance().setSynthesisTimeout(timeout);
     IPCore::SynthesisHelper helper;
-    QVERIFY(run(helper, tool, args(false)) > 0);
-    QCOMPARE(helper.errorMsg(), message.replace("<ini>", ini));
+    const bool synplify = QByteArray(QTest::currentDataTag()).startsWith("Synplify");
+    const int code = run(helper,
+                         synplify ? IPCore::SynthesisHelper::SynplifyPro
+                                  : IPCore::SynthesisHelper::VeltraSynthesis,
+                         args(false));
+    IPGen::HostSession::instance().setSynthesisTimeout(0);
+    QVERIFY(code > 0);
+    QCOMPARE(helper.errorMsg(),
+             message.replace("<ini>", ini).replace("<vg>", m_work + "/my phy.vg"));
+    QVERIFY(!QFile::exists(m_work + "/my phy_tmp.v"));
 }
 
 void TestSynthesisHelper::cancelKillsTheRun()

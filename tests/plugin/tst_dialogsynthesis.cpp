@@ -19,16 +19,25 @@ const QString F = "ddr3_phy_out";
 // Writes rev_1/F.vm (and rev_1/F.vhm when asked for VHDL) as the project's result file says,
 // and a stray F.vho that no "Synplify Pro" run may pick up. Marker files in the output
 // directory make it fail.
-const char *const fakeSynplify = R"sh(
-prj="$2"
-result=$(sed -n 's/^project -result_file {\(.*\)}$/\1/p' "$prj")
-if [ -f ../../fail_once ]; then rm ../../fail_once; echo "@E: scripted failure"; exit 1; fi
-if [ -f ../../fail_quiet ]; then echo "scripted quiet failure"; exit 1; fi
-mkdir -p "$(dirname "$result")"
-printf 'module my_core (input clk, output q);\n  assign q = clk;\nendmodule\n' > "$result"
-if grep -q 'write_vhdl 1' "$prj"; then echo "-- vhdl netlist" > "${result%.vm}.vhm"; fi
-echo "-- stray" > "$(basename "$result" .vm).vho"
-)sh";
+// Runs the project as the tool's Tcl would, recording each command in seen.txt.
+const char *const fakeSynplify = R"tcl(
+set prj [lindex $argv end]
+if {[file exists ../../fail_once]} { file delete ../../fail_once; puts "@E: scripted failure"; exit 1 }
+if {[file exists ../../fail_quiet]} { puts "scripted quiet failure"; exit 1 }
+proc record {args} { lappend ::seen [join $args " "] }
+proc add_file {kind file} { record add_file $kind $file }
+proc impl {args} {}
+proc set_option {name value} { record set_option $name $value; set ::option($name) $value }
+proc project {flag file} { record project $flag $file; set ::result $file }
+source $prj
+set f [open seen.txt w]; puts $f [join $::seen "\n"]; close $f
+file mkdir [file dirname $::result]
+set f [open $::result w]
+puts $f "module my_core (input clk, output q);\n  assign q = clk;\nendmodule"
+close $f
+if {$::option(-write_vhdl)} { set f [open "[file rootname $::result].vhm" w]; close $f }
+set f [open "[file rootname [file tail $::result]].vho" w]; puts $f "-- stray"; close $f
+)tcl";
 
 struct Run
 {
@@ -73,11 +82,10 @@ void TestDialogSynthesis::initTestCase()
               "`include \"vlmc_param.v\"\n"
               "always @(posedge clk) `RATIO_PORT <= d + nCK_PER_CLK;\n"
               "endmodule\n");
-    writeFile(m_setup.filePath("synplify.sh"), fakeSynplify);
-    writeFile(m_setup.filePath("ipgen.ini"),
-              QString("[SynplifyPro]\ncommand=/bin/sh\narguments=%1\n")
-                  .arg(m_setup.filePath("synplify.sh"))
-                  .toUtf8());
+    writeFile(m_setup.filePath("synplify.tcl"), fakeSynplify);
+    writeFile(m_setup.filePath("ipgen.ini"), QString("[SynplifyPro]\ncommand=tclsh\narguments=%1\n")
+                                                 .arg(m_setup.filePath("synplify.tcl"))
+                                                 .toUtf8());
     IPGen::HostSession::instance().setSettingsFile(m_setup.filePath("ipgen.ini"));
 }
 
@@ -141,20 +149,19 @@ void TestDialogSynthesis::completion_data()
     QTest::newRow("Synplify Pro Verilog")
         << "Synplify Pro" << 0 << ""
         << "rev_1/" + F + ".vm" << F + ".v" << F + "_tmp.v" << verilogFiles
-        << QStringList{"add_file -verilog {%D/ddr3_1_2code.v}",
-                       "add_file -verilog {%D/DDR3_PHY_TOP.v}",
-                       "set_option -part {VX1-10}",
-                       "set_option -speed_grade {C6}",
-                       "set_option -include_path {%W;%D}",
+        << QStringList{"add_file -verilog %D/ddr3_1_2code.v",
+                       "add_file -verilog %D/DDR3_PHY_TOP.v",
+                       "set_option -part VX1-10",
+                       "set_option -speed_grade C6",
+                       "set_option -include_path %W;%D",
                        "set_option -disable_io_insertion 1",
                        "set_option -write_vhdl 0",
-                       "project -result_file {rev_1/" + F + ".vm}"};
+                       "project -result_file rev_1/" + F + ".vm"};
     QTest::newRow("Synplify Pro VHDL 1:4 with I/O")
         << "Synplify Pro" << 1 << "ratio=1 checkDisableIO=0"
         << "rev_1/" + F + ".vhm" << F + ".vhd" << F + "_tmp.vhd"
         << QStringList{F + ".ipc", F + ".vhd", F + ".vo", F + "_tmp.vhd"}
-        << QStringList{"add_file -verilog {%D/ddr3_1_4code.v}",
-                       "add_file -verilog {%D/DDR3_PHY_TOP.v}",
+        << QStringList{"add_file -verilog %D/ddr3_1_4code.v", "add_file -verilog %D/DDR3_PHY_TOP.v",
                        "set_option -disable_io_insertion 0", "set_option -write_vhdl 1"};
 }
 
@@ -197,8 +204,8 @@ void TestDialogSynthesis::completion()
     QCOMPARE(windows.first()->windowTitle(), QStringLiteral("DDR3 PHY Generator"));
     QVERIFY(!windows.first()->isVisible());
 
-    // The Synplify project shows every argument the dialog handed over.
-    const QStringList written = QString::fromUtf8(contents(W + "/DDR3_PHY.prj")).split('\n');
+    // The Synplify project, as the tool runs it, shows every argument the dialog handed over.
+    const QStringList written = QString::fromUtf8(contents(W + "/seen.txt")).split('\n');
     for (QString &line : project) {
         line.replace("%D", m_data).replace("%W", W);
         QVERIFY2(written.contains(line), qPrintable(line));
@@ -220,9 +227,11 @@ void TestDialogSynthesis::failures_data()
                                 << "fail_once"
                                 << "Synthesis failed: @E: scripted failure"
                                 << "@E: scripted failure" << QStringList{F + ".ipc"};
-    QTest::newRow("silent tool error") << "Synplify Pro"
-                                       << "fail_quiet" << fallback << "scripted quiet failure"
-                                       << QStringList{F + ".ipc", "fail_quiet"};
+    QTest::newRow("silent tool error")
+        << "Synplify Pro"
+        << "fail_quiet"
+        << "Synthesis failed: tclsh exited with code 1."
+        << "scripted quiet failure" << QStringList{F + ".ipc", "fail_quiet"};
     QTest::newRow("netlist copy") << "VeltraSynthesis" << F + ".v/" << fallback << "Cannot copy"
                                   << QStringList{F + ".ipc"};
     QTest::newRow("decode") << "Synplify Pro" << F + ".vo/" << fallback << F + ".vo"
