@@ -47,7 +47,7 @@ fi
 
 if ! iverilog -g2012 -Wall $defs -o "$work/sim" -s tb -I "$fix" -I "$data" \
       "$root/host/share/veltra_prims.v" $core \
-      "$here/ddr3_model.v" "$here/tb_ddr3_phy.v" > "$work/build.log" 2>&1; then
+      "$root/core/ddr3phy/sim/ddr3_model.v" "$here/tb_ddr3_phy.v" > "$work/build.log" 2>&1; then
   cat "$work/build.log"
   echo "RESULT: FAIL $cfg (compile error)"
   exit 1
