@@ -97,11 +97,15 @@ localparam T_RAS     = ps2ck(tRAS);
 localparam T_RTP     = max2(4, ps2ck(tRTP));
 localparam T_RP      = max2(1, ps2ck(tRP));
 
-// Read latency search window, counted in ck from the command leaving the
-// command pipeline; the nominal value assumes no board delay.
-localparam RD_PIPE   = RLE + 12;
-localparam RD_NOM_M1 = RLE + 2;
-localparam CAL_PRE   = max2(max2(T_RAS - T_RCD, AL_N + T_RTP), RD_PIPE + 4);
+// Read calibration: how long to look for the pattern after a READ, in ck
+// from the command leaving the command pipeline.  It covers the read
+// latency, the capture pipeline and a round trip of several clocks.
+localparam RD_PIPE   = RLE + 20;
+localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
+// The calibration burst: 8 beats, or 4 where the mode register fixes BC4.
+localparam NPB       = BL_FIX4 ? 4 : 8;
+localparam NPW       = NPB / 2;                    // its clocks on the bus
+localparam NDL       = 4;                          // per-lane delay line depth
 
 // Write data words that can be queued between a WRITE being taken and its
 // burst leaving: one burst per 4 clocks over the write latency and the
@@ -263,32 +267,47 @@ assign O_ddr_clk   = ck;
 assign O_ddr_clk_n = ~ck;
 
 // ---------------------------------------------------------------------------
-// Power-up, mode registers, ZQ calibration and read-latency calibration.
+// Power-up, mode registers, ZQ calibration and read calibration.
 // ---------------------------------------------------------------------------
-// Each state waits for tmr to run out, then issues what it is named after.
-localparam ST_RESET = 4'd0,  ST_CKE  = 4'd1,  ST_MR2  = 4'd2,  ST_MR3 = 4'd3,
-           ST_MR1   = 4'd4,  ST_MR0  = 4'd5,  ST_ZQCL = 4'd6,  ST_ACT = 4'd7,
-           ST_RD    = 4'd8,  ST_PRE  = 4'd9,  ST_END  = 4'd10, ST_DONE = 4'd11;
+// Read calibration writes a known burst to column 0 of bank 0, then reads
+// it back once per capture setting (sampling clock ck or ck90, first beat
+// on the rising or falling sample).  Each strobe group records where its
+// burst arrived with each setting; the group then takes one setting, and
+// all groups are delayed to the latest arrival.  A last READ must find
+// every group exactly where it was placed.  Any group that never saw its
+// burst, arrived too far from the others or failed the last READ makes the
+// calibration fail: ddr_init_complete then stays low for good.
+localparam ST_RESET = 4'd0,  ST_CKE  = 4'd1,  ST_MR2  = 4'd2,  ST_MR3  = 4'd3,
+           ST_MR1   = 4'd4,  ST_MR0  = 4'd5,  ST_ZQCL = 4'd6,  ST_ACT  = 4'd7,
+           ST_WR    = 4'd8,  ST_RD   = 4'd9,  ST_LOOK = 4'd10, ST_SEL  = 4'd11,
+           ST_PLACE = 4'd12, ST_PRE  = 4'd13, ST_END  = 4'd14, ST_DONE = 4'd15;
 
 reg [3:0]     st;
 reg [23:0]    tmr;
-reg [9:0]     cal_t;
-reg           init_done;
+reg           init_done, cal_done, cal_fail;
+reg [2:0]     cal_step;       // 0..3: settings searched; 4: the checking READ
 reg [3:0]     f_cmd;
 reg [ROW-1:0] f_addr;
 reg [2:0]     f_ba;
 reg           f_cke, f_rst_n;
+reg [1:0]     f_wq;           // calibration words still to queue
 
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
+wire [G-1:0]  lane_bad;       // from the strobe groups, see below
+wire [7:0]    lane_max;       // latest arrival over the groups
+wire          lane_spread;    // some group would need more delay than there is
+
+localparam [3:0] C_WR = 4'b0100;
 
 always @(posedge ck or posedge rst)
   if (rst) begin
-    st <= ST_RESET; tmr <= T_RESET; cal_t <= 10'd0; init_done <= 1'b0;
+    st <= ST_RESET; tmr <= T_RESET; init_done <= 1'b0;
+    cal_done <= 1'b0; cal_fail <= 1'b0; cal_step <= 3'd0; f_wq <= 2'd0;
     f_cmd <= C_NOP; f_addr <= {ROW{1'b0}}; f_ba <= 3'd0;
-    f_cke <= 1'b0; f_rst_n <= 1'b0;
+    f_cke <= 1'b0; f_rst_n <= 1'b0; rd_lat_m1 <= 8'd0;
   end else begin
     f_cmd <= C_NOP;
-    if (cal_t != 10'h3ff) cal_t <= cal_t + 1'b1;
+    if (f_wq != 2'd0) f_wq <= f_wq - 1'b1;
     if (tmr != 24'd0)
       tmr <= tmr - 1'b1;
     else case (st)
@@ -317,23 +336,41 @@ always @(posedge ck or posedge rst)
       end
       ST_ACT:   begin
         f_cmd <= C_ACT; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
-        tmr <= T_RCD - 1; st <= ST_RD;
+        tmr <= T_RCD - 1; st <= ST_WR;
       end
-      ST_RD:    begin
+      ST_WR:    begin
         // Column 0 of bank 0; A12 asks for 8 beats when the burst is chosen
         // per command, A10 low keeps the row open.
+        f_cmd <= C_WR; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
+        f_wq <= WPB;
+        tmr <= CAL_WTR; st <= ST_RD;
+      end
+      ST_RD:    begin
         f_cmd <= C_RD; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
         if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
-        cal_t <= 10'd0; st <= ST_PRE;
+        tmr <= RD_PIPE + 4; st <= ST_LOOK;
       end
-      ST_PRE:
-        // CAL_PRE also outlasts the calibration window, so a memory that
-        // never answers leaves the nominal latency in place.
-        if (cal_t >= CAL_PRE) begin
-          f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
-          tmr <= T_RP - 1; st <= ST_END;
-        end
-      ST_END:   begin init_done <= 1'b1; st <= ST_DONE; end
+      ST_LOOK:  begin
+        cal_step <= cal_step + 1'b1;
+        st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
+      end
+      ST_SEL:   st <= ST_PLACE;                     // groups pick their settings
+      ST_PLACE: begin
+        rd_lat_m1 <= lane_max;
+        if (|lane_bad || lane_spread) begin cal_fail <= 1'b1; st <= ST_PRE; end
+        else st <= ST_RD;
+      end
+      ST_PRE:   begin
+        f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RP - 1; st <= ST_END;
+      end
+      ST_END:   begin
+        cal_done <= 1'b1;
+        if (|lane_bad) cal_fail <= 1'b1;
+        else if (!cal_fail) init_done <= 1'b1;
+        st <= ST_DONE;
+      end
       default:  ;
     endcase
   end
@@ -463,10 +500,29 @@ reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
 reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
 reg [WF_AW:0]   wq_wp, wq_rp;
 
+// The calibration burst: per beat one value for every bit of a strobe
+// group.  All eight differ, so a burst found a beat early or late never
+// matches, and every bit toggles.
+function [NB*DQ-1:0] cal_word;
+  input integer w;
+  integer bt, q;
+  reg [7:0] v;
+  begin
+    for (bt = 0; bt < NB; bt = bt + 1) begin
+      case ((w * NB + bt) % 8)
+        0: v = 8'h5a; 1: v = 8'hc3; 2: v = 8'h96; 3: v = 8'h0f;
+        4: v = 8'ha5; 5: v = 8'h3c; 6: v = 8'h69; default: v = 8'hf0;
+      endcase
+      for (q = 0; q < DQ; q = q + 1) cal_word[bt * DQ + q] = v[q % GW];
+    end
+  end
+endfunction
+
+wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
-  if (!rst && x1_edge && init_done && mc_wrdata_en) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= wq_in_d;
-    wq_m[wq_wp[WF_AW-1:0]] <= wq_in_m;
+  if (!rst && wq_we) begin
+    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_d : cal_word(WPB - f_wq);
+    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_m : {NB*G{1'b0}};
   end
 
 wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
@@ -479,7 +535,7 @@ wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp[WF_AW-1:0]];
 reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
-reg           w_act, dq_oe;
+reg           w_act, w_act_d, dq_oe;
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
 
@@ -492,12 +548,12 @@ wire          w_pop   = w_take && (w_cur == K - 1 || w_last);
 always @(posedge ck or posedge rst)
   if (rst) begin
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
-    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; dq_oe <= 1'b0;
+    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
     wq_wp <= {WF_AW+1{1'b0}}; wq_rp <= {WF_AW+1{1'b0}};
   end else begin
     wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue};
     wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8};
-    if (x1_edge && init_done && mc_wrdata_en) wq_wp <= wq_wp + 1'b1;
+    if (wq_we) wq_wp <= wq_wp + 1'b1;
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
@@ -505,9 +561,8 @@ always @(posedge ck or posedge rst)
     else if (w_left != 0)   w_left <= w_left - 1'b1;
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
     w_act <= w_take;
-    // Driven from the preamble clock before the first beat to the
-    // postamble half clock after the last.
-    dq_oe <= w_take || w_act;
+    w_act_d <= w_act;
+    dq_oe <= w_take || w_act || w_act_d;
   end
 
 always @(posedge ck) begin
@@ -525,10 +580,18 @@ reg [G-1:0]  dm_r, dm_f;
 always @(posedge ck90) begin dq_r <= w_beat_r; dm_r <= w_mask_r; end
 always @(negedge ck90) begin dq_f <= w_beat_f; dm_f <= w_mask_f; end
 
-reg dqs_r;
+// DQS is driven from the falling CK edge one and a half clocks before its
+// first rising edge (preamble) to the falling edge a clock after its last
+// falling edge (postamble): both ends sit half a clock from any CK rising
+// edge, so CK may arrive a quarter clock early or late at the memory.
+// Bursts with one clock between them keep DQS driven low in the gap.
+reg dqs_r, dqs_oe;
 always @(negedge ck or posedge rst)
-  if (rst) dqs_r <= 1'b0;
-  else     dqs_r <= w_act;
+  if (rst) begin dqs_r <= 1'b0; dqs_oe <= 1'b0; end
+  else begin
+    dqs_r  <= w_act;
+    dqs_oe <= w_take || w_act || w_act_d;
+  end
 wire dqs_o = ck & dqs_r;
 
 assign O_ddr_dqm = ck90 ? dm_f : dm_r;
@@ -544,37 +607,112 @@ generate
     VX_IOBUF u_io (.IO(IO_ddr_dq[b]), .I(dq_out[b]), .OE(dq_oe), .O(dq_in[b]));
   end
   for (g = 0; g < G; g = g + 1) begin : g_dqs_io
-    VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(dqs_o),  .OE(dq_oe), .O(dqs_in[g]));
-    VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~dqs_o), .OE(dq_oe), .O(dqs_n_in[g]));
+    VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(dqs_o),  .OE(dqs_oe), .O(dqs_in[g]));
+    VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~dqs_o), .OE(dqs_oe), .O(dqs_n_in[g]));
   end
 endgenerate
 
 // ---------------------------------------------------------------------------
-// Read capture.  Reads come back edge-aligned with CK; ck90 samples them in
-// the middle of each beat, then ck takes both beats and the strobe.
+// Read capture.  Every DQ is sampled at the four quarter points of each
+// clock (both edges of ck and ck90); the four samples of a clock move into
+// the ck domain together at the start of the next one.  Each strobe group
+// builds its beat pairs from one clock's pair of edges, with the first beat
+// on the rising or the falling sample, and delays them by up to NDL-1
+// clocks so that all groups line up.
 // ---------------------------------------------------------------------------
-reg [DQ-1:0] cap_r, cap_f, rd_r_q, rd_f_q;
-reg [G-1:0]  cap_s, rd_s_q;
-always @(posedge ck90) begin cap_r <= dq_in; cap_s <= dqs_in; end
-always @(negedge ck90)       cap_f <= dq_in;
-always @(posedge ck) begin rd_r_q <= cap_r; rd_f_q <= cap_f; rd_s_q <= cap_s; end
+reg [DQ-1:0] q0, q1, q2, q3, s0, s1, s2, s3;
+always @(posedge ck)   q0 <= dq_in;
+always @(posedge ck90) q1 <= dq_in;
+always @(negedge ck)   q2 <= dq_in;
+always @(negedge ck90) q3 <= dq_in;
+always @(posedge ck) begin s0 <= q0; s1 <= q1; s2 <= q2; s3 <= q3; end
 
-// Latency calibration: the first clock after the READ at which every strobe
-// was sampled high is the first data clock (the preamble is low).
-reg [7:0] cal_cnt;
-reg       cal_arm;
+// The calibration burst as one group sees it, beat 0 in the low bits.
+function [NPB*GW-1:0] cal_lane;
+  input integer dummy;
+  reg [NB*DQ-1:0] w0, w1;
+  integer bt;
+  begin
+    w0 = cal_word(0); w1 = cal_word(1);
+    for (bt = 0; bt < NPB; bt = bt + 1)
+      cal_lane[bt*GW +: GW] = (bt < NB) ? w0[bt*DQ +: GW] : w1[(bt-NB)*DQ +: GW];
+  end
+endfunction
+localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
+
+reg [7:0] cal_cnt;              // ck since the last READ left stage A
+reg       cal_arm;              // a calibration READ is being looked for
 always @(posedge ck or posedge rst)
   if (rst) begin
-    cal_cnt <= 8'd0; cal_arm <= 1'b0; rd_lat_m1 <= RD_NOM_M1;
+    cal_cnt <= 8'hff; cal_arm <= 1'b0;
   end else begin
-    if (rd_issue)                cal_cnt <= 8'd0;
-    else if (cal_cnt != 8'hff)   cal_cnt <= cal_cnt + 1'b1;
+    if (rd_issue)              cal_cnt <= 8'd0;
+    else if (cal_cnt != 8'hff) cal_cnt <= cal_cnt + 1'b1;
     if (rd_issue && !init_done) cal_arm <= 1'b1;
-    else if (cal_arm && cal_cnt < RD_PIPE && &rd_s_q) begin
-      cal_arm <= 1'b0; rd_lat_m1 <= cal_cnt;
-    end else if (cal_arm && cal_cnt >= RD_PIPE)
-      cal_arm <= 1'b0;
+    else if (st != ST_LOOK)     cal_arm <= 1'b0;
   end
+wire       cal_seek = cal_arm && st == ST_LOOK && cal_cnt >= NPW - 1 && cal_cnt < RD_PIPE;
+wire [7:0] cal_at   = cal_cnt - (NPW - 1);      // clock of the first pair on a hit
+
+wire [DQ-1:0] rd_r_q, rd_f_q;
+wire [7:0]    lane_mx  [0:G];
+wire [G-1:0]  lane_far;
+assign lane_mx[0] = 8'd0;
+assign lane_max   = lane_mx[G];
+assign lane_spread = |lane_far;
+
+generate for (g = 0; g < G; g = g + 1) begin : g_lane
+  reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
+  reg  [1:0]      dly;
+  reg  [2*GW-1:0] dl [0:NDL-1]; // beat pairs {second, first}, newest in dl[0]
+  reg  [GW-1:0]   o_prev;
+  reg             f0, f1, a0, a1, bad, vok;
+  reg  [7:0]      t0, t1, arr;
+  wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
+  wire [GW-1:0]   e   = cs[1] ? s1[g*GW +: GW] : s0[g*GW +: GW];
+  wire [GW-1:0]   o   = cs[1] ? s3[g*GW +: GW] : s2[g*GW +: GW];
+  wire [NPB*GW-1:0] win;
+  integer n;
+  for (b = 0; b < NPW; b = b + 1) begin : g_win
+    assign win[b*2*GW +: 2*GW] = dl[NPW-1-b];
+  end
+  // Which of the two sampling clocks, when both found the burst: the one
+  // whose first sample came a quarter clock earlier (in quarter clocks).
+  wire [9:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
+  wire [9:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
+  wire       pick1 = f1 && (!f0 || tq1 < tq0);
+
+  always @(posedge ck) begin
+    o_prev <= o;
+    dl[0]  <= cs[0] ? {e, o_prev} : {o, e};
+    for (n = 1; n < NDL; n = n + 1) dl[n] <= dl[n-1];
+  end
+
+  always @(posedge ck or posedge rst)
+    if (rst) begin
+      sel <= 2'd0; dly <= 2'd0; f0 <= 1'b0; f1 <= 1'b0; a0 <= 1'b0; a1 <= 1'b0;
+      t0 <= 8'd0; t1 <= 8'd0; arr <= 8'd0; bad <= 1'b0; vok <= 1'b0;
+    end else if (cal_seek && win == CAL_LANE) begin
+      if (cal_step == 3'd4) begin
+        if (cal_at == arr) vok <= 1'b1;
+        else bad <= 1'b1;
+      end else if (!cs[1] && !f0) begin f0 <= 1'b1; a0 <= cs[0]; t0 <= cal_at; end
+      else if (cs[1] && !f1)      begin f1 <= 1'b1; a1 <= cs[0]; t1 <= cal_at; end
+    end else if (st == ST_SEL) begin
+      sel <= {pick1, pick1 ? a1 : a0};
+      arr <= pick1 ? t1 : t0;
+      if (!f0 && !f1) bad <= 1'b1;
+    end else if (st == ST_PLACE) begin
+      dly <= lane_max - arr;
+      if (lane_far[g]) bad <= 1'b1;
+    end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
+      bad <= 1'b1;
+
+  assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
+  assign lane_far[g]  = lane_max - arr > NDL - 1;
+  assign lane_bad[g]  = bad;
+  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly];
+end endgenerate
 
 // ---------------------------------------------------------------------------
 // Read burst engine: collects beats into words for the controller.
@@ -645,6 +783,8 @@ always @(posedge ck)
   end else if (r_done)
     r_pend <= r_word;
 
+// Until the core is ready the read data carries the calibration status.
+wire [NB*DQ-1:0] status = {{NB*DQ-2-G{1'b0}}, lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
-assign phy_rd_data       = r_out;
+assign phy_rd_data       = init_out ? r_out : status;
 assign ddr_init_complete = init_out;
