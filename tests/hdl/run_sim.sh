@@ -1,6 +1,12 @@
 #!/bin/sh
 # Simulates the core of one fixture configuration against the DDR3 device
-# model:  run_sim.sh [--netlist] CONFIG   (CONFIG: a directory under fixtures/)
+# model:  run_sim.sh [--netlist] [--sweep rd|ck] CONFIG [+PLUSARG...]
+# (CONFIG: a directory under fixtures/; plusargs go to the bench and model).
+#
+# --sweep rd runs the bench once per read round trip from 0 to 2 tCK + 1 ns
+# in steps of tCK/8; every run must either pass its data or have the core
+# report a failed calibration.  --sweep ck moves CK against DQS from
+# -tCK/4 to +tCK/4 in steps of tCK/8; every run must pass.
 #
 # By default the RTL is compiled exactly as the synthesis run reads it (ratio
 # file, then top, with the fixture directory and then the data folder as
@@ -8,9 +14,16 @@
 # the netlist is simulated instead, with the primitives' behavioural models
 # appended as the host's netlist-to-simulation step does.
 set -eu
-netlist=0
-if [ "${1:-}" = --netlist ]; then netlist=1; shift; fi
-cfg=${1:?usage: run_sim.sh [--netlist] CONFIG}
+netlist=0; sweep=""
+while :; do
+  case "${1:-}" in
+    --netlist) netlist=1; shift ;;
+    --sweep) sweep=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+cfg=${1:?usage: run_sim.sh [--netlist] [--sweep rd|ck] CONFIG [+PLUSARG...]}
+shift
 tools="iverilog vvp"; [ $netlist = 1 ] && tools="$tools yosys"
 for tool in $tools; do
   command -v $tool > /dev/null || { echo "RESULT: FAIL $cfg ($tool not installed: apt-get install yosys iverilog)"; exit 1; }
@@ -53,7 +66,36 @@ if ! iverilog -g2012 -Wall $defs -o "$work/sim" -s tb -I "$fix" -I "$data" \
   exit 1
 fi
 [ $netlist = 1 ] || grep -v "^$" "$work/build.log" || true
-vvp -n "$work/sim" > "$work/sim.log" 2>&1 || true
+# One run: its log in $work/sim.log, status 0 when it passed.
+run() {
+  vvp -n "$work/sim" "$@" > "$work/sim.log" 2>&1 || true
+  [ "$(grep -c '^RESULT: PASS' "$work/sim.log")" = 1 ] && ! grep -q "ERROR" "$work/sim.log"
+}
+
+if [ -n "$sweep" ]; then
+  tck=$(sed -n 's/^parameter tCK = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
+  step=$((tck / 8))
+  case $sweep in
+    rd) from=0; to=$((2 * tck + 1000)); arg=rd_dly; fail_ok=+may_fail ;;
+    ck) from=$((-tck / 4)); to=$((tck / 4)); arg=ck_skew; fail_ok="" ;;
+    *) echo "RESULT: FAIL $cfg (unknown sweep $sweep)"; exit 2 ;;
+  esac
+  bad=0; v=$from
+  while [ $v -le $to ]; do
+    if run "+$arg=$v" $fail_ok "$@"; then
+      if grep -q "calibration failed" "$work/sim.log"; then what="calibration reported failure"
+      else what="data passed"; fi
+      echo "$arg $v ps: $what"
+    else
+      echo "$arg $v ps: FAILED"; grep "ERROR\|RESULT" "$work/sim.log" | head -10; bad=1
+    fi
+    v=$((v + step))
+  done
+  if [ $bad = 0 ]; then echo "RESULT: PASS $cfg sweep $sweep"; exit 0; fi
+  echo "RESULT: FAIL $cfg sweep $sweep"; exit 1
+fi
+
+run "$@" || true
 # Keep the log short: the first 40 error lines are plenty to debug from.
 grep -v "ERROR" "$work/sim.log" || true
 grep "ERROR" "$work/sim.log" | head -40

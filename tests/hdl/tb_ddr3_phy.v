@@ -5,7 +5,11 @@
 // built with JEDEC timing in memory clocks and played out on the mc_* slots
 // while a receiver checks every read word against a reference memory.
 // Checks: the mode registers the device decoded match the parameters; all
-// reads return the written data with masks applied; no device-model error.
+// reads return the written data with masks applied; no device-model error;
+// the speed-bin findings are exactly +bin=N (default none).  Board delays
+// are the model's plusargs (+rd_dly, +ck_skew, +fly).  With +may_fail a
+// calibration that reports failure in the status word also passes; without
+// it the core must come up.
 //
 // Configuration comes from the fixture directory on the include path
 // (the four generated files plus tb_config.vh).  With TB_NETLIST defined the
@@ -38,6 +42,13 @@ localparam ECC_ON = 0;
 localparam DG   = ECC_ON ? 64 / GW : G;     // strobe groups carrying user data
 
 integer tb_errors = 0;
+integer rd_dly, bin_want;
+reg     may_fail;
+initial begin
+  if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = `TB_RD_DLY;
+  if (!$value$plusargs("bin=%d", bin_want)) bin_want = 0;
+  may_fail = $test$plusargs("may_fail");
+end
 
 // ------------------------------------------------------------------ DUT
 reg clk = 1'b0, rst_n = 1'b0;
@@ -256,7 +267,8 @@ task wr;
     bl8 = (mode == 0 && BURST_MODE == "OTF") ? 1'b1 : burst8(n_wr);
     t = slot_free(tnow);
     t = imax(t, col_ready(b));
-    t = imax(t, t_rd_any + RL + 6 - WL);
+    // Read data must have left the bus, round trip included.
+    t = imax(t, t_rd_any + RL + 6 - WL + (rd_dly + tCK - 1) / tCK);
     put_cmd(t, 4'b0100, b, col_addr(col, ap, bl8));
     nbeats = bl8 ? 8 : 4;
     nwords = (nbeats + NB - 1) / NB;
@@ -432,12 +444,22 @@ initial begin
       disable wait_init;
     end
     begin
+      // Calibration status: bit 0 finished, bit 1 failed, then the groups.
+      wait (phy_rd_data[0] === 1'b1 && phy_rd_data[1] === 1'b1);
+      $display("[%0t] calibration failed, strobe groups %b", $realtime, phy_rd_data[2 +: G]);
+      #(`TB_REF_PS * 1000.0);
+      if (ddr_init_complete !== 1'b0) `TBERR(("ddr_init_complete rose after a failed calibration"))
+      if (!may_fail) `TBERR(("calibration failed"))
+      finish_test;
+    end
+    begin
       #((`TB_INIT_RESET_US + `TB_INIT_CKE_US + 200) * 1000000.0);
       `TBERR(("ddr_init_complete never rose"))
       finish_test;
     end
   join
   if (ddr_rst !== 1'b0) `TBERR(("ddr_rst still high after initialisation"))
+  if (phy_rd_data_valid !== 1'b0) `TBERR(("read data valid at initialisation"))
 `ifdef TB_NETLIST
   $display("[%0t] initialisation complete", $realtime);
 `else
@@ -541,7 +563,9 @@ task finish_test;
       `TBERR(("%0d read words expected, %0d received", n_exp, n_got))
     $display("commands: %0d ACT, %0d WRITE, %0d READ, %0d PRE, %0d REF; %0d read words checked",
              n_act, n_wr, n_rd, n_pre, n_ref, n_got);
-    if (tb_errors == 0 && mem.errors == 0 && n_got > 0)
+    if (mem.bin_flags != bin_want)
+      `TBERR(("speed-bin findings %0d, expected %0d", mem.bin_flags, bin_want))
+    if (tb_errors == 0 && mem.errors == 0 && (n_got > 0 || may_fail))
       $display("RESULT: PASS %0s", `TB_NAME);
     else
       $display("RESULT: FAIL %0s (%0d bench errors, %0d device-model errors)",
@@ -549,6 +573,11 @@ task finish_test;
     $finish;
   end
 endtask
+
+// Nothing is valid before the core is ready.
+always @(posedge clk_x1)
+  if (ddr_init_complete !== 1'b1 && phy_rd_data_valid !== 1'b0)
+    `TBERR(("phy_rd_data_valid before ddr_init_complete"))
 
 // Anything odd on the bus after initialisation is a failure too.
 always @(posedge O_ddr_clk)
