@@ -24,6 +24,10 @@ public:
     bool batch() const { return m_batch; }
     void setBatch(bool batch) { m_batch = batch; }
 
+    // Files-only runs: a synthesis helper's start() announces the run and starts no tool.
+    bool filesOnly() const { return m_filesOnly; }
+    void setFilesOnly(bool filesOnly) { m_filesOnly = filesOnly; }
+
     QWidget *dialogParent() const { return m_dialogParent; }
     void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
 
@@ -61,6 +65,7 @@ signals:
 private:
     HostSession() = default;
     bool m_batch = false;
+    bool m_filesOnly = false;
     QWidget *m_dialogParent = nullptr;
     QString m_settingsFile;
     QString m_shareDirectory;

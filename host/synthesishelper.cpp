@@ -743,6 +743,8 @@ void SynthesisHelper::start()
         d->button->setText(QStringLiteral("Cancel"));
     }
     emit IPGen::HostSession::instance().synthesisStarted(d->title);
+    if (IPGen::HostSession::instance().filesOnly())
+        return;
     QString error;
     if (!d->prepare(&error)) {
         // finished() is always asynchronous, so callers may connect after start().

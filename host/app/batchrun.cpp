@@ -178,6 +178,7 @@ private:
     QPointer<IPCore::IPGenDialog> m_dialog;
     bool m_dialogSeen = false;
     bool m_synthesisStarted = false;
+    bool m_filesWritten = false; // --files-only: the files are the whole result
     int m_dialogResult = -1;
     int m_exitCode = ExitOk;
     QString m_failure;
@@ -225,7 +226,7 @@ void GenerationRun::run(const BatchTarget &target)
     m_timings->done = now();
     if (!m_dialogSeen)
         fail(ExitFailed, QStringLiteral("the dialog was not opened"));
-    else if (m_exitCode == ExitOk && m_dialogResult != QDialog::Accepted)
+    else if (m_exitCode == ExitOk && m_dialogResult != QDialog::Accepted && !m_filesWritten)
         fail(ExitFailed, QStringLiteral("the dialog closed without generating"));
 }
 
@@ -270,8 +271,12 @@ void GenerationRun::confirm()
     }
     m_timings->confirmed = now();
     ok->click();
-    if (m_dialogResult < 0 && !m_synthesisStarted)
+    if (m_dialogResult < 0 && !m_synthesisStarted) {
         fail(ExitFailed, stopReason());
+    } else if (m_invocation.filesOnly && m_dialogResult < 0) {
+        m_filesWritten = true;
+        m_dialog->reject();
+    }
 }
 
 QString GenerationRun::stopReason() const
@@ -363,6 +368,7 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
         return ExitUsage;
     }
     IPGen::HostSession &session = IPGen::HostSession::instance();
+    session.setFilesOnly(invocation.filesOnly);
     if (!invocation.projectFile.isEmpty() && !session.openProject(invocation.projectFile, &error)) {
         printErr(QStringLiteral("ipgen: cannot open the project: ") + error);
         return ExitFailed;

@@ -14,6 +14,7 @@ enum OptionGroup : unsigned {
     TargetOptions = 1u << 1,   // --core --device --condition --config --set
     InspectOptions = 1u << 2,  // --output
     GenerateOptions = 1u << 3, // --out --file --module --lang --tool --approx --project
+                               // --files-only
 };
 
 struct CommandInfo
@@ -41,7 +42,7 @@ const CommandInfo commands[] = {
     {"generate", Invocation::Command::Generate,
      "generate --core ID --device MODEL [--condition TEXT] --out DIR [--file NAME] "
      "[--module NAME] [--lang verilog|vhdl] [--tool NAME] [--config FILE.ipc] "
-     "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE]",
+     "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE] [--files-only]",
      "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
      TargetOptions | GenerateOptions},
 };
@@ -122,6 +123,9 @@ void addOptions(QCommandLineParser &parser, unsigned groups)
                           QStringLiteral("Open or create this project file; the netlist is added "
                                          "to it."),
                           QStringLiteral("file")});
+        parser.addOption({QStringLiteral("files-only"),
+                          QStringLiteral("Write the configuration and Verilog files, then stop "
+                                         "without synthesis.")});
     }
     parser.addHelpOption();
 }
@@ -185,6 +189,7 @@ ParseResult readGenerateOptions(const QCommandLineParser &parser, Invocation *in
     inv->moduleName = parser.value(QStringLiteral("module"));
     inv->tool = parser.value(QStringLiteral("tool"));
     inv->projectFile = parser.value(QStringLiteral("project"));
+    inv->filesOnly = parser.isSet(QStringLiteral("files-only"));
     if (parser.isSet(QStringLiteral("lang"))) {
         const QString lang = parser.value(QStringLiteral("lang")).toLower();
         if (lang == QLatin1String("verilog"))

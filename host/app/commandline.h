@@ -35,6 +35,7 @@ struct Invocation
     QString tool;
     bool acceptApproximation = false;
     QString projectFile;
+    bool filesOnly = false; // generate: stop once the core's files are written
     QList<ControlSetting> settings;
 
     bool batch() const { return command != Command::Gui; }
