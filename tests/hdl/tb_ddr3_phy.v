@@ -6,13 +6,13 @@
 // while a receiver checks every read word against a reference memory.
 // Checks: the mode registers the device decoded match the parameters; all
 // reads return the written data with masks applied; no device-model error;
-// the speed-bin findings are exactly +bin=N (default none).  Board delays
+// the speed-bin findings are exactly +bin=N (default TB_BIN).  Board delays
 // are the model's plusargs (+rd_dly, +ck_skew, +fly).  With +may_fail a
 // calibration that reports failure in the status word also passes; without
 // it the core must come up.
 //
-// Configuration comes from the fixture directory on the include path
-// (the four generated files plus tb_config.vh).  With TB_NETLIST defined the
+// Configuration comes from the directory of generated files on the include
+// path (the four generated files plus the bench's tb_config.vh).  With TB_NETLIST defined the
 // core is the synthesised netlist, whose insides the bench does not look at.
 `timescale 1ps/1fs
 `include "ddr3_name.v"
@@ -46,7 +46,7 @@ integer rd_dly, bin_want;
 reg     may_fail;
 initial begin
   if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = `TB_RD_DLY;
-  if (!$value$plusargs("bin=%d", bin_want)) bin_want = 0;
+  if (!$value$plusargs("bin=%d", bin_want)) bin_want = `TB_BIN;
   may_fail = $test$plusargs("may_fail");
 end
 
