@@ -6,8 +6,8 @@
 //   ck      memory clock from the PLL; also forwarded as the DDR3 CK.
 //   ck90    ck delayed by a quarter period (PLL CLKOUTP).  Write DQ/DM are
 //           launched on its edges so that they sit in the middle of the DQS
-//           edges; read DQ/DQS are sampled on its edges, a quarter period
-//           after the edge-aligned data started.
+//           edges.  Read DQ are sampled on the edges of both clocks; read
+//           calibration picks the pair of edges for each strobe group.
 //   clk_x1  ck / RATIO, made here; the controller side runs on it.
 //
 // Controller interface (all sampled or driven on clk_x1)
@@ -23,6 +23,21 @@
 //   write latency.
 //   Read data comes back in command order, one word per phy_rd_data_valid
 //   cycle (a 4-beat burst at 1:4 fills only the low half of its word).
+//   A WRITE after a READ needs RL + 6 - WL clocks between the commands plus
+//   the board's read round trip rounded up to whole clocks, so that the read
+//   burst has left the bus before the PHY drives it.
+//
+// Initialisation and status
+//   After power-up the PHY writes the mode registers, runs ZQ calibration
+//   and calibrates the read path (column 0 of bank 0 is overwritten).  Only
+//   when that succeeds does ddr_init_complete rise; after a failure it never
+//   does.  While ddr_init_complete is low, phy_rd_data_valid stays low and
+//   phy_rd_data carries a status word:
+//     [0]       calibration finished
+//     [1]       calibration failed
+//     [2 +: G]  strobe groups that failed (G = strobe groups: DQ width / 8,
+//               or / 4 with x4 devices)
+//     the rest  0
 //
 // ECC (`ECC defined by the generator, DQ width 72)
 //   Each 72-bit beat carries 64 data bits in [63:0].  On writes the PHY
