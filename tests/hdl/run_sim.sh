@@ -7,7 +7,9 @@
 # --sweep rd runs the bench once per read round trip from 0 to 2 tCK + 1 ns
 # in steps of tCK/8; every run must either pass its data or have the core
 # report a failed calibration.  --sweep ck moves CK against DQS from
-# -tCK/4 to +tCK/4 in steps of tCK/8; every run must pass.
+# -tCK/4 to +tCK/4, --sweep fly spreads CK over the strobe groups from 0 to
+# 1 tCK (fly-by, first to last group), both in steps of tCK/8; every run
+# must pass.
 #
 # By default the RTL is compiled exactly as the synthesis run reads it (ratio
 # file, then top, with the generated files' directory and then the data folder as
@@ -80,11 +82,19 @@ if [ -n "$sweep" ]; then
   case $sweep in
     rd) from=0; to=$((2 * tck + 1000)); arg=rd_dly; fail_ok=+may_fail ;;
     ck) from=$((-tck / 4)); to=$((tck / 4)); arg=ck_skew; fail_ok="" ;;
+    fly) from=0; to=$tck; arg=fly; fail_ok="" ;;
     *) echo "RESULT: FAIL $cfg (unknown sweep $sweep)"; exit 2 ;;
   esac
   bad=0; v=$from
   while [ $v -le $to ]; do
-    if run "+$arg=$v" $fail_ok "$@"; then
+    a=$v
+    if [ $sweep = fly ]; then
+      dq=$(sed -n 's/^parameter DQ_WIDTH = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
+      dw=$(sed -n 's/^parameter DRAM_WIDTH = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
+      groups=$((dq / (dw == 4 ? 4 : 8)))
+      a=$((v / (groups > 1 ? groups - 1 : 1)))
+    fi
+    if run "+$arg=$a" $fail_ok "$@"; then
       if grep -q "calibration failed" "$work/sim.log"; then what="calibration reported failure"
       else what="data passed"; fi
       echo "$arg $v ps: $what"

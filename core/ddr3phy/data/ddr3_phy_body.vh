@@ -121,6 +121,7 @@ localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
 localparam NPB       = BL_FIX4 ? 4 : 8;
 localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
+localparam WADV      = 3;                          // write engine lead, clocks
 
 // Write data words that can be queued between a WRITE being taken and its
 // burst leaving: one burst per 4 clocks over the write latency and the
@@ -292,12 +293,20 @@ assign O_ddr_clk_n = ~ck;
 // every group exactly where it was placed.  Any group that never saw its
 // burst, arrived too far from the others or failed the last READ makes the
 // calibration fail: ddr_init_complete then stays low for good.
-localparam ST_RESET = 4'd0,  ST_CKE  = 4'd1,  ST_MR2  = 4'd2,  ST_MR3  = 4'd3,
-           ST_MR1   = 4'd4,  ST_MR0  = 4'd5,  ST_ZQCL = 4'd6,  ST_ACT  = 4'd7,
-           ST_WR    = 4'd8,  ST_RD   = 4'd9,  ST_LOOK = 4'd10, ST_SEL  = 4'd11,
-           ST_PLACE = 4'd12, ST_PRE  = 4'd13, ST_END  = 4'd14, ST_DONE = 4'd15;
+localparam ST_RESET = 5'd0,  ST_CKE  = 5'd1,  ST_MR2  = 5'd2,  ST_MR3  = 5'd3,
+           ST_MR1   = 5'd4,  ST_MR0  = 5'd5,  ST_ZQCL = 5'd6,  ST_ACT  = 5'd7,
+           ST_WR    = 5'd8,  ST_RD   = 5'd9,  ST_LOOK = 5'd10, ST_SEL  = 5'd11,
+           ST_PLACE = 5'd12, ST_PRE  = 5'd13, ST_END  = 5'd14, ST_DONE = 5'd15,
+           ST_WLMR  = 5'd16, ST_WLP  = 5'd17, ST_WLS  = 5'd18, ST_WLX  = 5'd19,
+           ST_GACT  = 5'd20, ST_GRD  = 5'd21, ST_GLOOK = 5'd22;
 
-reg [3:0]     st;
+reg [4:0]     st;
+reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clocks
+reg           lv_pulse;       // one DQS burst, no command
+wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
+wire          lv_take = (st == ST_WLS && tmr == 24'd0);
+wire          lv_pick = (st == ST_WLX && tmr == 24'd0);
+wire [G-1:0]  lv_bad;
 reg [23:0]    tmr;
 reg           init_done, cal_done, cal_fail;
 reg [2:0]     cal_step;       // 0..3: settings searched; 4: the checking READ
@@ -318,10 +327,12 @@ always @(posedge ck or posedge rst)
   if (rst) begin
     st <= ST_RESET; tmr <= T_RESET; init_done <= 1'b0;
     cal_done <= 1'b0; cal_fail <= 1'b0; cal_step <= 3'd0; f_wq <= 2'd0;
+    lv_i <= 3'd0; lv_pulse <= 1'b0;
     f_cmd <= C_NOP; f_addr <= {ROW{1'b0}}; f_ba <= 3'd0;
     f_cke <= 1'b0; f_rst_n <= 1'b0; rd_lat_m1 <= 8'd0;
   end else begin
     f_cmd <= C_NOP;
+    lv_pulse <= 1'b0;
     if (f_wq != 2'd0) f_wq <= f_wq - 1'b1;
     if (tmr != 24'd0)
       tmr <= tmr - 1'b1;
@@ -347,7 +358,37 @@ always @(posedge ck or posedge rst)
       ST_ZQCL:  begin
         f_cmd <= C_ZQ; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
         f_addr[10] <= 1'b1;                          // ZQCL, not ZQCS
-        tmr <= T_ZQ - 1; st <= ST_ACT;
+        tmr <= T_ZQ - 1; st <= ST_GACT;
+      end
+      // A READ of whatever the memory holds, for its strobe timing only.
+      ST_GACT:  begin
+        f_cmd <= C_ACT; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RCD - 1; st <= ST_GRD;
+      end
+      ST_GRD:   begin
+        f_cmd <= C_RD; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
+        tmr <= max2(RD_PIPE + 4, T_RAS); st <= ST_GLOOK;
+      end
+      ST_GLOOK: begin
+        f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RP - 1; st <= ST_WLMR;
+      end
+      // Write levelling: with MR1 A7 set, every DQS rising edge makes the
+      // memory return the CK level it saw on the group's DQ.  Each group
+      // takes the least delay at which that level turned from low to high.
+      ST_WLMR:  begin
+        f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0] | 16'h0080;
+        tmr <= 48; st <= ST_WLP;
+      end
+      ST_WLP:   begin lv_pulse <= 1'b1; tmr <= WLE + 40; st <= ST_WLS; end
+      ST_WLS:   begin
+        lv_i <= lv_i + 1'b1;
+        st <= (lv_i == 3'd7) ? ST_WLX : ST_WLP;
+      end
+      ST_WLX:   begin
+        f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0];
+        tmr <= T_MOD - 1; st <= ST_ACT;
       end
       ST_ACT:   begin
         f_cmd <= C_ACT; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
@@ -545,7 +586,10 @@ wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp[WF_AW-1:0]];
 
 // ---------------------------------------------------------------------------
 // Write burst engine.  w_beat_* hold the two beats of the next clock;
-// w_act says that the next clock carries data (DQS toggles).
+// w_act says that the next clock carries data (DQS toggles).  The engine
+// runs WADV clocks ahead of the write latency: each strobe group delays its
+// share again by its levelled amount, WADV clocks for a group that needs
+// none (see the write outputs below).
 // ---------------------------------------------------------------------------
 reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
@@ -554,7 +598,7 @@ reg           w_act, w_act_d, dq_oe;
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
 
-wire          w_start = wr_pipe[WLE-1];
+wire          w_start = wr_pipe[WLE-1-WADV];
 wire          w_take  = w_start || (w_left != 2'd0);
 wire [KB-1:0] w_cur   = w_start ? {KB{1'b0}} : w_pos;
 wire          w_last  = !w_start && (w_left == 2'd1);
@@ -566,8 +610,8 @@ always @(posedge ck or posedge rst)
     w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
     wq_wp <= {WF_AW+1{1'b0}}; wq_rp <= {WF_AW+1{1'b0}};
   end else begin
-    wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue};
-    wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8};
+    wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
+    wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
     if (wq_we) wq_wp <= wq_wp + 1'b1;
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
@@ -587,45 +631,139 @@ always @(posedge ck) begin
   w_mask_f <= wq_head_m[(2*w_cur+1) * G +: G];
 end
 
-// Double-data-rate outputs.  DQ/DM change on ck90 edges, a quarter clock
-// before each DQS edge; DQS is ck gated by a flop that only changes while
-// ck is low.
-reg [DQ-1:0] dq_r, dq_f;
-reg [G-1:0]  dm_r, dm_f;
-always @(posedge ck90) begin dq_r <= w_beat_r; dm_r <= w_mask_r; end
-always @(negedge ck90) begin dq_f <= w_beat_f; dm_f <= w_mask_f; end
-
+// Write outputs, per strobe group.  The group's share of the engine's
+// outputs is delayed by n whole clocks (1..4); from it the group makes its
+// DDR waveforms as if CK were on time: DQS is ck gated by a flop that only
+// changes while ck is low, DQ/DM change on ck90 edges a quarter clock before
+// each DQS edge.  Then s stages (0..3) each delay the waveforms by three
+// quarters of a clock: a stage samples on the edges of the clock a quarter
+// away from the one the waveform changes on and shows the sample at the
+// next edge.  A write-levelled delay of d quarter clocks (-1..6, held as
+// q = d + 1) takes s = 3d mod 4 and n = WADV + (d - 3s) / 4.
+//
 // DQS is driven from the falling CK edge one and a half clocks before its
 // first rising edge (preamble) to the falling edge a clock after its last
 // falling edge (postamble): both ends sit half a clock from any CK rising
 // edge, so CK may arrive a quarter clock early or late at the memory.
 // Bursts with one clock between them keep DQS driven low in the gap.
-reg dqs_r, dqs_oe;
-always @(negedge ck or posedge rst)
-  if (rst) begin dqs_r <= 1'b0; dqs_oe <= 1'b0; end
-  else begin
-    dqs_r  <= w_act;
-    dqs_oe <= w_take || w_act || w_act_d;
-  end
-wire dqs_o = ck & dqs_r;
-
-assign O_ddr_dqm = ck90 ? dm_f : dm_r;
-
-// The bidirectional pins go through the device's pad buffer: a tristate
-// written as plain logic does not survive generic synthesis (an undriven
-// mux input is taken as "don't care").
-wire [DQ-1:0] dq_out = ck90 ? dq_f : dq_r;
-wire [DQ-1:0] dq_in;
+wire [DQ-1:0] dq_out, dq_in;
+reg  [DQ-1:0] q0, q1, q2, q3, s0, s1, s2, s3;    // read samples, see Read capture
+reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
+wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
-generate
-  for (b = 0; b < DQ; b = b + 1) begin : g_dq_io
-    VX_IOBUF u_io (.IO(IO_ddr_dq[b]), .I(dq_out[b]), .OE(dq_oe), .O(dq_in[b]));
+wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
+wire signed [5:0] lv_d0;        // group 0's delay
+wire [9:0]    lv_ga0;           // group 0's read strobe arrival
+wire          w_en = w_take || w_act || w_act_d;
+
+generate for (g = 0; g < G; g = g + 1) begin : g_wlane
+  localparam BW = 2 * GW + 5;
+  reg  [BW-1:0] wl [1:4];
+  wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
+                      w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
+  integer k;
+  // Levelling finds where CK rises only to within whole clocks.  Which
+  // clock comes from the read strobe: a READ before levelling shows how
+  // much later than group 0's this group's DQS preamble ends (quarter
+  // clocks, ga), and fly-by routing delays a group's CK by as much.  The
+  // delay is then the candidate nearest group 0's plus that difference.
+  reg [7:0]  lvb;               // CK level returned at each delay tried
+  reg [2:0]  q;
+  reg        qbad, gf;
+  reg [9:0]  ga;                // quarter clock of the first read DQS rise
+  reg [2:0]  c;                 // first low-to-high step of lvb
+  reg        cf;
+  wire [3:0] dqs4 = {sd3[g], sd2[g], sd1[g], sd0[g]};
+  reg  [2:0] dqs_prev;
+  reg  [1:0] gj;
+  reg        gh;
+  integer    kk;
+  always @* begin
+    gh = 1'b0; gj = 2'd0;
+    if      (dqs4[0] == 1'b1 && dqs_prev == 3'b000)          begin gh = 1'b1; gj = 2'd0; end
+    else if (dqs4[1:0] == 2'b10 && dqs_prev[2:1] == 2'b00)   begin gh = 1'b1; gj = 2'd1; end
+    else if (dqs4[2:0] == 3'b100 && dqs_prev[2] == 1'b0)     begin gh = 1'b1; gj = 2'd2; end
+    else if (dqs4 == 4'b1000)                                begin gh = 1'b1; gj = 2'd3; end
+    c = 3'd0; cf = 1'b0;
+    for (kk = 7; kk >= 1; kk = kk - 1)
+      if (lvb[kk] && !lvb[kk-1]) begin c = kk; cf = 1'b1; end
   end
-  for (g = 0; g < G; g = g + 1) begin : g_dqs_io
-    VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(dqs_o),  .OE(dqs_oe), .O(dqs_in[g]));
-    VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~dqs_o), .OE(dqs_oe), .O(dqs_n_in[g]));
+  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay).
+  wire signed [5:0] d   = {3'b000, c} - 6'sd1;
+  wire signed [10:0] gdif = {1'b0, ga} - {1'b0, lv_ga0};
+  wire signed [5:0] tgt = (g == 0) ? 6'sd0 : lv_d0 + gdif[5:0];
+  wire signed [5:0] dd  = (tgt <= d - 2 && d >= 6'sd3) ? d - 4 :
+                          (tgt >= d + 2 && d <= 6'sd2) ? d + 4 : d;
+  always @(posedge ck or posedge rst)
+    if (rst) begin
+      lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= 10'd0; dqs_prev <= 3'b000;
+    end else begin
+      dqs_prev <= dqs4[3:1];
+      if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt, gj}; end
+      if (lv_take) lvb[lv_i] <= (s0[g*GW] == 1'b1);
+      else if (lv_pick) begin
+        q <= dd[2:0] + 1'b1;
+        qbad <= !cf || !gf;
+      end
+    end
+  assign lv_q[g]   = lv_mode ? lv_i : q;
+  assign lv_bad[g] = qbad;
+  if (g == 0) begin : g_ref
+    assign lv_d0  = dd;
+    assign lv_ga0 = ga;
   end
-endgenerate
+
+  always @(posedge ck) begin
+    wl[1] <= w0;
+    for (k = 2; k <= 4; k = k + 1) wl[k] <= wl[k-1];
+  end
+  wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
+                     (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
+                     (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
+  wire [1:0]    ss = 2'd3 * lv_q[g][1:0] + 2'd1;                               // 3d mod 4
+  wire [BW-1:0] t  = wl[ns + 1'b1];
+  wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
+
+  reg [GW-1:0] dq_r, dq_f;
+  reg          dm_r, dm_f, dqs_r, dqs_en;
+  always @(posedge ck90) begin dq_r <= t[0 +: GW];  dm_r <= t[2*GW];     end
+  always @(negedge ck90) begin dq_f <= t[GW +: GW]; dm_f <= t[2*GW + 1]; end
+  always @(negedge ck or posedge rst)
+    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; end
+    else begin dqs_r <= t_act; dqs_en <= t_en; end
+
+  // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
+  // y: waveforms changing on ck90 edges {DM, DQ}.
+  wire [2:0]    x [0:3];
+  wire [GW:0]   y [0:3];
+  assign x[0] = {ck & dqs_r, dqs_en, t_dqoe && !lv_mode};
+  assign y[0] = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
+  for (b = 1; b < 4; b = b + 1) begin : g_stage
+    wire cx = (b % 2) ? ck90 : ck;            // x is sampled a quarter off its edges,
+    wire cy = (b % 2) ? ck : ck90;            // and so is y
+    reg [2:0]  xp, xn;
+    reg [GW:0] yp, yn;
+    always @(posedge cx) xp <= x[b-1];
+    always @(negedge cx) xn <= x[b-1];
+    always @(posedge cy) yp <= y[b-1];
+    always @(negedge cy) yn <= y[b-1];
+    assign x[b] = cx ? xn : xp;
+    assign y[b] = cy ? yn : yp;
+  end
+  wire [2:0]  xo = x[ss];
+  wire [GW:0] yo = y[ss];
+
+  assign O_ddr_dqm[g] = yo[GW];
+  assign dq_out[g*GW +: GW] = yo[GW-1:0];
+  // The bidirectional pins go through the device's pad buffer: a tristate
+  // written as plain logic does not survive generic synthesis (an undriven
+  // mux input is taken as "don't care").
+  for (b = 0; b < GW; b = b + 1) begin : g_dq_io
+    VX_IOBUF u_io (.IO(IO_ddr_dq[g*GW + b]), .I(yo[b]), .OE(xo[0]), .O(dq_in[g*GW + b]));
+  end
+  VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(xo[2]),  .OE(xo[1]), .O(dqs_in[g]));
+  VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~xo[2]), .OE(xo[1]), .O(dqs_n_in[g]));
+end endgenerate
 
 // ---------------------------------------------------------------------------
 // Read capture.  Every DQ is sampled at the four quarter points of each
@@ -635,12 +773,14 @@ endgenerate
 // on the rising or the falling sample, and delays them by up to NDL-1
 // clocks so that all groups line up.
 // ---------------------------------------------------------------------------
-reg [DQ-1:0] q0, q1, q2, q3, s0, s1, s2, s3;
-always @(posedge ck)   q0 <= dq_in;
-always @(posedge ck90) q1 <= dq_in;
-always @(negedge ck)   q2 <= dq_in;
-always @(negedge ck90) q3 <= dq_in;
-always @(posedge ck) begin s0 <= q0; s1 <= q1; s2 <= q2; s3 <= q3; end
+always @(posedge ck)   begin q0 <= dq_in; qd0 <= dqs_in; end
+always @(posedge ck90) begin q1 <= dq_in; qd1 <= dqs_in; end
+always @(negedge ck)   begin q2 <= dq_in; qd2 <= dqs_in; end
+always @(negedge ck90) begin q3 <= dq_in; qd3 <= dqs_in; end
+always @(posedge ck) begin
+  s0 <= q0; s1 <= q1; s2 <= q2; s3 <= q3;
+  sd0 <= qd0; sd1 <= qd1; sd2 <= qd2; sd3 <= qd3;
+end
 
 // The calibration burst as one group sees it, beat 0 in the low bits.
 function [NPB*GW-1:0] cal_lane;
@@ -664,9 +804,10 @@ always @(posedge ck or posedge rst)
     if (rd_issue)              cal_cnt <= 8'd0;
     else if (cal_cnt != 8'hff) cal_cnt <= cal_cnt + 1'b1;
     if (rd_issue && !init_done) cal_arm <= 1'b1;
-    else if (st != ST_LOOK)     cal_arm <= 1'b0;
+    else if (st != ST_LOOK && st != ST_GLOOK) cal_arm <= 1'b0;
   end
 wire       cal_seek = cal_arm && st == ST_LOOK && cal_cnt >= NPW - 1 && cal_cnt < RD_PIPE;
+assign     g_seek   = cal_arm && st == ST_GLOOK && cal_cnt < RD_PIPE;
 wire [7:0] cal_at   = cal_cnt - (NPW - 1);      // clock of the first pair on a hit
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
@@ -725,7 +866,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
 
   assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
   assign lane_far[g]  = lane_max - arr > NDL - 1;
-  assign lane_bad[g]  = bad;
+  assign lane_bad[g]  = bad | lv_bad[g];
   assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly];
 end endgenerate
 

@@ -635,19 +635,19 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
     ph = ph - tck * $floor(ph / tck);
     took = 1'b0;
     if (!o_oe && tck > 0) begin
-      if ((last === 1'bz || last === 1'b1) && dqs[gi] === 1'b0 &&
+      if (!m_wlev && (last === 1'bz || last === 1'b1) && dqs[gi] === 1'b0 &&
           (ph < 0.2 * tck - 1.0 || tck - ph < 0.2 * tck - 1.0))
         `MERR(("DQS%0d falls %0.0f ps from a CK rising edge (tDSS/tDSH)", gi,
                ph < tck / 2.0 ? ph : tck - ph))
-      if (last === 1'b0 && dqs[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
+      if (!m_wlev && last === 1'b0 && dqs[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
         `MERR(("DQS%0d write postamble only %0.0f ps", gi, $realtime - t_low))
       if (m_wlev && last === 1'b0 && dqs[gi] === 1'b1) begin
         if (cyc - cyc_wlev < 40) `MERR(("DQS%0d toggled %0d clocks after levelling began (tWLMRD)",
                                         gi, cyc - cyc_wlev))
         wl_oe <= #(T_WLO + rd_dly + gi * fly) 1'b1;
         wl_v  <= #(T_WLO + rd_dly + gi * fly) (ph < tck / 2.0);
-      end else if ((last === 1'b0 && dqs[gi] === 1'b1) ||
-                   (last === 1'b1 && dqs[gi] === 1'b0)) begin
+      end else if (!m_wlev && ((last === 1'b0 && dqs[gi] === 1'b1) ||
+                               (last === 1'b1 && dqs[gi] === 1'b0))) begin
         // The CK edge of the same direction nearest to this DQS edge; the
         // group's last CK rise was n clocks after the last one at the pins.
         n  = $rtoi($floor(($realtime - off - t_pos) / tck));
