@@ -616,7 +616,7 @@ always @(posedge ck or posedge rst)
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
-    if (w_start)            w_left <= wr_bl8_pipe[WLE-1] ? 2'd3 : 2'd1;
+    if (w_start)            w_left <= wr_bl8_pipe[WLE-1-WADV] ? 2'd3 : 2'd1;
     else if (w_left != 0)   w_left <= w_left - 1'b1;
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
     w_act <= w_take;
