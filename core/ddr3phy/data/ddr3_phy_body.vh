@@ -658,10 +658,9 @@ wire          w_en = w_take || w_act || w_act_d;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   localparam BW = 2 * GW + 5;
-  reg  [BW-1:0] wl [1:4];
+  reg  [4*BW-1:0] wl;           // delayed by 1..4 clocks, 1 in the low bits
   wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
-  integer k;
   // Levelling finds where CK rises only to within whole clocks.  Which
   // clock comes from the read strobe: a READ before levelling shows how
   // much later than group 0's this group's DQS preamble ends (quarter
@@ -714,14 +713,13 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
 
   always @(posedge ck) begin
-    wl[1] <= w0;
-    for (k = 2; k <= 4; k = k + 1) wl[k] <= wl[k-1];
+    wl <= {wl[3*BW-1:0], w0};
   end
   wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
                      (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
                      (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
   wire [1:0]    ss = 2'd3 * lv_q[g][1:0] + 2'd1;                               // 3d mod 4
-  wire [BW-1:0] t  = wl[ns + 1'b1];
+  wire [BW-1:0] t  = wl[ns * BW +: BW];
   wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
 
   reg [GW-1:0] dq_r, dq_f;
@@ -820,7 +818,7 @@ assign lane_spread = |lane_far;
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
   reg  [1:0]      dly;
-  reg  [2*GW-1:0] dl [0:NDL-1]; // beat pairs {second, first}, newest in dl[0]
+  reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
   reg  [GW-1:0]   o_prev;
   reg             f0, f1, a0, a1, bad, vok;
   reg  [7:0]      t0, t1, arr;
@@ -828,9 +826,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   wire [GW-1:0]   e   = cs[1] ? s1[g*GW +: GW] : s0[g*GW +: GW];
   wire [GW-1:0]   o   = cs[1] ? s3[g*GW +: GW] : s2[g*GW +: GW];
   wire [NPB*GW-1:0] win;
-  integer n;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
-    assign win[b*2*GW +: 2*GW] = dl[NPW-1-b];
+    assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
   end
   // Which of the two sampling clocks, when both found the burst: the one
   // whose first sample came a quarter clock earlier (in quarter clocks).
@@ -840,8 +837,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
 
   always @(posedge ck) begin
     o_prev <= o;
-    dl[0]  <= cs[0] ? {e, o_prev} : {o, e};
-    for (n = 1; n < NDL; n = n + 1) dl[n] <= dl[n-1];
+    dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
   end
 
   always @(posedge ck or posedge rst)
@@ -867,7 +863,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
   assign lane_far[g]  = lane_max - arr > NDL - 1;
   assign lane_bad[g]  = bad | lv_bad[g];
-  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly];
+  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly*2*GW +: 2*GW];
 end endgenerate
 
 // ---------------------------------------------------------------------------
