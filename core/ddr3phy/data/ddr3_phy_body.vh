@@ -116,6 +116,7 @@ localparam T_RP      = max2(1, ps2ck(tRP));
 // from the command leaving the command pipeline.  It covers the read
 // latency, the capture pipeline and a round trip of several clocks.
 localparam RD_PIPE   = RLE + 20;
+localparam AW        = clog2(RD_PIPE);             // bits of a clock count within it
 localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
 // The calibration burst: 8 beats, or 4 where the mode register fixes BC4.
 localparam NPB       = BL_FIX4 ? 4 : 8;
@@ -318,7 +319,7 @@ reg [1:0]     f_wq;           // calibration words still to queue
 
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
 wire [G-1:0]  lane_bad;       // from the strobe groups, see below
-wire [7:0]    lane_max;       // latest arrival over the groups
+wire [AW-1:0] lane_max;       // latest arrival over the groups
 wire          lane_spread;    // some group would need more delay than there is
 
 localparam [3:0] C_WR = 4'b0100;
@@ -574,10 +575,12 @@ function [NB*DQ-1:0] cal_word;
   end
 endfunction
 
+localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
+
 wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
   if (!rst && wq_we) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_d : cal_word(WPB - f_wq);
+    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_d : (f_wq == WPB) ? CAL_W0 : CAL_W1;
     wq_m[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_m : {NB*G{1'b0}};
   end
 
@@ -653,7 +656,7 @@ wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
 wire signed [5:0] lv_d0;        // group 0's delay
-wire [9:0]    lv_ga0;           // group 0's read strobe arrival
+wire [AW+1:0] lv_ga0;           // group 0's read strobe arrival
 wire          w_en = w_take || w_act || w_act_d;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
@@ -669,7 +672,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   reg [7:0]  lvb;               // CK level returned at each delay tried
   reg [2:0]  q;
   reg        qbad, gf;
-  reg [9:0]  ga;                // quarter clock of the first read DQS rise
+  reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
   reg [2:0]  c;                 // first low-to-high step of lvb
   reg        cf;
   wire [3:0] dqs4 = {sd3[g], sd2[g], sd1[g], sd0[g]};
@@ -689,16 +692,16 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
   // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay).
   wire signed [5:0] d   = {3'b000, c} - 6'sd1;
-  wire signed [10:0] gdif = {1'b0, ga} - {1'b0, lv_ga0};
+  wire signed [AW+2:0] gdif = {1'b0, ga} - {1'b0, lv_ga0};
   wire signed [5:0] tgt = (g == 0) ? 6'sd0 : lv_d0 + gdif[5:0];
   wire signed [5:0] dd  = (tgt <= d - 2 && d >= 6'sd3) ? d - 4 :
                           (tgt >= d + 2 && d <= 6'sd2) ? d + 4 : d;
   always @(posedge ck or posedge rst)
     if (rst) begin
-      lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= 10'd0; dqs_prev <= 3'b000;
+      lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
     end else begin
       dqs_prev <= dqs4[3:1];
-      if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt, gj}; end
+      if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
       if (lv_take) lvb[lv_i] <= (s0[g*GW] == 1'b1);
       else if (lv_pick) begin
         q <= dd[2:0] + 1'b1;
@@ -783,12 +786,10 @@ end
 // The calibration burst as one group sees it, beat 0 in the low bits.
 function [NPB*GW-1:0] cal_lane;
   input integer dummy;
-  reg [NB*DQ-1:0] w0, w1;
   integer bt;
   begin
-    w0 = cal_word(0); w1 = cal_word(1);
     for (bt = 0; bt < NPB; bt = bt + 1)
-      cal_lane[bt*GW +: GW] = (bt < NB) ? w0[bt*DQ +: GW] : w1[(bt-NB)*DQ +: GW];
+      cal_lane[bt*GW +: GW] = (bt < NB) ? CAL_W0[bt*DQ +: GW] : CAL_W1[(bt-NB)*DQ +: GW];
   end
 endfunction
 localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
@@ -806,12 +807,12 @@ always @(posedge ck or posedge rst)
   end
 wire       cal_seek = cal_arm && st == ST_LOOK && cal_cnt >= NPW - 1 && cal_cnt < RD_PIPE;
 assign     g_seek   = cal_arm && st == ST_GLOOK && cal_cnt < RD_PIPE;
-wire [7:0] cal_at   = cal_cnt - (NPW - 1);      // clock of the first pair on a hit
+wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a hit
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
-wire [7:0]    lane_mx  [0:G];
+wire [AW-1:0] lane_mx  [0:G];
 wire [G-1:0]  lane_far;
-assign lane_mx[0] = 8'd0;
+assign lane_mx[0] = {AW{1'b0}};
 assign lane_max   = lane_mx[G];
 assign lane_spread = |lane_far;
 
@@ -821,7 +822,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
   reg  [GW-1:0]   o_prev;
   reg             f0, f1, a0, a1, bad, vok;
-  reg  [7:0]      t0, t1, arr;
+  reg  [AW-1:0]   t0, t1, arr;
   wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
   wire [GW-1:0]   e   = cs[1] ? s1[g*GW +: GW] : s0[g*GW +: GW];
   wire [GW-1:0]   o   = cs[1] ? s3[g*GW +: GW] : s2[g*GW +: GW];
@@ -831,8 +832,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   end
   // Which of the two sampling clocks, when both found the burst: the one
   // whose first sample came a quarter clock earlier (in quarter clocks).
-  wire [9:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
-  wire [9:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
+  wire [AW+1:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
+  wire [AW+1:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
   wire       pick1 = f1 && (!f0 || tq1 < tq0);
 
   always @(posedge ck) begin
@@ -843,7 +844,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   always @(posedge ck or posedge rst)
     if (rst) begin
       sel <= 2'd0; dly <= 2'd0; f0 <= 1'b0; f1 <= 1'b0; a0 <= 1'b0; a1 <= 1'b0;
-      t0 <= 8'd0; t1 <= 8'd0; arr <= 8'd0; bad <= 1'b0; vok <= 1'b0;
+      t0 <= {AW{1'b0}}; t1 <= {AW{1'b0}}; arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
     end else if (cal_seek && win == CAL_LANE) begin
       if (cal_step == 3'd4) begin
         if (cal_at == arr) vok <= 1'b1;
