@@ -475,9 +475,17 @@ initial begin
     for (b = 0; b < 8; b = b + 1) wr(b, c * 8, 0, 0);
   for (b = 0; b < 8; b = b + 1) wr(b, 8 * ((b + 1) % 4), 0, ECC_ON ? 2 : 1);
 
+  // Writes one clock apart on the bus (postamble runs into the next
+  // preamble), read back with the rest.
+  for (b = 0; b < 8; b = b + 1) begin
+    tnow = imax(tnow, t_col + 5);
+    wr(b, 40, 0, 0);
+  end
+
   // 2. Read everything back, banks interleaved, reads back to back.
   for (c = 0; c < 4; c = c + 1)
     for (b = 0; b < 8; b = b + 1) rd(b, c * 8, 0);
+  for (b = 0; b < 8; b = b + 1) rd(b, 40, 0);
 
   // 3. Write/read turnarounds within a bank (tWTR, read-to-write gap).
   for (b = 0; b < 8; b = b + 2) begin
