@@ -28,15 +28,17 @@
 //   burst has left the bus before the PHY drives it.
 //
 // Initialisation and status
-//   After power-up the PHY writes the mode registers, runs ZQ calibration
-//   and calibrates the read path (column 0 of bank 0 is overwritten).  Only
+//   After power-up the PHY writes the mode registers, runs ZQ calibration,
+//   levels the writes of each strobe group (fly-by clock routing) and
+//   calibrates the read path (column 0 of bank 0 is overwritten).  Only
 //   when that succeeds does ddr_init_complete rise; after a failure it never
 //   does.  While ddr_init_complete is low, phy_rd_data_valid stays low and
 //   phy_rd_data carries a status word:
 //     [0]       calibration finished
 //     [1]       calibration failed
-//     [2 +: G]  strobe groups that failed (G = strobe groups: DQ width / 8,
-//               or / 4 with x4 devices)
+//     [2 +: G]  strobe groups that failed, in write levelling or read
+//               calibration (G = strobe groups: DQ width / 8, or / 4 with
+//               x4 devices)
 //     the rest  0
 //
 // ECC (`ECC defined by the generator, DQ width 72)
@@ -284,9 +286,12 @@ assign O_ddr_clk   = ck;
 assign O_ddr_clk_n = ~ck;
 
 // ---------------------------------------------------------------------------
-// Power-up, mode registers, ZQ calibration and read calibration.
+// Power-up, mode registers, ZQ calibration, write levelling and read
+// calibration.
 // ---------------------------------------------------------------------------
-// Read calibration writes a known burst to column 0 of bank 0, then reads
+// After ZQ calibration one READ of bank 0 times each group's read strobe,
+// then write levelling sets each group's write delay (see the write
+// outputs), then read calibration writes a known burst to column 0 of bank 0, then reads
 // it back once per capture setting (sampling clock ck or ck90, first beat
 // on the rising or falling sample).  Each strobe group records where its
 // burst arrived with each setting; the group then takes one setting, and
