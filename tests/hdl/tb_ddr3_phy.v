@@ -5,10 +5,14 @@
 // built with JEDEC timing in memory clocks and played out on the mc_* slots
 // while a receiver checks every read word against a reference memory.
 // Checks: the mode registers the device decoded match the parameters; all
-// reads return the written data with masks applied; no device-model error.
+// reads return the written data with masks applied; no device-model error;
+// the speed-bin findings are exactly +bin=N (default TB_BIN).  Board delays
+// are the model's plusargs (+rd_dly, +ck_skew, +fly).  With +may_fail a
+// calibration that reports failure in the status word also passes; without
+// it the core must come up.
 //
-// Configuration comes from the fixture directory on the include path
-// (the four generated files plus tb_config.vh).  With TB_NETLIST defined the
+// Configuration comes from the directory of generated files on the include
+// path (the four generated files plus the bench's tb_config.vh).  With TB_NETLIST defined the
 // core is the synthesised netlist, whose insides the bench does not look at.
 `timescale 1ps/1fs
 `include "ddr3_name.v"
@@ -38,6 +42,13 @@ localparam ECC_ON = 0;
 localparam DG   = ECC_ON ? 64 / GW : G;     // strobe groups carrying user data
 
 integer tb_errors = 0;
+integer rd_dly, bin_want;
+reg     may_fail;
+initial begin
+  if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = `TB_RD_DLY;
+  if (!$value$plusargs("bin=%d", bin_want)) bin_want = `TB_BIN;
+  may_fail = $test$plusargs("may_fail");
+end
 
 // ------------------------------------------------------------------ DUT
 reg clk = 1'b0, rst_n = 1'b0;
@@ -256,7 +267,8 @@ task wr;
     bl8 = (mode == 0 && BURST_MODE == "OTF") ? 1'b1 : burst8(n_wr);
     t = slot_free(tnow);
     t = imax(t, col_ready(b));
-    t = imax(t, t_rd_any + RL + 6 - WL);
+    // Read data must have left the bus, round trip included.
+    t = imax(t, t_rd_any + RL + 6 - WL + (rd_dly + tCK - 1) / tCK);
     put_cmd(t, 4'b0100, b, col_addr(col, ap, bl8));
     nbeats = bl8 ? 8 : 4;
     nwords = (nbeats + NB - 1) / NB;
@@ -432,12 +444,22 @@ initial begin
       disable wait_init;
     end
     begin
+      // Calibration status: bit 0 finished, bit 1 failed, then the groups.
+      wait (phy_rd_data[0] === 1'b1 && phy_rd_data[1] === 1'b1);
+      $display("[%0t] calibration failed, strobe groups %b", $realtime, phy_rd_data[2 +: G]);
+      #(`TB_REF_PS * 1000.0);
+      if (ddr_init_complete !== 1'b0) `TBERR(("ddr_init_complete rose after a failed calibration"))
+      if (!may_fail) `TBERR(("calibration failed"))
+      finish_test;
+    end
+    begin
       #((`TB_INIT_RESET_US + `TB_INIT_CKE_US + 200) * 1000000.0);
       `TBERR(("ddr_init_complete never rose"))
       finish_test;
     end
   join
   if (ddr_rst !== 1'b0) `TBERR(("ddr_rst still high after initialisation"))
+  if (phy_rd_data_valid !== 1'b0) `TBERR(("read data valid at initialisation"))
 `ifdef TB_NETLIST
   $display("[%0t] initialisation complete", $realtime);
 `else
@@ -453,9 +475,17 @@ initial begin
     for (b = 0; b < 8; b = b + 1) wr(b, c * 8, 0, 0);
   for (b = 0; b < 8; b = b + 1) wr(b, 8 * ((b + 1) % 4), 0, ECC_ON ? 2 : 1);
 
+  // Writes one clock apart on the bus (postamble runs into the next
+  // preamble), read back with the rest.
+  for (b = 0; b < 8; b = b + 1) begin
+    tnow = imax(tnow, t_col + 5);
+    wr(b, 40, 0, 0);
+  end
+
   // 2. Read everything back, banks interleaved, reads back to back.
   for (c = 0; c < 4; c = c + 1)
     for (b = 0; b < 8; b = b + 1) rd(b, c * 8, 0);
+  for (b = 0; b < 8; b = b + 1) rd(b, 40, 0);
 
   // 3. Write/read turnarounds within a bank (tWTR, read-to-write gap).
   for (b = 0; b < 8; b = b + 2) begin
@@ -541,7 +571,9 @@ task finish_test;
       `TBERR(("%0d read words expected, %0d received", n_exp, n_got))
     $display("commands: %0d ACT, %0d WRITE, %0d READ, %0d PRE, %0d REF; %0d read words checked",
              n_act, n_wr, n_rd, n_pre, n_ref, n_got);
-    if (tb_errors == 0 && mem.errors == 0 && n_got > 0)
+    if (mem.bin_flags != bin_want)
+      `TBERR(("speed-bin findings %0d, expected %0d", mem.bin_flags, bin_want))
+    if (tb_errors == 0 && mem.errors == 0 && (n_got > 0 || may_fail))
       $display("RESULT: PASS %0s", `TB_NAME);
     else
       $display("RESULT: FAIL %0s (%0d bench errors, %0d device-model errors)",
@@ -549,6 +581,11 @@ task finish_test;
     $finish;
   end
 endtask
+
+// Nothing is valid before the core is ready.
+always @(posedge clk_x1)
+  if (ddr_init_complete !== 1'b1 && phy_rd_data_valid !== 1'b0)
+    `TBERR(("phy_rd_data_valid before ddr_init_complete"))
 
 // Anything odd on the bus after initialisation is a failure too.
 always @(posedge O_ddr_clk)

@@ -15,12 +15,16 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 status=0
 
-cores="x2_dq16:2 x2_dq72_ecc:2 x4_dq16:4"
+cores="x2_300_dq16:2 s2_dq72e:2 x4_800_dq16:4"
+for c in $cores; do
+  sh "$here/gen_config.sh" "${IPGEN:-$root/build/ipgen}" "${c%%:*}" "$work/${c%%:*}.gen" ||
+    { echo "RESULT: FAIL two_cores (no generated files)"; exit 1; }
+done
 
 # Icarus: one preprocessed text per core, then one compilation.
 files=""
 for c in $cores; do
-  fix=$here/fixtures/${c%%:*}
+  fix=$work/${c%%:*}.gen
   iverilog -E -I "$fix" -I "$data" -o "$work/${c%%:*}.v" \
     "$data/ddr3_1_${c##*:}code.v" "$data/DDR3_PHY_TOP.v"
   files="$files $work/${c%%:*}.v"
@@ -43,7 +47,7 @@ fi
 # Yosys: each core read on its own include path into the same design.
 script="read_verilog -lib $root/host/share/veltra_prims.v;"
 for c in $cores; do
-  script="$script read_verilog -I$here/fixtures/${c%%:*} -I$data $data/ddr3_1_${c##*:}code.v $data/DDR3_PHY_TOP.v;"
+  script="$script read_verilog -I$work/${c%%:*}.gen -I$data $data/ddr3_1_${c##*:}code.v $data/DDR3_PHY_TOP.v;"
 done
 script="$script read_verilog $here/two_cores_top.v; hierarchy -check -top two_cores_top; ls"
 if yosys -p "$script" > "$work/ys.log" 2>&1; then

@@ -6,8 +6,8 @@
 //   ck      memory clock from the PLL; also forwarded as the DDR3 CK.
 //   ck90    ck delayed by a quarter period (PLL CLKOUTP).  Write DQ/DM are
 //           launched on its edges so that they sit in the middle of the DQS
-//           edges; read DQ/DQS are sampled on its edges, a quarter period
-//           after the edge-aligned data started.
+//           edges.  Read DQ are sampled on the edges of both clocks; read
+//           calibration picks the pair of edges for each strobe group.
 //   clk_x1  ck / RATIO, made here; the controller side runs on it.
 //
 // Controller interface (all sampled or driven on clk_x1)
@@ -23,6 +23,23 @@
 //   write latency.
 //   Read data comes back in command order, one word per phy_rd_data_valid
 //   cycle (a 4-beat burst at 1:4 fills only the low half of its word).
+//   A WRITE after a READ needs RL + 6 - WL clocks between the commands plus
+//   the board's read round trip rounded up to whole clocks, so that the read
+//   burst has left the bus before the PHY drives it.
+//
+// Initialisation and status
+//   After power-up the PHY writes the mode registers, runs ZQ calibration,
+//   levels the writes of each strobe group (fly-by clock routing) and
+//   calibrates the read path (column 0 of bank 0 is overwritten).  Only
+//   when that succeeds does ddr_init_complete rise; after a failure it never
+//   does.  While ddr_init_complete is low, phy_rd_data_valid stays low and
+//   phy_rd_data carries a status word:
+//     [0]       calibration finished
+//     [1]       calibration failed
+//     [2 +: G]  strobe groups that failed, in write levelling or read
+//               calibration (G = strobe groups: DQ width / 8, or / 4 with
+//               x4 devices)
+//     the rest  0
 //
 // ECC (`ECC defined by the generator, DQ width 72)
 //   Each 72-bit beat carries 64 data bits in [63:0].  On writes the PHY
@@ -97,11 +114,17 @@ localparam T_RAS     = ps2ck(tRAS);
 localparam T_RTP     = max2(4, ps2ck(tRTP));
 localparam T_RP      = max2(1, ps2ck(tRP));
 
-// Read latency search window, counted in ck from the command leaving the
-// command pipeline; the nominal value assumes no board delay.
-localparam RD_PIPE   = RLE + 12;
-localparam RD_NOM_M1 = RLE + 2;
-localparam CAL_PRE   = max2(max2(T_RAS - T_RCD, AL_N + T_RTP), RD_PIPE + 4);
+// Read calibration: how long to look for the pattern after a READ, in ck
+// from the command leaving the command pipeline.  It covers the read
+// latency, the capture pipeline and a round trip of several clocks.
+localparam RD_PIPE   = RLE + 20;
+localparam AW        = clog2(RD_PIPE);             // bits of a clock count within it
+localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
+// The calibration burst: 8 beats, or 4 where the mode register fixes BC4.
+localparam NPB       = BL_FIX4 ? 4 : 8;
+localparam NPW       = NPB / 2;                    // its clocks on the bus
+localparam NDL       = 4;                          // per-lane delay line depth
+localparam WADV      = 3;                          // write engine lead, clocks
 
 // Write data words that can be queued between a WRITE being taken and its
 // burst leaving: one burst per 4 clocks over the write latency and the
@@ -263,32 +286,60 @@ assign O_ddr_clk   = ck;
 assign O_ddr_clk_n = ~ck;
 
 // ---------------------------------------------------------------------------
-// Power-up, mode registers, ZQ calibration and read-latency calibration.
+// Power-up, mode registers, ZQ calibration, write levelling and read
+// calibration.
 // ---------------------------------------------------------------------------
-// Each state waits for tmr to run out, then issues what it is named after.
-localparam ST_RESET = 4'd0,  ST_CKE  = 4'd1,  ST_MR2  = 4'd2,  ST_MR3 = 4'd3,
-           ST_MR1   = 4'd4,  ST_MR0  = 4'd5,  ST_ZQCL = 4'd6,  ST_ACT = 4'd7,
-           ST_RD    = 4'd8,  ST_PRE  = 4'd9,  ST_END  = 4'd10, ST_DONE = 4'd11;
+// After ZQ calibration one READ of bank 0 times each group's read strobe,
+// then write levelling sets each group's write delay (see the write
+// outputs), then read calibration writes a known burst to column 0 of bank 0, then reads
+// it back once per capture setting (sampling clock ck or ck90, first beat
+// on the rising or falling sample).  Each strobe group records where its
+// burst arrived with each setting; the group then takes one setting, and
+// all groups are delayed to the latest arrival.  A last READ must find
+// every group exactly where it was placed.  Any group that never saw its
+// burst, arrived too far from the others or failed the last READ makes the
+// calibration fail: ddr_init_complete then stays low for good.
+localparam ST_RESET = 5'd0,  ST_CKE  = 5'd1,  ST_MR2  = 5'd2,  ST_MR3  = 5'd3,
+           ST_MR1   = 5'd4,  ST_MR0  = 5'd5,  ST_ZQCL = 5'd6,  ST_ACT  = 5'd7,
+           ST_WR    = 5'd8,  ST_RD   = 5'd9,  ST_LOOK = 5'd10, ST_SEL  = 5'd11,
+           ST_PLACE = 5'd12, ST_PRE  = 5'd13, ST_END  = 5'd14, ST_DONE = 5'd15,
+           ST_WLMR  = 5'd16, ST_WLP  = 5'd17, ST_WLS  = 5'd18, ST_WLX  = 5'd19,
+           ST_GACT  = 5'd20, ST_GRD  = 5'd21, ST_GLOOK = 5'd22;
 
-reg [3:0]     st;
+reg [4:0]     st;
+reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clocks
+reg           lv_pulse;       // one DQS burst, no command
+wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
+wire          lv_take = (st == ST_WLS && tmr == 24'd0);
+wire          lv_pick = (st == ST_WLX && tmr == 24'd0);
+wire [G-1:0]  lv_bad;
 reg [23:0]    tmr;
-reg [9:0]     cal_t;
-reg           init_done;
+reg           init_done, cal_done, cal_fail;
+reg [2:0]     cal_step;       // 0..3: settings searched; 4: the checking READ
 reg [3:0]     f_cmd;
 reg [ROW-1:0] f_addr;
 reg [2:0]     f_ba;
 reg           f_cke, f_rst_n;
+reg [1:0]     f_wq;           // calibration words still to queue
 
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
+wire [G-1:0]  lane_bad;       // from the strobe groups, see below
+wire [AW-1:0] lane_max;       // latest arrival over the groups
+wire          lane_spread;    // some group would need more delay than there is
+
+localparam [3:0] C_WR = 4'b0100;
 
 always @(posedge ck or posedge rst)
   if (rst) begin
-    st <= ST_RESET; tmr <= T_RESET; cal_t <= 10'd0; init_done <= 1'b0;
+    st <= ST_RESET; tmr <= T_RESET; init_done <= 1'b0;
+    cal_done <= 1'b0; cal_fail <= 1'b0; cal_step <= 3'd0; f_wq <= 2'd0;
+    lv_i <= 3'd0; lv_pulse <= 1'b0;
     f_cmd <= C_NOP; f_addr <= {ROW{1'b0}}; f_ba <= 3'd0;
-    f_cke <= 1'b0; f_rst_n <= 1'b0;
+    f_cke <= 1'b0; f_rst_n <= 1'b0; rd_lat_m1 <= 8'd0;
   end else begin
     f_cmd <= C_NOP;
-    if (cal_t != 10'h3ff) cal_t <= cal_t + 1'b1;
+    lv_pulse <= 1'b0;
+    if (f_wq != 2'd0) f_wq <= f_wq - 1'b1;
     if (tmr != 24'd0)
       tmr <= tmr - 1'b1;
     else case (st)
@@ -313,27 +364,75 @@ always @(posedge ck or posedge rst)
       ST_ZQCL:  begin
         f_cmd <= C_ZQ; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
         f_addr[10] <= 1'b1;                          // ZQCL, not ZQCS
-        tmr <= T_ZQ - 1; st <= ST_ACT;
+        tmr <= T_ZQ - 1; st <= ST_GACT;
+      end
+      // A READ of whatever the memory holds, for its strobe timing only.
+      ST_GACT:  begin
+        f_cmd <= C_ACT; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RCD - 1; st <= ST_GRD;
+      end
+      ST_GRD:   begin
+        f_cmd <= C_RD; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
+        tmr <= max2(RD_PIPE + 4, T_RAS); st <= ST_GLOOK;
+      end
+      ST_GLOOK: begin
+        f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RP - 1; st <= ST_WLMR;
+      end
+      // Write levelling: with MR1 A7 set, every DQS rising edge makes the
+      // memory return the CK level it saw on the group's DQ.  Each group
+      // takes the least delay at which that level turned from low to high.
+      ST_WLMR:  begin
+        f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0] | 16'h0080;
+        tmr <= 48; st <= ST_WLP;
+      end
+      ST_WLP:   begin lv_pulse <= 1'b1; tmr <= WLE + 40; st <= ST_WLS; end
+      ST_WLS:   begin
+        lv_i <= lv_i + 1'b1;
+        st <= (lv_i == 3'd7) ? ST_WLX : ST_WLP;
+      end
+      ST_WLX:   begin
+        f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0];
+        tmr <= T_MOD - 1; st <= ST_ACT;
       end
       ST_ACT:   begin
         f_cmd <= C_ACT; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
-        tmr <= T_RCD - 1; st <= ST_RD;
+        tmr <= T_RCD - 1; st <= ST_WR;
       end
-      ST_RD:    begin
+      ST_WR:    begin
         // Column 0 of bank 0; A12 asks for 8 beats when the burst is chosen
         // per command, A10 low keeps the row open.
+        f_cmd <= C_WR; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
+        f_wq <= WPB;
+        tmr <= CAL_WTR; st <= ST_RD;
+      end
+      ST_RD:    begin
         f_cmd <= C_RD; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
         if (ROW > 12) f_addr[ROW > 12 ? 12 : 0] <= 1'b1;
-        cal_t <= 10'd0; st <= ST_PRE;
+        tmr <= RD_PIPE + 4; st <= ST_LOOK;
       end
-      ST_PRE:
-        // CAL_PRE also outlasts the calibration window, so a memory that
-        // never answers leaves the nominal latency in place.
-        if (cal_t >= CAL_PRE) begin
-          f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
-          tmr <= T_RP - 1; st <= ST_END;
-        end
-      ST_END:   begin init_done <= 1'b1; st <= ST_DONE; end
+      ST_LOOK:  begin
+        cal_step <= cal_step + 1'b1;
+        st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
+      end
+      ST_SEL:   st <= ST_PLACE;                     // groups pick their settings
+      ST_PLACE: begin
+        rd_lat_m1 <= lane_max;
+        if (|lane_bad || lane_spread) begin cal_fail <= 1'b1; st <= ST_PRE; end
+        else st <= ST_RD;
+      end
+      ST_PRE:   begin
+        f_cmd <= C_PRE; f_ba <= 3'd0; f_addr <= {ROW{1'b0}};
+        tmr <= T_RP - 1; st <= ST_END;
+      end
+      ST_END:   begin
+        cal_done <= 1'b1;
+        if (|lane_bad) cal_fail <= 1'b1;
+        else if (!cal_fail) init_done <= 1'b1;
+        st <= ST_DONE;
+      end
       default:  ;
     endcase
   end
@@ -463,10 +562,31 @@ reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
 reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
 reg [WF_AW:0]   wq_wp, wq_rp;
 
+// The calibration burst: per beat one value for every bit of a strobe
+// group.  All eight differ, so a burst found a beat early or late never
+// matches, and every bit toggles.
+function [NB*DQ-1:0] cal_word;
+  input integer w;
+  integer bt, q;
+  reg [7:0] v;
+  begin
+    for (bt = 0; bt < NB; bt = bt + 1) begin
+      case ((w * NB + bt) % 8)
+        0: v = 8'h5a; 1: v = 8'hc3; 2: v = 8'h96; 3: v = 8'h0f;
+        4: v = 8'ha5; 5: v = 8'h3c; 6: v = 8'h69; default: v = 8'hf0;
+      endcase
+      for (q = 0; q < DQ; q = q + 1) cal_word[bt * DQ + q] = v[q % GW];
+    end
+  end
+endfunction
+
+localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
+
+wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
-  if (!rst && x1_edge && init_done && mc_wrdata_en) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= wq_in_d;
-    wq_m[wq_wp[WF_AW-1:0]] <= wq_in_m;
+  if (!rst && wq_we) begin
+    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_d : (f_wq == WPB) ? CAL_W0 : CAL_W1;
+    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_m : {NB*G{1'b0}};
   end
 
 wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
@@ -474,16 +594,19 @@ wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp[WF_AW-1:0]];
 
 // ---------------------------------------------------------------------------
 // Write burst engine.  w_beat_* hold the two beats of the next clock;
-// w_act says that the next clock carries data (DQS toggles).
+// w_act says that the next clock carries data (DQS toggles).  The engine
+// runs WADV clocks ahead of the write latency: each strobe group delays its
+// share again by its levelled amount, WADV clocks for a group that needs
+// none (see the write outputs below).
 // ---------------------------------------------------------------------------
 reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
-reg           w_act, dq_oe;
+reg           w_act, w_act_d, dq_oe;
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
 
-wire          w_start = wr_pipe[WLE-1];
+wire          w_start = wr_pipe[WLE-1-WADV];
 wire          w_take  = w_start || (w_left != 2'd0);
 wire [KB-1:0] w_cur   = w_start ? {KB{1'b0}} : w_pos;
 wire          w_last  = !w_start && (w_left == 2'd1);
@@ -492,22 +615,21 @@ wire          w_pop   = w_take && (w_cur == K - 1 || w_last);
 always @(posedge ck or posedge rst)
   if (rst) begin
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
-    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; dq_oe <= 1'b0;
+    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
     wq_wp <= {WF_AW+1{1'b0}}; wq_rp <= {WF_AW+1{1'b0}};
   end else begin
-    wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue};
-    wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8};
-    if (x1_edge && init_done && mc_wrdata_en) wq_wp <= wq_wp + 1'b1;
+    wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
+    wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
+    if (wq_we) wq_wp <= wq_wp + 1'b1;
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
-    if (w_start)            w_left <= wr_bl8_pipe[WLE-1] ? 2'd3 : 2'd1;
+    if (w_start)            w_left <= wr_bl8_pipe[WLE-1-WADV] ? 2'd3 : 2'd1;
     else if (w_left != 0)   w_left <= w_left - 1'b1;
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
     w_act <= w_take;
-    // Driven from the preamble clock before the first beat to the
-    // postamble half clock after the last.
-    dq_oe <= w_take || w_act;
+    w_act_d <= w_act;
+    dq_oe <= w_take || w_act || w_act_d;
   end
 
 always @(posedge ck) begin
@@ -517,64 +639,238 @@ always @(posedge ck) begin
   w_mask_f <= wq_head_m[(2*w_cur+1) * G +: G];
 end
 
-// Double-data-rate outputs.  DQ/DM change on ck90 edges, a quarter clock
-// before each DQS edge; DQS is ck gated by a flop that only changes while
-// ck is low.
-reg [DQ-1:0] dq_r, dq_f;
-reg [G-1:0]  dm_r, dm_f;
-always @(posedge ck90) begin dq_r <= w_beat_r; dm_r <= w_mask_r; end
-always @(negedge ck90) begin dq_f <= w_beat_f; dm_f <= w_mask_f; end
-
-reg dqs_r;
-always @(negedge ck or posedge rst)
-  if (rst) dqs_r <= 1'b0;
-  else     dqs_r <= w_act;
-wire dqs_o = ck & dqs_r;
-
-assign O_ddr_dqm = ck90 ? dm_f : dm_r;
-
-// The bidirectional pins go through the device's pad buffer: a tristate
-// written as plain logic does not survive generic synthesis (an undriven
-// mux input is taken as "don't care").
-wire [DQ-1:0] dq_out = ck90 ? dq_f : dq_r;
-wire [DQ-1:0] dq_in;
+// Write outputs, per strobe group.  The group's share of the engine's
+// outputs is delayed by n whole clocks (1..4); from it the group makes its
+// DDR waveforms as if CK were on time: DQS is ck gated by a flop that only
+// changes while ck is low, DQ/DM change on ck90 edges a quarter clock before
+// each DQS edge.  Then s stages (0..3) each delay the waveforms by three
+// quarters of a clock: a stage samples on the edges of the clock a quarter
+// away from the one the waveform changes on and shows the sample at the
+// next edge.  A write-levelled delay of d quarter clocks (-1..6, held as
+// q = d + 1) takes s = 3d mod 4 and n = WADV + (d - 3s) / 4.
+//
+// DQS is driven from the falling CK edge one and a half clocks before its
+// first rising edge (preamble) to the falling edge a clock after its last
+// falling edge (postamble): both ends sit half a clock from any CK rising
+// edge, so CK may arrive a quarter clock early or late at the memory.
+// Bursts with one clock between them keep DQS driven low in the gap.
+wire [DQ-1:0] dq_out, dq_in;
+reg  [DQ-1:0] q0, q1, q2, q3, s0, s1, s2, s3;    // read samples, see Read capture
+reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
+wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
-generate
-  for (b = 0; b < DQ; b = b + 1) begin : g_dq_io
-    VX_IOBUF u_io (.IO(IO_ddr_dq[b]), .I(dq_out[b]), .OE(dq_oe), .O(dq_in[b]));
+wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
+wire signed [5:0] lv_d0;        // group 0's delay
+wire [AW+1:0] lv_ga0;           // group 0's read strobe arrival
+wire          w_en = w_take || w_act || w_act_d;
+
+generate for (g = 0; g < G; g = g + 1) begin : g_wlane
+  localparam BW = 2 * GW + 5;
+  reg  [4*BW-1:0] wl;           // delayed by 1..4 clocks, 1 in the low bits
+  wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
+                      w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
+  // Levelling finds where CK rises only to within whole clocks.  Which
+  // clock comes from the read strobe: a READ before levelling shows how
+  // much later than group 0's this group's DQS preamble ends (quarter
+  // clocks, ga), and fly-by routing delays a group's CK by as much.  The
+  // delay is then the candidate nearest group 0's plus that difference.
+  reg [7:0]  lvb;               // CK level returned at each delay tried
+  reg [2:0]  q;
+  reg        qbad, gf;
+  reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
+  reg [2:0]  c;                 // first low-to-high step of lvb
+  reg        cf;
+  wire [3:0] dqs4 = {sd3[g], sd2[g], sd1[g], sd0[g]};
+  reg  [2:0] dqs_prev;
+  reg  [1:0] gj;
+  reg        gh;
+  integer    kk;
+  always @* begin
+    gh = 1'b0; gj = 2'd0;
+    if      (dqs4[0] == 1'b1 && dqs_prev == 3'b000)          begin gh = 1'b1; gj = 2'd0; end
+    else if (dqs4[1:0] == 2'b10 && dqs_prev[2:1] == 2'b00)   begin gh = 1'b1; gj = 2'd1; end
+    else if (dqs4[2:0] == 3'b100 && dqs_prev[2] == 1'b0)     begin gh = 1'b1; gj = 2'd2; end
+    else if (dqs4 == 4'b1000)                                begin gh = 1'b1; gj = 2'd3; end
+    c = 3'd0; cf = 1'b0;
+    for (kk = 7; kk >= 1; kk = kk - 1)
+      if (lvb[kk] && !lvb[kk-1]) begin c = kk; cf = 1'b1; end
   end
-  for (g = 0; g < G; g = g + 1) begin : g_dqs_io
-    VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(dqs_o),  .OE(dq_oe), .O(dqs_in[g]));
-    VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~dqs_o), .OE(dq_oe), .O(dqs_n_in[g]));
+  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay).
+  wire signed [5:0] d   = {3'b000, c} - 6'sd1;
+  wire signed [AW+2:0] gdif = {1'b0, ga} - {1'b0, lv_ga0};
+  wire signed [5:0] tgt = (g == 0) ? 6'sd0 : lv_d0 + gdif[5:0];
+  wire signed [5:0] dd  = (tgt <= d - 2 && d >= 6'sd3) ? d - 4 :
+                          (tgt >= d + 2 && d <= 6'sd2) ? d + 4 : d;
+  always @(posedge ck or posedge rst)
+    if (rst) begin
+      lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
+    end else begin
+      dqs_prev <= dqs4[3:1];
+      if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
+      if (lv_take) lvb[lv_i] <= (s0[g*GW] == 1'b1);
+      else if (lv_pick) begin
+        q <= dd[2:0] + 1'b1;
+        qbad <= !cf || !gf;
+      end
+    end
+  assign lv_q[g]   = lv_mode ? lv_i : q;
+  assign lv_bad[g] = qbad;
+  if (g == 0) begin : g_ref
+    assign lv_d0  = dd;
+    assign lv_ga0 = ga;
   end
-endgenerate
+
+  always @(posedge ck) begin
+    wl <= {wl[3*BW-1:0], w0};
+  end
+  wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
+                     (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
+                     (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
+  wire [1:0]    ss = 2'd3 * lv_q[g][1:0] + 2'd1;                               // 3d mod 4
+  wire [BW-1:0] t  = wl[ns * BW +: BW];
+  wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
+
+  reg [GW-1:0] dq_r, dq_f;
+  reg          dm_r, dm_f, dqs_r, dqs_en;
+  always @(posedge ck90) begin dq_r <= t[0 +: GW];  dm_r <= t[2*GW];     end
+  always @(negedge ck90) begin dq_f <= t[GW +: GW]; dm_f <= t[2*GW + 1]; end
+  always @(negedge ck or posedge rst)
+    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; end
+    else begin dqs_r <= t_act; dqs_en <= t_en; end
+
+  // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
+  // y: waveforms changing on ck90 edges {DM, DQ}.
+  wire [2:0]    x [0:3];
+  wire [GW:0]   y [0:3];
+  assign x[0] = {ck & dqs_r, dqs_en, t_dqoe && !lv_mode};
+  assign y[0] = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
+  for (b = 1; b < 4; b = b + 1) begin : g_stage
+    wire cx = (b % 2) ? ck90 : ck;            // x is sampled a quarter off its edges,
+    wire cy = (b % 2) ? ck : ck90;            // and so is y
+    reg [2:0]  xp, xn;
+    reg [GW:0] yp, yn;
+    always @(posedge cx) xp <= x[b-1];
+    always @(negedge cx) xn <= x[b-1];
+    always @(posedge cy) yp <= y[b-1];
+    always @(negedge cy) yn <= y[b-1];
+    assign x[b] = cx ? xn : xp;
+    assign y[b] = cy ? yn : yp;
+  end
+  wire [2:0]  xo = x[ss];
+  wire [GW:0] yo = y[ss];
+
+  assign O_ddr_dqm[g] = yo[GW];
+  assign dq_out[g*GW +: GW] = yo[GW-1:0];
+  // The bidirectional pins go through the device's pad buffer: a tristate
+  // written as plain logic does not survive generic synthesis (an undriven
+  // mux input is taken as "don't care").
+  for (b = 0; b < GW; b = b + 1) begin : g_dq_io
+    VX_IOBUF u_io (.IO(IO_ddr_dq[g*GW + b]), .I(yo[b]), .OE(xo[0]), .O(dq_in[g*GW + b]));
+  end
+  VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(xo[2]),  .OE(xo[1]), .O(dqs_in[g]));
+  VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~xo[2]), .OE(xo[1]), .O(dqs_n_in[g]));
+end endgenerate
 
 // ---------------------------------------------------------------------------
-// Read capture.  Reads come back edge-aligned with CK; ck90 samples them in
-// the middle of each beat, then ck takes both beats and the strobe.
+// Read capture.  Every DQ is sampled at the four quarter points of each
+// clock (both edges of ck and ck90); the four samples of a clock move into
+// the ck domain together at the start of the next one.  Each strobe group
+// builds its beat pairs from one clock's pair of edges, with the first beat
+// on the rising or the falling sample, and delays them by up to NDL-1
+// clocks so that all groups line up.
 // ---------------------------------------------------------------------------
-reg [DQ-1:0] cap_r, cap_f, rd_r_q, rd_f_q;
-reg [G-1:0]  cap_s, rd_s_q;
-always @(posedge ck90) begin cap_r <= dq_in; cap_s <= dqs_in; end
-always @(negedge ck90)       cap_f <= dq_in;
-always @(posedge ck) begin rd_r_q <= cap_r; rd_f_q <= cap_f; rd_s_q <= cap_s; end
+always @(posedge ck)   begin q0 <= dq_in; qd0 <= dqs_in; end
+always @(posedge ck90) begin q1 <= dq_in; qd1 <= dqs_in; end
+always @(negedge ck)   begin q2 <= dq_in; qd2 <= dqs_in; end
+always @(negedge ck90) begin q3 <= dq_in; qd3 <= dqs_in; end
+always @(posedge ck) begin
+  s0 <= q0; s1 <= q1; s2 <= q2; s3 <= q3;
+  sd0 <= qd0; sd1 <= qd1; sd2 <= qd2; sd3 <= qd3;
+end
 
-// Latency calibration: the first clock after the READ at which every strobe
-// was sampled high is the first data clock (the preamble is low).
-reg [7:0] cal_cnt;
-reg       cal_arm;
+// The calibration burst as one group sees it, beat 0 in the low bits.
+function [NPB*GW-1:0] cal_lane;
+  input integer dummy;
+  integer bt;
+  begin
+    for (bt = 0; bt < NPB; bt = bt + 1)
+      cal_lane[bt*GW +: GW] = (bt < NB) ? CAL_W0[bt*DQ +: GW] : CAL_W1[(bt-NB)*DQ +: GW];
+  end
+endfunction
+localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
+
+reg [7:0] cal_cnt;              // ck since the last READ left stage A
+reg       cal_arm;              // a calibration READ is being looked for
 always @(posedge ck or posedge rst)
   if (rst) begin
-    cal_cnt <= 8'd0; cal_arm <= 1'b0; rd_lat_m1 <= RD_NOM_M1;
+    cal_cnt <= 8'hff; cal_arm <= 1'b0;
   end else begin
-    if (rd_issue)                cal_cnt <= 8'd0;
-    else if (cal_cnt != 8'hff)   cal_cnt <= cal_cnt + 1'b1;
+    if (rd_issue)              cal_cnt <= 8'd0;
+    else if (cal_cnt != 8'hff) cal_cnt <= cal_cnt + 1'b1;
     if (rd_issue && !init_done) cal_arm <= 1'b1;
-    else if (cal_arm && cal_cnt < RD_PIPE && &rd_s_q) begin
-      cal_arm <= 1'b0; rd_lat_m1 <= cal_cnt;
-    end else if (cal_arm && cal_cnt >= RD_PIPE)
-      cal_arm <= 1'b0;
+    else if (st != ST_LOOK && st != ST_GLOOK) cal_arm <= 1'b0;
   end
+wire       cal_seek = cal_arm && st == ST_LOOK && cal_cnt >= NPW - 1 && cal_cnt < RD_PIPE;
+assign     g_seek   = cal_arm && st == ST_GLOOK && cal_cnt < RD_PIPE;
+wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a hit
+
+wire [DQ-1:0] rd_r_q, rd_f_q;
+wire [AW-1:0] lane_mx  [0:G];
+wire [G-1:0]  lane_far;
+assign lane_mx[0] = {AW{1'b0}};
+assign lane_max   = lane_mx[G];
+assign lane_spread = |lane_far;
+
+generate for (g = 0; g < G; g = g + 1) begin : g_lane
+  reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
+  reg  [1:0]      dly;
+  reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
+  reg  [GW-1:0]   o_prev;
+  reg             f0, f1, a0, a1, bad, vok;
+  reg  [AW-1:0]   t0, t1, arr;
+  wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
+  wire [GW-1:0]   e   = cs[1] ? s1[g*GW +: GW] : s0[g*GW +: GW];
+  wire [GW-1:0]   o   = cs[1] ? s3[g*GW +: GW] : s2[g*GW +: GW];
+  wire [NPB*GW-1:0] win;
+  for (b = 0; b < NPW; b = b + 1) begin : g_win
+    assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
+  end
+  // Which of the two sampling clocks, when both found the burst: the one
+  // whose first sample came a quarter clock earlier (in quarter clocks).
+  wire [AW+1:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
+  wire [AW+1:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
+  wire       pick1 = f1 && (!f0 || tq1 < tq0);
+
+  always @(posedge ck) begin
+    o_prev <= o;
+    dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
+  end
+
+  always @(posedge ck or posedge rst)
+    if (rst) begin
+      sel <= 2'd0; dly <= 2'd0; f0 <= 1'b0; f1 <= 1'b0; a0 <= 1'b0; a1 <= 1'b0;
+      t0 <= {AW{1'b0}}; t1 <= {AW{1'b0}}; arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
+    end else if (cal_seek && win == CAL_LANE) begin
+      if (cal_step == 3'd4) begin
+        if (cal_at == arr) vok <= 1'b1;
+        else bad <= 1'b1;
+      end else if (!cs[1] && !f0) begin f0 <= 1'b1; a0 <= cs[0]; t0 <= cal_at; end
+      else if (cs[1] && !f1)      begin f1 <= 1'b1; a1 <= cs[0]; t1 <= cal_at; end
+    end else if (st == ST_SEL) begin
+      sel <= {pick1, pick1 ? a1 : a0};
+      arr <= pick1 ? t1 : t0;
+      if (!f0 && !f1) bad <= 1'b1;
+    end else if (st == ST_PLACE) begin
+      dly <= lane_max - arr;
+      if (lane_far[g]) bad <= 1'b1;
+    end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
+      bad <= 1'b1;
+
+  assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
+  assign lane_far[g]  = lane_max - arr > NDL - 1;
+  assign lane_bad[g]  = bad | lv_bad[g];
+  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly*2*GW +: 2*GW];
+end endgenerate
 
 // ---------------------------------------------------------------------------
 // Read burst engine: collects beats into words for the controller.
@@ -645,6 +941,8 @@ always @(posedge ck)
   end else if (r_done)
     r_pend <= r_word;
 
+// Until the core is ready the read data carries the calibration status.
+wire [NB*DQ-1:0] status = {{NB*DQ-2-G{1'b0}}, lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
-assign phy_rd_data       = r_out;
+assign phy_rd_data       = init_out ? r_out : status;
 assign ddr_init_complete = init_out;

@@ -8,6 +8,19 @@
 //
 // Storage holds NSLOT open-able (bank,row) pairs; rows are mapped to slots
 // when first activated.
+//
+// Speed bin: the measured average clock period must lie in the range of the
+// programmed CWL (DLL on: 2.5 to 3.3 ns for CWL 5, and so on up to CWL 10),
+// and CL must be one the speed bins allow in that range.  These findings
+// are kept apart from the other errors (`bin_flags`: 1 = tCK outside the
+// range, 2 = CL not allowed) so that a bench can show exactly which rule a
+// configuration breaks.
+//
+// Board: the parameters below, or the plusargs +rd_dly=PS, +ck_skew=PS and
+// +fly=PS at run time.  Strobe group g sees CK ck_skew + g * fly later than
+// it arrives at the model's pins (fly-by routing: later groups are further
+// along the clock line) and its read data leaves rd_dly + g * fly after the
+// CK edge at the pins.
 `timescale 1ps/1fs
 `define MERR(args) begin errors = errors + 1; $write("[%0t] DDR3 MODEL ERROR: ", $realtime); $display args; end
 
@@ -16,7 +29,9 @@ module ddr3_model (ck, ck_n, cke, cs_n, ras_n, cas_n, we_n, ba, addr, odt, reset
 `include "vlmc_param.v"
 parameter RESET_US = 200;      // RESET# low time the PHY was built for
 parameter CKE_US   = 500;      // RESET# high to CKE
-parameter RD_DLY   = 0;        // ps from CK to read DQ/DQS at the PHY (flight time)
+parameter RD_DLY   = 0;        // ps from CK to read DQ/DQS at the PHY (round trip)
+parameter CK_SKEW  = 0;        // ps CK arrives later than DQS (may be negative)
+parameter FLY      = 0;        // ps more CK delay per strobe group
 parameter VERBOSE  = 0;
 
 localparam G     = (DRAM_WIDTH == 4) ? DQ_WIDTH / 4 : DQ_WIDTH / 8;
@@ -36,6 +51,13 @@ inout  [DQ-1:0]  dq;
 inout  [G-1:0]   dqs, dqs_n;
 
 integer errors = 0;
+integer bin_flags = 0;
+integer rd_dly, ck_skew, fly;
+initial begin
+  if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = RD_DLY;
+  if (!$value$plusargs("ck_skew=%d", ck_skew)) ck_skew = CK_SKEW;
+  if (!$value$plusargs("fly=%d", fly)) fly = FLY;
+end
 
 // ---------------------------------------------------------------- storage
 reg [DQ-1:0]  mem [0:NSLOT*COLS-1];
@@ -111,7 +133,8 @@ task decode_mr;
         endcase
         case (v[4:3]) 2'b00: m_al = 0; 2'b01: m_al = 1; 2'b10: m_al = 2;
           default: begin m_al = -1; `MERR(("MR1 reserved additive latency")) end endcase
-        if (v[7]) `MERR(("MR1 write levelling left on"))
+        if (v[7] && !m_wlev) cyc_wlev = cyc;
+        m_wlev = v[7];
         if (v[12]) `MERR(("MR1 output buffers disabled"))
       end
       3'd2: begin
@@ -180,12 +203,13 @@ initial for (n = 0; n < 256; n = n + 1) begin
   rs_dqs[n] = 0; rs_dqv[n] = 0; ws_v[n] = 0; ws_first[n] = 0; ws_got[n] = 0;
 end
 
+// What the device drives at its CK edge; each strobe group puts it on its
+// pins after its own delay (g_lane below).
 reg [DQ-1:0] dq_drv = {DQ{1'b0}};
 reg          dq_oe  = 1'b0;
 reg          dqs_val = 1'b0, dqs_oe = 1'b0;
-assign dq    = dq_oe  ? dq_drv : {DQ{1'bz}};
-assign dqs   = dqs_oe ? {G{dqs_val}}  : {G{1'bz}};
-assign dqs_n = dqs_oe ? {G{~dqs_val}} : {G{1'bz}};
+reg          m_wlev = 1'b0;           // MR1 A7: write levelling
+integer      cyc_wlev = 0;
 
 // Burst order (JEDEC): writes start at A2 with A1:A0 taken as 0.
 function [2:0] burst_beat;
@@ -271,8 +295,53 @@ always @(negedge ck) begin
   check_write_half(half);
 end
 
+// tCK(avg) over the last 63 clocks.
+realtime ck_hist [0:63];
+realtime tck_avg = 0;
+reg      bin_checked = 1'b0;
+
+task bin_flag;
+  input integer f;
+  begin
+    if ((bin_flags & f) == 0)
+      $display("[%0t] DDR3 MODEL SPEED BIN: %0s (tCK(avg) %0.1f ps, CL %0d, CWL %0d)", $realtime,
+               f == 1 ? "tCK(avg) outside the range of the CWL" : "CL not allowed at this tCK",
+               tck_avg, m_cl, m_cwl);
+    bin_flags = bin_flags | f;
+  end
+endtask
+
+// Checked at the first READ or WRITE after the mode registers change.
+task check_bin;
+  realtime lo, hi;
+  integer cl_lo, cl_hi;
+  begin
+    bin_checked = 1'b1;
+    case (m_cwl)
+      5: begin lo = 2500; hi = 3300; end   6: begin lo = 1875; hi = 2500; end
+      7: begin lo = 1500; hi = 1875; end   8: begin lo = 1250; hi = 1500; end
+      9: begin lo = 1070; hi = 1250; end  10: begin lo = 938;  hi = 1070; end
+      default: begin lo = 0; hi = 0; end
+    endcase
+    // The upper end is open except for the slowest range, whose 3.3 ns is
+    // the slowest clock with the DLL on.
+    if (tck_avg < lo - 0.5 || tck_avg > hi + 0.5 || (m_cwl != 5 && tck_avg >= hi - 0.5))
+      bin_flag(1);
+    // Above 3.3 ns no bin applies; the slowest one's CLs are the test.
+    if (tck_avg >= 2500 - 0.5)      begin cl_lo = 5;  cl_hi = 6;  end
+    else if (tck_avg >= 1875 - 0.5) begin cl_lo = 6;  cl_hi = 8;  end
+    else if (tck_avg >= 1500 - 0.5) begin cl_lo = 7;  cl_hi = 10; end
+    else if (tck_avg >= 1250 - 0.5) begin cl_lo = 8;  cl_hi = 11; end
+    else if (tck_avg >= 1070 - 0.5) begin cl_lo = 10; cl_hi = 13; end
+    else                            begin cl_lo = 11; cl_hi = 14; end
+    if (m_cl < cl_lo || m_cl > cl_hi) bin_flag(2);
+  end
+endtask
+
 always @(posedge ck) begin
   cyc = cyc + 1;
+  ck_hist[cyc % 64] = $realtime;
+  if (cyc > 64) tck_avg = ($realtime - ck_hist[(cyc + 1) % 64]) / 63.0;
   if (t_pos > 0) tck = $realtime - t_pos;
   t_pos = $realtime; half = 2 * cyc; t_edge = $realtime;
   drive_half(half);
@@ -344,13 +413,14 @@ task do_mrs;
     mr_written[c_ba[1:0]] = 1'b1;
     decode_mr(c_ba, c_addr);
     if (c_ba == 0 && c_addr[8]) cyc_dll_reset = cyc;
-    t_mrs = $realtime; cyc_mrs = cyc;
+    t_mrs = $realtime; cyc_mrs = cyc; bin_checked = 1'b0;
     if (VERBOSE) $display("[%0t] MRS MR%0d = %h", $time, c_ba, c_addr);
   end
 endtask
 
 task ready_check;
   begin
+    if (m_wlev) `MERR(("command other than MRS with write levelling on"))
     if (mr_written != 4'b1111) `MERR(("command before all mode registers were written"))
     if (!zq_init_done) `MERR(("command before ZQCL at initialisation"))
   end
@@ -430,6 +500,7 @@ task do_col;
     else begin
       need(t_act[b] - al_cycles(0) * tck, tRCD, 0, "tRCD", b);
       if (cyc - cyc_last_col < 4) `MERR(("tCCD violated: %0d clocks", cyc - cyc_last_col))
+      if (!bin_checked) check_bin;
       rl = m_cl + al_cycles(0);
       wl = m_cwl + al_cycles(0);
       bl8 = (m_bl_mode == 0) ? 1'b1 : (m_bl_mode == 2) ? 1'b0 : (ROW > 12 ? c_addr[12] : 1'b1);
@@ -490,21 +561,21 @@ task drive_half;
   integer e;
   begin
     e = hh % 256;
-    dqs_oe  <= #(RD_DLY) (rs_dqs[e] != 0);
-    dqs_val <= #(RD_DLY) (rs_dqs[e] == 2);
-    dq_oe   <= #(RD_DLY) rs_dqv[e];
-    dq_drv  <= #(RD_DLY) rs_dqv[e] ? rs_dq[e] : {DQ{1'bx}};
+    dqs_oe  = (rs_dqs[e] != 0);
+    dqs_val = (rs_dqs[e] == 2);
+    dq_oe   = rs_dqv[e];
+    dq_drv  = rs_dqv[e] ? rs_dq[e] : {DQ{1'bx}};
     rs_dqs[e] = 0; rs_dqv[e] = 0;
   end
 endtask
 
 // ---------------------------------------------------- write data capture
-// Beats the PHY never strobed are reported two clocks after they were due.
+// Beats the PHY never strobed are reported four clocks after they were due.
 task check_write_half;
   input integer hh;
   integer e;
   begin
-    e = (hh + 256 - 4) % 256;
+    e = (hh + 256 - 8) % 256;
     if (ws_v[e]) begin
       if (ws_got[e] != {G{1'b1}})
         `MERR(("write beat missing on strobes %b", ~ws_got[e]))
@@ -513,42 +584,102 @@ task check_write_half;
   end
 endtask
 
+// Write timing of one strobe group, against the CK edges that group sees:
+//   tDQSS      a DQS rising (falling) edge within 0.25 tCK of a CK rising
+//              (falling) edge, and write data due at that edge;
+//   tDSS/tDSH  DQS falling, including the start of the preamble, at least
+//              0.2 tCK from any CK rising edge;
+//   tWPRE      DQS driven low at least 0.9 tCK before the first rising edge
+//              of a burst that does not follow straight on from another;
+//   tWPST      DQS held low at least 0.3 tCK after its last falling edge;
+//   tDS/tDH    DQ and DM settled 75 ps before and held 150 ps after an edge
+//              that takes a beat.
+// In write levelling (MR1 A7) each DQS rising edge samples CK instead and
+// the group's DQ return the sample after tWLO.
+localparam realtime T_DS = 75.0, T_DH = 150.0, T_WLO = 2500.0;
+
 genvar gi;
-generate for (gi = 0; gi < G; gi = gi + 1) begin : g_cap
+generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
+  reg          o_oe = 1'b0, o_sv = 1'b0, o_dqoe = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
+  reg [GW-1:0] o_dq = {GW{1'b0}};
+  integer      dly;
+  always @(dqs_oe or dqs_val or dq_oe or dq_drv) begin
+    dly = rd_dly + gi * fly;
+    o_oe   <= #(dly) dqs_oe;
+    o_sv   <= #(dly) dqs_val;
+    o_dqoe <= #(dly) dq_oe;
+    o_dq   <= #(dly) dq_drv[gi*GW +: GW];
+  end
+  assign dqs[gi]   = o_oe ? o_sv  : 1'bz;
+  assign dqs_n[gi] = o_oe ? ~o_sv : 1'bz;
+  assign dq[gi*GW +: GW] = o_dqoe ? o_dq : wl_oe ? {GW{wl_v}} : {GW{1'bz}};
+
   reg      last = 1'bz;
-  integer  hx, e;
-  realtime dt, t_low = 0;
+  integer  hx, e, k, n;
+  realtime off, dt, ph, t_low = 0, t_take = -1.0e12, t_dq = -1.0e12;
+  reg      took;
+
+  always @(m_wlev) if (!m_wlev) wl_oe <= #(T_WLO) 1'b0;
+
+  always @(dq[gi*GW +: GW] or dm[gi]) begin
+    if (!o_dqoe && !wl_oe && $realtime - t_take < T_DH - 1.0)
+      `MERR(("DQ/DM of strobe %0d changed %0.0f ps after a write edge (tDH)", gi,
+             $realtime - t_take))
+    t_dq = $realtime;
+  end
+
   always @(dqs[gi]) begin
-    if (dqs[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
-    if (!dqs_oe && ((last === 1'b0 && dqs[gi] === 1'b1) ||
-                    (last === 1'b1 && dqs[gi] === 1'b0))) begin
-      // Which CK edge this strobe edge belongs to, and how far off it is.
-      dt = $realtime - t_edge;
-      if (dt <= tck / 4.0) hx = half;
-      else begin
-        hx = half + 1;
-        dt = dt - tck / 2.0;
-      end
-      if (dt > tck / 4.0 + 1.0 || dt < -tck / 4.0 - 1.0)
-        `MERR(("DQS%0d edge %0.0f ps from CK (tDQSS)", gi, dt))
-      e = hx % 256;
-      // A burst that does not follow straight on from another needs the
-      // strobe driven low for the preamble first.
-      if (ws_v[e] && ws_first[e] && last === 1'b0 && !ws_v[(e + 255) % 256] &&
-          $realtime - t_low < 0.9 * tck - 1.0)
-        `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
-      if (!ws_v[e])
-        `MERR(("DQS%0d edge with no write data due", gi))
-      else begin
-        ws_got[e][gi] = 1'b1;
-        if (dm[gi] === 1'b0) begin
-          if (^dq[gi*GW +: GW] === 1'bx)
-            `MERR(("unknown DQ on strobe %0d of a write", gi))
-          mem[ws_addr[e]][gi*GW +: GW] = dq[gi*GW +: GW];
-        end else if (dm[gi] !== 1'b1)
-          `MERR(("unknown DM%0d during a write", gi))
+    off = ck_skew + gi * fly;
+    // Where this edge falls in the group's clock: ph from its last CK rise.
+    ph = $realtime - off - t_pos;
+    ph = ph - tck * $floor(ph / tck);
+    took = 1'b0;
+    if (!o_oe && tck > 0) begin
+      if (!m_wlev && (last === 1'bz || last === 1'b1) && dqs[gi] === 1'b0 &&
+          (ph < 0.2 * tck - 1.0 || tck - ph < 0.2 * tck - 1.0))
+        `MERR(("DQS%0d falls %0.0f ps from a CK rising edge (tDSS/tDSH)", gi,
+               ph < tck / 2.0 ? ph : tck - ph))
+      if (!m_wlev && last === 1'b0 && dqs[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
+        `MERR(("DQS%0d write postamble only %0.0f ps", gi, $realtime - t_low))
+      if (m_wlev && last === 1'b0 && dqs[gi] === 1'b1) begin
+        if (cyc - cyc_wlev < 40) `MERR(("DQS%0d toggled %0d clocks after levelling began (tWLMRD)",
+                                        gi, cyc - cyc_wlev))
+        wl_oe <= #(T_WLO + rd_dly + gi * fly) 1'b1;
+        wl_v  <= #(T_WLO + rd_dly + gi * fly) (ph < tck / 2.0);
+      end else if (!m_wlev && ((last === 1'b0 && dqs[gi] === 1'b1) ||
+                               (last === 1'b1 && dqs[gi] === 1'b0))) begin
+        // The CK edge of the same direction nearest to this DQS edge; the
+        // group's last CK rise was n clocks after the last one at the pins.
+        n  = $rtoi($floor(($realtime - off - t_pos) / tck));
+        dt = (dqs[gi] === 1'b1) ? ph : ph - tck / 2.0;
+        k  = 0;
+        if (dt > tck / 2.0) begin dt = dt - tck; k = 1; end
+        hx = 2 * (cyc + n + k) + (dqs[gi] === 1'b1 ? 0 : 1);
+        if (dt > tck / 4.0 + 1.0 || dt < -tck / 4.0 - 1.0)
+          `MERR(("DQS%0d edge %0.0f ps from CK (tDQSS)", gi, dt))
+        e = hx % 256;
+        if (ws_v[e] && ws_first[e] && last === 1'b0 && !ws_v[(e + 255) % 256] &&
+            $realtime - t_low < 0.9 * tck - 1.0)
+          `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
+        if (!ws_v[e])
+          `MERR(("DQS%0d edge with no write data due", gi))
+        else begin
+          ws_got[e][gi] = 1'b1;
+          took = 1'b1;
+          if ($realtime - t_dq < T_DS - 1.0)
+            `MERR(("DQ/DM of strobe %0d changed %0.0f ps before a write edge (tDS)", gi,
+                   $realtime - t_dq))
+          if (dm[gi] === 1'b0) begin
+            if (^dq[gi*GW +: GW] === 1'bx)
+              `MERR(("unknown DQ on strobe %0d of a write", gi))
+            mem[ws_addr[e]][gi*GW +: GW] = dq[gi*GW +: GW];
+          end else if (dm[gi] !== 1'b1)
+            `MERR(("unknown DM%0d during a write", gi))
+        end
       end
     end
+    if (dqs[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
+    if (took) t_take = $realtime;
     last = dqs[gi];
   end
 end endgenerate
