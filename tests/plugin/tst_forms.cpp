@@ -93,19 +93,14 @@ private slots:
             const char *label;
             const char *state;
         } controls[] = {
-            {Page::Type, "comBoxMemoryType", "Memory Type:", " @-1"}, // filled by the rules
             {Page::Type, "comBoxClkRatio", "CLK Ratio:", "1:2 1:4 @0"},
             {Page::Type, "spinMemoryClock", "Memory Clock:", "100..400 300MHz"},
             {Page::Type, "comBoxDimmType", "DIMM Type:", "Components RDIMMs UDIMMs SODIMMs @2"},
             {Page::Type, "comBoxDqWidth", "Dq Width:", "8 16 24 32 40 48 56 64 72 @1"},
-            {Page::Type, "comBoxDramWidth", "Dram Width:", "4 8 16 @1"},
             {Page::Type, "spinRankAddr", "Rank Address:", "1..1 1 read-only"},
             {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
-            {Page::Type, "comBoxRowAddr", "Row Address:", "12 13 14 15 16 @3"},
             {Page::Type, "spinAppAddrWidth", "Addr Width:", "0..999 27 read-only no buttons"},
             {Page::Type, "checkEcc", "", "Ecc [ ]"},
-            {Page::Option, "comBoxBurstMode", "Burst Mode:", "4 8 OTF @0"},
-            {Page::Option, "comBoxAdditiveLatency", "Additive Latency:", "0 CL-1 CL-2 @0"},
             // Odd recovery times above 8 do not exist.
             {Page::Option, "comBoxWriteRecovery", "Write Recovery:", "5 6 7 8 10 12 14 16 @1"},
             {Page::Option, "comBoxRttNom", "Rtt Nom:", "OFF 20 30 40 60 120 @3"},

@@ -56,14 +56,6 @@ private slots:
         QVERIFY(package()->coreDirectory.isEmpty());
     }
 
-    void interfaceId()
-    {
-        QObject *instance = qt_plugin_instance();
-        QCOMPARE(instance->qt_metacast("com.veltrasemi.plugins.IPPackage/1.0"),
-                 static_cast<void *>(instance));
-        QCOMPARE(instance->qt_metacast("com.veltrasemi.plugins.IPPackage/1.1"), nullptr);
-    }
-
     void load_data()
     {
         QTest::addColumn<QByteArray>("description"); // empty: no description file at all
