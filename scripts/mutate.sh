@@ -15,8 +15,9 @@ build=$scratch/build
 rm -rf "$scratch/fresh" && mkdir -p "$scratch/fresh" "$src"
 tar --exclude='./build*' --exclude=./.git -cf - . | tar -xf - -C "$scratch/fresh"
 (cd "$scratch/fresh" && find . -type f) | while IFS= read -r f; do
+    # A replaced file gets a new time, so that it is newer than its object.
     cmp -s "$scratch/fresh/$f" "$src/$f" ||
-        { mkdir -p "$(dirname "$src/$f")" && cp -p "$scratch/fresh/$f" "$src/$f"; }
+        { mkdir -p "$(dirname "$src/$f")" && cp "$scratch/fresh/$f" "$src/$f"; }
 done
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release > "$scratch/configure.log"
 cmake --build "$build" -j2 > "$scratch/build.log" 2>&1 || {
@@ -34,6 +35,10 @@ suite || {
     exit 2
 }
 
+# An interrupted run leaves no fault behind in the copy.
+seeded=
+trap '[ -z "$seeded" ] || { cp "$scratch/original" "$seeded" && touch "$seeded"; }' EXIT
+trap 'exit 130' INT TERM
 total=0
 caught=0
 broken=0
@@ -50,6 +55,7 @@ while IFS= read -r entry; do
         continue
     fi
     cp -p "$target" "$scratch/original"
+    seeded=$target
     PAT="$pattern" REP="$replacement" perl -0pi -e 's/\Q$ENV{PAT}\E/$ENV{REP}/' "$target"
     if ! cmake --build "$build" -j2 > "$scratch/build.log" 2>&1; then
         printf 'NO BUILD  %s: %s\n' "$file" "$effect"
@@ -65,6 +71,7 @@ while IFS= read -r entry; do
     # A restored file is newer than its object, so the next build compiles it again.
     cp "$scratch/original" "$target"
     touch "$target"
+    seeded=
 done < "$faults"
 
 cmake --build "$build" -j2 > "$scratch/build.log" 2>&1 || true
