@@ -4,9 +4,9 @@
 # suite per fault), so not part of CI. The scratch build is kept for the next run.
 # Usage: scripts/mutate.sh [scratch-dir] [fault-list]
 set -euo pipefail
+scratch=$(realpath -m "${1:-/tmp/ddr3phy-mutate}")
 faults=$(realpath "${2:-$(dirname "$0")/mutations.txt}")
 cd "$(dirname "$0")/.."
-scratch=${1:-/tmp/ddr3phy-mutate}
 src=$scratch/src
 build=$scratch/build
 
