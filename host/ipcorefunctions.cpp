@@ -8,7 +8,12 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
+#include <QtGlobal>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QStringDecoder>
+#else
 #include <QTextCodec>
+#endif
 
 #include <cstdio>
 
@@ -98,10 +103,17 @@ QString readText(const QString &path, QString *text)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return file.errorString();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    *text = decoder.decode(data);
+    if (decoder.hasError())
+        return QStringLiteral("not valid UTF-8");
+#else
     QTextCodec::ConverterState state;
     *text = QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
     if (state.invalidChars > 0)
         return QStringLiteral("not valid UTF-8");
+#endif
     return QString();
 }
 

@@ -120,7 +120,7 @@ PinFigureWidget::Layout PinFigureWidget::layout() const
     for (const LegendEntry &entry : kLegend)
         legendWidth +=
             kLegendSample + kLegendGap + legend.horizontalAdvance(entry.text) + kLegendSpacing;
-    const int rows = std::max({l.left.size(), l.right.size(), 4});
+    const int rows = std::max({int(l.left.size()), int(l.right.size()), 4});
     const int boxWidth = std::max({leftWidth + rightWidth + 2 * kTextInset + 3 * text.height(),
                                    heading.horizontalAdvance(m_title) + 4 * kTextInset,
                                    legendWidth - 2 * kPinLength});

@@ -141,7 +141,7 @@ int longestName(const QList<Port> &ports, QString (*quote)(const QString &))
 {
     int width = 0;
     for (const Port &port : ports)
-        width = std::max(width, quote(port.name).size());
+        width = std::max(width, int(quote(port.name).size()));
     return width;
 }
 

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test (the project's CI entry point).
+# Installs, builds and runs the tests (the project's CI entry point): every test against Qt 5,
+# then the same sources built against Qt 6 and its fast suite (all but the tests labelled slow).
 # Usage: scripts/test.sh [build-dir] [extra cmake arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-scripts/setup.sh "$@"
+shift || true
+scripts/setup.sh "$build" "$@"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j2
+scripts/setup.sh "$build-qt6" "$@" -DDDR3PHY_QT=6
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build-qt6" --output-on-failure -j2 -LE slow

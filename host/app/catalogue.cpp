@@ -38,7 +38,7 @@ void printTable(const QList<QStringList> &rows)
     for (const QStringList &row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
         for (int i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
+            widths[i] = std::max(widths[i], int(row[i].size()));
     }
     for (const QStringList &row : rows) {
         QString line;

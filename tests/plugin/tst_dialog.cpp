@@ -25,321 +25,249 @@ class TestDialog : public QObject
 {
     Q_OBJECT
 private slots:
-    void construction();
-    void controls_data();
-    void controls();
-    void metaMethods();
-    void metacast_data();
-    void metacast();
-    void customWarning_data();
-    void customWarning();
-    void eccSlotOrder();
-    void otherPagesRunNoRule_data();
-    void otherPagesRunNoRule();
-    void versionRefused_data();
-    void versionRefused();
-    void emptyRecordGivesDefaults();
-    void lockedControlRestored();
-};
+    void construction()
+    {
+        const auto dialog = newDialog(coreInfo());
+        QCOMPARE(dialog->tabTitles(), QStringList({"Type", "Options", "Timing"}));
+        QCOMPARE(dialog->labelText(), QStringLiteral("DDR3 PHY Generator"));
+        QCOMPARE(dialog->helpDocument(), QStringLiteral("ddr3phy_help.html"));
+        QCOMPARE(dialog->moduleName(), QStringLiteral("DDR3_PHY_Top"));
+        QCOMPARE(dialog->fileName(), QStringLiteral("ddr3_phy_out"));
 
-void TestDialog::construction()
-{
-    const auto dialog = newDialog(coreInfo());
-    QCOMPARE(dialog->tabTitles(), QStringList({"Type", "Options", "Timing"}));
-    QCOMPARE(dialog->labelText(), QStringLiteral("DDR3 PHY Generator"));
-    QCOMPARE(dialog->helpDocument(), QStringLiteral("ddr3phy_help.html"));
-    QCOMPARE(dialog->moduleName(), QStringLiteral("DDR3_PHY_Top"));
-    QCOMPARE(dialog->fileName(), QStringLiteral("ddr3_phy_out"));
-    QCOMPARE(dialog->figurePins().size(), 35);
-
-    // Each item carries the period its text shows, as an int.
-    auto *reference = control<QComboBox>(dialog.get(), "ref");
-    QCOMPARE(reference->count(), 34);
-    for (int i = 0; i < reference->count(); ++i) {
-        QCOMPARE(reference->itemData(i).userType(), int(QMetaType::Int));
-        QCOMPARE(reference->itemText(i), QString::number(reference->itemData(i).toInt()) + " ps");
+        // Each item carries the period its text shows, ascending from 2500 to 55555 ps.
+        auto *reference = control<QComboBox>(dialog.get(), "ref");
+        QCOMPARE(reference->count(), 34);
+        for (int i = 0; i < reference->count(); ++i) {
+            QCOMPARE(reference->itemData(i).userType(), int(QMetaType::Int));
+            QCOMPARE(reference->itemText(i),
+                     QString::number(reference->itemData(i).toInt()) + " ps");
+            QVERIFY(i == 0 || reference->itemData(i - 1).toInt() < reference->itemData(i).toInt());
+        }
+        QCOMPARE(reference->itemData(0).toInt(), 2500);
+        QCOMPARE(reference->itemData(33).toInt(), 55555);
+        QCOMPARE(reference->currentData().toInt(), 20000);
     }
-    QCOMPARE(reference->itemData(0).toInt(), 2500);
-    QCOMPARE(reference->itemData(33).toInt(), 55555);
-    QCOMPARE(reference->currentData().toInt(), 20000);
-}
 
-// Each row: steps from the constructed state, then "control what-it-shows" for each control.
-void TestDialog::controls_data()
-{
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QStringList>("expected");
-    const auto row = [](const char *name, const char *steps, const QStringList &expected) {
-        QTest::newRow(name) << QString(steps) << expected;
-    };
+    // Each row: steps from the constructed state, then "control what-it-shows" for each control.
+    void controls_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *name, const char *steps, const QStringList &expected) {
+            QTest::newRow(name) << QString(steps) << expected;
+        };
 
-    row("constructed: 1:2 part", "",
-        {"type AD3U160022G11,Custom @AD3U160022G11",
-         "clock/range 100-300",
-         "burst 4,8,OTF @4",
-         dq8 + " @16",
-         "dram 4,8,16 @8 locked",
-         "row 12,13,14,15,16 @15 locked",
-         "col 9,10 @10 locked",
-         "cas 11 @11",
-         "cw 5,6,7 @5",
-         "al 0,CL-1,CL-2 @0 locked",
-         "ecc off locked",
-         "spinAppAddrWidth 29",
-         "spinDataWidth 64",
-         "spinMaskWidth 8",
-         "spinTRfc 160000",
-         "labelClkin <-> 50 MHz",
-         "labelClkout <-> 5000 ps",
-         "pin0 clk 0 line right",
-         "pin32 IO_ddr_dq[15:0] 2 bus left",
-         "pin35 none"});
-    // A ratio change starts over from the ratio's part, whatever was edited.
-    row("to 1:4", "spinTRp=999 al=2 clock=250 ratio=1",
-        {"type MT41J128M16JT-125k,Custom @MT41J128M16JT-125k", "clock 200", "clock/range 100-700",
-         "labelClockRange (100 - 700)", "labelClkout <-> 5000 ps", "burst 4,8,OTF @8 locked",
-         dq9 + " @16", "dram 4,8,16 @16 locked", "row 12,13,14,15,16 @14 locked", "cas 5,6,7,8 @5",
-         "cw 5,6 @5", "al 0,CL-1,CL-2 @0 locked", "spinTRp 12500", "spinAppAddrWidth 28",
-         "spinDataWidth 128", "spinMaskWidth 16", "pin7 mc_bank[11:0] 0 bus right"});
-    row("back to 1:2", "ratio=1 clock=650 ratio=0",
-        {"clock 200", "clock/range 100-300", "labelClockRange (100 - 300)", "burst 4,8,OTF @4",
-         dq8 + " @16", "dram 4,8,16 @8 locked", "row 12,13,14,15,16 @15 locked", "cas 11 @11",
-         "cw 5,6,7 @5"});
-    // Custom keeps the part's organisation and timings, unlocks them and offers the full lists.
-    row("1:4 custom", "ratio=1 spinTRas=30000 dq=3 type=1",
-        {"dram 4,8,16 @16", "row 12,13,14,15,16 @14", "col 9,10 @10", "spinTRas 30000",
-         dq9 + " @16", "cas 5,6,7,8,9,10,11,12,13,14 @5", "cw 5,6,7,8,9,10,11,12 @5",
-         "al 0,CL-1,CL-2 @0", "burst 4,8,OTF @8 locked"});
-    row("1:2 custom", "type=1", {"dram 4,8,16 @8", "burst 4,8,OTF @4", dq9 + " @16"});
-    row("part after custom", "ratio=1 type=1 dram=0 spinTRfc=170000 type=0",
-        {"dram 4,8,16 @16 locked", "row 12,13,14,15,16 @14 locked", "spinTRfc 160000",
-         "cas 5,6,7,8 @5"});
-    row("custom organisation", "type=1 dram=0 dq=0 row=4",
-        {"spinMaskWidth 8", "spinAppAddrWidth 30", "pin6 mc_address[31:0] 0 bus right",
-         "pin31 O_ddr_dqm[1:0] 1 bus left"});
-    // Error correction is offered for 72 bits only and drops out with every move away from it.
-    row("72 offers ecc", "ratio=1 dq=8",
-        {"ecc off", "spinDataWidth 576", "pin13 mc_wrdata[575:0] 0 bus right"});
-    row("ecc 1:4", "ratio=1 dq=8 ecc=1", {"spinDataWidth 512", "spinMaskWidth 64"});
-    row("ecc 1:2", "type=1 dq=8 ecc=1", {"spinDataWidth 256", "spinMaskWidth 32"});
-    row("x4 masks above 99", "ratio=1 type=1 dram=0 dq=8", {"spinMaskWidth 144"});
-    row("leaving 72", "ratio=1 dq=8 ecc=1 dq=6", {"ecc off locked", "spinDataWidth 448"});
-    row("ratio change clears ecc", "ratio=1 dq=8 ecc=1 ratio=0", {"ecc off locked"});
-    row("type change clears ecc", "ratio=1 dq=8 ecc=1 type=1", {"ecc off locked"});
-    row("clock read-outs", "ref=24 clock=300",
-        {"labelClkin <-> 47 MHz", "labelClkout <-> 3333 ps"});
-}
-
-void TestDialog::controls()
-{
-    QFETCH(QString, steps);
-    QFETCH(QStringList, expected);
-    auto dialog = newDialog(coreInfo());
-    apply(dialog.get(), steps);
-    for (const QString &line : expected) {
-        const QString name = line.section(' ', 0, 0);
-        QCOMPARE(name + ' ' + describe(dialog.get(), name), line);
+        row("constructed: 1:2 part", "",
+            {"type AD3U160022G11,Custom @AD3U160022G11", "clock/range 100-300", "burst 4,8,OTF @4",
+             dq8 + " @16", "dram 4,8,16 @8 locked", "row 12,13,14,15,16 @15 locked",
+             "col 9,10 @10 locked", "cas 11 @11", "cw 5,6,7 @5", "al 0,CL-1,CL-2 @0 locked",
+             "ecc off locked", "spinAppAddrWidth 29", "spinDataWidth 64", "spinMaskWidth 8",
+             "labelClkin <-> 50 MHz", "labelClkout <-> 5000 ps", "pin0 clk 0 line right",
+             "pin32 IO_ddr_dq[15:0] 2 bus left", "pin35 none"});
+        // A ratio change starts over from the ratio's part, whatever was edited.
+        row("to 1:4", "spinTRp=999 al=2 clock=250 ratio=1",
+            {"type MT41J128M16JT-125k,Custom @MT41J128M16JT-125k", "clock 200",
+             "clock/range 100-700", "labelClockRange (100 - 700)", "labelClkout <-> 5000 ps",
+             "burst 4,8,OTF @8 locked", dq9 + " @16", "dram 4,8,16 @16 locked",
+             "row 12,13,14,15,16 @14 locked", "cas 5,6,7,8 @5", "cw 5,6 @5",
+             "al 0,CL-1,CL-2 @0 locked", "spinTRp 12500", "spinAppAddrWidth 28",
+             "spinDataWidth 128", "spinMaskWidth 16", "pin7 mc_bank[11:0] 0 bus right"});
+        row("back to 1:2", "ratio=1 clock=650 ratio=0",
+            {"clock 200", "clock/range 100-300", "labelClockRange (100 - 300)", "burst 4,8,OTF @4",
+             dq8 + " @16", "dram 4,8,16 @8 locked", "row 12,13,14,15,16 @15 locked", "cas 11 @11",
+             "cw 5,6,7 @5"});
+        // Custom keeps the part's organisation and timings, unlocks them and offers the full lists.
+        row("1:4 custom", "ratio=1 spinTRas=30000 dq=3 type=1",
+            {"dram 4,8,16 @16", "row 12,13,14,15,16 @14", "col 9,10 @10", "spinTRas 30000",
+             dq9 + " @16", "cas 5,6,7,8,9,10,11,12,13,14 @5", "cw 5,6,7,8,9,10,11,12 @5",
+             "al 0,CL-1,CL-2 @0", "burst 4,8,OTF @8 locked"});
+        row("1:2 custom", "type=1", {"dram 4,8,16 @8", "burst 4,8,OTF @4", dq9 + " @16"});
+        row("part after custom", "ratio=1 type=1 dram=0 spinTRfc=170000 type=0",
+            {"dram 4,8,16 @16 locked", "row 12,13,14,15,16 @14 locked", "spinTRfc 160000",
+             "cas 5,6,7,8 @5"});
+        row("custom organisation", "type=1 dram=0 dq=0 row=4",
+            {"spinMaskWidth 8", "spinAppAddrWidth 30", "pin6 mc_address[31:0] 0 bus right",
+             "pin31 O_ddr_dqm[1:0] 1 bus left"});
+        // Error correction is offered for 72 bits only and drops out with every move away from it.
+        row("72 offers ecc", "ratio=1 dq=8",
+            {"ecc off", "spinDataWidth 576", "pin13 mc_wrdata[575:0] 0 bus right"});
+        row("ecc 1:4", "ratio=1 dq=8 ecc=1", {"spinDataWidth 512", "spinMaskWidth 64"});
+        row("ecc 1:2", "type=1 dq=8 ecc=1", {"spinDataWidth 256", "spinMaskWidth 32"});
+        row("x4 masks above 99", "ratio=1 type=1 dram=0 dq=8", {"spinMaskWidth 144"});
+        row("leaving 72", "ratio=1 dq=8 ecc=1 dq=6", {"ecc off locked", "spinDataWidth 448"});
+        row("ratio change clears ecc", "ratio=1 dq=8 ecc=1 ratio=0", {"ecc off locked"});
+        row("type change clears ecc", "ratio=1 dq=8 ecc=1 type=1", {"ecc off locked"});
+        // Both read-outs truncate: 2750 ps is 363.6 MHz, 150 MHz is 6666.7 ps.
+        row("clock read-outs", "ref=1 clock=150",
+            {"labelClkin <-> 363 MHz", "labelClkout <-> 6666 ps"});
     }
-}
 
-// The slots' indices are part of the plug-in's binary interface.
-void TestDialog::metaMethods()
-{
-    const QMetaObject *meta = &DDR3PHYDialog::staticMetaObject;
-    QCOMPARE(meta->className(), "DDR3PHY::DDR3PHYDialog");
-    QCOMPARE(meta->superClass(), &IPCore::IPGenDialog::staticMetaObject);
-    QCOMPARE(meta->propertyCount(), meta->propertyOffset());
-    QStringList methods;
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        const QMetaMethod method = meta->method(i);
-        QCOMPARE(method.methodType(), QMetaMethod::Slot);
-        methods << QStringLiteral("%1 %2 %3")
-                       .arg(QString(method.methodSignature()),
-                            QString(method.parameterNames().value(0)),
-                            QStringList{"private", "protected", "public"}.value(method.access()));
+    void controls()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QStringList, expected);
+        auto dialog = newDialog(coreInfo());
+        apply(dialog.get(), steps);
+        for (const QString &line : expected) {
+            const QString name = line.section(' ', 0, 0);
+            QCOMPARE(name + ' ' + describe(dialog.get(), name), line);
+        }
     }
-    QCOMPARE(
-        methods,
-        QStringList({"accept()  public", "onClkRatioChanged(int) index private",
-                     "onMemoryTypeChanged(int) index private", "updateInfo4User()  private",
-                     "updateEcc(int) dqIndex private", "updateClk()  private",
-                     "onGenerationFinished(int) exitCode private", "refreshFigure()  private"}));
-}
 
-void TestDialog::metacast_data()
-{
-    QTest::addColumn<QByteArray>("name"); // a null one for the null pointer
-    QTest::addColumn<bool>("self");
-
-    QTest::newRow("own name") << QByteArray("DDR3PHY::DDR3PHYDialog") << true;
-    QTest::newRow("null") << QByteArray() << false;
-    QTest::newRow("base class") << QByteArray("IPCore::IPGenDialog") << true;
-    QTest::newRow("other case") << QByteArray("ddr3phy::DDR3PHYDialog") << false;
-    QTest::newRow("trailing blank") << QByteArray("DDR3PHY::DDR3PHYDialog ") << false;
-    QTest::newRow("no namespace") << QByteArray("DDR3PHYDialog") << false;
-}
-
-void TestDialog::metacast()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(bool, self);
-    auto dialog = newDialog(coreInfo());
-    QCOMPARE(dialog->qt_metacast(name.isNull() ? nullptr : name.constData()),
-             self ? static_cast<void *>(dialog.get()) : nullptr);
-}
-
-void TestDialog::customWarning_data()
-{
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<int>("warnings");
-
-    QTest::newRow("1:2 custom") << "type=1" << true << 1;
-    QTest::newRow("1:4 custom") << "ratio=1 type=1" << true << 1;
-    QTest::newRow("custom hidden") << "ratio=1 type=1" << false << 0;
-    QTest::newRow("ratio change from custom") << "type=1 ratio=1" << true << 1;
-    QTest::newRow("ratio change only") << "ratio=1 ratio=0" << true << 0;
-}
-
-void TestDialog::customWarning()
-{
-    QFETCH(QString, steps);
-    QFETCH(bool, visible);
-    QFETCH(int, warnings);
-    auto dialog = newDialog(coreInfo());
-    if (visible) {
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    // The slots' indices are part of the plug-in's binary interface.
+    void metaMethods()
+    {
+        const QMetaObject *meta = &DDR3PHYDialog::staticMetaObject;
+        QCOMPARE(meta->className(), "DDR3PHY::DDR3PHYDialog");
+        QCOMPARE(meta->superClass(), &IPCore::IPGenDialog::staticMetaObject);
+        QCOMPARE(meta->propertyCount(), meta->propertyOffset());
+        QStringList methods;
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+            const QMetaMethod method = meta->method(i);
+            QCOMPARE(method.methodType(), QMetaMethod::Slot);
+            methods << QStringLiteral("%1 %2 %3")
+                           .arg(QString(method.methodSignature()),
+                                QString(method.parameterNames().value(0)),
+                                QStringList{"private", "protected", "public"}.value(
+                                    method.access()));
+        }
+        QCOMPARE(methods,
+                 QStringList({"accept()  public", "onClkRatioChanged(int) index private",
+                              "onMemoryTypeChanged(int) index private",
+                              "updateInfo4User()  private", "updateEcc(int) dqIndex private",
+                              "updateClk()  private", "onGenerationFinished(int) exitCode private",
+                              "refreshFigure()  private"}));
     }
-    BoxAnswerer answerer;
-    apply(dialog.get(), steps);
-    QCOMPARE(answerer.boxes.size(), warnings);
-    for (const BoxAnswerer::Box &box : answerer.boxes) {
-        QCOMPARE(box.title, QStringLiteral("Warning"));
-        QCOMPARE(box.text, QStringLiteral(
-                               "If choose custom Memory Type, please reconfigure the address width "
+
+    void customWarning_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<int>("warnings");
+
+        QTest::newRow("1:4 custom") << "ratio=1 type=1" << true << 1;
+        QTest::newRow("custom hidden") << "ratio=1 type=1" << false << 0;
+        QTest::newRow("ratio change from custom") << "type=1 ratio=1" << true << 1;
+        QTest::newRow("ratio change only") << "ratio=1 ratio=0" << true << 0;
+    }
+
+    void customWarning()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, visible);
+        QFETCH(int, warnings);
+        auto dialog = newDialog(coreInfo());
+        if (visible) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        }
+        BoxAnswerer answerer;
+        apply(dialog.get(), steps);
+        QCOMPARE(answerer.boxes.size(), warnings);
+        for (const BoxAnswerer::Box &box : answerer.boxes) {
+            QCOMPARE(box.title, QStringLiteral("Warning"));
+            QCOMPARE(
+                box.text,
+                QStringLiteral("If choose custom Memory Type, please reconfigure the address width "
                                "and Timing option according the memory chip datasheet. And modify "
                                "the number of address bits in the cst file. Otherwise "
                                "initialization may fail."));
-        QCOMPARE(box.icon, QMessageBox::Warning);
+            QCOMPARE(box.icon, QMessageBox::Warning);
+            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(box.parent, dialog.get());
+        }
+    }
+
+    void otherPagesRunNoRule_data()
+    {
+        QTest::addColumn<QString>("step");
+        for (const char *step : {"burst=2", "cw=2", "comBoxRttNom=0", "checkUserRefresh=1",
+                                 "checkDisableIO=0", "spinTRfc=1000", "dimm=1"})
+            QTest::newRow(step) << QString(step);
+    }
+
+    // Every rule leaves a trace in a field it writes; plant markers there and see none disturbed.
+    void otherPagesRunNoRule()
+    {
+        QFETCH(QString, step);
+        auto dialog = newDialog(coreInfo());
+        QObject *d = dialog.get();
+        dialog->uiSetFigurePins({});
+        control<QLabel>(d, "labelClkin")->setText("marker");
+        control<QLabel>(d, "labelClkout")->setText("marker");
+        control<QSpinBox>(d, "spinAppAddrWidth")->setValue(1);
+        control<QSpinBox>(d, "spinDataWidth")->setValue(1);
+        control(d, "ecc")->setEnabled(true);
+        BoxAnswerer answerer;
+        apply(d, step);
+        QCOMPARE(dialog->figurePins().size(), 0);
+        QCOMPARE(describe(d, "labelClkin"), QStringLiteral("marker"));
+        QCOMPARE(describe(d, "labelClkout"), QStringLiteral("marker"));
+        QCOMPARE(describe(d, "spinAppAddrWidth"), QStringLiteral("1"));
+        QCOMPARE(describe(d, "spinDataWidth"), QStringLiteral("1"));
+        QCOMPARE(describe(d, "ecc"), QStringLiteral("off"));
+        QCOMPARE(control<QComboBox>(d, "type")->currentIndex(), 0);
+        QVERIFY(answerer.boxes.isEmpty());
+    }
+
+    void versionRefused_data()
+    {
+        QTest::addColumn<QByteArray>("versionLine");
+        QTest::newRow("3.00") << QByteArray("version=3.00");
+        QTest::newRow("absent") << QByteArray();
+    }
+
+    void versionRefused()
+    {
+        QFETCH(QByteArray, versionLine);
+        auto dialog = newDialog(coreInfo());
+        BoxAnswerer answerer;
+        QVERIFY(!load(dialog.get(), versionLine + "\n[Config]\nMEMORY_CLK=250\nCLK_RATIO=1\n"));
+        QCOMPARE(answerer.boxes.size(), 1);
+        const BoxAnswerer::Box &box = answerer.boxes.first();
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.text,
+                 QStringLiteral("This version of specified IP Config file is incompatible "
+                                "with current IP Core Generator."));
+        QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(box.parent, dialog.get());
+        QCOMPARE(describe(dialog.get(), "clock"), QStringLiteral("200"));
+        QCOMPARE(control<QComboBox>(dialog.get(), "ratio")->currentIndex(), 0);
     }
-}
 
-// A new DQ width reaches the widths before the ECC box is offered for it; an ECC toggle redraws
-// the figure before the widths are recomputed.
-void TestDialog::eccSlotOrder()
-{
-    auto dialog = newDialog(coreInfo());
-    apply(dialog.get(), "ratio=1 dq=7");
-    auto *ecc = control<QCheckBox>(dialog.get(), "ecc");
-    QList<QPair<bool, int>> seen; // ECC offered, figure pins: when the data width changed
-    QObject::connect(control<QSpinBox>(dialog.get(), "spinDataWidth"),
-                     qOverload<int>(&QSpinBox::valueChanged), [&] {
-                         seen.append({ecc->isEnabled(), dialog->figurePins().size()});
-                     });
-    apply(dialog.get(), "dq=8");
-    QCOMPARE(seen.size(), 1);
-    QVERIFY(!seen.first().first);
-    QVERIFY(ecc->isEnabled());
-
-    dialog->uiSetFigurePins({});
-    apply(dialog.get(), "ecc=1");
-    QCOMPARE(seen.size(), 2);
-    QCOMPARE(seen.last().second, 35);
-}
-
-void TestDialog::otherPagesRunNoRule_data()
-{
-    QTest::addColumn<QString>("step");
-    for (const char *step : {"burst=2", "cw=2", "comBoxRttNom=0", "checkUserRefresh=1",
-                             "checkDisableIO=0", "spinTRfc=1000", "dimm=1"})
-        QTest::newRow(step) << QString(step);
-}
-
-// Every rule leaves a trace in a field it writes; plant markers there and see none disturbed.
-void TestDialog::otherPagesRunNoRule()
-{
-    QFETCH(QString, step);
-    auto dialog = newDialog(coreInfo());
-    QObject *d = dialog.get();
-    dialog->uiSetFigurePins({});
-    control<QLabel>(d, "labelClkin")->setText("marker");
-    control<QLabel>(d, "labelClkout")->setText("marker");
-    control<QSpinBox>(d, "spinAppAddrWidth")->setValue(1);
-    control<QSpinBox>(d, "spinDataWidth")->setValue(1);
-    control(d, "ecc")->setEnabled(true);
-    BoxAnswerer answerer;
-    apply(d, step);
-    QCOMPARE(dialog->figurePins().size(), 0);
-    QCOMPARE(describe(d, "labelClkin"), QStringLiteral("marker"));
-    QCOMPARE(describe(d, "labelClkout"), QStringLiteral("marker"));
-    QCOMPARE(describe(d, "spinAppAddrWidth"), QStringLiteral("1"));
-    QCOMPARE(describe(d, "spinDataWidth"), QStringLiteral("1"));
-    QCOMPARE(describe(d, "ecc"), QStringLiteral("off"));
-    QCOMPARE(control<QComboBox>(d, "type")->currentIndex(), 0);
-    QVERIFY(answerer.boxes.isEmpty());
-}
-
-void TestDialog::versionRefused_data()
-{
-    QTest::addColumn<QByteArray>("versionLine");
-    QTest::newRow("3.00") << QByteArray("version=3.00");
-    QTest::newRow("3") << QByteArray("version=3");
-    QTest::newRow("empty") << QByteArray("version=");
-    QTest::newRow("absent") << QByteArray();
-}
-
-void TestDialog::versionRefused()
-{
-    QFETCH(QByteArray, versionLine);
-    auto dialog = newDialog(coreInfo());
-    BoxAnswerer answerer;
-    QVERIFY(!load(dialog.get(), versionLine + "\n[Config]\nMEMORY_CLK=250\nCLK_RATIO=1\n"));
-    QCOMPARE(answerer.boxes.size(), 1);
-    const BoxAnswerer::Box &box = answerer.boxes.first();
-    QCOMPARE(box.title, QStringLiteral("Error"));
-    QCOMPARE(box.text, QStringLiteral("This version of specified IP Config file is incompatible "
-                                      "with current IP Core Generator."));
-    QCOMPARE(box.icon, QMessageBox::Critical);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(box.parent, dialog.get());
-    QCOMPARE(describe(dialog.get(), "clock"), QStringLiteral("200"));
-    QCOMPARE(control<QComboBox>(dialog.get(), "ratio")->currentIndex(), 0);
-}
-
-// Missing keys read as zero: first items, cleared boxes, spin boxes at their minimum.
-void TestDialog::emptyRecordGivesDefaults()
-{
-    auto dialog = newDialog(coreInfo());
-    QObject *d = dialog.get();
-    apply(d, "ratio=1 dimm=3 checkUserRefresh=1 comBoxRttNom=5 spinTDllk=600 spinTRp=13000");
-    dialog->uiSetLanguageIndex(1);
-    BoxAnswerer answerer;
-    QVERIFY(load(dialog.get(), "version=3.0\n"));
-    QVERIFY(answerer.boxes.isEmpty());
-    QCOMPARE(dialog->uiLanguageIndex(), 0);
-    const QStringList computed{"spinBox", "spinAppAddrWidth", "spinDataWidth", "spinMaskWidth"};
-    for (const QString &name : pageControls(d)) {
-        QWidget *w = control(d, name);
-        if (auto *box = qobject_cast<QComboBox *>(w))
-            QVERIFY2(box->currentIndex() == 0, qPrintable(name));
-        if (auto *checkBox = qobject_cast<QCheckBox *>(w))
-            QVERIFY2(!checkBox->isChecked(), qPrintable(name));
-        auto *spinBox = qobject_cast<QSpinBox *>(w);
-        if (spinBox && !computed.contains(name))
-            QVERIFY2(spinBox->value() == spinBox->minimum(), qPrintable(name));
+    // Missing keys read as zero: first items, cleared boxes, spin boxes at their minimum.
+    void emptyRecordGivesDefaults()
+    {
+        auto dialog = newDialog(coreInfo());
+        QObject *d = dialog.get();
+        apply(d, "ratio=1 dimm=3 checkUserRefresh=1 comBoxRttNom=5 spinTDllk=600 spinTRp=13000");
+        dialog->uiSetLanguageIndex(1);
+        BoxAnswerer answerer;
+        QVERIFY(load(dialog.get(), "version=3.0\n"));
+        QVERIFY(answerer.boxes.isEmpty());
+        QCOMPARE(dialog->uiLanguageIndex(), 0);
+        const QStringList computed{"spinBox", "spinAppAddrWidth", "spinDataWidth", "spinMaskWidth"};
+        for (const QString &name : pageControls(d)) {
+            QWidget *w = control(d, name);
+            if (auto *box = qobject_cast<QComboBox *>(w))
+                QVERIFY2(box->currentIndex() == 0, qPrintable(name));
+            if (auto *checkBox = qobject_cast<QCheckBox *>(w))
+                QVERIFY2(!checkBox->isChecked(), qPrintable(name));
+            auto *spinBox = qobject_cast<QSpinBox *>(w);
+            if (spinBox && !computed.contains(name))
+                QVERIFY2(spinBox->value() == spinBox->minimum(), qPrintable(name));
+        }
     }
-}
 
-// A stored value reaches a control its ratio has locked.
-void TestDialog::lockedControlRestored()
-{
-    auto dialog = newDialog(coreInfo());
-    QVERIFY(load(dialog.get(), "version=3.0\n[Config]\nCLK_RATIO=1\nBURST_MODE=2\n"));
-    QCOMPARE(describe(dialog.get(), "burst"), QStringLiteral("4,8,OTF @OTF locked"));
-}
+    // A stored value reaches a control its ratio has locked.
+    void lockedControlRestored()
+    {
+        auto dialog = newDialog(coreInfo());
+        QVERIFY(load(dialog.get(), "version=3.0\n[Config]\nCLK_RATIO=1\nBURST_MODE=2\n"));
+        QCOMPARE(describe(dialog.get(), "burst"), QStringLiteral("4,8,OTF @OTF locked"));
+    }
+};
 
 QTEST_MAIN(TestDialog)
 #include "tst_dialog.moc"

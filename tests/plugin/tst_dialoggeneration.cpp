@@ -148,223 +148,211 @@ class TestDialogGeneration : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void filesAndRestore_data();
-    void filesAndRestore();
-    void eccCheckedButUnavailable();
-    void acceptStops_data();
-    void acceptStops();
-    void writeFailure_data();
-    void writeFailure();
+    void initTestCase() { IPGen::HostSession::instance().setSettingsFile(QString()); }
+
+    void filesAndRestore_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString &name : configurations().keys())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    void filesAndRestore()
+    {
+        QFETCH(QString, name);
+        const Configuration c = configurations().value(name);
+        QTemporaryDir out;
+        auto dialog = configured(out.path(), c);
+        BoxAnswerer answerer;
+        dialog->accept();
+
+        QCOMPARE(answerer.boxes.size(), c.questions.size());
+        for (int i = 0; i < c.questions.size(); ++i) {
+            QCOMPARE(answerer.boxes.at(i).title, QStringLiteral("Memory Clock"));
+            QCOMPARE(answerer.boxes.at(i).text, c.questions.at(i));
+            QCOMPARE(answerer.boxes.at(i).buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        }
+        QCOMPARE(filesUnder(out.path()), allFiles);
+
+        QStringList parameters = defaultParameters.split(", ");
+        for (const QString &line : c.parameters.split(", ", Qt::SkipEmptyParts)) {
+            const QString head = line.section(" = ", 0, 0) + " = ";
+            const auto at = std::find_if(parameters.begin(), parameters.end(),
+                                         [&](const QString &p) { return p.startsWith(head); });
+            QVERIFY2(at != parameters.end(), qPrintable(line));
+            *at = line;
+        }
+        QByteArray text;
+        for (const QString &line : parameters)
+            text += (line.startsWith('`') ? line : "parameter " + line + ";").toUtf8() + '\n';
+        QCOMPARE(contents(out.filePath(paramFile)), text);
+        QString pll;
+        for (const QString &line : pllTemplate.split(", "))
+            pll += "defparam u_PLL." + line + ";\n";
+        for (const QString &value : c.pll.split(' '))
+            pll = pll.arg(value);
+        QCOMPARE(contents(out.filePath(pllFile)), pll.toUtf8());
+        QCOMPARE(
+            contents(out.filePath(defineFile)),
+            QByteArray(c.eccDefine ? "`define DDR3_PHY\n`define ECC\n" : "`define DDR3_PHY\n"));
+        QCOMPARE(contents(out.filePath(nameFile)),
+                 QString("`define module_name_ddr %1\n\n"
+                         "`define getname(oriName,tmodule_name) \\~oriName.tmodule_name\n\n")
+                     .arg(c.module)
+                     .toUtf8());
+
+        QMap<QString, QString> expected{{"target_device", c.device.id()},
+                                        {"type", "ddr3_phy"},
+                                        {"version", "3.0"},
+                                        {"file", "ddr3_phy_out"},
+                                        {"module", c.module}};
+        for (const QString &entry :
+             (defaultRecord + ", " + c.record).split(", ", Qt::SkipEmptyParts))
+            expected.insert("Config/" + entry.section('=', 0, 0), entry.section('=', 1));
+        QSettings written(out.filePath(ipcFile), QSettings::IniFormat);
+        QMap<QString, QString> record;
+        for (const QString &key : written.allKeys())
+            record.insert(key, written.value(key).toString());
+        QCOMPARE(record, expected);
+
+        // The dialog stays open for the synthesis run, which got its helper.
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QVERIFY(helperCreated(*dialog));
+
+        // The record restores every control in a new dialog, silently.
+        auto restored = makeDialog(out.path(), c.device);
+        restored->uiSetSynthesisTool("VeltraSynthesis");
+        QVERIFY(restored->loadConfigFile(out.filePath(ipcFile)));
+        QCOMPARE(answerer.boxes.size(), c.questions.size());
+        const QStringList controls = pageControls(dialog.get());
+        QCOMPARE(controls.size(), 42);
+        for (const QString &control : controls)
+            QCOMPARE(control + ' ' + describe(restored.get(), control),
+                     control + ' ' + describe(dialog.get(), control));
+        QCOMPARE(restored->uiLanguageIndex(), c.language);
+        QCOMPARE(restored->uiSynthesisTool(), QStringLiteral("Synplify Pro"));
+        QCOMPARE(restored->figurePins().size(), 35);
+        QCOMPARE(restored->figurePins().at(13).name(), dialog->figurePins().at(13).name());
+    }
+
+    // A record can hold ECC for a DQ width that does not offer it: the parameter file follows the
+    // box, the define file only an available one.
+    void eccCheckedButUnavailable()
+    {
+        QTemporaryDir out;
+        writeFile(out.filePath("stored.ipc"),
+                  "version=3.0\n[Config]\nCLK_RATIO=1\nMEMORY_TYPE=1\nMEMORY_CLK=400\n"
+                  "REFERENCE_CLK=23\nDQ_WIDTH=2\nECC=true\nRANK_ADDR=1\n");
+        auto dialog = makeDialog(out.path(), vx1c6);
+        QVERIFY(dialog->loadConfigFile(out.filePath("stored.ipc")));
+        QCOMPARE(describe(dialog.get(), "ecc"), QStringLiteral("on locked"));
+        QVERIFY(QFile::remove(out.filePath("stored.ipc")));
+        BoxAnswerer answerer;
+        dialog->accept();
+        QVERIFY(answerer.boxes.isEmpty());
+        QCOMPARE(contents(out.filePath(defineFile)), QByteArray("`define DDR3_PHY\n"));
+        QVERIFY(contents(out.filePath(paramFile)).contains("\nparameter ECC = \"ON\";\n"));
+        QVERIFY(contents(out.filePath(paramFile)).contains("\nparameter DQ_WIDTH = 24;\n"));
+    }
+
+    void acceptStops_data()
+    {
+        QTest::addColumn<QString>("setup"); // steps, or one of the words below
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<QStringList>("boxTitles");
+        QTest::addColumn<QString>("lastText");
+        QTest::addColumn<QStringList>("expectedFiles"); // all of them when synthesis started
+
+        const QStringList none;
+        const QString vx1 = "VX1-10/C6";
+        QTest::newRow("file options") << "no-file" << vx1 << Answers{} << QStringList{"Error"}
+                                      << "The file name is empty." << none;
+        QTest::newRow("module name before existing file")
+            << "bad-module old-ipc" << vx1 << Answers{} << QStringList{"Error"} << QString()
+            << QStringList{ipcFile};
+        QTest::newRow("existing file declined")
+            << "old-ipc" << vx1 << Answers{QMessageBox::No} << QStringList{"Overwrite Files"}
+            << QString() << QStringList{ipcFile};
+        QTest::newRow("no PLL for the device")
+            << ""
+            << "VX9-99/C6" << Answers{} << none << QString() << none;
+        QTest::newRow("vco out of range")
+            << "ratio=1 clock=400"
+            << "VX1-10/C5" << Answers{} << QStringList{"Warning"}
+            << "DDR3 PHY with current Memory Clock and Reference Clock can not be generated."
+            << none;
+        QTest::newRow("clock declined keeps old ipc")
+            << "old-ipc ratio=1 clock=333" << vx1 << Answers{QMessageBox::Yes, QMessageBox::Cancel}
+            << QStringList{"Overwrite Files", "Memory Clock"}
+            << "Memory Clock can not reach 333 MHz according to VELTRA PLL's feature, the most "
+               "close frequency is 333.333333 MHz, Do you want to continue?"
+            << QStringList{ipcFile};
+        QTest::newRow("exact clock asks nothing")
+            << "ratio=1 clock=400" << vx1 << Answers{} << none << QString() << allFiles;
+    }
+
+    void acceptStops()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, device);
+        QFETCH(Answers, answers);
+        QFETCH(QStringList, boxTitles);
+        QFETCH(QString, lastText);
+        QFETCH(QStringList, expectedFiles);
+
+        QTemporaryDir out;
+        auto dialog = makeDialog(
+            out.path(), DEV::DeviceArg(device.section('/', 0, 0), device.section('/', 1), "ID"));
+        QStringList steps = setup.split(' ', Qt::SkipEmptyParts);
+        if (steps.removeAll("no-file"))
+            dialog->uiSetDefaultFileName(QString());
+        if (steps.removeAll("bad-module"))
+            dialog->uiSetModuleName("1st_module");
+        if (steps.removeAll("old-ipc"))
+            writeFile(out.filePath(ipcFile), "old");
+        apply(dialog.get(), steps.join(' '));
+
+        BoxAnswerer answerer(answers);
+        dialog->accept();
+
+        QCOMPARE(answerer.titles(), boxTitles);
+        if (!lastText.isEmpty())
+            QCOMPARE(answerer.boxes.last().text, lastText);
+        QCOMPARE(filesUnder(out.path()), expectedFiles);
+        if (expectedFiles == QStringList{ipcFile})
+            QCOMPARE(contents(out.filePath(ipcFile)), QByteArray("old"));
+        QCOMPARE(helperCreated(*dialog), expectedFiles == allFiles);
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    }
+
+    void writeFailure_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QStringList>("left");
+
+        QTest::newRow("define") << defineFile << QStringList{ipcFile};
+        QTest::newRow("pll") << pllFile << QStringList{ipcFile, defineFile, nameFile, paramFile};
+    }
+
+    // A directory where a file should go makes that write fail, even for root.
+    void writeFailure()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QStringList, left);
+        QTemporaryDir out;
+        QVERIFY(QDir().mkpath(out.filePath(blocked)));
+        auto dialog = configured(out.path(), configurations().value("1:2 part"));
+        BoxAnswerer answerer;
+        dialog->accept();
+
+        QCOMPARE(filesUnder(out.path()), left);
+        // The only message is the host's own about the file it could not write.
+        QCOMPARE(answerer.titles(), QStringList{"Error"});
+        QVERIFY(answerer.boxes.first().text.contains(out.filePath(blocked)));
+        QVERIFY(!helperCreated(*dialog));
+    }
 };
-
-void TestDialogGeneration::initTestCase()
-{
-    IPGen::HostSession::instance().setSettingsFile(QString());
-}
-
-void TestDialogGeneration::filesAndRestore_data()
-{
-    QTest::addColumn<QString>("name");
-    for (const QString &name : configurations().keys())
-        QTest::newRow(qPrintable(name)) << name;
-}
-
-void TestDialogGeneration::filesAndRestore()
-{
-    QFETCH(QString, name);
-    const Configuration c = configurations().value(name);
-    QTemporaryDir out;
-    auto dialog = configured(out.path(), c);
-    BoxAnswerer answerer;
-    dialog->accept();
-
-    QCOMPARE(answerer.boxes.size(), c.questions.size());
-    for (int i = 0; i < c.questions.size(); ++i) {
-        QCOMPARE(answerer.boxes.at(i).title, QStringLiteral("Memory Clock"));
-        QCOMPARE(answerer.boxes.at(i).text, c.questions.at(i));
-        QCOMPARE(answerer.boxes.at(i).icon, QMessageBox::Question);
-        QCOMPARE(answerer.boxes.at(i).buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        QCOMPARE(answerer.boxes.at(i).parent, dialog.get());
-    }
-    QCOMPARE(filesUnder(out.path()), allFiles);
-
-    QStringList parameters = defaultParameters.split(", ");
-    for (const QString &line : c.parameters.split(", ", Qt::SkipEmptyParts)) {
-        const QString head = line.section(" = ", 0, 0) + " = ";
-        const auto at = std::find_if(parameters.begin(), parameters.end(),
-                                     [&](const QString &p) { return p.startsWith(head); });
-        QVERIFY2(at != parameters.end(), qPrintable(line));
-        *at = line;
-    }
-    QByteArray text;
-    for (const QString &line : parameters)
-        text += (line.startsWith('`') ? line : "parameter " + line + ";").toUtf8() + '\n';
-    QCOMPARE(contents(out.filePath(paramFile)), text);
-    QString pll;
-    for (const QString &line : pllTemplate.split(", "))
-        pll += "defparam u_PLL." + line + ";\n";
-    for (const QString &value : c.pll.split(' '))
-        pll = pll.arg(value);
-    QCOMPARE(contents(out.filePath(pllFile)), pll.toUtf8());
-    QCOMPARE(contents(out.filePath(defineFile)),
-             QByteArray(c.eccDefine ? "`define DDR3_PHY\n`define ECC\n" : "`define DDR3_PHY\n"));
-    QCOMPARE(contents(out.filePath(nameFile)),
-             QString("`define module_name_ddr %1\n\n"
-                     "`define getname(oriName,tmodule_name) \\~oriName.tmodule_name\n\n")
-                 .arg(c.module)
-                 .toUtf8());
-
-    QMap<QString, QString> expected{{"target_device", c.device.id()},
-                                    {"type", "ddr3_phy"},
-                                    {"version", "3.0"},
-                                    {"file", "ddr3_phy_out"},
-                                    {"module", c.module}};
-    for (const QString &entry : (defaultRecord + ", " + c.record).split(", ", Qt::SkipEmptyParts))
-        expected.insert("Config/" + entry.section('=', 0, 0), entry.section('=', 1));
-    QSettings written(out.filePath(ipcFile), QSettings::IniFormat);
-    QMap<QString, QString> record;
-    for (const QString &key : written.allKeys())
-        record.insert(key, written.value(key).toString());
-    QCOMPARE(record, expected);
-
-    // The dialog stays open for the synthesis run, which got its helper.
-    QCOMPARE(dialog->result(), int(QDialog::Rejected));
-    QVERIFY(helperCreated(*dialog));
-
-    // The record restores every control in a new dialog, silently.
-    auto restored = makeDialog(out.path(), c.device);
-    restored->uiSetSynthesisTool("VeltraSynthesis");
-    QVERIFY(restored->loadConfigFile(out.filePath(ipcFile)));
-    QCOMPARE(answerer.boxes.size(), c.questions.size());
-    const QStringList controls = pageControls(dialog.get());
-    QCOMPARE(controls.size(), 42);
-    for (const QString &control : controls)
-        QCOMPARE(control + ' ' + describe(restored.get(), control),
-                 control + ' ' + describe(dialog.get(), control));
-    QCOMPARE(restored->uiLanguageIndex(), c.language);
-    QCOMPARE(restored->uiSynthesisTool(), QStringLiteral("Synplify Pro"));
-    QCOMPARE(restored->figurePins().size(), 35);
-    QCOMPARE(restored->figurePins().at(13).name(), dialog->figurePins().at(13).name());
-}
-
-// A record can hold ECC for a DQ width that does not offer it: the parameter file follows the
-// box, the define file only an available one.
-void TestDialogGeneration::eccCheckedButUnavailable()
-{
-    QTemporaryDir out;
-    writeFile(out.filePath("stored.ipc"),
-              "version=3.0\n[Config]\nCLK_RATIO=1\nMEMORY_TYPE=1\nMEMORY_CLK=400\n"
-              "REFERENCE_CLK=23\nDQ_WIDTH=2\nECC=true\nRANK_ADDR=1\n");
-    auto dialog = makeDialog(out.path(), vx1c6);
-    QVERIFY(dialog->loadConfigFile(out.filePath("stored.ipc")));
-    QCOMPARE(describe(dialog.get(), "ecc"), QStringLiteral("on locked"));
-    QVERIFY(QFile::remove(out.filePath("stored.ipc")));
-    BoxAnswerer answerer;
-    dialog->accept();
-    QVERIFY(answerer.boxes.isEmpty());
-    QCOMPARE(contents(out.filePath(defineFile)), QByteArray("`define DDR3_PHY\n"));
-    QVERIFY(contents(out.filePath(paramFile)).contains("\nparameter ECC = \"ON\";\n"));
-    QVERIFY(contents(out.filePath(paramFile)).contains("\nparameter DQ_WIDTH = 24;\n"));
-}
-
-void TestDialogGeneration::acceptStops_data()
-{
-    QTest::addColumn<QString>("setup"); // steps, or one of the words below
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<Answers>("answers");
-    QTest::addColumn<QStringList>("boxTitles");
-    QTest::addColumn<QString>("lastText");
-    QTest::addColumn<QStringList>("expectedFiles"); // all of them when synthesis started
-
-    const QStringList none;
-    const QString vx1 = "VX1-10/C6";
-    QTest::newRow("file options") << "no-file" << vx1 << Answers{} << QStringList{"Error"}
-                                  << "The file name is empty." << none;
-    QTest::newRow("module name before existing file")
-        << "bad-module old-ipc" << vx1 << Answers{} << QStringList{"Error"} << QString()
-        << QStringList{ipcFile};
-    QTest::newRow("existing file declined")
-        << "old-ipc" << vx1 << Answers{QMessageBox::No} << QStringList{"Overwrite Files"}
-        << QString() << QStringList{ipcFile};
-    QTest::newRow("no PLL for the device") << ""
-                                           << "VX9-99/C6" << Answers{} << none << QString() << none;
-    QTest::newRow("vco out of range")
-        << "ratio=1 clock=400"
-        << "VX1-10/C5" << Answers{} << QStringList{"Warning"}
-        << "DDR3 PHY with current Memory Clock and Reference Clock can not be generated." << none;
-    QTest::newRow("clock declined keeps old ipc")
-        << "old-ipc ratio=1 clock=333" << vx1 << Answers{QMessageBox::Yes, QMessageBox::Cancel}
-        << QStringList{"Overwrite Files", "Memory Clock"}
-        << "Memory Clock can not reach 333 MHz according to VELTRA PLL's feature, the most close "
-           "frequency is 333.333333 MHz, Do you want to continue?"
-        << QStringList{ipcFile};
-    QTest::newRow("exact clock asks nothing")
-        << "ratio=1 clock=400" << vx1 << Answers{} << none << QString() << allFiles;
-}
-
-void TestDialogGeneration::acceptStops()
-{
-    QFETCH(QString, setup);
-    QFETCH(QString, device);
-    QFETCH(Answers, answers);
-    QFETCH(QStringList, boxTitles);
-    QFETCH(QString, lastText);
-    QFETCH(QStringList, expectedFiles);
-
-    QTemporaryDir out;
-    auto dialog = makeDialog(
-        out.path(), DEV::DeviceArg(device.section('/', 0, 0), device.section('/', 1), "ID"));
-    QStringList steps = setup.split(' ', Qt::SkipEmptyParts);
-    if (steps.removeAll("no-file"))
-        dialog->uiSetDefaultFileName(QString());
-    if (steps.removeAll("bad-module"))
-        dialog->uiSetModuleName("1st_module");
-    if (steps.removeAll("old-ipc"))
-        writeFile(out.filePath(ipcFile), "old");
-    apply(dialog.get(), steps.join(' '));
-
-    BoxAnswerer answerer(answers);
-    dialog->accept();
-
-    QCOMPARE(answerer.titles(), boxTitles);
-    if (!lastText.isEmpty())
-        QCOMPARE(answerer.boxes.last().text, lastText);
-    QCOMPARE(filesUnder(out.path()), expectedFiles);
-    if (expectedFiles == QStringList{ipcFile})
-        QCOMPARE(contents(out.filePath(ipcFile)), QByteArray("old"));
-    QCOMPARE(helperCreated(*dialog), expectedFiles == allFiles);
-    QCOMPARE(dialog->result(), int(QDialog::Rejected));
-}
-
-void TestDialogGeneration::writeFailure_data()
-{
-    QTest::addColumn<QString>("blocked");
-    QTest::addColumn<QStringList>("left");
-
-    QTest::newRow("define") << defineFile << QStringList{ipcFile};
-    QTest::newRow("parameters") << paramFile << QStringList{ipcFile, defineFile};
-    QTest::newRow("name") << nameFile << QStringList{ipcFile, defineFile, paramFile};
-    QTest::newRow("pll") << pllFile << QStringList{ipcFile, defineFile, nameFile, paramFile};
-}
-
-// A directory where a file should go makes that write fail, even for root.
-void TestDialogGeneration::writeFailure()
-{
-    QFETCH(QString, blocked);
-    QFETCH(QStringList, left);
-    QTemporaryDir out;
-    QVERIFY(QDir().mkpath(out.filePath(blocked)));
-    auto dialog = configured(out.path(), configurations().value("1:2 part"));
-    BoxAnswerer answerer;
-    dialog->accept();
-
-    QCOMPARE(filesUnder(out.path()), left);
-    // The only message is the host's own about the file it could not write.
-    QCOMPARE(answerer.titles(), QStringList{"Error"});
-    QVERIFY(answerer.boxes.first().text.contains(out.filePath(blocked)));
-    QVERIFY(!helperCreated(*dialog));
-}
 
 QTEST_MAIN(TestDialogGeneration)
 #include "tst_dialoggeneration.moc"

@@ -18,8 +18,8 @@ const QString F = "ddr3_phy_out";
 
 // Writes rev_1/F.vm (and rev_1/F.vhm when asked for VHDL) as the project's result file says,
 // and a stray F.vho that no "Synplify Pro" run may pick up. Marker files in the output
-// directory make it fail.
-// Runs the project as the tool's Tcl would, recording each command in seen.txt.
+// directory make it fail. Runs the project as the tool's Tcl would, recording each command in
+// seen.txt.
 const char *const fakeSynplify = R"tcl(
 set prj [lindex $argv end]
 if {[file exists ../../fail_once]} { file delete ../../fail_once; puts "@E: scripted failure"; exit 1 }
@@ -53,12 +53,195 @@ class TestDialogSynthesis : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void completion_data();
-    void completion();
-    void failures_data();
-    void failures();
-    void secondGenerationCompletesOnce();
+    void initTestCase()
+    {
+        QVERIFY(m_setup.isValid());
+        m_data = m_setup.filePath("data");
+        writeFile(m_data + "/ddr3_1_2code.v", "`define RATIO_PORT half_rate_q\n");
+        writeFile(m_data + "/ddr3_1_4code.v", "`define RATIO_PORT quarter_rate_q\n");
+        // Reads two of the generated files through the include paths.
+        writeFile(
+            m_data + "/DDR3_PHY_TOP.v",
+            "`include \"ddr3_name.v\"\n"
+            "module `module_name_ddr (input clk, input [1:0] d, output reg [2:0] `RATIO_PORT);\n"
+            "`include \"vlmc_param.v\"\n"
+            "always @(posedge clk) `RATIO_PORT <= d + nCK_PER_CLK;\n"
+            "endmodule\n");
+        writeFile(m_setup.filePath("synplify.tcl"), fakeSynplify);
+        writeFile(m_setup.filePath("ipgen.ini"),
+                  QString("[SynplifyPro]\ncommand=tclsh\narguments=%1\n")
+                      .arg(m_setup.filePath("synplify.tcl"))
+                      .toUtf8());
+        IPGen::HostSession::instance().setSettingsFile(m_setup.filePath("ipgen.ini"));
+    }
+
+    void completion_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("netlistSource"); // in the working directory
+        QTest::addColumn<QString>("netlist");       // in the output directory
+        QTest::addColumn<QString>("tmp");
+        QTest::addColumn<QStringList>("outputFiles");
+        // Lines of the Synplify project, its sources first.
+        QTest::addColumn<QStringList>("project");
+
+        const QStringList verilogFiles{F + ".ipc", F + ".v", F + ".vo", F + "_tmp.v"};
+        QTest::newRow("VeltraSynthesis Verilog")
+            << "VeltraSynthesis" << 0 << "" << F + ".vg" << F + ".v" << F + "_tmp.v" << verilogFiles
+            << QStringList();
+        QTest::newRow("VeltraSynthesis VHDL")
+            << "VeltraSynthesis" << 1 << "" << F + ".vhg" << F + ".vhd" << F + "_tmp.vhd"
+            << QStringList{F + ".ipc", F + ".vhd", F + ".vho", F + ".vo", F + "_tmp.vhd"}
+            << QStringList();
+        QTest::newRow("Synplify Pro Verilog")
+            << "Synplify Pro" << 0 << ""
+            << "rev_1/" + F + ".vm" << F + ".v" << F + "_tmp.v" << verilogFiles
+            << QStringList{"add_file -verilog %D/ddr3_1_2code.v",
+                           "add_file -verilog %D/DDR3_PHY_TOP.v",
+                           "set_option -part VX1-10",
+                           "set_option -speed_grade C6",
+                           "set_option -include_path %W;%D",
+                           "set_option -disable_io_insertion 1",
+                           "set_option -write_vhdl 0",
+                           "project -result_file rev_1/" + F + ".vm"};
+        QTest::newRow("Synplify Pro VHDL 1:4 with I/O")
+            << "Synplify Pro" << 1 << "ratio=1 checkDisableIO=0"
+            << "rev_1/" + F + ".vhm" << F + ".vhd" << F + "_tmp.vhd"
+            << QStringList{F + ".ipc", F + ".vhd", F + ".vo", F + "_tmp.vhd"}
+            << QStringList{"add_file -verilog %D/ddr3_1_4code.v",
+                           "add_file -verilog %D/DDR3_PHY_TOP.v",
+                           "set_option -disable_io_insertion 0", "set_option -write_vhdl 1"};
+    }
+
+    void completion()
+    {
+        QFETCH(QString, tool);
+        QFETCH(int, language);
+        QFETCH(QString, steps);
+        QFETCH(QString, netlistSource);
+        QFETCH(QString, netlist);
+        QFETCH(QString, tmp);
+        QFETCH(QStringList, outputFiles);
+        QFETCH(QStringList, project);
+        QTemporaryDir out;
+        const QString P = out.path();
+        const QString W = P + "/temp/DDR3_PHY";
+        auto dialog = makeDialog(P, tool, language);
+        apply(dialog.get(), steps);
+        dialog->show();
+        const Run run = generate(dialog.get());
+
+        QVERIFY2(run.boxes.isEmpty(),
+                 qPrintable(run.boxes.value(0).text + run.boxes.value(0).details));
+        QCOMPARE(run.completions, 1);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(QDir(P).entryList(QDir::Files, QDir::Name), outputFiles);
+        QCOMPARE(contents(P + "/" + netlist), contents(W + "/" + netlistSource));
+        QCOMPARE(contents(P + "/" + tmp), contents(W + "/" + tmp));
+        if (outputFiles.contains(F + ".vho"))
+            QCOMPARE(contents(P + "/" + F + ".vho"), contents(W + "/" + F + ".vho"));
+        // The simulation model is always made from the Verilog netlist.
+        const QByteArray model = contents(P + "/" + F + ".vo");
+        QVERIFY(model.contains(tool == "VeltraSynthesis" ? "module my_ddr" : "module my_core"));
+        QCOMPARE(run.editors, QStringList({P + "/" + netlist, P + "/" + tmp}));
+        QCOMPARE(run.addedToProject, QStringList{P + "/" + netlist});
+
+        // The progress window carried the core's label and is gone.
+        const auto windows = dialog->findChildren<QDialog *>();
+        QCOMPARE(windows.size(), 1);
+        QCOMPARE(windows.first()->windowTitle(), QStringLiteral("DDR3 PHY Generator"));
+        QVERIFY(!windows.first()->isVisible());
+
+        // The Synplify project, as the tool runs it, shows every argument the dialog handed over.
+        const QStringList written = QString::fromUtf8(contents(W + "/seen.txt")).split('\n');
+        for (QString &line : project) {
+            line.replace("%D", m_data).replace("%W", W);
+            QVERIFY2(written.contains(line), qPrintable(line));
+        }
+        if (!project.isEmpty()) // exactly the two sources, the ratio's code first
+            QCOMPARE(written.filter("add_file"), project.mid(0, 2));
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>(
+            "blocker"); // marker file or directory made in the output directory
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QStringList>("outputFiles");
+
+        const QString fallback = "Core generation occur errors.";
+        QTest::newRow("tool error") << "Synplify Pro"
+                                    << "fail_once"
+                                    << "Synthesis failed: @E: scripted failure"
+                                    << "@E: scripted failure" << QStringList{F + ".ipc"};
+        QTest::newRow("silent tool error")
+            << "Synplify Pro"
+            << "fail_quiet"
+            << "Synthesis failed: tclsh exited with code 1."
+            << "scripted quiet failure" << QStringList{F + ".ipc", "fail_quiet"};
+        QTest::newRow("netlist copy") << "VeltraSynthesis" << F + ".v/" << fallback << "Cannot copy"
+                                      << QStringList{F + ".ipc"};
+        QTest::newRow("decode") << "Synplify Pro" << F + ".vo/" << fallback << F + ".vo"
+                                << QStringList{F + ".ipc", F + ".v", F + "_tmp.v"};
+    }
+
+    // Failures are reported through the host, and the dialog stays open for another try.
+    void failures()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, blocker);
+        QFETCH(QString, message);
+        QFETCH(QString, detail);
+        QFETCH(QStringList, outputFiles);
+        QTemporaryDir out;
+        if (blocker.endsWith('/'))
+            QVERIFY(QDir().mkpath(out.filePath(blocker)));
+        else
+            writeFile(out.filePath(blocker), "");
+        auto dialog = makeDialog(out.path(), tool, 0);
+        dialog->show();
+        QSignalSpy reported(&IPGen::HostSession::instance(), &IPGen::HostSession::errorsReported);
+        // A blocking directory named like the netlist makes the host ask about overwriting it.
+        const Run run = generate(dialog.get(), {QMessageBox::Yes});
+
+        QCOMPARE(run.completions, 1);
+        QCOMPARE(reported.count(), 1);
+        QCOMPARE(reported.first().at(0).toString(), message);
+        const QStringList details = reported.first().at(1).toStringList();
+        QVERIFY2(details.filter(detail).size() == 1, qPrintable(details.join('|')));
+        QCOMPARE(run.boxes.last().title, QStringLiteral("Error"));
+        QCOMPARE(run.boxes.last().text, message);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files, QDir::Name), outputFiles);
+        QVERIFY(run.editors.isEmpty());
+        QVERIFY(run.addedToProject.isEmpty());
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    }
+
+    // The helper and its one connection are reused: a second run is collected exactly once.
+    void secondGenerationCompletesOnce()
+    {
+        QTemporaryDir out;
+        writeFile(out.filePath("fail_once"), "");
+        auto dialog = makeDialog(out.path(), "Synplify Pro", 0);
+        dialog->show();
+        const Run first = generate(dialog.get());
+        QCOMPARE(first.boxes.size(), 1);
+        QVERIFY(dialog->isVisible());
+
+        const Run second = generate(dialog.get(), {QMessageBox::Yes});
+        QCOMPARE(second.boxes.size(), 1); // the host's question about the existing .ipc
+        QCOMPARE(second.boxes.first().title, QStringLiteral("Overwrite Files"));
+        QCOMPARE(dialog->findChildren<IPCore::SynthesisHelper *>().size(), 1);
+        QCOMPARE(second.editors.size(), 2);
+        QCOMPARE(second.addedToProject, QStringList{out.filePath(F + ".v")});
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
 
 private:
     std::unique_ptr<DDR3PHYDialog> makeDialog(const QString &dir, const QString &tool,
@@ -68,27 +251,6 @@ private:
     QTemporaryDir m_setup;
     QString m_data;
 };
-
-void TestDialogSynthesis::initTestCase()
-{
-    QVERIFY(m_setup.isValid());
-    m_data = m_setup.filePath("data");
-    writeFile(m_data + "/ddr3_1_2code.v", "`define RATIO_PORT half_rate_q\n");
-    writeFile(m_data + "/ddr3_1_4code.v", "`define RATIO_PORT quarter_rate_q\n");
-    // Reads two of the generated files through the include paths.
-    writeFile(m_data + "/DDR3_PHY_TOP.v",
-              "`include \"ddr3_name.v\"\n"
-              "module `module_name_ddr (input clk, input [1:0] d, output reg [2:0] `RATIO_PORT);\n"
-              "`include \"vlmc_param.v\"\n"
-              "always @(posedge clk) `RATIO_PORT <= d + nCK_PER_CLK;\n"
-              "endmodule\n");
-    writeFile(m_setup.filePath("synplify.tcl"), fakeSynplify);
-    writeFile(m_setup.filePath("ipgen.ini"), QString("[SynplifyPro]\ncommand=tclsh\narguments=%1\n")
-                                                 .arg(m_setup.filePath("synplify.tcl"))
-                                                 .toUtf8());
-    IPGen::HostSession::instance().setSettingsFile(m_setup.filePath("ipgen.ini"));
-}
-
 std::unique_ptr<DDR3PHYDialog> TestDialogSynthesis::makeDialog(const QString &dir,
                                                                const QString &tool, int language)
 {
@@ -125,170 +287,6 @@ Run TestDialogSynthesis::generate(DDR3PHYDialog *dialog, QList<QMessageBox::Stan
     run.boxes = answerer.boxes;
     run.addedToProject = session.projectFiles().mid(projectBefore.size());
     return run;
-}
-
-void TestDialogSynthesis::completion_data()
-{
-    QTest::addColumn<QString>("tool");
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("netlistSource"); // in the working directory
-    QTest::addColumn<QString>("netlist");       // in the output directory
-    QTest::addColumn<QString>("tmp");
-    QTest::addColumn<QStringList>("outputFiles");
-    QTest::addColumn<QStringList>("project"); // lines of the Synplify project, its sources first
-
-    const QStringList verilogFiles{F + ".ipc", F + ".v", F + ".vo", F + "_tmp.v"};
-    QTest::newRow("VeltraSynthesis Verilog")
-        << "VeltraSynthesis" << 0 << "" << F + ".vg" << F + ".v" << F + "_tmp.v" << verilogFiles
-        << QStringList();
-    QTest::newRow("VeltraSynthesis VHDL")
-        << "VeltraSynthesis" << 1 << "" << F + ".vhg" << F + ".vhd" << F + "_tmp.vhd"
-        << QStringList{F + ".ipc", F + ".vhd", F + ".vho", F + ".vo", F + "_tmp.vhd"}
-        << QStringList();
-    QTest::newRow("Synplify Pro Verilog")
-        << "Synplify Pro" << 0 << ""
-        << "rev_1/" + F + ".vm" << F + ".v" << F + "_tmp.v" << verilogFiles
-        << QStringList{"add_file -verilog %D/ddr3_1_2code.v",
-                       "add_file -verilog %D/DDR3_PHY_TOP.v",
-                       "set_option -part VX1-10",
-                       "set_option -speed_grade C6",
-                       "set_option -include_path %W;%D",
-                       "set_option -disable_io_insertion 1",
-                       "set_option -write_vhdl 0",
-                       "project -result_file rev_1/" + F + ".vm"};
-    QTest::newRow("Synplify Pro VHDL 1:4 with I/O")
-        << "Synplify Pro" << 1 << "ratio=1 checkDisableIO=0"
-        << "rev_1/" + F + ".vhm" << F + ".vhd" << F + "_tmp.vhd"
-        << QStringList{F + ".ipc", F + ".vhd", F + ".vo", F + "_tmp.vhd"}
-        << QStringList{"add_file -verilog %D/ddr3_1_4code.v", "add_file -verilog %D/DDR3_PHY_TOP.v",
-                       "set_option -disable_io_insertion 0", "set_option -write_vhdl 1"};
-}
-
-void TestDialogSynthesis::completion()
-{
-    QFETCH(QString, tool);
-    QFETCH(int, language);
-    QFETCH(QString, steps);
-    QFETCH(QString, netlistSource);
-    QFETCH(QString, netlist);
-    QFETCH(QString, tmp);
-    QFETCH(QStringList, outputFiles);
-    QFETCH(QStringList, project);
-    QTemporaryDir out;
-    const QString P = out.path();
-    const QString W = P + "/temp/DDR3_PHY";
-    auto dialog = makeDialog(P, tool, language);
-    apply(dialog.get(), steps);
-    dialog->show();
-    const Run run = generate(dialog.get());
-
-    QVERIFY2(run.boxes.isEmpty(), qPrintable(run.boxes.value(0).text + run.boxes.value(0).details));
-    QCOMPARE(run.completions, 1);
-    QCOMPARE(dialog->result(), int(QDialog::Accepted));
-    QVERIFY(!dialog->isVisible());
-    QCOMPARE(QDir(P).entryList(QDir::Files, QDir::Name), outputFiles);
-    QCOMPARE(contents(P + "/" + netlist), contents(W + "/" + netlistSource));
-    QCOMPARE(contents(P + "/" + tmp), contents(W + "/" + tmp));
-    if (outputFiles.contains(F + ".vho"))
-        QCOMPARE(contents(P + "/" + F + ".vho"), contents(W + "/" + F + ".vho"));
-    // The simulation model is always made from the Verilog netlist.
-    const QByteArray model = contents(P + "/" + F + ".vo");
-    QVERIFY(model.contains(tool == "VeltraSynthesis" ? "module my_ddr" : "module my_core"));
-    QCOMPARE(run.editors, QStringList({P + "/" + netlist, P + "/" + tmp}));
-    QCOMPARE(run.addedToProject, QStringList{P + "/" + netlist});
-
-    // The progress window carried the core's label and is gone.
-    const auto windows = dialog->findChildren<QDialog *>();
-    QCOMPARE(windows.size(), 1);
-    QCOMPARE(windows.first()->windowTitle(), QStringLiteral("DDR3 PHY Generator"));
-    QVERIFY(!windows.first()->isVisible());
-
-    // The Synplify project, as the tool runs it, shows every argument the dialog handed over.
-    const QStringList written = QString::fromUtf8(contents(W + "/seen.txt")).split('\n');
-    for (QString &line : project) {
-        line.replace("%D", m_data).replace("%W", W);
-        QVERIFY2(written.contains(line), qPrintable(line));
-    }
-    if (!project.isEmpty()) // exactly the two sources, the ratio's code first
-        QCOMPARE(written.filter("add_file"), project.mid(0, 2));
-}
-
-void TestDialogSynthesis::failures_data()
-{
-    QTest::addColumn<QString>("tool");
-    QTest::addColumn<QString>("blocker"); // marker file or directory made in the output directory
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("detail");
-    QTest::addColumn<QStringList>("outputFiles");
-
-    const QString fallback = "Core generation occur errors.";
-    QTest::newRow("tool error") << "Synplify Pro"
-                                << "fail_once"
-                                << "Synthesis failed: @E: scripted failure"
-                                << "@E: scripted failure" << QStringList{F + ".ipc"};
-    QTest::newRow("silent tool error")
-        << "Synplify Pro"
-        << "fail_quiet"
-        << "Synthesis failed: tclsh exited with code 1."
-        << "scripted quiet failure" << QStringList{F + ".ipc", "fail_quiet"};
-    QTest::newRow("netlist copy") << "VeltraSynthesis" << F + ".v/" << fallback << "Cannot copy"
-                                  << QStringList{F + ".ipc"};
-    QTest::newRow("decode") << "Synplify Pro" << F + ".vo/" << fallback << F + ".vo"
-                            << QStringList{F + ".ipc", F + ".v", F + "_tmp.v"};
-}
-
-// Failures are reported through the host, and the dialog stays open for another try.
-void TestDialogSynthesis::failures()
-{
-    QFETCH(QString, tool);
-    QFETCH(QString, blocker);
-    QFETCH(QString, message);
-    QFETCH(QString, detail);
-    QFETCH(QStringList, outputFiles);
-    QTemporaryDir out;
-    if (blocker.endsWith('/'))
-        QVERIFY(QDir().mkpath(out.filePath(blocker)));
-    else
-        writeFile(out.filePath(blocker), "");
-    auto dialog = makeDialog(out.path(), tool, 0);
-    dialog->show();
-    QSignalSpy reported(&IPGen::HostSession::instance(), &IPGen::HostSession::errorsReported);
-    // A blocking directory named like the netlist makes the host ask about overwriting it.
-    const Run run = generate(dialog.get(), {QMessageBox::Yes});
-
-    QCOMPARE(run.completions, 1);
-    QCOMPARE(reported.count(), 1);
-    QCOMPARE(reported.first().at(0).toString(), message);
-    const QStringList details = reported.first().at(1).toStringList();
-    QVERIFY2(details.filter(detail).size() == 1, qPrintable(details.join('|')));
-    QCOMPARE(run.boxes.last().title, QStringLiteral("Error"));
-    QCOMPARE(run.boxes.last().text, message);
-    QCOMPARE(QDir(out.path()).entryList(QDir::Files, QDir::Name), outputFiles);
-    QVERIFY(run.editors.isEmpty());
-    QVERIFY(run.addedToProject.isEmpty());
-    QVERIFY(dialog->isVisible());
-    QCOMPARE(dialog->result(), int(QDialog::Rejected));
-}
-
-// The helper and its one connection are reused: a second run is collected exactly once.
-void TestDialogSynthesis::secondGenerationCompletesOnce()
-{
-    QTemporaryDir out;
-    writeFile(out.filePath("fail_once"), "");
-    auto dialog = makeDialog(out.path(), "Synplify Pro", 0);
-    dialog->show();
-    const Run first = generate(dialog.get());
-    QCOMPARE(first.boxes.size(), 1);
-    QVERIFY(dialog->isVisible());
-
-    const Run second = generate(dialog.get(), {QMessageBox::Yes});
-    QCOMPARE(second.boxes.size(), 1); // the host's question about the existing .ipc
-    QCOMPARE(second.boxes.first().title, QStringLiteral("Overwrite Files"));
-    QCOMPARE(dialog->findChildren<IPCore::SynthesisHelper *>().size(), 1);
-    QCOMPARE(second.editors.size(), 2);
-    QCOMPARE(second.addedToProject, QStringList{out.filePath(F + ".v")});
-    QCOMPARE(dialog->result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(TestDialogSynthesis)

@@ -18,13 +18,12 @@ template <typename Form> void setUp(QWidget *page)
     Form().setupUi(page);
 }
 
-std::unique_ptr<QWidget> makePage(Page page, const QString &objectName = QString())
+std::unique_ptr<QWidget> makePage(Page page)
 {
     static const std::array<void (*)(QWidget *), 3> setUps{setUp<DDR3PHY::DDR3PHY_Config_Type>,
                                                            setUp<DDR3PHY::DDR3PHY_Config_Option>,
                                                            setUp<DDR3PHY::DDR3PHY_Config_Timing>};
     auto widget = std::make_unique<QWidget>();
-    widget->setObjectName(objectName);
     setUps.at(int(page))(widget.get());
     return widget;
 }
@@ -80,95 +79,62 @@ class TestForms : public QObject
     Q_OBJECT
 
 private slots:
-    void objectName_data();
-    void objectName();
-    void controls_data();
-    void controls();
-};
-
-void TestForms::objectName_data()
-{
-    QTest::addColumn<Page>("page");
-    QTest::addColumn<QString>("preset");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("type") << Page::Type << QString() << "DDR3PHY__DDR3PHY_Config_Type";
-    QTest::newRow("option") << Page::Option << QString() << "DDR3PHY__DDR3PHY_Config_Option";
-    QTest::newRow("timing") << Page::Timing << QString() << "DDR3PHY__DDR3PHY_Config_Timing";
-    QTest::newRow("a given name stays") << Page::Type << "tabPage"
-                                        << "tabPage";
-}
-
-void TestForms::objectName()
-{
-    QFETCH(Page, page);
-    QFETCH(QString, preset);
-    QTEST(makePage(page, preset)->objectName(), "expected");
-}
-
-void TestForms::controls_data()
-{
-    QTest::addColumn<Page>("page");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("label"); // beside the control; empty for one that carries its own
-    QTest::addColumn<QByteArray>("state");
-
-    const struct
+    void controls_data()
     {
-        Page page;
-        const char *name;
-        const char *label;
-        const char *state;
-    } controls[] = {
-        {Page::Type, "comBoxMemoryType", "Memory Type:", " @-1"}, // filled by the rules
-        {Page::Type, "comBoxClkRatio", "CLK Ratio:", "1:2 1:4 @0"},
-        {Page::Type, "spinMemoryClock", "Memory Clock:", "100..400 300MHz"},
-        {Page::Type, "comBoxDimmType", "DIMM Type:", "Components RDIMMs UDIMMs SODIMMs @2"},
-        {Page::Type, "comBoxDqWidth", "Dq Width:", "8 16 24 32 40 48 56 64 72 @1"},
-        {Page::Type, "comBoxDramWidth", "Dram Width:", "4 8 16 @1"},
-        {Page::Type, "spinRankAddr", "Rank Address:", "1..1 1 read-only"},
-        {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
-        {Page::Type, "comBoxRowAddr", "Row Address:", "12 13 14 15 16 @3"},
-        {Page::Type, "spinAppAddrWidth", "Addr Width:", "0..999 27 read-only no buttons"},
-        {Page::Type, "spinMaskWidth", "Mask Width:", "0..999 8 read-only no buttons"},
-        {Page::Type, "checkEcc", "", "Ecc [ ]"},
-        {Page::Type, "labelClkout", "", "TextLabel"},
-        {Page::Option, "comBoxBurstMode", "Burst Mode:", "4 8 OTF @0"},
-        {Page::Option, "comBoxAdditiveLatency", "Additive Latency:", "0 CL-1 CL-2 @0"},
-        // Odd recovery times above 8 do not exist.
-        {Page::Option, "comBoxWriteRecovery", "Write Recovery:", "5 6 7 8 10 12 14 16 @1"},
-        {Page::Option, "comBoxRttNom", "Rtt Nom:", "OFF 20 30 40 60 120 @3"},
-        {Page::Option, "comBoxOutputDrv", "OUTPUT DRV:", "LOW HIGH @0"},
-        // U+2019 between the width and the base letter, not the ASCII apostrophe.
-        {Page::Option, "label_12", "SLOT_0_CONFIG:",
-         "8\xE2\x80\x99"
-         "b00000001"},
-        {Page::Option, "label_13", "SLOT_1_CONFIG:",
-         "8\xE2\x80\x99"
-         "b00000000"},
-        {Page::Option, "checkUserRefresh", "", "User Refresh [ ]"},
-        {Page::Option, "checkDisableIO", "", "Disable I/O Insertion [x]"},
-        {Page::Timing, "spinTRtp", "tRTP Period:", "1..99999 7500ps"},
-        {Page::Timing, "spinTCke", "tCKE Period:", "1..999999 75000ps"},
-        {Page::Timing, "spinTRefi", "tREFI Period:", "1..9999999 7800000ps"},
-        {Page::Timing, "spinTRfc", "tRFC Period:", "1..9999999 160000ps"},
-        {Page::Timing, "spinTDllk", "tDLLK:", "1..99999 512"}, // clock cycles, no unit
-    };
-    for (const auto &c : controls)
-        QTest::newRow(c.name) << c.page << c.name << c.label << QByteArray(c.state);
-}
+        QTest::addColumn<Page>("page");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("label"); // beside the control; empty for one with its own text
+        QTest::addColumn<QByteArray>("state");
 
-void TestForms::controls()
-{
-    QFETCH(Page, page);
-    QFETCH(QString, name);
+        const struct
+        {
+            Page page;
+            const char *name;
+            const char *label;
+            const char *state;
+        } controls[] = {
+            {Page::Type, "comBoxClkRatio", "CLK Ratio:", "1:2 1:4 @0"},
+            {Page::Type, "spinMemoryClock", "Memory Clock:", "100..400 300MHz"},
+            {Page::Type, "comBoxDimmType", "DIMM Type:", "Components RDIMMs UDIMMs SODIMMs @2"},
+            {Page::Type, "comBoxDqWidth", "Dq Width:", "8 16 24 32 40 48 56 64 72 @1"},
+            {Page::Type, "spinRankAddr", "Rank Address:", "1..1 1 read-only"},
+            {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
+            {Page::Type, "spinAppAddrWidth", "Addr Width:", "0..999 27 read-only no buttons"},
+            {Page::Type, "checkEcc", "", "Ecc [ ]"},
+            // Odd recovery times above 8 do not exist.
+            {Page::Option, "comBoxWriteRecovery", "Write Recovery:", "5 6 7 8 10 12 14 16 @1"},
+            {Page::Option, "comBoxRttNom", "Rtt Nom:", "OFF 20 30 40 60 120 @3"},
+            {Page::Option, "comBoxOutputDrv", "OUTPUT DRV:", "LOW HIGH @0"},
+            // U+2019 between the width and the base letter, not the ASCII apostrophe.
+            {Page::Option, "label_12", "SLOT_0_CONFIG:",
+             "8\xE2\x80\x99"
+             "b00000001"},
+            {Page::Option, "label_13", "SLOT_1_CONFIG:",
+             "8\xE2\x80\x99"
+             "b00000000"},
+            {Page::Option, "checkUserRefresh", "", "User Refresh [ ]"},
+            {Page::Option, "checkDisableIO", "", "Disable I/O Insertion [x]"},
+            {Page::Timing, "spinTRtp", "tRTP Period:", "1..99999 7500ps"},
+            {Page::Timing, "spinTCke", "tCKE Period:", "1..999999 75000ps"},
+            {Page::Timing, "spinTRfc", "tRFC Period:", "1..9999999 160000ps"},
+            {Page::Timing, "spinTDllk", "tDLLK:", "1..99999 512"}, // clock cycles, no unit
+        };
+        for (const auto &c : controls)
+            QTest::newRow(c.name) << c.page << c.name << c.label << QByteArray(c.state);
+    }
 
-    const auto widget = makePage(page);
-    auto *control = widget->findChild<QWidget *>(name);
-    QVERIFY(control);
-    QTEST(labelBeside(control), "label");
-    QTEST(stateOf(control).toUtf8(), "state");
-}
+    void controls()
+    {
+        QFETCH(Page, page);
+        QFETCH(QString, name);
+
+        const auto widget = makePage(page);
+        auto *control = widget->findChild<QWidget *>(name);
+        QVERIFY(control);
+        QTEST(labelBeside(control), "label");
+        QTEST(stateOf(control).toUtf8(), "state");
+    }
+};
 
 QTEST_MAIN(TestForms)
 #include "tst_forms.moc"

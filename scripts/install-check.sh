@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs a build into a scratch root and runs the installed ipgen from there: it has to find
+# its host library, plug-in and share folder next to itself, not in the build tree.
+# Usage: scripts/install-check.sh BUILD_DIR
+set -eu
+build=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT INT TERM
+cmake --install "$build" --prefix "$root/usr" > "$root/install.log"
+app=$root/usr/lib/ddr3phy-generator
+for f in plugins/libddr3phy.so plugins/ddr3phy/ddr3phy.ipspec plugins/ddr3phy/data/DDR3_PHY_TOP.v \
+    plugins/ddr3phy/doc/ddr3phy_help.html share/devices.csv share/veltra_prims.v \
+    ../../share/doc/ddr3phy-generator/README.md; do
+    [ -f "$app/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+if ! ldd "$app/ipgen" | grep -q "libipcorehost.so => $app/"; then
+    echo "installed ipgen does not use its own host library:"
+    ldd "$app/ipgen" | grep ipcorehost
+    exit 1
+fi
+out=$(cd "$root" && QT_QPA_PLATFORM=offscreen usr/bin/ipgen list)
+case "$out" in
+ddr3_phy*) echo "$out" ;;
+*) echo "installed ipgen lists: $out"; exit 1 ;;
+esac
