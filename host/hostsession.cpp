@@ -46,14 +46,20 @@ bool HostSession::openProject(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.exists()) {
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QSaveFile created(path);
+        const QByteArray header = "# ipgen project: one file per line\n";
+        if (!created.open(QIODevice::WriteOnly) || created.write(header) != header.size() ||
+            !created.commit()) {
             if (error)
                 *error = QStringLiteral("Cannot create the project file %1: %2")
-                             .arg(path, file.errorString());
+                             .arg(path, created.errorString());
             return false;
         }
-        file.write("# ipgen project: one file per line\n");
-        file.close();
+    } else if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error =
+                QStringLiteral("Cannot read the project file %1: not a regular file").arg(path);
+        return false;
     }
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (error)
@@ -144,7 +150,7 @@ void addFilesToProject(const QStringList &files)
     IPGen::HostSession &session = IPGen::HostSession::instance();
     QString error;
     if (!session.addProjectFiles(files, &error))
-        QMessageBox::critical(session.messageParent(), QStringLiteral("Error"), error);
+        showErrorMsgs(error, {});
 }
 
 } // namespace IPCore

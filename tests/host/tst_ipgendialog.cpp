@@ -121,7 +121,9 @@ void TestIPGenDialog::checkFileExisting_data()
     QTest::newRow("vhdl netlist, verilog chosen")
         << 0 << "f.vhd" << int(QMessageBox::No) << false << true;
     QTest::newRow("vhdl netlist, yes") << 1 << "f.vhd" << int(QMessageBox::Yes) << true << true;
-    QTest::newRow("other file") << 0 << "f_tmp.v" << int(QMessageBox::No) << false << true;
+    QTest::newRow("template, no") << 0 << "f_tmp.v" << int(QMessageBox::No) << true << false;
+    QTest::newRow("vhdl package, no") << 1 << "f.vho" << int(QMessageBox::No) << true << false;
+    QTest::newRow("other file") << 0 << "f.txt" << int(QMessageBox::No) << false << true;
 }
 
 void TestIPGenDialog::checkFileExisting()
