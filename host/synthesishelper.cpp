@@ -223,6 +223,9 @@ void SynthesisHelper::Private::runNextStep()
     addLines({QStringLiteral("$ %1 %2").arg(step.program, step.arguments.join(QLatin1Char(' ')))});
     process->setWorkingDirectory(args.workDirectory);
     process->start(step.program, step.arguments);
+    // Known from the fork on; waiting for started() would leave a window for a signal.
+    if (process->processId() > 0)
+        registerGroup(pid_t(process->processId()), true);
 }
 
 void SynthesisHelper::Private::takeOutput(bool flush)
@@ -381,8 +384,6 @@ SynthesisHelper::SynthesisHelper(QObject *parent) : QObject(parent), d(new Priva
 {
     d->process = new ToolProcess(this);
     d->process->setProcessChannelMode(QProcess::MergedChannels);
-    connect(d->process, &QProcess::started, this,
-            [this] { registerGroup(pid_t(d->process->processId()), true); });
     // A tool waiting for input would wait for ever: it reads end-of-file at once instead.
     d->process->setStandardInputFile(QProcess::nullDevice());
     d->deadline = new QTimer(this);

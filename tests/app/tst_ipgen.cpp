@@ -82,11 +82,12 @@ private slots:
     void inspectDefaults();
     void inspectSettings_data();
     void inspectSettings();
-    void refusesArguments_data();
-    void refusesArguments();
+    void refuses_data();
+    void refuses();
     void generateStops_data();
     void generateStops();
     void generateEndToEnd();
+    void terminationEndsTheTool();
 
 private:
     Result run(const QStringList &arguments,
@@ -235,37 +236,90 @@ void TestIpgen::inspectSettings()
     QCOMPARE(value, parseJson(expected.toUtf8()));
 }
 
-void TestIpgen::refusesArguments_data()
+// Every refusal ends in one last line on stderr, its exit code and nothing on stdout.
+// "%F/" stands for a folder of prepared files, "%O" for a fresh output folder.
+void TestIpgen::refuses_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("environment"); // "NAME=VALUE" sets, "-NAME" removes; ';' between
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("mentions");
 
-    const auto set = [](const char *tag, const QStringList &settings, const char *mentions) {
-        QTest::newRow(tag) << QStringList{"inspect"} + vx1 + setArguments(settings) << mentions;
+    const auto row = [](const char *tag, const QStringList &arguments, int exitCode,
+                        const char *mentions, const char *environment = "") {
+        QTest::newRow(tag) << arguments << environment << exitCode << mentions;
     };
-    set("unknown control", {"comBoxNope=1"}, "comBoxNope");
-    set("disabled by the part preset", {"comBoxDramWidth=16"}, "disabled");
-    set("not an item", {"comBoxDqWidth=72"}, "\"64\"");
-    set("stops at the first bad edit", {"comBoxClkRatio=1:4", "spinTRp=x", "comBoxNope=1"},
-        "spinTRp");
-    QTest::newRow("unsupported device")
-        << QStringList{"inspect", "--core", "ddr3_phy", "--device", "VX3-120"} << "support";
-    QTest::newRow("unknown option") << QStringList{"inspect", "--colour"} << "colour";
-    QTest::newRow("generate: unknown tool item")
-        << QStringList{"generate"} + vx1 + QStringList{"--out", "/nonexistent", "--tool", "yosys"}
-        << "comboSynthesisTool";
+    const QStringList inspect = QStringList{"inspect"} + vx1;
+    const QStringList generate = QStringList{"generate"} + vx1 + QStringList{"--out", "%O"};
+    row("unknown control", inspect + setArguments({"comBoxNope=1"}), 2, "comBoxNope");
+    row("disabled by the part preset", inspect + setArguments({"comBoxDramWidth=16"}), 2,
+        "disabled");
+    row("not an item", inspect + setArguments({"comBoxDqWidth=72"}), 2, "\"64\"");
+    row("stops at the first bad edit",
+        inspect + setArguments({"comBoxClkRatio=1:4", "spinTRp=x", "comBoxNope=1"}), 2, "spinTRp");
+    row("unsupported device", {"inspect", "--core", "ddr3_phy", "--device", "VX3-120"}, 2,
+        "support");
+    row("unknown option", {"inspect", "--colour"}, 2, "colour");
+    row("single dash", {"generate", "-out", "x"}, 2, "did you mean '--out'?");
+    row("unknown tool item", generate + QStringList{"--tool", "yosys"}, 2, "comboSynthesisTool");
+    row("option twice", generate + QStringList{"--out", "%O/b"}, 2, "--out given more than once");
+    row("option and --set", generate + setArguments({"editOutputDir=/tmp"}), 2,
+        "--out and --set editOutputDir");
+    row("file and --set", generate + QStringList{"--file", "a", "--set", "editFileName=b"}, 2,
+        "--file and --set editFileName");
+    row("empty module", generate + QStringList{"--module", ""}, 2, "--module needs a value");
+    row("bad timeout", generate + QStringList{"--timeout", "soon"}, 2, "--timeout");
+    for (const char *name : {"empty", "garbage", "utf16"}) {
+        row(qPrintable(QStringLiteral("%1 .ipc").arg(name)),
+            {"generate", "--config", QStringLiteral("%F/%1.ipc").arg(name), "--out", "%O"}, 1,
+            "is not an IP configuration file");
+    }
+    row("FIFO as .ipc", {"generate", "--config", "%F/fifo", "--out", "%O"}, 1,
+        "not a readable regular file");
+    row("FIFO as project", generate + QStringList{"--project", "%F/fifo"}, 1, "not a regular file");
+    row("out below a file",
+        {"generate", "--core", "ddr3_phy", "--device", "VX1-10", "--out", "%F/empty.ipc/out"}, 1,
+        "Cannot create the directory");
+    row("module named like a primitive", generate + QStringList{"--module", "VX_IOBUF"}, 1,
+        "device primitive");
+    row("no display", {"gui"}, 1, "cannot open the window system",
+        "QT_QPA_PLATFORM=xcb;-DISPLAY;-WAYLAND_DISPLAY");
+    row("batch on a display-less platform", {"list", "-platform", "xcb"}, 1,
+        "cannot open the window system", "-DISPLAY;-WAYLAND_DISPLAY");
 }
 
-void TestIpgen::refusesArguments()
+void TestIpgen::refuses()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, environment);
+    QFETCH(int, exitCode);
     QFETCH(QString, mentions);
-    const Result result = run(arguments);
-    QCOMPARE(result.exitCode, 2);
+    QTemporaryDir files;
+    QVERIFY(writeBytes(files.filePath("empty.ipc"), ""));
+    QVERIFY(writeBytes(files.filePath("garbage.ipc"), QByteArray("\x01\xff[=\n\x7f", 6)));
+    const QString utf16 = "version=3.0\ntype=ddr3_phy\n";
+    QVERIFY(
+        writeBytes(files.filePath("utf16.ipc"),
+                   QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2)));
+    QCOMPARE(QProcess::execute("mkfifo", {files.filePath("fifo")}), 0);
+    for (QString &argument : arguments)
+        argument.replace("%F", files.path()).replace("%O", files.filePath("out"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &change : environment.split(';', Qt::SkipEmptyParts)) {
+        if (change.startsWith('-'))
+            env.remove(change.mid(1));
+        else
+            env.insert(change.section('=', 0, 0), change.section('=', 1));
+    }
+
+    const Result result = run(arguments, env);
+    QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.out.isEmpty(), result.out.constData());
-    QCOMPARE(result.errLines().size(), 1);
-    QVERIFY2(result.errLines().first().startsWith("ipgen: "), result.err.constData());
-    QVERIFY2(result.errLines().first().contains(mentions), result.err.constData());
+    const QString last = result.errLines().value(result.errLines().size() - 1);
+    QVERIFY2(last.startsWith("ipgen: ") && last.contains(mentions), result.err.constData());
+    if (exitCode == 2)
+        QCOMPARE(result.errLines().size(), 1);
+    QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.ipc")));
 }
 
 void TestIpgen::generateStops_data()
@@ -378,6 +432,31 @@ void TestIpgen::generateEndToEnd()
     QCOMPARE(readText(second + "/temp/DDR3_PHY/vlmc_param.v"),
              readText(out + "/temp/DDR3_PHY/vlmc_param.v"));
     QVERIFY(readText(second + "/temp/DDR3_PHY/ddr3_name.v").contains("phy2_top"));
+}
+
+// SIGTERM to ipgen ends the synthesis tool and whatever the tool started, even a tool that
+// would outlive a plain kill of its own process.
+void TestIpgen::terminationEndsTheTool()
+{
+    QTemporaryDir work;
+    const QString tool = work.filePath("tool"), ini = work.filePath("ipgen.ini");
+    QVERIFY(writeBytes(tool, "#!/bin/sh\nsleep 120 &\necho $! > \"$(dirname \"$5\")/child\"\n"
+                             "wait\n"));
+    QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(writeBytes(ini, "[VeltraSynthesis]\ncommand=" + tool.toUtf8() + "\n"));
+    QProcess ipgen;
+    ipgen.start(m_ipgen, QStringList{"generate"} + vx1 +
+                             QStringList{"--out", work.filePath("out"), "--settings", ini});
+    const QString childFile = work.filePath("out/temp/DDR3_PHY/child");
+    QTRY_VERIFY_WITH_TIMEOUT(!readText(childFile).trimmed().isEmpty(), 20000);
+    const QString child = "/proc/" + readText(childFile).trimmed();
+    QVERIFY(QFileInfo::exists(child));
+    ipgen.terminate();
+    QVERIFY(ipgen.waitForFinished(10000));
+    QCOMPARE(ipgen.exitStatus(), QProcess::CrashExit);
+    // Killed, the child is at most a zombie its new parent has not reaped yet.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !QFileInfo::exists(child) || readText(child + "/stat").section(' ', 2, 2) == "Z", 5000);
 }
 
 QTEST_GUILESS_MAIN(TestIpgen)
