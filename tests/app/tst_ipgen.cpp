@@ -84,6 +84,8 @@ private slots:
     void inspectSettings();
     void refuses_data();
     void refuses();
+    void restoreWarns_data();
+    void restoreWarns();
     void generateStops_data();
     void generateStops();
     void generateEndToEnd();
@@ -320,6 +322,69 @@ void TestIpgen::refuses()
     if (exitCode == 2)
         QCOMPARE(result.errLines().size(), 1);
     QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.ipc")));
+}
+
+// Re-opened, every stored value a control cannot take is named in one warning, and the control
+// shows the value that was used; keys that are absent take their defaults silently.
+void TestIpgen::restoreWarns_data()
+{
+    QTest::addColumn<QString>("config"); // lines of the [Config] group
+    QTest::addColumn<QStringList>("warned");
+    QTest::addColumn<QString>("widgetName");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected"); // JSON text
+
+    QTest::newRow("absent keys") << "" << QStringList() << "spinTRp"
+                                 << "value"
+                                 << "1";
+    QTest::newRow("index past the list")
+        << "CLK_RATIO=0\nDQ_WIDTH=99" << QStringList{"DQ_WIDTH = \"99\": no item 99 in a list of 8"}
+        << "comBoxDqWidth"
+        << "currentText"
+        << "\"16\"";
+    QTest::newRow("numbers out of range and malformed")
+        << "tRP=-5\ntRFC=99999999999\nMEMORY_CLK=fast\nRANK_ADDR=1.5"
+        << QStringList{"MEMORY_CLK = \"fast\": not a whole number",
+                       "RANK_ADDR = \"1.5\": not a whole number", "tRP = \"-5\": outside",
+                       "tRFC = \"99999999999\": outside"}
+        << "spinMemoryClock"
+        << "value"
+        << "200";
+    QTest::newRow("flags and frame selectors")
+        << "ECC=maybe\nLANG=7\nSynthesis_tool=yosys"
+        << QStringList{"Synthesis_tool = \"yosys\": not a synthesis tool",
+                       "LANG = \"7\": no item 7 in a list of 2",
+                       "ECC = \"maybe\": neither true nor false"}
+        << ""
+        << "synthesisTool"
+        << "\"VeltraSynthesis\"";
+}
+
+void TestIpgen::restoreWarns()
+{
+    QFETCH(QString, config);
+    QFETCH(QStringList, warned);
+    QFETCH(QString, widgetName);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QTemporaryDir work;
+    const QString ipc = work.filePath("x.ipc");
+    QVERIFY(writeBytes(ipc, "version=3.0\ntype=ddr3_phy\ntarget_device=VX1-10LQ144C6/I5\n"
+                            "file=x\nmodule=X_Top\n[Config]\n" +
+                                config.toUtf8() + "\n"));
+    const Result result = run({"inspect", "--config", ipc});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QJsonArray messages = at(result.json(), "messages").toArray();
+    QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
+    if (!warned.isEmpty()) {
+        const QStringList lines = at(messages, "0/text").toString().split('\n').mid(1);
+        QCOMPARE(lines.size(), warned.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines.at(i).startsWith(warned.at(i)), qPrintable(lines.at(i)));
+    }
+    const QJsonValue state = result.json();
+    QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
+             parseJson(expected.toUtf8()));
 }
 
 void TestIpgen::generateStops_data()
