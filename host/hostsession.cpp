@@ -49,7 +49,7 @@ bool HostSession::openProject(const QString &path, QString *error)
         QSaveFile created(path);
         const QByteArray header = "# ipgen project: one file per line\n";
         if (!created.open(QIODevice::WriteOnly) || created.write(header) != header.size() ||
-            !created.commit()) {
+            !created.flush() || !created.commit()) {
             if (error)
                 *error = QStringLiteral("Cannot create the project file %1: %2")
                              .arg(path, created.errorString());
@@ -107,7 +107,8 @@ bool HostSession::addProjectFiles(const QStringList &files, QString *error)
         text.append(added.join(QLatin1Char('\n')).toUtf8()).append('\n');
 
         QSaveFile out(m_projectFile);
-        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.flush() ||
+            !out.commit()) {
             if (error)
                 *error = QStringLiteral("Cannot write the project file %1: %2")
                              .arg(m_projectFile, out.errorString());

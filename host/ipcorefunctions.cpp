@@ -125,10 +125,13 @@ bool matchesAny(const QString &model, const QStringList &entries)
     return false;
 }
 
+// Qt's commit() misses an error of the final buffer flush (e.g. a full disk), so every writer
+// flushes first.
 bool writeAtomically(const QString &path, const QByteArray &content, QString *error)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush() &&
+        file.commit())
         return true;
     *error = QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString());
     return false;

@@ -38,7 +38,7 @@ static QString copyProblem(const QString &from, const QString &to)
         if (target.write(block) != block.size())
             return target.errorString();
     }
-    if (!target.commit())
+    if (!target.flush() || !target.commit())
         return target.errorString();
     return QString();
 }

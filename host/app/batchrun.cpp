@@ -269,6 +269,16 @@ void GenerationRun::run(const BatchTarget &target)
         fail(ExitFailed, QStringLiteral("the dialog closed without generating"));
     else if (m_exitCode == ExitOk && !m_reportedError.isEmpty())
         fail(ExitFailed, QStringLiteral("generated, but %1").arg(oneLine(m_reportedError)));
+    if (m_exitCode != ExitOk)
+        return;
+    // An error box the run went past (the .ipc file could not be written) still fails it.
+    for (const ShownMessage &message : m_driver.messages()) {
+        if (message.kind == QLatin1String("critical")) {
+            m_failureDetails = message.details;
+            fail(ExitFailed, QStringLiteral("generated, but %1").arg(oneLine(message.text)));
+            return;
+        }
+    }
 }
 
 void GenerationRun::onDialogReady(IPCore::IPGenDialog *dialog)
@@ -340,8 +350,13 @@ QString GenerationRun::stopReason()
         return stopped + QStringLiteral("the files listed above exist and were kept; remove them "
                                         "or choose another --out");
     }
+    // Earlier error boxes the run went past (an .ipc that could not be written) come first.
+    for (const ShownMessage &message : messages.mid(0, messages.size() - 1)) {
+        if (message.kind == QLatin1String("critical"))
+            m_failureDetails.append(oneLine(message.text));
+    }
     if (last.kind == QLatin1String("critical"))
-        m_failureDetails = last.details;
+        m_failureDetails += last.details;
     return stopped + oneLine(last.text);
 }
 

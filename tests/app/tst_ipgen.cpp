@@ -90,6 +90,7 @@ private slots:
     void generateStops();
     void generateEndToEnd();
     void terminationEndsTheTool();
+    void fullDisk();
 
 private:
     Result run(const QStringList &arguments,
@@ -522,6 +523,33 @@ void TestIpgen::terminationEndsTheTool()
     // Killed, the child is at most a zombie its new parent has not reaped yet.
     QTRY_VERIFY_WITH_TIMEOUT(
         !QFileInfo::exists(child) || readText(child + "/stat").section(' ', 2, 2) == "Z", 5000);
+}
+
+// A full file system: every write is checked, the reason named, and earlier files stay whole.
+void TestIpgen::fullDisk()
+{
+    QTemporaryDir work;
+    const QString disk = work.filePath("disk");
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+        QSKIP("mounting a small file system needs root");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+    const QStringList generate =
+        QStringList{"generate"} + vx1 + QStringList{"--files-only", "--out"};
+    QCOMPARE(run(generate + QStringList{disk + "/old"}).exitCode, 0);
+    const QString oldIpc = readText(disk + "/old/ddr3_phy.ipc");
+    QFile fill(disk + "/fill"); // as much as fits
+    QVERIFY(fill.open(QIODevice::WriteOnly));
+    fill.write(QByteArray(64 * 1024, 'x'));
+    fill.close();
+
+    const Result full = run(generate + QStringList{disk + "/new"});
+    QCOMPARE(full.exitCode, 1);
+    QVERIFY2(full.errLines().last().contains("No space left on device"), full.err.constData());
+    QVERIFY2(full.err.contains((disk + "/new/ddr3_phy.ipc: No space left on device").toUtf8()),
+             full.err.constData());
+    QCOMPARE(readText(disk + "/old/ddr3_phy.ipc"), oldIpc);
+    QCOMPARE(QDir(disk + "/new").entryList(QDir::Files), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestIpgen)
