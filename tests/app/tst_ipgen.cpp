@@ -86,8 +86,6 @@ private slots:
     void refuses();
     void restoreWarns_data();
     void restoreWarns();
-    void generateStops_data();
-    void generateStops();
     void generateEndToEnd();
     void terminationEndsTheTool();
     void fullDisk();
@@ -268,10 +266,7 @@ void TestIpgen::refuses_data()
     row("option twice", generate + QStringList{"--out", "%O/b"}, 2, "--out given more than once");
     row("option and --set", generate + setArguments({"editOutputDir=/tmp"}), 2,
         "--out and --set editOutputDir");
-    row("file and --set", generate + QStringList{"--file", "a", "--set", "editFileName=b"}, 2,
-        "--file and --set editFileName");
     row("empty module", generate + QStringList{"--module", ""}, 2, "--module needs a value");
-    row("bad timeout", generate + QStringList{"--timeout", "soon"}, 2, "--timeout");
     for (const char *name : {"empty", "garbage", "utf16"}) {
         row(qPrintable(QStringLiteral("%1 .ipc").arg(name)),
             {"generate", "--config", QStringLiteral("%F/%1.ipc").arg(name), "--out", "%O"}, 1,
@@ -285,6 +280,17 @@ void TestIpgen::refuses_data()
         "Cannot create the directory");
     row("module named like a primitive", generate + QStringList{"--module", "VX_IOBUF"}, 1,
         "device primitive");
+    row("module name checked by the frame", generate + QStringList{"--module", "9lives"}, 1,
+        "Verilog identifier");
+    const QStringList approximate =
+        generate + setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"});
+    row("approximation rejected by default", approximate, 1, "pass --approx accept");
+    row("approximation rejected explicitly", approximate + QStringList{"--approx", "reject"}, 1,
+        "pass --approx accept");
+    row("unconfigured tool", generate + QStringList{"--tool", "Synplify Pro"}, 1,
+        "Synplify Pro is not configured");
+    row("failing tool from IPGEN_SETTINGS", generate, 1,
+        "synthesis failed: false exited with code 1", "IPGEN_SETTINGS=%F/false.ini");
     row("no display", {"gui"}, 1, "cannot open the window system",
         "QT_QPA_PLATFORM=xcb;-DISPLAY;-WAYLAND_DISPLAY");
     row("batch on a display-less platform", {"list", "-platform", "xcb"}, 1,
@@ -304,11 +310,17 @@ void TestIpgen::refuses()
     QVERIFY(
         writeBytes(files.filePath("utf16.ipc"),
                    QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2)));
+    QVERIFY(writeBytes(files.filePath("false.ini"), failingTool));
     QCOMPARE(QProcess::execute("mkfifo", {files.filePath("fifo")}), 0);
     for (QString &argument : arguments)
         argument.replace("%F", files.path()).replace("%O", files.filePath("out"));
+    // Settings always named, so that an ipgen.ini next to ipgen cannot change the outcome.
+    if (arguments.first() == "generate" && !environment.contains("IPGEN_SETTINGS"))
+        arguments << "--settings" << files.filePath("none.ini");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &change : environment.split(';', Qt::SkipEmptyParts)) {
+    env.remove("IPGEN_SETTINGS");
+    for (const QString &change :
+         environment.replace("%F", files.path()).split(';', Qt::SkipEmptyParts)) {
         if (change.startsWith('-'))
             env.remove(change.mid(1));
         else
@@ -322,7 +334,7 @@ void TestIpgen::refuses()
     QVERIFY2(last.startsWith("ipgen: ") && last.contains(mentions), result.err.constData());
     if (exitCode == 2)
         QCOMPARE(result.errLines().size(), 1);
-    QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.ipc")));
+    QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.v")));
 }
 
 // Re-opened, every stored value a control cannot take is named in one warning, and the control
@@ -386,53 +398,6 @@ void TestIpgen::restoreWarns()
     const QJsonValue state = result.json();
     QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
              parseJson(expected.toUtf8()));
-}
-
-void TestIpgen::generateStops_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("failingToolFromEnvironment"); // else no tool settings at all
-    QTest::addColumn<QString>("lastLine");
-
-    const QStringList approximate = setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"});
-    const QString accept = "pass --approx accept";
-    QTest::newRow("approximation rejected by default") << approximate << false << accept;
-    QTest::newRow("approximation rejected explicitly")
-        << approximate + QStringList{"--approx", "reject"} << false << accept;
-    QTest::newRow("module name checked by the frame")
-        << QStringList{"--module", "9lives"} << false << "Verilog identifier";
-    QTest::newRow("unconfigured tool")
-        << QStringList{"--tool", "Synplify Pro"} << false << "Synplify Pro is not configured";
-    QTest::newRow("failing tool from IPGEN_SETTINGS")
-        << QStringList{} << true << "synthesis failed";
-}
-
-void TestIpgen::generateStops()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, failingToolFromEnvironment);
-    QFETCH(QString, lastLine);
-
-    QTemporaryDir work;
-    const QString out = work.filePath("out");
-    const QString ini = work.filePath("ipgen.ini");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("IPGEN_SETTINGS");
-    // Always named, so that an ipgen.ini next to ipgen cannot change the outcome.
-    if (failingToolFromEnvironment) {
-        QVERIFY(writeBytes(ini, failingTool));
-        environment.insert("IPGEN_SETTINGS", ini);
-    } else {
-        arguments << "--settings" << ini;
-    }
-
-    const Result result =
-        run(QStringList{"generate"} + vx1 + arguments + QStringList{"--out", out}, environment);
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.out.isEmpty(), result.out.constData());
-    QVERIFY2(result.errLines().value(result.errLines().size() - 1).contains(lastLine),
-             result.err.constData());
-    QVERIFY(!QFileInfo::exists(out + "/ddr3_phy.v"));
 }
 
 void TestIpgen::generateEndToEnd()
