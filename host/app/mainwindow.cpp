@@ -302,9 +302,9 @@ void MainWindow::openConfig()
         return;
     const QString type = configCoreType(path);
     if (type.isNull()) {
-        QMessageBox::warning(this, tr("Open IP Config"),
-                             tr("%1 is not an IP configuration file.")
-                                 .arg(QDir::toNativeSeparators(path)));
+        QMessageBox::warning(
+            this, tr("Open IP Config"),
+            tr("%1 is not an IP configuration file.").arg(QDir::toNativeSeparators(path)));
         return;
     }
     IPCore::BaseIPCore *core = m_plugins.core(type);

@@ -501,7 +501,9 @@ void TestIpgen::fullDisk()
     const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
     const QStringList generate =
         QStringList{"generate"} + vx1 + QStringList{"--files-only", "--out"};
-    QCOMPARE(run(generate + QStringList{disk + "/old"}).exitCode, 0);
+    QCOMPARE(
+        run(generate + QStringList{disk + "/old", "--project", disk + "/board.ipproj"}).exitCode,
+        0);
     const QString oldIpc = readText(disk + "/old/ddr3_phy.ipc");
     QFile fill(disk + "/fill"); // as much as fits
     QVERIFY(fill.open(QIODevice::WriteOnly));
@@ -515,6 +517,18 @@ void TestIpgen::fullDisk()
              full.err.constData());
     QCOMPARE(readText(disk + "/old/ddr3_phy.ipc"), oldIpc);
     QCOMPARE(QDir(disk + "/new").entryList(QDir::Files), QStringList());
+
+    // A project that cannot take the netlist fails a generation that otherwise worked.
+    if (QStandardPaths::findExecutable("yosys").isEmpty())
+        return;
+    const Result project =
+        run(QStringList{"generate"} + vx1 +
+            QStringList{"--out", work.filePath("out"), "--project", disk + "/board.ipproj"});
+    QCOMPARE(project.exitCode, 1);
+    QVERIFY2(project.errLines().last().startsWith("ipgen: generated, but Cannot write the project "
+                                                  "file") &&
+                 project.errLines().last().endsWith("No space left on device"),
+             project.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestIpgen)
