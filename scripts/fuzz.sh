@@ -12,6 +12,7 @@ mkdir -p "$build/fuzz-failures"
 echo "fuzzing for ${seconds} s with seed ${seed}; failing cases go to $build/fuzz-failures"
 # In a sanitised build the offscreen platform's own leaks are known and suppressed, as in ctest.
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+QTEST_FUNCTION_TIMEOUT=$(( (seconds + 600) * 1000 )) \
 QT_QPA_PLATFORM=offscreen IPGEN_BUILD_DIR="$PWD/$build" DDR3PHY_SOURCE_DIR="$PWD" \
     FUZZ_SECONDS="$seconds" FUZZ_SEED="$seed" FUZZ_KEEP="$PWD/$build/fuzz-failures" \
     "$build/tests/tst_fuzzipc" mutatedConfigurations
