@@ -7,6 +7,7 @@
 #include "ddr3phyforms.h"
 #include "ipcorefunctions.h"
 #include "pllsearch.h"
+#include "restorecheck.h"
 #include "synthesishelper.h"
 #include "timingfields.h"
 
@@ -205,31 +206,54 @@ bool DDR3PHYDialog::loadConfigFile(const QString &path)
 
 // Every control set here fires its rules, so the ratio and the memory type go first: their
 // presets would otherwise overwrite the stored values. The memory type is set again at the end
-// in case a rule in between changed it.
+// in case a rule in between changed it. Values a control cannot take are replaced by the
+// control's own and listed in one warning.
 void DDR3PHYDialog::applyConfig(const QMap<QString, QVariant> &record)
 {
-    const auto number = [&](const char *key) { return record.value(QLatin1String(key)).toInt(); };
-    const auto flag = [&](const char *key) { return record.value(QLatin1String(key)).toBool(); };
-    const auto select = [&](QComboBox *box, const char *key) { box->setCurrentIndex(number(key)); };
+    QList<RestoreIssue> issues;
+    const auto select = [&](QComboBox *box, const char *key) {
+        box->setCurrentIndex(
+            restoredIndex(record, QLatin1String(key), box->count(), box->currentIndex(), &issues));
+    };
+    const auto number = [&](QSpinBox *spin, const char *key) {
+        spin->setValue(restoredValue(record, QLatin1String(key), spin->minimum(), spin->maximum(),
+                                     spin->value(), &issues));
+    };
+    const auto check = [&](QCheckBox *box, const char *key) {
+        box->setChecked(restoredFlag(record, QLatin1String(key), box->isChecked(), &issues));
+    };
     DDR3PHY_Config_Type *t = m_typeForm;
     DDR3PHY_Config_Option *o = m_optionForm;
 
-    uiSetSynthesisTool(record.value(QStringLiteral("Synthesis_tool")).toString());
-    uiSetLanguageIndex(number("LANG"));
-    o->checkDisableIO->setChecked(flag("DISABLE_IO"));
-    t->comBoxClkRatio->setCurrentIndex(record.value(QStringLiteral("CLK_RATIO"), 0).toInt());
+    // The frame's selectors take what they know; what they refuse is reported, the old choice kept.
+    const QString tool = uiSynthesisTool();
+    const QString storedTool = record.value(QStringLiteral("Synthesis_tool")).toString();
+    uiSetSynthesisTool(storedTool);
+    if (uiSynthesisTool() != storedTool && record.contains(QStringLiteral("Synthesis_tool"))) {
+        issues.append({QStringLiteral("Synthesis_tool"), storedTool,
+                       QStringLiteral("not a synthesis tool of this generator"), tool});
+        uiSetSynthesisTool(tool);
+    }
+    const int language = uiLanguageIndex();
+    uiSetLanguageIndex(restoredIndex(record, QStringLiteral("LANG"), 2, language, &issues));
+    check(o->checkDisableIO, "DISABLE_IO");
+    select(t->comBoxClkRatio, "CLK_RATIO");
     select(t->comBoxMemoryType, "MEMORY_TYPE");
-    t->spinMemoryClock->setValue(number("MEMORY_CLK"));
+    number(t->spinMemoryClock, "MEMORY_CLK");
     select(t->comBoxReferenceClock, "REFERENCE_CLK");
     select(t->comBoxDimmType, "DIMM_TYPE");
     select(t->comBoxDqWidth, "DQ_WIDTH");
     select(t->comBoxDramWidth, "DRAM_WIDTH");
-    t->checkEcc->setChecked(flag("ECC"));
-    t->spinRankAddr->setValue(number("RANK_ADDR"));
+    check(t->checkEcc, "ECC");
+    if (t->checkEcc->isChecked() && !t->checkEcc->isEnabled())
+        issues.append({QStringLiteral("ECC"), QStringLiteral("true"),
+                       QStringLiteral("ECC needs DQ width 72, the box is disabled"),
+                       QStringLiteral("true, without effect on the ECC define")});
+    number(t->spinRankAddr, "RANK_ADDR");
     select(t->comBoxRowAddr, "ROW_ADDR");
     select(t->comBoxColAddr, "COL_ADDR");
     for (const TimingField &field : timingFields)
-        (m_timingForm->*field.spin)->setValue(number(field.key));
+        number(m_timingForm->*field.spin, field.key);
     select(o->comBoxBurstMode, "BURST_MODE");
     select(o->comBoxBurstType, "BURST_TYPE");
     select(o->comBoxCasLatency, "CAS_LATENCY");
@@ -238,11 +262,19 @@ void DDR3PHYDialog::applyConfig(const QMap<QString, QVariant> &record)
     select(o->comBoxWriteRecovery, "WRITE_RECOVERY");
     select(o->comBoxRttNom, "RTT_NOM");
     select(o->comBoxRttWr, "RTT_WR");
-    o->checkUserRefresh->setChecked(flag("USER_FLASH"));
+    check(o->checkUserRefresh, "USER_FLASH");
     select(o->comBoxAddrCmdMode, "ADDR_CMD_MODE");
     select(o->comBoxOutputDrv, "OUTPUT_DRV");
-    o->checkDisableIO->setChecked(flag("DISABLE_IO"));
-    select(t->comBoxMemoryType, "MEMORY_TYPE");
+    // Both checked once already: a second report of the same key would say nothing new.
+    QList<RestoreIssue> again;
+    o->checkDisableIO->setChecked(
+        restoredFlag(record, QStringLiteral("DISABLE_IO"), o->checkDisableIO->isChecked(), &again));
+    t->comBoxMemoryType->setCurrentIndex(
+        restoredIndex(record, QStringLiteral("MEMORY_TYPE"), t->comBoxMemoryType->count(),
+                      t->comBoxMemoryType->currentIndex(), &again));
+    const QString warning = restoreWarning(issues);
+    if (!warning.isEmpty())
+        QMessageBox::warning(this, QStringLiteral("Warning"), warning);
 }
 
 void DDR3PHYDialog::startSynthesis()

@@ -46,14 +46,20 @@ bool HostSession::openProject(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.exists()) {
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QSaveFile created(path);
+        const QByteArray header = "# ipgen project: one file per line\n";
+        if (!created.open(QIODevice::WriteOnly) || created.write(header) != header.size() ||
+            !created.flush() || !created.commit()) {
             if (error)
                 *error = QStringLiteral("Cannot create the project file %1: %2")
-                             .arg(path, file.errorString());
+                             .arg(path, created.errorString());
             return false;
         }
-        file.write("# ipgen project: one file per line\n");
-        file.close();
+    } else if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error =
+                QStringLiteral("Cannot read the project file %1: not a regular file").arg(path);
+        return false;
     }
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (error)
@@ -101,7 +107,8 @@ bool HostSession::addProjectFiles(const QStringList &files, QString *error)
         text.append(added.join(QLatin1Char('\n')).toUtf8()).append('\n');
 
         QSaveFile out(m_projectFile);
-        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.flush() ||
+            !out.commit()) {
             if (error)
                 *error = QStringLiteral("Cannot write the project file %1: %2")
                              .arg(m_projectFile, out.errorString());
@@ -144,7 +151,7 @@ void addFilesToProject(const QStringList &files)
     IPGen::HostSession &session = IPGen::HostSession::instance();
     QString error;
     if (!session.addProjectFiles(files, &error))
-        QMessageBox::critical(session.messageParent(), QStringLiteral("Error"), error);
+        showErrorMsgs(error, {});
 }
 
 } // namespace IPCore

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtGlobal>
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
 #include <QStringDecoder>
@@ -97,6 +98,9 @@ QString parseLine(const QString &line, QMap<QString, QVariant> *info)
 
 QString readText(const QString &path, QString *text)
 {
+    // A FIFO or a device would block the reader or never end.
+    if (QFileInfo(path).exists() && !QFileInfo(path).isFile())
+        return QStringLiteral("not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString();
@@ -130,6 +134,18 @@ bool matchesAny(const QString &model, const QStringList &entries)
         if (entry.endsWith(QLatin1Char('*')) ? model.startsWith(entry.chopped(1)) : model == entry)
             return true;
     }
+    return false;
+}
+
+// Qt's commit() misses an error of the final buffer flush (e.g. a full disk), so every writer
+// flushes first.
+bool writeAtomically(const QString &path, const QByteArray &content, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush() &&
+        file.commit())
+        return true;
+    *error = QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString());
     return false;
 }
 
@@ -230,27 +246,41 @@ bool generateFile(const QString &path, const QStringList &lines, QWidget *parent
     for (const QString &line : lines)
         content += line.toUtf8() + '\n';
 
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
+    QString error;
+    if (writeAtomically(path, content, &error))
         return true;
-    showError(parent, QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString()));
+    showError(parent, error);
     return false;
 }
 
 void writeIPConfig(const QString &path, const QMap<QString, QVariant> &header,
                    const QMap<QString, QVariant> &config)
 {
-    // QSettings merges into an existing file; a rewrite must not keep keys of the old one.
-    QFile::remove(path);
-    QSettings settings(path, QSettings::IniFormat);
-    for (auto it = header.cbegin(); it != header.cend(); ++it)
-        settings.setValue(it.key(), it.value());
-    settings.beginGroup(QStringLiteral("Config"));
-    for (auto it = config.cbegin(); it != config.cend(); ++it)
-        settings.setValue(it.key(), it.value());
-    settings.endGroup();
-    settings.sync();
+    // QSettings lays out the INI text in a scratch file; the real one is replaced in one step,
+    // so a failed write leaves the previous configuration whole.
+    QString error;
+    QTemporaryDir scratch;
+    QByteArray text;
+    if (scratch.isValid()) {
+        const QString draft = scratch.filePath(QStringLiteral("config.ipc"));
+        {
+            QSettings settings(draft, QSettings::IniFormat);
+            for (auto it = header.cbegin(); it != header.cend(); ++it)
+                settings.setValue(it.key(), it.value());
+            settings.beginGroup(QStringLiteral("Config"));
+            for (auto it = config.cbegin(); it != config.cend(); ++it)
+                settings.setValue(it.key(), it.value());
+            settings.endGroup();
+        }
+        QFile file(draft);
+        if (file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+    }
+    if (text.isEmpty())
+        error = QStringLiteral("Cannot write file %1: no scratch space for it").arg(path);
+    if (error.isEmpty() && writeAtomically(path, text, &error))
+        return;
+    showError(QApplication::activeModalWidget(), error);
 }
 
 } // namespace IPCore

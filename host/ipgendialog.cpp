@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -21,6 +22,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace IPCore {
 
@@ -47,6 +50,20 @@ bool isVerilogKeyword(const QString &word)
             "weak0 weak1 while wire wor xnor xor")
             .split(QLatin1Char(' '));
     return keywords.contains(word);
+}
+
+// Module names of the device primitive library: a core named like one would clash with it.
+QStringList devicePrimitives()
+{
+    QFile file(IPGen::HostSession::instance().shareDirectory() + QStringLiteral("/veltra_prims.v"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    static const QRegularExpression module(QStringLiteral("^\\s*module\\s+(\\w+)"),
+                                           QRegularExpression::MultilineOption);
+    QStringList names;
+    for (auto it = module.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
+        names.append(it.next().captured(1));
+    return names;
 }
 
 bool hasForbiddenFileNameCharacter(const QString &name)
@@ -225,13 +242,21 @@ void IPGenDialog::setCreating(const QString &path, const DEV::DeviceArg &device)
 bool IPGenDialog::setOpening(const QString &ipcPath, const QString &coreType)
 {
     const QFileInfo info(ipcPath);
+    // Only a regular file is opened: a FIFO would block the reader.
+    if (!info.isFile() || !info.isReadable()) {
+        QMessageBox::critical(
+            this, kErrorTitle,
+            QStringLiteral("Cannot read the IP configuration file %1.").arg(ipcPath));
+        return false;
+    }
     QSettings settings(ipcPath, QSettings::IniFormat);
     QString problem;
     const QString type = settings.value(QStringLiteral("type")).toString();
     const QString deviceId = settings.value(QStringLiteral("target_device")).toString();
     DEV::DeviceArg known;
-    if (!info.isFile() || !info.isReadable() || settings.status() != QSettings::NoError) {
-        problem = QStringLiteral("Cannot read the IP configuration file %1.").arg(ipcPath);
+    if (settings.status() != QSettings::NoError ||
+        (!settings.contains(QStringLiteral("version")) && type.isEmpty())) {
+        problem = QStringLiteral("%1 is not an IP configuration file.").arg(ipcPath);
     } else if (!coreType.isEmpty() && type != coreType) {
         problem = QStringLiteral("The IP configuration file %1 belongs to a core of type \"%2\", "
                                  "not \"%3\".")
@@ -333,6 +358,9 @@ bool IPGenDialog::checkModuleName()
                 .arg(name);
     else if (isVerilogKeyword(name))
         problem = QStringLiteral("The module name \"%1\" is a Verilog keyword.").arg(name);
+    else if (devicePrimitives().contains(name))
+        problem =
+            QStringLiteral("The module name \"%1\" is the name of a device primitive.").arg(name);
     if (problem.isEmpty())
         return true;
     QMessageBox::critical(this, kErrorTitle, problem);
@@ -341,13 +369,15 @@ bool IPGenDialog::checkModuleName()
 
 bool IPGenDialog::checkFileExisting()
 {
+    // Every file a generation puts into the output directory, for the chosen language.
     const QString base = createPath() + QLatin1Char('/') + fileName();
-    const QString netlist =
-        base + (uiLanguageIndex() == 1 ? QStringLiteral(".vhd") : QStringLiteral(".v"));
+    const QStringList suffixes = uiLanguageIndex() == 1
+                                     ? QStringList{".ipc", ".vhd", "_tmp.vhd", ".vho", ".vo"}
+                                     : QStringList{".ipc", ".v", "_tmp.v", ".vo"};
     QStringList existing;
-    for (const QString &path : {base + QStringLiteral(".ipc"), netlist}) {
-        if (QFileInfo::exists(path))
-            existing.append(path);
+    for (const QString &suffix : suffixes) {
+        if (QFileInfo::exists(base + suffix))
+            existing.append(base + suffix);
     }
     if (existing.isEmpty())
         return true;
@@ -375,6 +405,11 @@ QStringList IPGenDialog::checkFileOptions()
         errors << QStringLiteral("The output directory is empty.");
     else if (QDir::isRelativePath(dir))
         errors << QStringLiteral("The output directory \"%1\" is not an absolute path.").arg(dir);
+    else if (std::any_of(dir.cbegin(), dir.cend(),
+                         [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; }))
+        errors << QStringLiteral("The output directory \"%1\" contains a control character "
+                                 "(such as a line break or tab).")
+                      .arg(dir);
     return errors;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace Utils {
 
@@ -15,20 +16,30 @@ static QString copyProblem(const QString &from, const QString &to)
 {
     if (from.isEmpty())
         return QStringLiteral("no source file given");
-    const QFileInfo source(from);
-    if (!source.exists())
+    const QFileInfo info(from);
+    if (!info.exists())
         return QStringLiteral("no such file");
-    if (!source.isFile())
+    if (!info.isFile())
         return QStringLiteral("not a file");
-    // Removing the target first would destroy the source.
-    if (source.canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+    // Replacing the target would destroy the source.
+    if (info.canonicalFilePath() == QFileInfo(to).canonicalFilePath())
         return QStringLiteral("source and target are the same file");
-    QFile target(to);
-    if (target.exists() && !target.remove())
+    // Through a temporary file and a rename: a failed copy leaves the old target as it was.
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return source.errorString();
+    QSaveFile target(to);
+    if (!target.open(QIODevice::WriteOnly))
         return target.errorString();
-    QFile file(from);
-    if (!file.copy(to))
-        return file.errorString();
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(1 << 20);
+        if (source.error() != QFileDevice::NoError)
+            return source.errorString();
+        if (target.write(block) != block.size())
+            return target.errorString();
+    }
+    if (!target.flush() || !target.commit())
+        return target.errorString();
     return QString();
 }
 

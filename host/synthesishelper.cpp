@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <atomic>
+#include <utility>
 
 #include <signal.h>
 #include <unistd.h>
@@ -38,6 +39,8 @@ std::atomic<pid_t> toolGroups[16];
 
 void registerGroup(pid_t group, bool add)
 {
+    if (group <= 0)
+        return;
     for (std::atomic<pid_t> &slot : toolGroups) {
         pid_t expected = add ? 0 : group;
         if (slot.compare_exchange_strong(expected, add ? group : 0))
@@ -90,6 +93,7 @@ public:
     QList<Synthesis::Step> steps;
     QStringList results;
     ToolProcess *process = nullptr;
+    pid_t group = 0; // the running tool's process group, while registered
     QTimer *deadline = nullptr;
     bool timedOut = false;
     bool cancelled = false;
@@ -223,6 +227,9 @@ void SynthesisHelper::Private::runNextStep()
     addLines({QStringLiteral("$ %1 %2").arg(step.program, step.arguments.join(QLatin1Char(' ')))});
     process->setWorkingDirectory(args.workDirectory);
     process->start(step.program, step.arguments);
+    // Known from the fork on; waiting for started() would leave a window for a signal.
+    if (process->processId() > 0)
+        registerGroup(group = pid_t(process->processId()), true);
 }
 
 void SynthesisHelper::Private::takeOutput(bool flush)
@@ -271,7 +278,8 @@ void SynthesisHelper::Private::addLines(const QStringList &lines)
 
 void SynthesisHelper::Private::processFinished(int exitCode, QProcess::ExitStatus exitStatus)
 {
-    registerGroup(pid_t(process->processId()), false);
+    // The process is gone and its id may be reused: the group must leave the list at once.
+    registerGroup(std::exchange(group, 0), false);
     takeOutput(true);
     const QString program = QFileInfo(process->program()).fileName();
     if (cancelled) {
@@ -381,8 +389,6 @@ SynthesisHelper::SynthesisHelper(QObject *parent) : QObject(parent), d(new Priva
 {
     d->process = new ToolProcess(this);
     d->process->setProcessChannelMode(QProcess::MergedChannels);
-    connect(d->process, &QProcess::started, this,
-            [this] { registerGroup(pid_t(d->process->processId()), true); });
     // A tool waiting for input would wait for ever: it reads end-of-file at once instead.
     d->process->setStandardInputFile(QProcess::nullDevice());
     d->deadline = new QTimer(this);
@@ -399,7 +405,10 @@ SynthesisHelper::SynthesisHelper(QObject *parent) : QObject(parent), d(new Priva
                 d->processFinished(exitCode, status);
             });
     connect(d->process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart && !d->cancelled)
+        if (error != QProcess::FailedToStart)
+            return;
+        registerGroup(std::exchange(d->group, 0), false);
+        if (!d->cancelled)
             d->fail(QStringLiteral("Synthesis failed: cannot run %1: %2")
                         .arg(d->process->program(), d->process->errorString()),
                     1);
@@ -410,7 +419,7 @@ SynthesisHelper::~SynthesisHelper()
 {
     // A run still going dies with the helper, without reporting to anyone.
     d->process->disconnect();
-    registerGroup(pid_t(d->process->processId()), false);
+    registerGroup(std::exchange(d->group, 0), false);
     if (d->running()) {
         d->process->killGroup();
         d->process->waitForFinished(2000);

@@ -205,8 +205,9 @@ bool writeText(const QString &path, const QString &text, QString *error)
 {
     QSaveFile file(path);
     const QByteArray bytes = text.toUtf8();
+    // Qt's commit() misses an error of the final buffer flush (e.g. a full disk): flush first.
     if (file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(bytes) == bytes.size() &&
-        file.commit())
+        file.flush() && file.commit())
         return true;
     *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
     return false;

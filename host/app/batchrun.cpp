@@ -51,23 +51,34 @@ bool resolveDevice(const Invocation &invocation, DEV::DeviceArg *device)
            DEV::DeviceLibrary::findById(invocation.deviceModel, device);
 }
 
-bool resolveTarget(const Invocation &invocation, const IPCore::PluginManager &plugins,
-                   BatchTarget *target, QString *error)
+// The exit code of a refusal: a configuration file that cannot be used fails the run, anything
+// else is a wrong command line.
+int resolveTarget(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                  BatchTarget *target, QString *error)
 {
     QString coreId = invocation.coreId;
     if (!invocation.configFile.isEmpty()) {
         target->configFile = QFileInfo(invocation.configFile).absoluteFilePath();
-        if (!QFileInfo(target->configFile).isFile()) {
-            *error = QStringLiteral("cannot read the configuration file '%1'")
-                         .arg(invocation.configFile);
-            return false;
+        const QFileInfo info(target->configFile);
+        if (!info.isFile() || !info.isReadable()) {
+            *error = QStringLiteral("cannot read the configuration file '%1': %2")
+                         .arg(invocation.configFile,
+                              info.exists() ? QStringLiteral("not a readable regular file")
+                                            : QStringLiteral("no such file"));
+            return ExitFailed;
+        }
+        const QString type = configCoreType(target->configFile);
+        if (type.isNull()) {
+            *error =
+                QStringLiteral("'%1' is not an IP configuration file").arg(invocation.configFile);
+            return ExitFailed;
         }
         if (coreId.isEmpty())
-            coreId = configCoreType(target->configFile);
+            coreId = type;
         if (coreId.isEmpty()) {
             *error =
                 QStringLiteral("'%1' names no core type; pass --core").arg(invocation.configFile);
-            return false;
+            return ExitUsage;
         }
     }
     target->core = plugins.core(coreId);
@@ -78,10 +89,10 @@ bool resolveTarget(const Invocation &invocation, const IPCore::PluginManager &pl
         *error = QStringLiteral("no IP core '%1' (loaded: %2)")
                      .arg(coreId,
                           ids.isEmpty() ? QStringLiteral("none") : ids.join(QStringLiteral(", ")));
-        return false;
+        return ExitUsage;
     }
     if (!target->configFile.isEmpty())
-        return true;
+        return ExitOk;
     if (!resolveDevice(invocation, &target->device)) {
         *error =
             invocation.condition.isEmpty()
@@ -89,14 +100,14 @@ bool resolveTarget(const Invocation &invocation, const IPCore::PluginManager &pl
                       .arg(invocation.deviceModel)
                 : QStringLiteral("unknown device '%1' with condition '%2' (see 'ipgen devices')")
                       .arg(invocation.deviceModel, invocation.condition);
-        return false;
+        return ExitUsage;
     }
     if (!target->core->isSupported(target->device)) {
         *error = QStringLiteral("core '%1' does not support %2 (%3)")
                      .arg(coreId, target->device.device(), target->device.condition());
-        return false;
+        return ExitUsage;
     }
-    return true;
+    return ExitOk;
 }
 
 // Blocks in the dialog's modal run, as the window's Create… and Open IP config… do.
@@ -121,11 +132,32 @@ bool applySettings(IPCore::IPGenDialog *dialog, const QList<ControlSetting> &set
     return true;
 }
 
+// One line of a message's text, for the last line of a failed run.
+QString oneLine(const QString &text)
+{
+    return QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified();
+}
+
+void printDetails(const QStringList &details)
+{
+    for (const QString &line : details)
+        printErr(QStringLiteral("  ") + line);
+}
+
 void printMessage(const ShownMessage &message)
 {
     printErr(message.title + QStringLiteral(": ") + message.text);
-    for (const QString &line : message.details)
-        printErr(QStringLiteral("  ") + line);
+    printDetails(message.details);
+}
+
+// The frame or the core refused to open the dialog: its last error box says why.
+QString notOpenedReason(const QList<ShownMessage> &messages)
+{
+    for (auto it = messages.crbegin(); it != messages.crend(); ++it) {
+        if (it->kind == QLatin1String("critical"))
+            return QStringLiteral("the dialog was not opened: ") + oneLine(it->text);
+    }
+    return QStringLiteral("the dialog was not opened");
 }
 
 // The helper's commands and the tool's numbered top-level steps ("3. Executing ...").
@@ -161,13 +193,14 @@ public:
     void run(const BatchTarget &target);
     int exitCode() const { return m_exitCode; }
     QString failure() const { return m_failure; }
+    QStringList failureDetails() const { return m_failureDetails; }
 
 private:
     qint64 now() const { return m_clock.nsecsElapsed(); }
     void onDialogReady(IPCore::IPGenDialog *dialog);
     QList<ControlSetting> frameSettings(const IPCore::IPGenDialog *dialog) const;
     void confirm();
-    QString stopReason() const;
+    QString stopReason();
     void checkAfterSynthesis();
     void fail(int exitCode, const QString &reason);
 
@@ -183,7 +216,9 @@ private:
     int m_dialogResult = -1;
     int m_exitCode = ExitOk;
     QString m_failure;
-    QStringList m_reportedErrors;
+    QStringList m_failureDetails;
+    QString m_reportedError; // the host's last error report
+    QStringList m_reportedDetails;
 };
 
 GenerationRun::GenerationRun(const Invocation &invocation, const QString &outputDirectory,
@@ -192,7 +227,11 @@ GenerationRun::GenerationRun(const Invocation &invocation, const QString &output
 {
     m_clock.start();
     m_driver.setAcceptApproximation(invocation.acceptApproximation);
-    connect(&m_driver, &DialogDriver::messageAnswered, this, &printMessage);
+    // An error box ends the run; the run's last line says it, with its details, once.
+    connect(&m_driver, &DialogDriver::messageAnswered, this, [](const ShownMessage &message) {
+        if (message.kind != QLatin1String("critical"))
+            printMessage(message);
+    });
     connect(&m_driver, &DialogDriver::dialogShown, this,
             [this] { m_timings->dialogShown = now(); });
     connect(&m_driver, &DialogDriver::dialogReady, this, &GenerationRun::onDialogReady);
@@ -216,8 +255,8 @@ GenerationRun::GenerationRun(const Invocation &invocation, const QString &output
             [](const QString &path) { printOut(QStringLiteral("opened ") + path); });
     connect(&session, &IPGen::HostSession::errorsReported, this,
             [this](const QString &message, const QStringList &details) {
-                m_reportedErrors.append(message);
-                m_reportedErrors.append(details);
+                m_reportedError = message;
+                m_reportedDetails = details;
             });
 }
 
@@ -226,9 +265,21 @@ void GenerationRun::run(const BatchTarget &target)
     openDialog(target, m_outputDirectory);
     m_timings->done = now();
     if (!m_dialogSeen)
-        fail(ExitFailed, QStringLiteral("the dialog was not opened"));
+        fail(ExitFailed, notOpenedReason(m_driver.messages()));
     else if (m_exitCode == ExitOk && m_dialogResult != QDialog::Accepted && !m_filesWritten)
         fail(ExitFailed, QStringLiteral("the dialog closed without generating"));
+    else if (m_exitCode == ExitOk && !m_reportedError.isEmpty())
+        fail(ExitFailed, QStringLiteral("generated, but %1").arg(oneLine(m_reportedError)));
+    if (m_exitCode != ExitOk)
+        return;
+    // An error box the run went past (the .ipc file could not be written) still fails it.
+    for (const ShownMessage &message : m_driver.messages()) {
+        if (message.kind == QLatin1String("critical")) {
+            m_failureDetails = message.details;
+            fail(ExitFailed, QStringLiteral("generated, but %1").arg(oneLine(message.text)));
+            return;
+        }
+    }
 }
 
 void GenerationRun::onDialogReady(IPCore::IPGenDialog *dialog)
@@ -280,7 +331,7 @@ void GenerationRun::confirm()
     }
 }
 
-QString GenerationRun::stopReason() const
+QString GenerationRun::stopReason()
 {
     const QList<ShownMessage> messages = m_driver.messages();
     const bool declinedApproximation =
@@ -292,11 +343,22 @@ QString GenerationRun::stopReason() const
         return QStringLiteral("the memory clock can only be approximated; pass --approx accept "
                               "to take the closest frequency");
     }
-    if (!m_reportedErrors.isEmpty())
-        return m_reportedErrors.join(QStringLiteral("; "));
-    if (!messages.isEmpty())
-        return QStringLiteral("generation stopped: %1").arg(messages.last().text);
-    return QStringLiteral("generation stopped before synthesis");
+    const QString stopped = QStringLiteral("generation stopped before synthesis: ");
+    if (messages.isEmpty())
+        return stopped + QStringLiteral("OK did not start it and no message said why");
+    const ShownMessage &last = messages.last();
+    if (last.title == QLatin1String("Overwrite Files")) {
+        return stopped + QStringLiteral("the files listed above exist and were kept; remove them "
+                                        "or choose another --out");
+    }
+    // Earlier error boxes the run went past (an .ipc that could not be written) come first.
+    for (const ShownMessage &message : messages.mid(0, messages.size() - 1)) {
+        if (message.kind == QLatin1String("critical"))
+            m_failureDetails.append(oneLine(message.text));
+    }
+    if (last.kind == QLatin1String("critical"))
+        m_failureDetails += last.details;
+    return stopped + oneLine(last.text);
 }
 
 void GenerationRun::checkAfterSynthesis()
@@ -308,10 +370,20 @@ void GenerationRun::checkAfterSynthesis()
         QTimer::singleShot(0, this, [this] { checkAfterSynthesis(); });
         return;
     }
-    fail(ExitFailed,
-         m_reportedErrors.isEmpty()
-             ? QStringLiteral("synthesis ended but the dialog stayed open")
-             : QStringLiteral("synthesis failed: ") + m_reportedErrors.join(QStringLiteral("; ")));
+    // The helper's summary says what failed; the core's own fallback does not, its details do.
+    static const QString helperPrefix = QStringLiteral("Synthesis failed: ");
+    m_failureDetails = m_reportedDetails;
+    if (m_reportedError.isEmpty())
+        fail(ExitFailed, QStringLiteral("synthesis ended but the dialog stayed open"));
+    else if (m_reportedError.startsWith(helperPrefix))
+        fail(ExitFailed, QStringLiteral("synthesis failed: ") +
+                             oneLine(m_reportedError.mid(helperPrefix.size())));
+    else if (!m_reportedDetails.isEmpty() &&
+             !m_reportedError.startsWith(QLatin1String("Synthesis")))
+        fail(ExitFailed, QStringLiteral("generation failed after synthesis: ") +
+                             oneLine(m_failureDetails.takeFirst()));
+    else
+        fail(ExitFailed, QStringLiteral("synthesis failed: ") + oneLine(m_reportedError));
 }
 
 void GenerationRun::fail(int exitCode, const QString &reason)
@@ -328,9 +400,9 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
 {
     BatchTarget target;
     QString error;
-    if (!resolveTarget(invocation, plugins, &target, &error)) {
+    if (const int refused = resolveTarget(invocation, plugins, &target, &error)) {
         printErr(QStringLiteral("ipgen: ") + error);
-        return ExitUsage;
+        return refused;
     }
     DialogDriver driver;
     bool opened = false;
@@ -349,9 +421,11 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
         invocation.outputDirectory.isEmpty() ? QDir::currentPath() : invocation.outputDirectory);
     openDialog(target, outputDirectory);
     if (!opened) {
-        for (const ShownMessage &message : driver.messages())
-            printMessage(message);
-        printErr(QStringLiteral("ipgen: the dialog was not opened"));
+        for (const ShownMessage &message : driver.messages()) {
+            if (message.kind != QLatin1String("critical"))
+                printMessage(message);
+        }
+        printErr(QStringLiteral("ipgen: ") + notOpenedReason(driver.messages()));
         return ExitFailed;
     }
     if (exitCode == ExitOk)
@@ -364,9 +438,9 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
 {
     BatchTarget target;
     QString error;
-    if (!resolveTarget(invocation, plugins, &target, &error)) {
+    if (const int refused = resolveTarget(invocation, plugins, &target, &error)) {
         printErr(QStringLiteral("ipgen: ") + error);
-        return ExitUsage;
+        return refused;
     }
     IPGen::HostSession &session = IPGen::HostSession::instance();
     session.setFilesOnly(invocation.filesOnly);
@@ -384,6 +458,7 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
     GenerationRun run(invocation, outputDirectory, timings ? timings : &localTimings);
     run.run(target);
     if (run.exitCode() != ExitOk) {
+        printDetails(run.failureDetails());
         if (!run.failure().isEmpty())
             printErr(QStringLiteral("ipgen: ") + run.failure());
         return run.exitCode();

@@ -66,7 +66,12 @@ QString configCoreType(const QString &ipcPath)
 {
     if (!QFileInfo(ipcPath).isFile())
         return {};
-    return QSettings(ipcPath, QSettings::IniFormat).value(QStringLiteral("type")).toString();
+    const QSettings settings(ipcPath, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError || (!settings.contains(QStringLiteral("type")) &&
+                                                    !settings.contains(QStringLiteral("version"))))
+        return {};
+    const QString type = settings.value(QStringLiteral("type")).toString();
+    return type.isNull() ? QStringLiteral("") : type;
 }
 
 int runList(const Invocation &invocation, const IPCore::PluginManager &plugins)

@@ -16,7 +16,8 @@ namespace IPGenApp {
 QString defaultPluginDirectory();
 // Loads the default plug-in folder, then `extraDirectories`.
 void loadPlugins(IPCore::PluginManager &plugins, const QStringList &extraDirectories);
-// The core type an .ipc file names (its top-level "type"); empty when unreadable.
+// The core type an .ipc file names (its top-level "type", empty when it names none); a null
+// string when the file is unreadable or no IP configuration file.
 QString configCoreType(const QString &ipcPath);
 
 int runList(const Invocation &invocation, const IPCore::PluginManager &plugins);

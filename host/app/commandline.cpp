@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstring>
 
 namespace IPGenApp {
@@ -72,70 +73,72 @@ QString generalHelp()
     return text;
 }
 
-void addOptions(QCommandLineParser &parser, unsigned groups)
+QList<QCommandLineOption> addOptions(QCommandLineParser &parser, unsigned groups)
 {
-    parser.addOption({QStringLiteral("plugins"),
-                      QStringLiteral("Also load core plug-ins from <dir> (repeatable)."),
-                      QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("settings"),
-                      QStringLiteral("Host settings file (default: $IPGEN_SETTINGS, else "
-                                     "ipgen.ini next to ipgen)."),
-                      QStringLiteral("file")});
+    QList<QCommandLineOption> added;
+    const auto add = [&](const QCommandLineOption &option) {
+        parser.addOption(option);
+        added.append(option);
+    };
+    add({QStringLiteral("plugins"),
+         QStringLiteral("Also load core plug-ins from <dir> (repeatable)."),
+         QStringLiteral("dir")});
+    add({QStringLiteral("settings"),
+         QStringLiteral("Host settings file (default: $IPGEN_SETTINGS, else "
+                        "ipgen.ini next to ipgen)."),
+         QStringLiteral("file")});
     if (groups & JsonOption)
-        parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
+        add({QStringLiteral("json"), QStringLiteral("Print JSON.")});
     if (groups & TargetOptions) {
-        parser.addOption({QStringLiteral("core"),
-                          QStringLiteral("Core id (default with --config: the file's type)."),
-                          QStringLiteral("id")});
-        parser.addOption({QStringLiteral("device"),
-                          QStringLiteral("Device model, or a part id of 'ipgen devices'."),
-                          QStringLiteral("model")});
-        parser.addOption({QStringLiteral("condition"),
-                          QStringLiteral("Speed grade / condition of the part (default: the "
-                                         "model's first part)."),
-                          QStringLiteral("text")});
-        parser.addOption({QStringLiteral("config"),
-                          QStringLiteral("Re-open this IP configuration file (it names the core's "
-                                         "device)."),
-                          QStringLiteral("file.ipc")});
-        parser.addOption({QStringLiteral("set"),
-                          QStringLiteral("Edit the dialog control NAME as a user would "
-                                         "(repeatable, applied in order)."),
-                          QStringLiteral("name=value")});
+        add({QStringLiteral("core"),
+             QStringLiteral("Core id (default with --config: the file's type)."),
+             QStringLiteral("id")});
+        add({QStringLiteral("device"),
+             QStringLiteral("Device model, or a part id of 'ipgen devices'."),
+             QStringLiteral("model")});
+        add({QStringLiteral("condition"),
+             QStringLiteral("Speed grade / condition of the part (default: the "
+                            "model's first part)."),
+             QStringLiteral("text")});
+        add({QStringLiteral("config"),
+             QStringLiteral("Re-open this IP configuration file (it names the core's "
+                            "device)."),
+             QStringLiteral("file.ipc")});
+        add({QStringLiteral("set"),
+             QStringLiteral("Edit the dialog control NAME as a user would "
+                            "(repeatable, applied in order)."),
+             QStringLiteral("name=value")});
     }
     if (groups & InspectOptions)
-        parser.addOption({QStringLiteral("output"),
-                          QStringLiteral("Output directory proposed to the dialog (default: the "
-                                         "current directory)."),
-                          QStringLiteral("dir")});
+        add({QStringLiteral("output"),
+             QStringLiteral("Output directory proposed to the dialog (default: the "
+                            "current directory)."),
+             QStringLiteral("dir")});
     if (groups & GenerateOptions) {
-        parser.addOption({QStringLiteral("out"), QStringLiteral("Output directory (required)."),
-                          QStringLiteral("dir")});
-        parser.addOption({QStringLiteral("file"),
-                          QStringLiteral("Output file name, without extension."),
-                          QStringLiteral("name")});
-        parser.addOption(
-            {QStringLiteral("module"), QStringLiteral("Module name."), QStringLiteral("name")});
-        parser.addOption({QStringLiteral("lang"), QStringLiteral("verilog or vhdl."),
-                          QStringLiteral("language")});
-        parser.addOption({QStringLiteral("tool"),
-                          QStringLiteral("Synthesis tool, as the dialog lists it."),
-                          QStringLiteral("name")});
-        parser.addOption({QStringLiteral("approx"),
-                          QStringLiteral("Answer to the \"Memory Clock\" question: accept or "
-                                         "reject (default)."),
-                          QStringLiteral("answer")});
-        parser.addOption({QStringLiteral("project"),
-                          QStringLiteral("Open or create this project file; the netlist is added "
-                                         "to it."),
-                          QStringLiteral("file")});
-        parser.addOption({QStringLiteral("timeout"),
-                          QStringLiteral("Stop the synthesis tool after this many seconds "
-                                         "(default 1800; 0: no limit)."),
-                          QStringLiteral("seconds")});
-        parser.addOption({QStringLiteral("files-only"),
-                          QStringLiteral("Write the configuration and Verilog files, then stop "
-                                         "without synthesis.")});
+        add({QStringLiteral("out"), QStringLiteral("Output directory (required)."),
+             QStringLiteral("dir")});
+        add({QStringLiteral("file"), QStringLiteral("Output file name, without extension."),
+             QStringLiteral("name")});
+        add({QStringLiteral("module"), QStringLiteral("Module name."), QStringLiteral("name")});
+        add({QStringLiteral("lang"), QStringLiteral("verilog or vhdl."),
+             QStringLiteral("language")});
+        add({QStringLiteral("tool"), QStringLiteral("Synthesis tool, as the dialog lists it."),
+             QStringLiteral("name")});
+        add({QStringLiteral("approx"),
+             QStringLiteral("Answer to the \"Memory Clock\" question: accept or "
+                            "reject (default)."),
+             QStringLiteral("answer")});
+        add({QStringLiteral("project"),
+             QStringLiteral("Open or create this project file; the netlist is added "
+                            "to it."),
+             QStringLiteral("file")});
+        add({QStringLiteral("timeout"),
+             QStringLiteral("Stop the synthesis tool after this many seconds "
+                            "(default 1800; 0: no limit)."),
+             QStringLiteral("seconds")});
+        add({QStringLiteral("files-only"),
+             QStringLiteral("Write the configuration and Verilog files, then stop "
+                            "without synthesis.")});
     }
     if (groups & ExampleOptions) {
         parser.addOption({QStringLiteral("config"),
@@ -146,6 +149,7 @@ void addOptions(QCommandLineParser &parser, unsigned groups)
                           QStringLiteral("dir")});
     }
     parser.addHelpOption();
+    return added;
 }
 
 QString commandHelp(const CommandInfo &info)
@@ -162,6 +166,48 @@ QString commandHelp(const CommandInfo &info)
 ParseResult error(const QString &text)
 {
     return {ParseResult::Outcome::Error, text};
+}
+
+// The control each frame option edits: the option and a --set of that control would race.
+const struct
+{
+    const char *option;
+    const char *control;
+} frameOptions[] = {{"out", "editOutputDir"},
+                    {"file", "editFileName"},
+                    {"module", "editModuleName"},
+                    {"lang", "comboLanguage"},
+                    {"tool", "comboSynthesisTool"}};
+
+// Empty when every option is used once, with a value where it takes one, and no two options
+// set the same thing; otherwise the one-line complaint.
+QString checkOptionUse(const QCommandLineParser &parser, const QList<QCommandLineOption> &options)
+{
+    for (const QCommandLineOption &option : options) {
+        const QString name = option.names().first();
+        if (option.valueName().isEmpty() || !parser.isSet(name))
+            continue;
+        const QStringList values = parser.values(name);
+        const bool repeatable = name == QLatin1String("set") || name == QLatin1String("plugins");
+        if (!repeatable && values.size() > 1)
+            return QStringLiteral("--%1 given more than once ('%2')")
+                .arg(name, values.join(QStringLiteral("', '")));
+        if (values.contains(QString()))
+            return QStringLiteral("--%1 needs a value, not an empty text").arg(name);
+    }
+    const QStringList settings = parser.optionNames().contains(QStringLiteral("set"))
+                                     ? parser.values(QStringLiteral("set"))
+                                     : QStringList();
+    for (const auto &frame : frameOptions) {
+        const QString option = QLatin1String(frame.option);
+        const QString prefix = QLatin1String(frame.control) + QLatin1Char('=');
+        const bool setToo = std::any_of(settings.cbegin(), settings.cend(),
+                                        [&](const QString &s) { return s.startsWith(prefix); });
+        if (setToo && parser.optionNames().contains(option))
+            return QStringLiteral("--%1 and --set %2=... both set the same field; give one")
+                .arg(option, QLatin1String(frame.control));
+    }
+    return QString();
 }
 
 bool parseSetting(const QString &argument, ControlSetting *setting)
@@ -264,7 +310,16 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
         return error(QStringLiteral("unknown command '%1' (see 'ipgen help')").arg(word));
 
     QCommandLineParser parser;
-    addOptions(parser, info->groups);
+    const QList<QCommandLineOption> options = addOptions(parser, info->groups);
+    // "-out" would read as the short options -o -u -t; the user meant the long one.
+    for (const QString &argument : qAsConst(rest)) {
+        const QString name = argument.mid(1).section(QLatin1Char('='), 0, 0);
+        if (argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1String("--")) &&
+            name.size() > 1 &&
+            std::any_of(options.cbegin(), options.cend(),
+                        [&](const QCommandLineOption &o) { return o.names().contains(name); }))
+            return error(QStringLiteral("unknown option '%1'; did you mean '-%1'?").arg(argument));
+    }
     if (!parser.parse(QStringList(arguments.first()) + rest))
         return error(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -272,6 +327,9 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
     if (!parser.positionalArguments().isEmpty())
         return error(
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+
+    if (const QString problem = checkOptionUse(parser, options); !problem.isEmpty())
+        return error(problem);
 
     inv->command = info->command;
     inv->pluginDirectories = parser.values(QStringLiteral("plugins"));

@@ -319,6 +319,12 @@ void MainWindow::openConfig()
     if (path.isEmpty())
         return;
     const QString type = configCoreType(path);
+    if (type.isNull()) {
+        QMessageBox::warning(
+            this, tr("Open IP Config"),
+            tr("%1 is not an IP configuration file.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     IPCore::BaseIPCore *core = m_plugins.core(type);
     if (!core) {
         QMessageBox::warning(this, tr("Open IP Config"),

@@ -82,11 +82,13 @@ private slots:
     void inspectDefaults();
     void inspectSettings_data();
     void inspectSettings();
-    void refusesArguments_data();
-    void refusesArguments();
-    void generateStops_data();
-    void generateStops();
+    void refuses_data();
+    void refuses();
+    void restoreWarns_data();
+    void restoreWarns();
     void generateEndToEnd();
+    void terminationEndsTheTool();
+    void fullDisk();
 
 private:
     Result run(const QStringList &arguments,
@@ -235,84 +237,167 @@ void TestIpgen::inspectSettings()
     QCOMPARE(value, parseJson(expected.toUtf8()));
 }
 
-void TestIpgen::refusesArguments_data()
+// Every refusal ends in one last line on stderr, its exit code and nothing on stdout.
+// "%F/" stands for a folder of prepared files, "%O" for a fresh output folder.
+void TestIpgen::refuses_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("environment"); // "NAME=VALUE" sets, "-NAME" removes; ';' between
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("mentions");
 
-    const auto set = [](const char *tag, const QStringList &settings, const char *mentions) {
-        QTest::newRow(tag) << QStringList{"inspect"} + vx1 + setArguments(settings) << mentions;
+    const auto row = [](const char *tag, const QStringList &arguments, int exitCode,
+                        const char *mentions, const char *environment = "") {
+        QTest::newRow(tag) << arguments << environment << exitCode << mentions;
     };
-    set("unknown control", {"comBoxNope=1"}, "comBoxNope");
-    set("disabled by the part preset", {"comBoxDramWidth=16"}, "disabled");
-    set("not an item", {"comBoxDqWidth=72"}, "\"64\"");
-    set("stops at the first bad edit", {"comBoxClkRatio=1:4", "spinTRp=x", "comBoxNope=1"},
-        "spinTRp");
-    QTest::newRow("unsupported device")
-        << QStringList{"inspect", "--core", "ddr3_phy", "--device", "VX3-120"} << "support";
-    QTest::newRow("unknown option") << QStringList{"inspect", "--colour"} << "colour";
-    QTest::newRow("generate: unknown tool item")
-        << QStringList{"generate"} + vx1 + QStringList{"--out", "/nonexistent", "--tool", "yosys"}
-        << "comboSynthesisTool";
+    const QStringList inspect = QStringList{"inspect"} + vx1;
+    const QStringList generate = QStringList{"generate"} + vx1 + QStringList{"--out", "%O"};
+    row("unknown control", inspect + setArguments({"comBoxNope=1"}), 2, "comBoxNope");
+    row("disabled by the part preset", inspect + setArguments({"comBoxDramWidth=16"}), 2,
+        "disabled");
+    row("not an item", inspect + setArguments({"comBoxDqWidth=72"}), 2, "\"64\"");
+    row("stops at the first bad edit",
+        inspect + setArguments({"comBoxClkRatio=1:4", "spinTRp=x", "comBoxNope=1"}), 2, "spinTRp");
+    row("unsupported device", {"inspect", "--core", "ddr3_phy", "--device", "VX3-120"}, 2,
+        "support");
+    row("unknown option", {"inspect", "--colour"}, 2, "colour");
+    row("single dash", {"generate", "-out", "x"}, 2, "did you mean '--out'?");
+    row("unknown tool item", generate + QStringList{"--tool", "yosys"}, 2, "comboSynthesisTool");
+    row("option twice", generate + QStringList{"--out", "%O/b"}, 2, "--out given more than once");
+    row("option and --set", generate + setArguments({"editOutputDir=/tmp"}), 2,
+        "--out and --set editOutputDir");
+    row("empty module", generate + QStringList{"--module", ""}, 2, "--module needs a value");
+    for (const char *name : {"empty", "garbage", "utf16"}) {
+        row(qPrintable(QStringLiteral("%1 .ipc").arg(name)),
+            {"generate", "--config", QStringLiteral("%F/%1.ipc").arg(name), "--out", "%O"}, 1,
+            "is not an IP configuration file");
+    }
+    row("FIFO as .ipc", {"generate", "--config", "%F/fifo", "--out", "%O"}, 1,
+        "not a readable regular file");
+    row("FIFO as project", generate + QStringList{"--project", "%F/fifo"}, 1, "not a regular file");
+    row("out below a file",
+        {"generate", "--core", "ddr3_phy", "--device", "VX1-10", "--out", "%F/empty.ipc/out"}, 1,
+        "Cannot create the directory");
+    row("module named like a primitive", generate + QStringList{"--module", "VX_IOBUF"}, 1,
+        "device primitive");
+    row("module name checked by the frame", generate + QStringList{"--module", "9lives"}, 1,
+        "Verilog identifier");
+    const QStringList approximate =
+        generate + setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"});
+    row("approximation rejected by default", approximate, 1, "pass --approx accept");
+    row("approximation rejected explicitly", approximate + QStringList{"--approx", "reject"}, 1,
+        "pass --approx accept");
+    row("unconfigured tool", generate + QStringList{"--tool", "Synplify Pro"}, 1,
+        "Synplify Pro is not configured");
+    row("failing tool from IPGEN_SETTINGS", generate, 1,
+        "synthesis failed: false exited with code 1", "IPGEN_SETTINGS=%F/false.ini");
+    row("no display", {"gui"}, 1, "cannot open the window system",
+        "QT_QPA_PLATFORM=xcb;-DISPLAY;-WAYLAND_DISPLAY");
+    row("batch on a display-less platform", {"list", "-platform", "xcb"}, 1,
+        "cannot open the window system", "-DISPLAY;-WAYLAND_DISPLAY");
 }
 
-void TestIpgen::refusesArguments()
+void TestIpgen::refuses()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, environment);
+    QFETCH(int, exitCode);
     QFETCH(QString, mentions);
-    const Result result = run(arguments);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.out.isEmpty(), result.out.constData());
-    QCOMPARE(result.errLines().size(), 1);
-    QVERIFY2(result.errLines().first().startsWith("ipgen: "), result.err.constData());
-    QVERIFY2(result.errLines().first().contains(mentions), result.err.constData());
-}
-
-void TestIpgen::generateStops_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("failingToolFromEnvironment"); // else no tool settings at all
-    QTest::addColumn<QString>("lastLine");
-
-    const QStringList approximate = setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"});
-    const QString accept = "pass --approx accept";
-    QTest::newRow("approximation rejected by default") << approximate << false << accept;
-    QTest::newRow("approximation rejected explicitly")
-        << approximate + QStringList{"--approx", "reject"} << false << accept;
-    QTest::newRow("module name checked by the frame")
-        << QStringList{"--module", "9lives"} << false << "Verilog identifier";
-    QTest::newRow("unconfigured tool")
-        << QStringList{"--tool", "Synplify Pro"} << false << "Synplify Pro is not configured";
-    QTest::newRow("failing tool from IPGEN_SETTINGS")
-        << QStringList{} << true << "synthesis failed";
-}
-
-void TestIpgen::generateStops()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, failingToolFromEnvironment);
-    QFETCH(QString, lastLine);
-
-    QTemporaryDir work;
-    const QString out = work.filePath("out");
-    const QString ini = work.filePath("ipgen.ini");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("IPGEN_SETTINGS");
-    // Always named, so that an ipgen.ini next to ipgen cannot change the outcome.
-    if (failingToolFromEnvironment) {
-        QVERIFY(writeBytes(ini, failingTool));
-        environment.insert("IPGEN_SETTINGS", ini);
-    } else {
-        arguments << "--settings" << ini;
+    QTemporaryDir files;
+    QVERIFY(writeBytes(files.filePath("empty.ipc"), ""));
+    QVERIFY(writeBytes(files.filePath("garbage.ipc"), QByteArray("\x01\xff[=\n\x7f", 6)));
+    const QString utf16 = "version=3.0\ntype=ddr3_phy\n";
+    QVERIFY(
+        writeBytes(files.filePath("utf16.ipc"),
+                   QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2)));
+    QVERIFY(writeBytes(files.filePath("false.ini"), failingTool));
+    QCOMPARE(QProcess::execute("mkfifo", {files.filePath("fifo")}), 0);
+    for (QString &argument : arguments)
+        argument.replace("%F", files.path()).replace("%O", files.filePath("out"));
+    // Settings always named, so that an ipgen.ini next to ipgen cannot change the outcome.
+    if (arguments.first() == "generate" && !environment.contains("IPGEN_SETTINGS"))
+        arguments << "--settings" << files.filePath("none.ini");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("IPGEN_SETTINGS");
+    for (const QString &change :
+         environment.replace("%F", files.path()).split(';', Qt::SkipEmptyParts)) {
+        if (change.startsWith('-'))
+            env.remove(change.mid(1));
+        else
+            env.insert(change.section('=', 0, 0), change.section('=', 1));
     }
 
-    const Result result =
-        run(QStringList{"generate"} + vx1 + arguments + QStringList{"--out", out}, environment);
-    QCOMPARE(result.exitCode, 1);
+    const Result result = run(arguments, env);
+    QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.out.isEmpty(), result.out.constData());
-    QVERIFY2(result.errLines().value(result.errLines().size() - 1).contains(lastLine),
-             result.err.constData());
-    QVERIFY(!QFileInfo::exists(out + "/ddr3_phy.v"));
+    const QString last = result.errLines().value(result.errLines().size() - 1);
+    QVERIFY2(last.startsWith("ipgen: ") && last.contains(mentions), result.err.constData());
+    if (exitCode == 2)
+        QCOMPARE(result.errLines().size(), 1);
+    QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.v")));
+}
+
+// Re-opened, every stored value a control cannot take is named in one warning, and the control
+// shows the value that was used; keys that are absent take their defaults silently.
+void TestIpgen::restoreWarns_data()
+{
+    QTest::addColumn<QString>("config"); // lines of the [Config] group
+    QTest::addColumn<QStringList>("warned");
+    QTest::addColumn<QString>("widgetName");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected"); // JSON text
+
+    QTest::newRow("absent keys") << "" << QStringList() << "spinTRp"
+                                 << "value"
+                                 << "1";
+    QTest::newRow("index past the list")
+        << "CLK_RATIO=0\nDQ_WIDTH=99" << QStringList{"DQ_WIDTH = \"99\": no item 99 in a list of 8"}
+        << "comBoxDqWidth"
+        << "currentText"
+        << "\"16\"";
+    QTest::newRow("numbers out of range and malformed")
+        << "tRP=-5\ntRFC=99999999999\nMEMORY_CLK=fast\nRANK_ADDR=1.5"
+        << QStringList{"MEMORY_CLK = \"fast\": not a whole number",
+                       "RANK_ADDR = \"1.5\": not a whole number", "tRP = \"-5\": outside",
+                       "tRFC = \"99999999999\": outside"}
+        << "spinMemoryClock"
+        << "value"
+        << "200";
+    QTest::newRow("flags and frame selectors")
+        << "ECC=maybe\nLANG=7\nSynthesis_tool=yosys"
+        << QStringList{"Synthesis_tool = \"yosys\": not a synthesis tool",
+                       "LANG = \"7\": no item 7 in a list of 2",
+                       "ECC = \"maybe\": neither true nor false"}
+        << ""
+        << "synthesisTool"
+        << "\"VeltraSynthesis\"";
+}
+
+void TestIpgen::restoreWarns()
+{
+    QFETCH(QString, config);
+    QFETCH(QStringList, warned);
+    QFETCH(QString, widgetName);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QTemporaryDir work;
+    const QString ipc = work.filePath("x.ipc");
+    QVERIFY(writeBytes(ipc, "version=3.0\ntype=ddr3_phy\ntarget_device=VX1-10LQ144C6/I5\n"
+                            "file=x\nmodule=X_Top\n[Config]\n" +
+                                config.toUtf8() + "\n"));
+    const Result result = run({"inspect", "--config", ipc});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QJsonArray messages = at(result.json(), "messages").toArray();
+    QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
+    if (!warned.isEmpty()) {
+        const QStringList lines = at(messages, "0/text").toString().split('\n').mid(1);
+        QCOMPARE(lines.size(), warned.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines.at(i).startsWith(warned.at(i)), qPrintable(lines.at(i)));
+    }
+    const QJsonValue state = result.json();
+    QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
+             parseJson(expected.toUtf8()));
 }
 
 void TestIpgen::generateEndToEnd()
@@ -381,6 +466,72 @@ void TestIpgen::generateEndToEnd()
     QCOMPARE(readText(second + "/temp/DDR3_PHY/vlmc_param.v"),
              readText(out + "/temp/DDR3_PHY/vlmc_param.v"));
     QVERIFY(readText(second + "/temp/DDR3_PHY/ddr3_name.v").contains("phy2_top"));
+}
+
+// SIGTERM to ipgen ends the synthesis tool and whatever the tool started, even a tool that
+// would outlive a plain kill of its own process.
+void TestIpgen::terminationEndsTheTool()
+{
+    QTemporaryDir work;
+    const QString tool = work.filePath("tool"), ini = work.filePath("ipgen.ini");
+    QVERIFY(writeBytes(tool, "#!/bin/sh\nsleep 120 &\necho $! > \"$(dirname \"$5\")/child\"\n"
+                             "wait\n"));
+    QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(writeBytes(ini, "[VeltraSynthesis]\ncommand=" + tool.toUtf8() + "\n"));
+    QProcess ipgen;
+    ipgen.start(m_ipgen, QStringList{"generate"} + vx1 +
+                             QStringList{"--out", work.filePath("out"), "--settings", ini});
+    const QString childFile = work.filePath("out/temp/DDR3_PHY/child");
+    QTRY_VERIFY_WITH_TIMEOUT(!readText(childFile).trimmed().isEmpty(), 20000);
+    const QString child = "/proc/" + readText(childFile).trimmed();
+    QVERIFY(QFileInfo::exists(child));
+    ipgen.terminate();
+    QVERIFY(ipgen.waitForFinished(10000));
+    QCOMPARE(ipgen.exitStatus(), QProcess::CrashExit);
+    // Killed, the child is at most a zombie its new parent has not reaped yet.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !QFileInfo::exists(child) || readText(child + "/stat").section(' ', 2, 2) == "Z", 5000);
+}
+
+// A full file system: every write is checked, the reason named, and earlier files stay whole.
+void TestIpgen::fullDisk()
+{
+    QTemporaryDir work;
+    const QString disk = work.filePath("disk");
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+        QSKIP("mounting a small file system needs root");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+    const QStringList generate =
+        QStringList{"generate"} + vx1 + QStringList{"--files-only", "--out"};
+    QCOMPARE(
+        run(generate + QStringList{disk + "/old", "--project", disk + "/board.ipproj"}).exitCode,
+        0);
+    const QString oldIpc = readText(disk + "/old/ddr3_phy.ipc");
+    QFile fill(disk + "/fill"); // as much as fits
+    QVERIFY(fill.open(QIODevice::WriteOnly));
+    fill.write(QByteArray(64 * 1024, 'x'));
+    fill.close();
+
+    const Result full = run(generate + QStringList{disk + "/new"});
+    QCOMPARE(full.exitCode, 1);
+    QVERIFY2(full.errLines().last().contains("No space left on device"), full.err.constData());
+    QVERIFY2(full.err.contains((disk + "/new/ddr3_phy.ipc: No space left on device").toUtf8()),
+             full.err.constData());
+    QCOMPARE(readText(disk + "/old/ddr3_phy.ipc"), oldIpc);
+    QCOMPARE(QDir(disk + "/new").entryList(QDir::Files), QStringList());
+
+    // A project that cannot take the netlist fails a generation that otherwise worked.
+    if (QStandardPaths::findExecutable("yosys").isEmpty())
+        return;
+    const Result project =
+        run(QStringList{"generate"} + vx1 +
+            QStringList{"--out", work.filePath("out"), "--project", disk + "/board.ipproj"});
+    QCOMPARE(project.exitCode, 1);
+    QVERIFY2(project.errLines().last().startsWith("ipgen: generated, but Cannot write the project "
+                                                  "file") &&
+                 project.errLines().last().endsWith("No space left on device"),
+             project.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestIpgen)

@@ -60,6 +60,13 @@ void TestIPGenDialog::checkFileOptions_data()
     for (const char *bad : {"a/b", "a\\b", "a*b", "a\tb"})
         QTest::newRow(qPrintable(QStringLiteral("file %1").arg(bad)))
             << bad << "/tmp/out" << QStringList{fileChars};
+    for (const char *bad : {"/tmp/a\nb", "/tmp/a\vb"})
+        QTest::newRow(qPrintable(QStringLiteral("dir %1").arg(bad).toUtf8().toPercentEncoding()))
+            << "f" << bad
+            << QStringList{QStringLiteral("The output directory \"%1\" contains a "
+                                          "control character (such as a line break "
+                                          "or tab).")
+                               .arg(bad)};
     QTest::newRow("empty dir") << "f"
                                << "" << QStringList{"The output directory is empty."};
     QTest::newRow("both wrong") << ""
@@ -121,7 +128,9 @@ void TestIPGenDialog::checkFileExisting_data()
     QTest::newRow("vhdl netlist, verilog chosen")
         << 0 << "f.vhd" << int(QMessageBox::No) << false << true;
     QTest::newRow("vhdl netlist, yes") << 1 << "f.vhd" << int(QMessageBox::Yes) << true << true;
-    QTest::newRow("other file") << 0 << "f_tmp.v" << int(QMessageBox::No) << false << true;
+    QTest::newRow("template, no") << 0 << "f_tmp.v" << int(QMessageBox::No) << true << false;
+    QTest::newRow("vhdl package, no") << 1 << "f.vho" << int(QMessageBox::No) << true << false;
+    QTest::newRow("other file") << 0 << "f.txt" << int(QMessageBox::No) << false << true;
 }
 
 void TestIPGenDialog::checkFileExisting()

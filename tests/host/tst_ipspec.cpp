@@ -111,8 +111,8 @@ void TestIpSpec::refusesBadFiles_data()
     QTest::newRow("missing") << "absent.ipspec" << QByteArray()
                              << ": cannot read: No such file or directory";
     // The tests run as root, which ignores permission bits; a folder cannot be read as a file.
-    QTest::newRow("unreadable") << "folder.ipspec" << QByteArray()
-                                << ": cannot read: file to open is a directory";
+    QTest::newRow("a folder") << "folder.ipspec" << QByteArray()
+                              << ": cannot read: not a regular file";
     row("not UTF-8", "ipcore.name = \xb5s\n") << ": cannot read: not valid UTF-8";
 
     row("no =", commonKeys + "ipcore.summary DDR3\n") << ":5: malformed line: no \"=\"";

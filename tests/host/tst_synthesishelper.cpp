@@ -320,6 +320,8 @@ void TestSynthesisHelper::toolFails_data()
     row("tool never ends", veltra, "sleep 60", 1,
         "Synthesis failed: tool did not finish within 1 s and was stopped.");
     row("tool killed", veltra, "kill -9 $$", 0, "Synthesis failed: tool was ended by a signal.");
+    row("tool says a lot", veltra, "seq 1000; exit 5", 0,
+        "Synthesis failed: tool exited with code 5.");
     // Exit code 0 and files where they belong, but no netlist in them.
     const QByteArray writes =
         "base=${5%_synth.tcl}; printf 'module tiny_top\\n' > ${base}_ports.txt; ";
@@ -351,6 +353,12 @@ void TestSynthesisHelper::toolFails()
                          args(false));
     IPGen::HostSession::instance().setSynthesisTimeout(0);
     QVERIFY(code > 0);
+    // At most the last 20 lines of output are quoted, then the log that has them all.
+    const QStringList details = helper.detailErrorMsgs();
+    QVERIFY(details.size() <= 21);
+    if (QByteArray(QTest::currentDataTag()) == "tool says a lot")
+        QCOMPARE(details.mid(details.size() - 2),
+                 QStringList({"1000", "Full log: " + m_work + "/my phy_synthesis.log"}));
     QCOMPARE(helper.errorMsg(),
              message.replace("<ini>", ini).replace("<vg>", m_work + "/my phy.vg"));
     QVERIFY(!QFile::exists(m_work + "/my phy_tmp.v"));

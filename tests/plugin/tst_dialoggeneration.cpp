@@ -236,7 +236,7 @@ private slots:
     }
 
     // A record can hold ECC for a DQ width that does not offer it: the parameter file follows the
-    // box, the define file only an available one.
+    // box, the define file only an available one, and the restore warns about it.
     void eccCheckedButUnavailable()
     {
         QTemporaryDir out;
@@ -244,7 +244,12 @@ private slots:
                   "version=3.0\n[Config]\nCLK_RATIO=1\nMEMORY_TYPE=1\nMEMORY_CLK=400\n"
                   "REFERENCE_CLK=23\nDQ_WIDTH=2\nECC=true\nRANK_ADDR=1\n");
         auto dialog = makeDialog(out.path(), vx1c6);
-        QVERIFY(dialog->loadConfigFile(out.filePath("stored.ipc")));
+        {
+            BoxAnswerer warned;
+            QVERIFY(dialog->loadConfigFile(out.filePath("stored.ipc")));
+            QCOMPARE(warned.titles(), QStringList{"Warning"});
+            QVERIFY(warned.boxes.first().text.contains("\nECC = \"true\": ECC needs DQ width 72"));
+        }
         QCOMPARE(describe(dialog.get(), "ecc"), QStringLiteral("on locked"));
         QVERIFY(QFile::remove(out.filePath("stored.ipc")));
         BoxAnswerer answerer;
