@@ -186,15 +186,19 @@ QString checkVerificationRecord(const char *record)
     return QString();
 }
 
-// One library and what it made. Destroying it releases those objects before the library goes.
+// One library and what it made. Destroying it releases those objects; the library itself stays
+// mapped until the process ends, because Qt keeps pointers into a plug-in's data (string
+// literals in caches, meta-type names) beyond the objects it made.
 struct PluginManager::Loaded
 {
-    explicit Loaded(const QString &path) : library(path) {}
+    explicit Loaded(const QString &path) : library(path)
+    {
+        library.setLoadHints(QLibrary::PreventUnloadHint);
+    }
     ~Loaded()
     {
         qDeleteAll(cores);
         delete instance.data();
-        library.unload();
     }
 
     // Empty when the library gave at least one core; otherwise the reason.

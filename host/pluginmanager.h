@@ -16,7 +16,7 @@ class IPPackage;
 
 // Loads core plug-in libraries the way the design environment does: QLibrary, the verification
 // record, qt_plugin_instance, qobject_cast to IPPackage, core directory, createIPCores().
-// Owns the descriptors and deletes them (and unloads nothing while they live).
+// Owns the descriptors and deletes them; never unloads a library.
 class IPCOREHOST_EXPORT PluginManager
 {
 public:

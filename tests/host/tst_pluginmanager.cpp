@@ -201,7 +201,6 @@ void TestPluginManager::refusesLibraries()
     QVERIFY(manager.cores().isEmpty());
     const QString ipspecPath = m_dir->filePath("testpackage/testpackage.ipspec");
     QCOMPARE(printed, stderrReason.isEmpty() ? QString() : ipspecPath + stderrReason + '\n');
-    QVERIFY2(!QLibrary(library).isLoaded(), "a refused library stays loaded");
 }
 
 void TestPluginManager::loadsDirectory()
