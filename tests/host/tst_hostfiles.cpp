@@ -185,8 +185,10 @@ void TestHostFiles::copiesFiles()
     }
     QVERIFY(!copied);
     QCOMPARE(readBytes(toPath), before);
-    QCOMPARE(error, QString("Cannot copy %1 to %2: %3")
-                        .arg(fromPath, toPath, QString(reason).replace("<to>", toPath)));
+    // Qt 6 may add the system's reason once more after Qt's own text.
+    const QString expected = QString("Cannot copy %1 to %2: %3")
+                                 .arg(fromPath, toPath, QString(reason).replace("<to>", toPath));
+    QVERIFY2(error == expected || error.startsWith(expected + ": "), qPrintable(error));
     QVERIFY(!Utils::FileUtils::copyFile(fromPath, toPath, nullptr));
 }
 
