@@ -1,11 +1,11 @@
 #include "examplefiles.h"
 
 #include "portpins.h"
+#include "presets.h"
 
 #include <QMap>
 #include <QRegularExpression>
 
-#include <algorithm>
 
 namespace DDR3PHY {
 
@@ -25,12 +25,12 @@ QMap<QString, QString> parameterValues(const QString &text)
     return values;
 }
 
-bool readInt(const QMap<QString, QString> &values, const QString &name,
-             std::initializer_list<int> allowed, int *out, QString *error)
+bool readInt(const QMap<QString, QString> &values, const QString &name, const QList<int> &allowed,
+             int *out, QString *error)
 {
     bool ok = false;
     *out = values.value(name).toInt(&ok);
-    if (ok && std::find(allowed.begin(), allowed.end(), *out) != allowed.end())
+    if (ok && allowed.contains(*out))
         return true;
     *error = QStringLiteral("vlmc_param.v: %1 is '%2'").arg(name, values.value(name));
     return false;
@@ -143,8 +143,8 @@ bool readExampleCore(const QString &parameters, const QString &pll, const QStrin
     if (!readInt(values, QStringLiteral("nCK_PER_CLK"), {2, 4}, &c.ratio, error) ||
         !readInt(values, QStringLiteral("DQ_WIDTH"), {8, 16, 24, 32, 40, 48, 56, 64, 72},
                  &c.dqWidth, error) ||
-        !readInt(values, QStringLiteral("DRAM_WIDTH"), {4, 8, 16}, &c.dramWidth, error) ||
-        !readInt(values, QStringLiteral("ROW_WIDTH"), {12, 13, 14, 15, 16}, &c.rowWidth, error))
+        !readInt(values, QStringLiteral("DRAM_WIDTH"), dramWidthItems(), &c.dramWidth, error) ||
+        !readInt(values, QStringLiteral("ROW_WIDTH"), rowAddressItems(), &c.rowWidth, error))
         return false;
     bool ok = false;
     c.tck = values.value(QStringLiteral("tCK")).toInt(&ok);

@@ -297,9 +297,9 @@ std::optional<MemorySetup> memorySetup(const QMap<QString, QVariant> &record, QS
     const int reference = r.numberIn("REFERENCE_CLK", 0, int(periods.size()) - 1);
     s.referencePeriodPs = r.ok() ? periods.at(reference) : 0;
     s.dqWidth = r.item("DQ_WIDTH", preset.dqWidths).toInt();
-    s.dramWidth = r.item("DRAM_WIDTH", QList<int>{4, 8, 16});
-    s.rowBits = r.item("ROW_ADDR", QList<int>{12, 13, 14, 15, 16});
-    s.colBits = r.item("COL_ADDR", QList<int>{9, 10});
+    s.dramWidth = r.item("DRAM_WIDTH", dramWidthItems());
+    s.rowBits = r.item("ROW_ADDR", rowAddressItems());
+    s.colBits = r.item("COL_ADDR", columnAddressItems());
     for (const TimingKey &key : timingKeys)
         s.timings.*key.value = r.numberIn(key.key, 1, 9999999);
     s.cl = r.item("CAS_LATENCY", preset.casLatencies).toInt();

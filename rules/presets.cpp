@@ -84,6 +84,24 @@ const MemoryPreset &memoryPreset(PresetKind kind)
     return custom;
 }
 
+const QList<int> &dramWidthItems()
+{
+    static const QList<int> items{4, 8, 16};
+    return items;
+}
+
+const QList<int> &rowAddressItems()
+{
+    static const QList<int> items{12, 13, 14, 15, 16};
+    return items;
+}
+
+const QList<int> &columnAddressItems()
+{
+    static const QList<int> items{9, 10};
+    return items;
+}
+
 const QList<int> &referenceClockPeriods()
 {
     static const QList<int> periods{2500,  2750,  3000,  3125,  3250,  3500,  3750,  4000,  4375,

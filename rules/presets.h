@@ -45,6 +45,12 @@ struct MemoryPreset
 };
 const MemoryPreset &memoryPreset(PresetKind kind);
 
+// The items of the fixed DRAM-width, row-address and column-address lists, as numbers, for code
+// that reads stored indices or written values without the forms.
+const QList<int> &dramWidthItems();     // 4, 8, 16
+const QList<int> &rowAddressItems();    // 12 .. 16
+const QList<int> &columnAddressItems(); // 9, 10
+
 // Item data of the reference-clock list: periods in ps, ascending.
 const QList<int> &referenceClockPeriods();
 QString referenceClockItemText(int periodPs); // "20000 ps"
