@@ -53,7 +53,12 @@ void registerGroup(pid_t group, bool add)
 class ToolProcess : public QProcess
 {
 public:
-    using QProcess::QProcess;
+    explicit ToolProcess(QObject *parent) : QProcess(parent)
+    {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+    }
 
     void killGroup()
     {
@@ -62,8 +67,10 @@ public:
         kill();
     }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 protected:
     void setupChildProcess() override { ::setpgid(0, 0); }
+#endif
 };
 
 } // namespace
