@@ -77,6 +77,7 @@ localparam RLE  = RL + (RDIMM ? 1 : 0);
 
 localparam BL_FIX8 = (BURST_MODE == "8");
 localparam BL_FIX4 = (BURST_MODE == "4");
+localparam BL_OTF  = !BL_FIX8 && !BL_FIX4 && ROW_WIDTH > 12;   // A12 picks BC4 or BL8
 
 // ---------------------------------------------------------------------------
 // Timing in memory clocks.  The PLL search accepts clocks up to 2 % faster
@@ -528,7 +529,7 @@ wire cmd_bl8;
 generate
   if (BL_FIX8)       begin : g_bl8 assign cmd_bl8 = 1'b1; end
   else if (BL_FIX4)  begin : g_bc4 assign cmd_bl8 = 1'b0; end
-  else if (ROW > 12) begin : g_otf assign cmd_bl8 = a_addr[ROW > 12 ? 12 : 0]; end
+  else if (BL_OTF)   begin : g_otf assign cmd_bl8 = a_addr[ROW > 12 ? 12 : 0]; end
   else               begin : g_a12 assign cmd_bl8 = 1'b1; end   // no A12 line
 endgenerate
 
@@ -624,7 +625,7 @@ always @(posedge ck or posedge rst)
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
-    if (w_start)            w_left <= wr_bl8_pipe[WLE-1-WADV] ? 2'd3 : 2'd1;
+    if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
     else if (w_left != 0)   w_left <= w_left - 1'b1;
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
     w_act <= w_take;
@@ -887,6 +888,11 @@ wire [KB-1:0] r_cur   = r_start ? {KB{1'b0}} : r_pos;
 wire          r_last  = !r_start && (r_left == 2'd1);
 wire          r_end   = r_take && (r_cur == K - 1 || r_last);
 
+// Only a burst length chosen per command needs its own pipe; a fixed one
+// is a constant here, so that synthesis drops the pipe outright instead of
+// finding it constant one stage per optimisation round.
+wire          r_bl8   = BL_OTF ? rd_bl8_pipe[rd_lat_m1] : cmd_bl8;
+
 integer j;
 always @(posedge ck or posedge rst)
   if (rst) begin
@@ -895,7 +901,7 @@ always @(posedge ck or posedge rst)
   end else begin
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
-    if (r_start)            r_left <= rd_bl8_pipe[rd_lat_m1] ? 2'd3 : 2'd1;
+    if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
     else if (r_left != 0)   r_left <= r_left - 1'b1;
     r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur + 1'b1 : r_pos);
     r_done <= r_end;
