@@ -169,41 +169,47 @@ localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010,
 // SEC-DED over 64 bits: Hamming positions 1..71 (data on the positions that
 // are not powers of two) plus an overall parity bit.
 // ---------------------------------------------------------------------------
-function [7:0] ecc_encode;
-  input [63:0] d;
-  integer p, k;
-  reg [6:0] c;
+// Data bit k sits on the k-th Hamming position that is not a power of two;
+// ECC_P holds those positions, ECC_M one mask of data bits per check bit,
+// so that each check bit is a single parity over a constant mask.
+function [64*7-1:0] ecc_table;
+  input integer masks;                // 1: ECC_M, 0: ECC_P
+  integer p, k, i;
   begin
-    c = 7'd0; k = 0;
+    ecc_table = {64*7{1'b0}}; k = 0;
     for (p = 1; p < 72; p = p + 1)
       if ((p & (p - 1)) != 0) begin
-        c = c ^ ({7{d[k]}} & p[6:0]);
+        for (i = 0; i < 7; i = i + 1)
+          if (masks) ecc_table[i*64 + k] = (p >> i) & 1;
+          else       ecc_table[k*7 + i]  = (p >> i) & 1;
         k = k + 1;
       end
+  end
+endfunction
+localparam [64*7-1:0] ECC_M = ecc_table(1), ECC_P = ecc_table(0);
+
+function [7:0] ecc_encode;
+  input [63:0] d;
+  integer i;
+  reg [6:0] c;
+  begin
+    for (i = 0; i < 7; i = i + 1) c[i] = ^(d & ECC_M[i*64 +: 64]);
     ecc_encode = {^d ^ ^c, c};
   end
 endfunction
 
 function [71:0] ecc_decode;          // {6'b0, uncorrectable, corrected, data}
   input [71:0] w;
-  integer p, k;
-  reg [6:0]  s;
-  reg [63:0] d;
-  reg        par;
+  integer i, k;
+  reg [6:0]   s;
+  reg [127:0] hit;                   // one-hot Hamming position of a single error
+  reg [63:0]  d;
+  reg         par;
   begin
-    s = w[70:64]; k = 0;
-    for (p = 1; p < 72; p = p + 1)
-      if ((p & (p - 1)) != 0) begin
-        s = s ^ ({7{w[k]}} & p[6:0]);
-        k = k + 1;
-      end
+    for (i = 0; i < 7; i = i + 1) s[i] = w[64 + i] ^ ^(w[63:0] & ECC_M[i*64 +: 64]);
     par = ^w;
-    d = w[63:0]; k = 0;
-    for (p = 1; p < 72; p = p + 1)
-      if ((p & (p - 1)) != 0) begin
-        d[k] = w[k] ^ (par && s == p);
-        k = k + 1;
-      end
+    hit = {127'd0, par} << s;
+    for (k = 0; k < 64; k = k + 1) d[k] = w[k] ^ hit[ECC_P[k*7 +: 7]];
     ecc_decode = {6'b000000, (!par && s != 0) || (par && s >= 7'd72),
                   par && s < 7'd72, d};
   end
@@ -534,31 +540,10 @@ generate
 endgenerate
 
 // ---------------------------------------------------------------------------
-// Write data queue (with ECC encoding on the way in)
+// Write data queue.  It holds the words as the controller presents them;
+// ECC is added as the beats leave (two encoders instead of one per beat).
 // ---------------------------------------------------------------------------
-wire [NB*DQ-1:0] wq_in_d;
-wire [NB*G-1:0]  wq_in_m;
 genvar b, g;
-generate
-  if (ECC_ON) begin : g_ecc_enc
-    localparam DG = 64 / GW;                    // strobe groups holding data
-    for (b = 0; b < NB; b = b + 1) begin : g_beat
-      assign wq_in_d[b*72 +: 72] = {ecc_encode(mc_wrdata[b*72 +: 64]),
-                                    mc_wrdata[b*72 +: 64]};
-      for (g = 0; g < G; g = g + 1) begin : g_grp
-        if (g < DG) begin : g_data
-          assign wq_in_m[b*G + g] = mc_wrdata_mask[b*G + g];
-        end else begin : g_check
-          assign wq_in_m[b*G + g] = &mc_wrdata_mask[b*G +: DG];
-        end
-      end
-    end
-  end else begin : g_no_ecc
-    assign wq_in_d = mc_wrdata;
-    assign wq_in_m = mc_wrdata_mask;
-  end
-endgenerate
-
 reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
 reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
 reg [WF_AW:0]   wq_wp, wq_rp;
@@ -586,8 +571,8 @@ localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
 wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
   if (!rst && wq_we) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_d : (f_wq == WPB) ? CAL_W0 : CAL_W1;
-    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_m : {NB*G{1'b0}};
+    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata : (f_wq == WPB) ? CAL_W0 : CAL_W1;
+    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata_mask : {NB*G{1'b0}};
   end
 
 wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
@@ -633,11 +618,35 @@ always @(posedge ck or posedge rst)
     dq_oe <= w_take || w_act || w_act_d;
   end
 
+wire [DQ-1:0] w_src_r = wq_head_d[(2*w_cur)   * DQ +: DQ];
+wire [DQ-1:0] w_src_f = wq_head_d[(2*w_cur+1) * DQ +: DQ];
+wire [G-1:0]  w_srm_r = wq_head_m[(2*w_cur)   * G +: G];
+wire [G-1:0]  w_srm_f = wq_head_m[(2*w_cur+1) * G +: G];
+wire [DQ-1:0] w_code_r, w_code_f;
+wire [G-1:0]  w_cmask_r, w_cmask_f;
+generate
+  if (ECC_ON) begin : g_ecc_enc
+    // The check lanes replace [71:64] and are masked only with the whole
+    // beat.  The calibration burst carries the same pattern on every group,
+    // so its check lanes repeat lanes [7:0] and need not be queued.
+    localparam DG = 64 / GW;                    // strobe groups holding data
+    assign w_code_r  = {init_done ? ecc_encode(w_src_r[63:0]) : w_src_r[7:0], w_src_r[63:0]};
+    assign w_code_f  = {init_done ? ecc_encode(w_src_f[63:0]) : w_src_f[7:0], w_src_f[63:0]};
+    assign w_cmask_r = {{G-DG{&w_srm_r[DG-1:0]}}, w_srm_r[DG-1:0]};
+    assign w_cmask_f = {{G-DG{&w_srm_f[DG-1:0]}}, w_srm_f[DG-1:0]};
+  end else begin : g_no_ecc
+    assign w_code_r  = w_src_r;
+    assign w_code_f  = w_src_f;
+    assign w_cmask_r = w_srm_r;
+    assign w_cmask_f = w_srm_f;
+  end
+endgenerate
+
 always @(posedge ck) begin
-  w_beat_r <= wq_head_d[(2*w_cur)   * DQ +: DQ];
-  w_beat_f <= wq_head_d[(2*w_cur+1) * DQ +: DQ];
-  w_mask_r <= wq_head_m[(2*w_cur)   * G +: G];
-  w_mask_f <= wq_head_m[(2*w_cur+1) * G +: G];
+  w_beat_r <= w_code_r;
+  w_beat_f <= w_code_f;
+  w_mask_r <= w_cmask_r;
+  w_mask_f <= w_cmask_f;
 end
 
 // Write outputs, per strobe group.  The group's share of the engine's
@@ -907,25 +916,28 @@ always @(posedge ck or posedge rst)
     r_done <= r_end;
   end
 
+// ECC is checked on the two beats of each clock as they arrive.
+wire [DQ-1:0] r_beat_r, r_beat_f;
+generate
+  if (ECC_ON) begin : g_ecc_dec
+    assign r_beat_r = ecc_decode(rd_r_q);
+    assign r_beat_f = ecc_decode(rd_f_q);
+  end else begin : g_no_dec
+    assign r_beat_r = rd_r_q;
+    assign r_beat_f = rd_f_q;
+  end
+endgenerate
+
 always @(posedge ck)
   for (j = 0; j < K; j = j + 1)
     if (r_take && r_cur == j)
-      r_acc[2*j*DQ +: 2*DQ] <= {rd_f_q, rd_r_q};
+      r_acc[2*j*DQ +: 2*DQ] <= {r_beat_f, r_beat_r};
 
 // A finished word sits in r_acc for one clock (the next burst can only
 // overwrite its first clock's beats at the same edge), then goes straight
 // out at a controller edge or waits in r_pend for the next one.  Bursts
 // never finish words faster than one per clk_x1 cycle.
-wire [NB*DQ-1:0] r_word;
-generate
-  if (ECC_ON) begin : g_ecc_dec
-    for (b = 0; b < NB; b = b + 1) begin : g_beat
-      assign r_word[b*72 +: 72] = ecc_decode(r_acc[b*72 +: 72]);
-    end
-  end else begin : g_no_dec
-    assign r_word = r_acc;
-  end
-endgenerate
+wire [NB*DQ-1:0] r_word = r_acc;
 
 reg [NB*DQ-1:0] r_pend, r_out;
 reg             r_pend_v, r_out_v, init_out;
