@@ -127,11 +127,13 @@ localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
 localparam WADV      = 3;                          // write engine lead, clocks
 
-// Write data words that can be queued between a WRITE being taken and its
-// burst leaving: one burst per 4 clocks over the write latency and the
-// command pipeline, plus slack.
+// Write data words that can be queued: a word leaves the queue at most
+// K + 4 + WLE - WADV clocks after it came (command slot, command pipeline,
+// write latency less the engine's lead, the burst), WRITEs are at least 4
+// clocks apart and carry up to WPB words each; plus one spare word.  Every
+// entry is a full word of flip-flops, so no more are kept than can be used.
 localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
-localparam WF_AW     = clog2(((WLE + K + 7) / 4 + 2) * WPB);
+localparam WF_AW     = clog2(WPB * ((WLE + K + 4) / 4) + 1);
 
 // ---------------------------------------------------------------------------
 // Mode registers, from the JEDEC DDR3 field tables.
@@ -202,14 +204,12 @@ function [71:0] ecc_decode;          // {6'b0, uncorrectable, corrected, data}
   input [71:0] w;
   integer i, k;
   reg [6:0]   s;
-  reg [127:0] hit;                   // one-hot Hamming position of a single error
   reg [63:0]  d;
   reg         par;
   begin
     for (i = 0; i < 7; i = i + 1) s[i] = w[64 + i] ^ ^(w[63:0] & ECC_M[i*64 +: 64]);
     par = ^w;
-    hit = {127'd0, par} << s;
-    for (k = 0; k < 64; k = k + 1) d[k] = w[k] ^ hit[ECC_P[k*7 +: 7]];
+    for (k = 0; k < 64; k = k + 1) d[k] = w[k] ^ (par && s == ECC_P[k*7 +: 7]);
     ecc_decode = {6'b000000, (!par && s != 0) || (par && s >= 7'd72),
                   par && s < 7'd72, d};
   end
@@ -618,10 +618,20 @@ always @(posedge ck or posedge rst)
     dq_oe <= w_take || w_act || w_act_d;
   end
 
-wire [DQ-1:0] w_src_r = wq_head_d[(2*w_cur)   * DQ +: DQ];
-wire [DQ-1:0] w_src_f = wq_head_d[(2*w_cur+1) * DQ +: DQ];
-wire [G-1:0]  w_srm_r = wq_head_m[(2*w_cur)   * G +: G];
-wire [G-1:0]  w_srm_f = wq_head_m[(2*w_cur+1) * G +: G];
+// Beat pairs are picked by comparison, not by a computed part-select,
+// which synthesis would first build as a barrel shifter over the word.
+reg  [DQ-1:0] w_src_r, w_src_f;
+reg  [G-1:0]  w_srm_r, w_srm_f;
+integer n;
+always @* begin
+  w_src_r = wq_head_d[0 +: DQ]; w_src_f = wq_head_d[DQ +: DQ];
+  w_srm_r = wq_head_m[0 +: G];  w_srm_f = wq_head_m[G +: G];
+  for (n = 1; n < K; n = n + 1)
+    if (w_cur == n) begin
+      w_src_r = wq_head_d[2*n*DQ +: DQ]; w_src_f = wq_head_d[(2*n+1)*DQ +: DQ];
+      w_srm_r = wq_head_m[2*n*G +: G];   w_srm_f = wq_head_m[(2*n+1)*G +: G];
+    end
+end
 wire [DQ-1:0] w_code_r, w_code_f;
 wire [G-1:0]  w_cmask_r, w_cmask_f;
 generate
@@ -717,7 +727,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb[lv_i] <= (s0[g*GW] == 1'b1);
+      if (lv_take) lvb <= lvb | ({7'd0, s0[g*GW]} << lv_i);
       else if (lv_pick) begin
         q <= dd[2:0] + 1'b1;
         qbad <= !cf || !gf;
@@ -737,7 +747,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
                      (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
                      (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
   wire [1:0]    ss = 2'd3 * lv_q[g][1:0] + 2'd1;                               // 3d mod 4
-  wire [BW-1:0] t  = wl[ns * BW +: BW];
+  wire [BW-1:0] t  = ns[1] ? (ns[0] ? wl[3*BW +: BW] : wl[2*BW +: BW])
+                           : (ns[0] ? wl[BW +: BW]   : wl[0 +: BW]);
   wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
 
   reg [GW-1:0] dq_r, dq_f;
@@ -879,7 +890,9 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
   assign lane_far[g]  = lane_max - arr > NDL - 1;
   assign lane_bad[g]  = bad | lv_bad[g];
-  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly*2*GW +: 2*GW];
+  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
+    dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
+           : (dly[0] ? dl[2*GW +: 2*GW] : dl[0 +: 2*GW]);
 end endgenerate
 
 // ---------------------------------------------------------------------------
