@@ -680,8 +680,12 @@ reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire signed [5:0] lv_d0;        // group 0's delay
+wire [2:0]    lv_q0;            // group 0's levelled q
 wire [AW+1:0] lv_ga0;           // group 0's read strobe arrival
+// Group 0's delay less its strobe arrival: each group's target delay is
+// this plus its own arrival (quarter clocks, modulo 64).
+wire [5:0]    lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga0[5:0];
+wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
 wire          w_en = w_take || w_act || w_act_d;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
@@ -715,28 +719,30 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
     for (kk = 7; kk >= 1; kk = kk - 1)
       if (lvb[kk] && !lvb[kk-1]) begin c = kk; cf = 1'b1; end
   end
-  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay).
-  wire signed [5:0] d   = {3'b000, c} - 6'sd1;
-  wire signed [AW+2:0] gdif = {1'b0, ga} - {1'b0, lv_ga0};
-  wire signed [5:0] tgt = (g == 0) ? 6'sd0 : lv_d0 + gdif[5:0];
-  wire signed [5:0] dd  = (tgt <= d - 2 && d >= 6'sd3) ? d - 4 :
-                          (tgt >= d + 2 && d <= 6'sd2) ? d + 4 : d;
+  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
+  // one 4 away is taken when the target is 2 or more beyond d on its side,
+  // and q = d + 1 then differs from c only in bit 2.  One subtraction per
+  // group; the rest is shared or compares with constants.
+  wire signed [5:0] tgt  = (g == 0) ? 6'sd0 : lv_base + ga[5:0];
+  wire signed [7:0] e    = tgt - $signed({5'b00000, c}) + 8'sd1;   // target - d
+  wire              flip = c[2] ? (e <= -8'sd2) : (e >= 8'sd2);
+  wire [2:0]        qn   = {c[2] ^ flip, c[1:0]};
   always @(posedge ck or posedge rst)
     if (rst) begin
       lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb <= lvb | ({7'd0, s0[g*GW]} << lv_i);
+      if (lv_take) lvb <= lvb | (lv_hot & {8{s0[g*GW]}});
       else if (lv_pick) begin
-        q <= dd[2:0] + 1'b1;
+        q <= qn;
         qbad <= !cf || !gf;
       end
     end
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
   if (g == 0) begin : g_ref
-    assign lv_d0  = dd;
+    assign lv_q0  = qn;
     assign lv_ga0 = ga;
   end
 
@@ -746,7 +752,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
                      (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
                      (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
-  wire [1:0]    ss = 2'd3 * lv_q[g][1:0] + 2'd1;                               // 3d mod 4
+  wire [1:0]    ss = 2'd1 - lv_q[g][1:0];                                      // 3d mod 4
   wire [BW-1:0] t  = ns[1] ? (ns[0] ? wl[3*BW +: BW] : wl[2*BW +: BW])
                            : (ns[0] ? wl[BW +: BW]   : wl[0 +: BW]);
   wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
@@ -861,6 +867,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   wire [AW+1:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
   wire [AW+1:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
   wire       pick1 = f1 && (!f0 || tq1 < tq0);
+  wire [AW-1:0] lane_gap = lane_max - arr;     // never negative: the max is over arr
 
   always @(posedge ck) begin
     o_prev <= o;
@@ -882,13 +889,13 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
       arr <= pick1 ? t1 : t0;
       if (!f0 && !f1) bad <= 1'b1;
     end else if (st == ST_PLACE) begin
-      dly <= lane_max - arr;
+      dly <= lane_gap[1:0];
       if (lane_far[g]) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
 
   assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
-  assign lane_far[g]  = lane_max - arr > NDL - 1;
+  assign lane_far[g]  = lane_gap > NDL - 1;
   assign lane_bad[g]  = bad | lv_bad[g];
   assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
     dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
