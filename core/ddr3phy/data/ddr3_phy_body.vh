@@ -204,12 +204,20 @@ function [71:0] ecc_decode;          // {6'b0, uncorrectable, corrected, data}
   input [71:0] w;
   integer i, k;
   reg [6:0]   s;
+  reg [15:0]  lo;                    // the syndrome decoded in two halves
+  reg [7:0]   hi;
+  reg [6:0]   p;
   reg [63:0]  d;
   reg         par;
   begin
     for (i = 0; i < 7; i = i + 1) s[i] = w[64 + i] ^ ^(w[63:0] & ECC_M[i*64 +: 64]);
     par = ^w;
-    for (k = 0; k < 64; k = k + 1) d[k] = w[k] ^ (par && s == ECC_P[k*7 +: 7]);
+    for (i = 0; i < 16; i = i + 1) lo[i] = (s[3:0] == i);
+    for (i = 0; i < 8; i = i + 1)  hi[i] = (s[6:4] == i);
+    for (k = 0; k < 64; k = k + 1) begin
+      p    = ECC_P[k*7 +: 7];
+      d[k] = w[k] ^ (par & lo[p[3:0]] & hi[p[6:4]]);
+    end
     ecc_decode = {6'b000000, (!par && s != 0) || (par && s >= 7'd72),
                   par && s < 7'd72, d};
   end
