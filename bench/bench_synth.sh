@@ -5,11 +5,14 @@
 # `synth`, netlist written).  Cores are named as in tests/hdl/configs.txt.
 #   bench_synth.sh [NAME...]    (default: s2_dq16 s4_dq72e, the default core
 #                                and the largest)
-# IPGEN names the ipgen to generate with (default build/ipgen).
+# IPGEN names the ipgen to generate with (default build/ipgen); HDL a folder
+# with another version of core/ddr3phy/data to measure instead, e.g. one
+# exported with `git archive REV core/ddr3phy/data | tar -x -C DIR`.
+# KEEP a folder to leave the generated files and Yosys logs in.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-data=$root/core/ddr3phy/data
+data=${HDL:-$root/core/ddr3phy/data}
 ipgen=${IPGEN:-$root/build/ipgen}
 for tool in yosys /usr/bin/time; do
   command -v $tool > /dev/null || { echo "bench_synth: $tool not installed (apt-get install yosys time)"; exit 1; }
@@ -21,6 +24,7 @@ work=${KEEP:-$(mktemp -d)}
 printf '%-14s %8s %8s %9s %8s\n' core "wall [s]" "CPU [s]" "peak [MB]" cells
 for name in "$@"; do
   fix=$work/$name
+  rm -rf "$fix"
   sh "$root/tests/hdl/gen_config.sh" "$ipgen" "$name" "$fix" > /dev/null
   ratio=$(sed -n 's/^parameter nCK_PER_CLK = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
   if ! /usr/bin/time -v -o "$fix/time.txt" yosys -q -l "$fix/yosys.log" -p \

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 shift || true
 
-packages=(g++ cmake make qtbase5-dev qttools5-dev-tools yosys iverilog tcl xvfb xauth imagemagick)
+packages=(g++ cmake make qtbase5-dev qttools5-dev-tools yosys iverilog tcl time xvfb xauth imagemagick)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
