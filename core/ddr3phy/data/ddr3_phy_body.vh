@@ -981,14 +981,22 @@ always @(posedge ck or posedge rst)
 
 always @(posedge ck)
   if (x1_edge) begin
-    if (r_pend_v)    r_out <= r_pend;
-    else if (r_done) r_out <= r_word;
     if (r_pend_v && r_done) r_pend <= r_word;
   end else if (r_done)
     r_pend <= r_word;
 
+// r_out stays 0 until the first read word, which only comes after the core
+// is ready; so the status needs gating only in its own few bits.
+always @(posedge ck or posedge rst)
+  if (rst)
+    r_out <= {NB*DQ{1'b0}};
+  else if (x1_edge) begin
+    if (r_pend_v)    r_out <= r_pend;
+    else if (r_done) r_out <= r_word;
+  end
+
 // Until the core is ready the read data carries the calibration status.
-wire [NB*DQ-1:0] status = {{NB*DQ-2-G{1'b0}}, lane_bad, cal_fail, cal_done};
+wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
-assign phy_rd_data       = init_out ? r_out : status;
+assign phy_rd_data       = r_out | {{NB*DQ-2-G{1'b0}}, init_out ? {G+2{1'b0}} : status};
 assign ddr_init_complete = init_out;
