@@ -129,11 +129,11 @@ localparam WADV      = 3;                          // write engine lead, clocks
 
 // Write data words that can be queued: a word leaves the queue at most
 // K + 4 + WLE - WADV clocks after it came (command slot, command pipeline,
-// write latency less the engine's lead, the burst), WRITEs are at least 4
-// clocks apart and carry up to WPB words each; plus one spare word.  Every
-// entry is a full word of flip-flops, so no more are kept than can be used.
+// write latency less the engine's lead, the burst), and WRITEs are at least
+// 4 clocks apart (tCCD) and carry up to WPB words each.  Every entry is a
+// full word of flip-flops, so no more are kept than can be used.
 localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
-localparam WF_AW     = clog2(WPB * ((WLE + K + 4) / 4) + 1);
+localparam WF_AW     = max2(1, clog2(WPB * ((WLE + K + 4) / 4)));
 
 // ---------------------------------------------------------------------------
 // Mode registers, from the JEDEC DDR3 field tables.
