@@ -77,6 +77,7 @@ localparam RLE  = RL + (RDIMM ? 1 : 0);
 
 localparam BL_FIX8 = (BURST_MODE == "8");
 localparam BL_FIX4 = (BURST_MODE == "4");
+localparam BL_OTF  = !BL_FIX8 && !BL_FIX4 && ROW_WIDTH > 12;   // A12 picks BC4 or BL8
 
 // ---------------------------------------------------------------------------
 // Timing in memory clocks.  The PLL search accepts clocks up to 2 % faster
@@ -126,11 +127,13 @@ localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
 localparam WADV      = 3;                          // write engine lead, clocks
 
-// Write data words that can be queued between a WRITE being taken and its
-// burst leaving: one burst per 4 clocks over the write latency and the
-// command pipeline, plus slack.
+// Write data words that can be queued: a word leaves the queue at most
+// K + 4 + WLE - WADV clocks after it came (command slot, command pipeline,
+// write latency less the engine's lead, the burst), and WRITEs are at least
+// 4 clocks apart (tCCD) and carry up to WPB words each.  Every entry is a
+// full word of flip-flops, so no more are kept than can be used.
 localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
-localparam WF_AW     = clog2(((WLE + K + 7) / 4 + 2) * WPB);
+localparam WF_AW     = max2(1, clog2(WPB * ((WLE + K + 4) / 4)));
 
 // ---------------------------------------------------------------------------
 // Mode registers, from the JEDEC DDR3 field tables.
@@ -168,41 +171,53 @@ localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010,
 // SEC-DED over 64 bits: Hamming positions 1..71 (data on the positions that
 // are not powers of two) plus an overall parity bit.
 // ---------------------------------------------------------------------------
-function [7:0] ecc_encode;
-  input [63:0] d;
-  integer p, k;
-  reg [6:0] c;
+// Data bit k sits on the k-th Hamming position that is not a power of two;
+// ECC_P holds those positions, ECC_M one mask of data bits per check bit,
+// so that each check bit is a single parity over a constant mask.
+function [64*7-1:0] ecc_table;
+  input integer masks;                // 1: ECC_M, 0: ECC_P
+  integer p, k, i;
   begin
-    c = 7'd0; k = 0;
+    ecc_table = {64*7{1'b0}}; k = 0;
     for (p = 1; p < 72; p = p + 1)
       if ((p & (p - 1)) != 0) begin
-        c = c ^ ({7{d[k]}} & p[6:0]);
+        for (i = 0; i < 7; i = i + 1)
+          if (masks) ecc_table[i*64 + k] = (p >> i) & 1;
+          else       ecc_table[k*7 + i]  = (p >> i) & 1;
         k = k + 1;
       end
+  end
+endfunction
+localparam [64*7-1:0] ECC_M = ecc_table(1), ECC_P = ecc_table(0);
+
+function [7:0] ecc_encode;
+  input [63:0] d;
+  integer i;
+  reg [6:0] c;
+  begin
+    for (i = 0; i < 7; i = i + 1) c[i] = ^(d & ECC_M[i*64 +: 64]);
     ecc_encode = {^d ^ ^c, c};
   end
 endfunction
 
 function [71:0] ecc_decode;          // {6'b0, uncorrectable, corrected, data}
   input [71:0] w;
-  integer p, k;
-  reg [6:0]  s;
-  reg [63:0] d;
-  reg        par;
+  integer i, k;
+  reg [6:0]   s;
+  reg [15:0]  lo;                    // the syndrome decoded in two halves
+  reg [7:0]   hi;
+  reg [6:0]   p;
+  reg [63:0]  d;
+  reg         par;
   begin
-    s = w[70:64]; k = 0;
-    for (p = 1; p < 72; p = p + 1)
-      if ((p & (p - 1)) != 0) begin
-        s = s ^ ({7{w[k]}} & p[6:0]);
-        k = k + 1;
-      end
+    for (i = 0; i < 7; i = i + 1) s[i] = w[64 + i] ^ ^(w[63:0] & ECC_M[i*64 +: 64]);
     par = ^w;
-    d = w[63:0]; k = 0;
-    for (p = 1; p < 72; p = p + 1)
-      if ((p & (p - 1)) != 0) begin
-        d[k] = w[k] ^ (par && s == p);
-        k = k + 1;
-      end
+    for (i = 0; i < 16; i = i + 1) lo[i] = (s[3:0] == i);
+    for (i = 0; i < 8; i = i + 1)  hi[i] = (s[6:4] == i);
+    for (k = 0; k < 64; k = k + 1) begin
+      p    = ECC_P[k*7 +: 7];
+      d[k] = w[k] ^ (par & lo[p[3:0]] & hi[p[6:4]]);
+    end
     ecc_decode = {6'b000000, (!par && s != 0) || (par && s >= 7'd72),
                   par && s < 7'd72, d};
   end
@@ -528,36 +543,15 @@ wire cmd_bl8;
 generate
   if (BL_FIX8)       begin : g_bl8 assign cmd_bl8 = 1'b1; end
   else if (BL_FIX4)  begin : g_bc4 assign cmd_bl8 = 1'b0; end
-  else if (ROW > 12) begin : g_otf assign cmd_bl8 = a_addr[ROW > 12 ? 12 : 0]; end
+  else if (BL_OTF)   begin : g_otf assign cmd_bl8 = a_addr[ROW > 12 ? 12 : 0]; end
   else               begin : g_a12 assign cmd_bl8 = 1'b1; end   // no A12 line
 endgenerate
 
 // ---------------------------------------------------------------------------
-// Write data queue (with ECC encoding on the way in)
+// Write data queue.  It holds the words as the controller presents them;
+// ECC is added as the beats leave (two encoders instead of one per beat).
 // ---------------------------------------------------------------------------
-wire [NB*DQ-1:0] wq_in_d;
-wire [NB*G-1:0]  wq_in_m;
 genvar b, g;
-generate
-  if (ECC_ON) begin : g_ecc_enc
-    localparam DG = 64 / GW;                    // strobe groups holding data
-    for (b = 0; b < NB; b = b + 1) begin : g_beat
-      assign wq_in_d[b*72 +: 72] = {ecc_encode(mc_wrdata[b*72 +: 64]),
-                                    mc_wrdata[b*72 +: 64]};
-      for (g = 0; g < G; g = g + 1) begin : g_grp
-        if (g < DG) begin : g_data
-          assign wq_in_m[b*G + g] = mc_wrdata_mask[b*G + g];
-        end else begin : g_check
-          assign wq_in_m[b*G + g] = &mc_wrdata_mask[b*G +: DG];
-        end
-      end
-    end
-  end else begin : g_no_ecc
-    assign wq_in_d = mc_wrdata;
-    assign wq_in_m = mc_wrdata_mask;
-  end
-endgenerate
-
 reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
 reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
 reg [WF_AW:0]   wq_wp, wq_rp;
@@ -585,8 +579,8 @@ localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
 wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
   if (!rst && wq_we) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_d : (f_wq == WPB) ? CAL_W0 : CAL_W1;
-    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? wq_in_m : {NB*G{1'b0}};
+    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata : (f_wq == WPB) ? CAL_W0 : CAL_W1;
+    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata_mask : {NB*G{1'b0}};
   end
 
 wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
@@ -624,7 +618,7 @@ always @(posedge ck or posedge rst)
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
-    if (w_start)            w_left <= wr_bl8_pipe[WLE-1-WADV] ? 2'd3 : 2'd1;
+    if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
     else if (w_left != 0)   w_left <= w_left - 1'b1;
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
     w_act <= w_take;
@@ -632,11 +626,45 @@ always @(posedge ck or posedge rst)
     dq_oe <= w_take || w_act || w_act_d;
   end
 
+// Beat pairs are picked by comparison, not by a computed part-select,
+// which synthesis would first build as a barrel shifter over the word.
+reg  [DQ-1:0] w_src_r, w_src_f;
+reg  [G-1:0]  w_srm_r, w_srm_f;
+integer n;
+always @* begin
+  w_src_r = wq_head_d[0 +: DQ]; w_src_f = wq_head_d[DQ +: DQ];
+  w_srm_r = wq_head_m[0 +: G];  w_srm_f = wq_head_m[G +: G];
+  for (n = 1; n < K; n = n + 1)
+    if (w_cur == n) begin
+      w_src_r = wq_head_d[2*n*DQ +: DQ]; w_src_f = wq_head_d[(2*n+1)*DQ +: DQ];
+      w_srm_r = wq_head_m[2*n*G +: G];   w_srm_f = wq_head_m[(2*n+1)*G +: G];
+    end
+end
+wire [DQ-1:0] w_code_r, w_code_f;
+wire [G-1:0]  w_cmask_r, w_cmask_f;
+generate
+  if (ECC_ON) begin : g_ecc_enc
+    // The check lanes replace [71:64] and are masked only with the whole
+    // beat.  The calibration burst carries the same pattern on every group,
+    // so its check lanes repeat lanes [7:0] and need not be queued.
+    localparam DG = 64 / GW;                    // strobe groups holding data
+    assign w_code_r  = {init_done ? ecc_encode(w_src_r[63:0]) : w_src_r[7:0], w_src_r[63:0]};
+    assign w_code_f  = {init_done ? ecc_encode(w_src_f[63:0]) : w_src_f[7:0], w_src_f[63:0]};
+    assign w_cmask_r = {{G-DG{&w_srm_r[DG-1:0]}}, w_srm_r[DG-1:0]};
+    assign w_cmask_f = {{G-DG{&w_srm_f[DG-1:0]}}, w_srm_f[DG-1:0]};
+  end else begin : g_no_ecc
+    assign w_code_r  = w_src_r;
+    assign w_code_f  = w_src_f;
+    assign w_cmask_r = w_srm_r;
+    assign w_cmask_f = w_srm_f;
+  end
+endgenerate
+
 always @(posedge ck) begin
-  w_beat_r <= wq_head_d[(2*w_cur)   * DQ +: DQ];
-  w_beat_f <= wq_head_d[(2*w_cur+1) * DQ +: DQ];
-  w_mask_r <= wq_head_m[(2*w_cur)   * G +: G];
-  w_mask_f <= wq_head_m[(2*w_cur+1) * G +: G];
+  w_beat_r <= w_code_r;
+  w_beat_f <= w_code_f;
+  w_mask_r <= w_cmask_r;
+  w_mask_f <= w_cmask_f;
 end
 
 // Write outputs, per strobe group.  The group's share of the engine's
@@ -660,8 +688,12 @@ reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire signed [5:0] lv_d0;        // group 0's delay
+wire [2:0]    lv_q0;            // group 0's levelled q
 wire [AW+1:0] lv_ga0;           // group 0's read strobe arrival
+// Group 0's delay less its strobe arrival: each group's target delay is
+// this plus its own arrival (quarter clocks, modulo 64).
+wire [5:0]    lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga0[5:0];
+wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
 wire          w_en = w_take || w_act || w_act_d;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
@@ -695,28 +727,30 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
     for (kk = 7; kk >= 1; kk = kk - 1)
       if (lvb[kk] && !lvb[kk-1]) begin c = kk; cf = 1'b1; end
   end
-  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay).
-  wire signed [5:0] d   = {3'b000, c} - 6'sd1;
-  wire signed [AW+2:0] gdif = {1'b0, ga} - {1'b0, lv_ga0};
-  wire signed [5:0] tgt = (g == 0) ? 6'sd0 : lv_d0 + gdif[5:0];
-  wire signed [5:0] dd  = (tgt <= d - 2 && d >= 6'sd3) ? d - 4 :
-                          (tgt >= d + 2 && d <= 6'sd2) ? d + 4 : d;
+  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
+  // one 4 away is taken when the target is 2 or more beyond d on its side,
+  // and q = d + 1 then differs from c only in bit 2.  One subtraction per
+  // group; the rest is shared or compares with constants.
+  wire signed [5:0] tgt  = (g == 0) ? 6'sd0 : lv_base + ga[5:0];
+  wire signed [7:0] e    = tgt - $signed({5'b00000, c}) + 8'sd1;   // target - d
+  wire              flip = c[2] ? (e <= -8'sd2) : (e >= 8'sd2);
+  wire [2:0]        qn   = {c[2] ^ flip, c[1:0]};
   always @(posedge ck or posedge rst)
     if (rst) begin
       lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb[lv_i] <= (s0[g*GW] == 1'b1);
+      if (lv_take) lvb <= lvb | (lv_hot & {8{s0[g*GW]}});
       else if (lv_pick) begin
-        q <= dd[2:0] + 1'b1;
+        q <= qn;
         qbad <= !cf || !gf;
       end
     end
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
   if (g == 0) begin : g_ref
-    assign lv_d0  = dd;
+    assign lv_q0  = qn;
     assign lv_ga0 = ga;
   end
 
@@ -726,8 +760,9 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
                      (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
                      (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
-  wire [1:0]    ss = 2'd3 * lv_q[g][1:0] + 2'd1;                               // 3d mod 4
-  wire [BW-1:0] t  = wl[ns * BW +: BW];
+  wire [1:0]    ss = 2'd1 - lv_q[g][1:0];                                      // 3d mod 4
+  wire [BW-1:0] t  = ns[1] ? (ns[0] ? wl[3*BW +: BW] : wl[2*BW +: BW])
+                           : (ns[0] ? wl[BW +: BW]   : wl[0 +: BW]);
   wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
 
   reg [GW-1:0] dq_r, dq_f;
@@ -840,6 +875,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   wire [AW+1:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
   wire [AW+1:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
   wire       pick1 = f1 && (!f0 || tq1 < tq0);
+  wire [AW-1:0] lane_gap = lane_max - arr;     // never negative: the max is over arr
 
   always @(posedge ck) begin
     o_prev <= o;
@@ -861,15 +897,17 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
       arr <= pick1 ? t1 : t0;
       if (!f0 && !f1) bad <= 1'b1;
     end else if (st == ST_PLACE) begin
-      dly <= lane_max - arr;
+      dly <= lane_gap[1:0];
       if (lane_far[g]) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
 
   assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
-  assign lane_far[g]  = lane_max - arr > NDL - 1;
+  assign lane_far[g]  = lane_gap > NDL - 1;
   assign lane_bad[g]  = bad | lv_bad[g];
-  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} = dl[dly*2*GW +: 2*GW];
+  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
+    dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
+           : (dly[0] ? dl[2*GW +: 2*GW] : dl[0 +: 2*GW]);
 end endgenerate
 
 // ---------------------------------------------------------------------------
@@ -887,6 +925,11 @@ wire [KB-1:0] r_cur   = r_start ? {KB{1'b0}} : r_pos;
 wire          r_last  = !r_start && (r_left == 2'd1);
 wire          r_end   = r_take && (r_cur == K - 1 || r_last);
 
+// Only a burst length chosen per command needs its own pipe; a fixed one
+// is a constant here, so that synthesis drops the pipe outright instead of
+// finding it constant one stage per optimisation round.
+wire          r_bl8   = BL_OTF ? rd_bl8_pipe[rd_lat_m1] : cmd_bl8;
+
 integer j;
 always @(posedge ck or posedge rst)
   if (rst) begin
@@ -895,31 +938,34 @@ always @(posedge ck or posedge rst)
   end else begin
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
-    if (r_start)            r_left <= rd_bl8_pipe[rd_lat_m1] ? 2'd3 : 2'd1;
+    if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
     else if (r_left != 0)   r_left <= r_left - 1'b1;
     r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur + 1'b1 : r_pos);
     r_done <= r_end;
   end
 
+// ECC is checked on the two beats of each clock as they arrive.
+wire [DQ-1:0] r_beat_r, r_beat_f;
+generate
+  if (ECC_ON) begin : g_ecc_dec
+    assign r_beat_r = ecc_decode(rd_r_q);
+    assign r_beat_f = ecc_decode(rd_f_q);
+  end else begin : g_no_dec
+    assign r_beat_r = rd_r_q;
+    assign r_beat_f = rd_f_q;
+  end
+endgenerate
+
 always @(posedge ck)
   for (j = 0; j < K; j = j + 1)
     if (r_take && r_cur == j)
-      r_acc[2*j*DQ +: 2*DQ] <= {rd_f_q, rd_r_q};
+      r_acc[2*j*DQ +: 2*DQ] <= {r_beat_f, r_beat_r};
 
 // A finished word sits in r_acc for one clock (the next burst can only
 // overwrite its first clock's beats at the same edge), then goes straight
 // out at a controller edge or waits in r_pend for the next one.  Bursts
 // never finish words faster than one per clk_x1 cycle.
-wire [NB*DQ-1:0] r_word;
-generate
-  if (ECC_ON) begin : g_ecc_dec
-    for (b = 0; b < NB; b = b + 1) begin : g_beat
-      assign r_word[b*72 +: 72] = ecc_decode(r_acc[b*72 +: 72]);
-    end
-  end else begin : g_no_dec
-    assign r_word = r_acc;
-  end
-endgenerate
+wire [NB*DQ-1:0] r_word = r_acc;
 
 reg [NB*DQ-1:0] r_pend, r_out;
 reg             r_pend_v, r_out_v, init_out;
@@ -935,14 +981,22 @@ always @(posedge ck or posedge rst)
 
 always @(posedge ck)
   if (x1_edge) begin
-    if (r_pend_v)    r_out <= r_pend;
-    else if (r_done) r_out <= r_word;
     if (r_pend_v && r_done) r_pend <= r_word;
   end else if (r_done)
     r_pend <= r_word;
 
+// r_out stays 0 until the first read word, which only comes after the core
+// is ready; so the status needs gating only in its own few bits.
+always @(posedge ck or posedge rst)
+  if (rst)
+    r_out <= {NB*DQ{1'b0}};
+  else if (x1_edge) begin
+    if (r_pend_v)    r_out <= r_pend;
+    else if (r_done) r_out <= r_word;
+  end
+
 // Until the core is ready the read data carries the calibration status.
-wire [NB*DQ-1:0] status = {{NB*DQ-2-G{1'b0}}, lane_bad, cal_fail, cal_done};
+wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
-assign phy_rd_data       = init_out ? r_out : status;
+assign phy_rd_data       = r_out | {{NB*DQ-2-G{1'b0}}, init_out ? {G+2{1'b0}} : status};
 assign ddr_init_complete = init_out;
