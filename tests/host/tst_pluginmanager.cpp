@@ -170,7 +170,6 @@ void TestPluginManager::refusesLibraries_data()
     };
     row("description missing", "testpackage", "provides no IP core",
         ": cannot read: No such file or directory");
-    row("no verification record", "testnorecord", "no verification record");
     row("built for Qt 4", "testoldqt",
         QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion()));
     row("no instance function", "testnoinstance", "no plug-in instance function");
