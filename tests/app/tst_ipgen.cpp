@@ -80,12 +80,10 @@ private slots:
     void list();
     void devices();
     void inspectDefaults();
-    void inspectSettings_data();
-    void inspectSettings();
+    void inspect_data();
+    void inspect();
     void refuses_data();
     void refuses();
-    void restoreWarns_data();
-    void restoreWarns();
     void generateEndToEnd();
     void terminationEndsTheTool();
     void fullDisk();
@@ -198,16 +196,26 @@ void TestIpgen::inspectDefaults()
     QVERIFY(widget(state, "label").isUndefined());
 }
 
-void TestIpgen::inspectSettings_data()
+// Edits by --set, or a core re-opened from a file: the state shows what was applied. Re-opened,
+// every stored value a control cannot take is named in one warning, and the control shows the
+// value that was used; keys that are absent take their defaults silently.
+void TestIpgen::inspect_data()
 {
     QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QString>("config"); // lines of the [Config] group; null: a new core
+    QTest::addColumn<QStringList>("warned");
     QTest::addColumn<QString>("widgetName"); // empty: `path` is relative to the whole state
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected"); // JSON text
 
     const auto row = [](const char *tag, const QStringList &settings, const char *widgetName,
                         const char *path, const char *expected) {
-        QTest::newRow(tag) << settings << widgetName << path << expected;
+        QTest::newRow(tag) << settings << QString() << QStringList() << widgetName << path
+                           << expected;
+    };
+    const auto restored = [](const char *tag, const char *config, const QStringList &warned,
+                             const char *widgetName, const char *path, const char *expected) {
+        QTest::newRow(tag) << QStringList() << config << warned << widgetName << path << expected;
     };
     row("edits apply in order", {"comBoxClkRatio=1:4", "spinMemoryClock=650", "comBoxClkRatio=1:2"},
         "spinMemoryClock", "value", "200");
@@ -222,19 +230,50 @@ void TestIpgen::inspectSettings_data()
     row("clamped clock drives the read-out", {"spinMemoryClock=1000"}, "labelClkout", "text",
         R"("<-> 3333 ps")");
     row("frame language", {"comboLanguage=VHDL"}, "", "language", "1");
+    restored("absent keys", "", {}, "spinTRp", "value", "1");
+    restored("index past the list", "CLK_RATIO=0\nDQ_WIDTH=99",
+             {"DQ_WIDTH = \"99\": no item 99 in a list of 8"}, "comBoxDqWidth", "currentText",
+             "\"16\"");
+    restored("numbers out of range and malformed",
+             "tRP=-5\ntRFC=99999999999\nMEMORY_CLK=fast\nRANK_ADDR=1.5",
+             {"MEMORY_CLK = \"fast\": not a whole number",
+              "RANK_ADDR = \"1.5\": not a whole number", "tRP = \"-5\": outside",
+              "tRFC = \"99999999999\": outside"},
+             "spinMemoryClock", "value", "200");
+    restored("flags and frame selectors", "ECC=maybe\nLANG=7\nSynthesis_tool=yosys",
+             {"Synthesis_tool = \"yosys\": not a synthesis tool",
+              "LANG = \"7\": no item 7 in a list of 2", "ECC = \"maybe\": neither true nor false"},
+             "", "synthesisTool", "\"VeltraSynthesis\"");
 }
 
-void TestIpgen::inspectSettings()
+void TestIpgen::inspect()
 {
     QFETCH(QStringList, settings);
+    QFETCH(QString, config);
+    QFETCH(QStringList, warned);
     QFETCH(QString, widgetName);
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    const Result result = run(QStringList{"inspect"} + vx1 + setArguments(settings));
+    QTemporaryDir work;
+    const QString ipc = work.filePath("x.ipc");
+    QVERIFY(writeBytes(ipc, "version=3.0\ntype=ddr3_phy\ntarget_device=VX1-10LQ144C6/I5\n"
+                            "file=x\nmodule=X_Top\n[Config]\n" +
+                                config.toUtf8() + "\n"));
+    const Result result =
+        run(QStringList{"inspect"} + (config.isNull() ? vx1 : QStringList{"--config", ipc}) +
+            setArguments(settings));
     QVERIFY2(result.exitCode == 0, result.err.constData());
     const QJsonValue state = result.json();
-    const QJsonValue value = at(widgetName.isEmpty() ? state : widget(state, widgetName), path);
-    QCOMPARE(value, parseJson(expected.toUtf8()));
+    if (!config.isNull()) {
+        const QJsonArray messages = at(state, "messages").toArray();
+        QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
+        const QStringList lines = at(messages, "0/text").toString().split('\n').mid(1);
+        QCOMPARE(lines.size(), warned.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines.at(i).startsWith(warned.at(i)), qPrintable(lines.at(i)));
+    }
+    QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
+             parseJson(expected.toUtf8()));
 }
 
 // Every refusal ends in one last line on stderr, its exit code and nothing on stdout.
@@ -335,69 +374,6 @@ void TestIpgen::refuses()
     if (exitCode == 2)
         QCOMPARE(result.errLines().size(), 1);
     QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.v")));
-}
-
-// Re-opened, every stored value a control cannot take is named in one warning, and the control
-// shows the value that was used; keys that are absent take their defaults silently.
-void TestIpgen::restoreWarns_data()
-{
-    QTest::addColumn<QString>("config"); // lines of the [Config] group
-    QTest::addColumn<QStringList>("warned");
-    QTest::addColumn<QString>("widgetName");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected"); // JSON text
-
-    QTest::newRow("absent keys") << "" << QStringList() << "spinTRp"
-                                 << "value"
-                                 << "1";
-    QTest::newRow("index past the list")
-        << "CLK_RATIO=0\nDQ_WIDTH=99" << QStringList{"DQ_WIDTH = \"99\": no item 99 in a list of 8"}
-        << "comBoxDqWidth"
-        << "currentText"
-        << "\"16\"";
-    QTest::newRow("numbers out of range and malformed")
-        << "tRP=-5\ntRFC=99999999999\nMEMORY_CLK=fast\nRANK_ADDR=1.5"
-        << QStringList{"MEMORY_CLK = \"fast\": not a whole number",
-                       "RANK_ADDR = \"1.5\": not a whole number", "tRP = \"-5\": outside",
-                       "tRFC = \"99999999999\": outside"}
-        << "spinMemoryClock"
-        << "value"
-        << "200";
-    QTest::newRow("flags and frame selectors")
-        << "ECC=maybe\nLANG=7\nSynthesis_tool=yosys"
-        << QStringList{"Synthesis_tool = \"yosys\": not a synthesis tool",
-                       "LANG = \"7\": no item 7 in a list of 2",
-                       "ECC = \"maybe\": neither true nor false"}
-        << ""
-        << "synthesisTool"
-        << "\"VeltraSynthesis\"";
-}
-
-void TestIpgen::restoreWarns()
-{
-    QFETCH(QString, config);
-    QFETCH(QStringList, warned);
-    QFETCH(QString, widgetName);
-    QFETCH(QString, path);
-    QFETCH(QString, expected);
-    QTemporaryDir work;
-    const QString ipc = work.filePath("x.ipc");
-    QVERIFY(writeBytes(ipc, "version=3.0\ntype=ddr3_phy\ntarget_device=VX1-10LQ144C6/I5\n"
-                            "file=x\nmodule=X_Top\n[Config]\n" +
-                                config.toUtf8() + "\n"));
-    const Result result = run({"inspect", "--config", ipc});
-    QVERIFY2(result.exitCode == 0, result.err.constData());
-    const QJsonArray messages = at(result.json(), "messages").toArray();
-    QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
-    if (!warned.isEmpty()) {
-        const QStringList lines = at(messages, "0/text").toString().split('\n').mid(1);
-        QCOMPARE(lines.size(), warned.size());
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY2(lines.at(i).startsWith(warned.at(i)), qPrintable(lines.at(i)));
-    }
-    const QJsonValue state = result.json();
-    QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
-             parseJson(expected.toUtf8()));
 }
 
 void TestIpgen::generateEndToEnd()

@@ -93,68 +93,43 @@ void TestGenerationReport::checks_data()
     QTest::addColumn<QString>("verdicts"); // tCK, CL/CWL, WR, tRFC, tREFI, tDLLK
     QTest::addColumn<QString>("text");     // ends one check's text
 
+    const auto row = [](const char *tag, double tckPs, const QString &changes, const char *verdicts,
+                        const char *text) {
+        QTest::newRow(tag) << tckPs << changes << verdicts << text;
+    };
     // At 1:2, CAS index 0 is 11; with Custom (MEMORY_TYPE=1) CAS and CWL index n is 5 + n.
     const QString cl6 = "MEMORY_TYPE=1 CAS_LATENCY=1 ";
-    QTest::newRow("part at 200 MHz")
-        << 5000.0 << ""
-        << "WWOOOO"
-        << "AD3U160022G11, does not run at this clock; this pair is legal at no clock";
-    QTest::newRow("3300 ps is DLL-on") << 3300.0 << cl6 << "OOOOOO"
-                                       << "allowed by DDR3-800D/E, "
-                                          "DDR3-1066E/F/G, "
-                                          "DDR3-1333F/G/H/J, "
-                                          "DDR3-1600G/H/J/K";
-    QTest::newRow("just slower") << 3300.5 << cl6 << "WWOOOO"
-                                 << "runs at this clock";
-    QTest::newRow("CL5 below 3 ns: 800D only") << 2800.0 << "MEMORY_TYPE=1"
-                                               << "OOOOOO"
-                                               << "allowed by DDR3-800D";
-    QTest::newRow("1:4 part's bin has no CL 5")
-        << 2500.0 << "CLK_RATIO=1"
-        << "OWOOOO"
-        << "DDR3-1600K, the speed bin of MT41J128M16JT-125k, does not allow it; this clock takes "
-           "CWL 5 with CL 6; this pair is legal at no clock";
-    QTest::newRow("1:4 part, CL 6") << 3000.0 << "CLK_RATIO=1 CAS_LATENCY=1"
-                                    << "OOOOOO"
-                                    << "allowed by DDR3-1600K";
-    QTest::newRow("2500 ps takes CWL 5") << 2500.0 << cl6 + "CW_LATENCY=1"
-                                         << "OWOOOO"
-                                         << "takes CWL 5 with CL 5, 6";
-    QTest::newRow("under 2500 ps takes CWL 6") << 2499.0 << cl6 + "CW_LATENCY=1 WRITE_RECOVERY=2"
-                                               << "OOOOOO"
-                                               << "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H";
-    QTest::newRow("333.33 MHz, WR 5 exact")
-        << 1e6 / (20.0 / 3 * 50) << "MEMORY_TYPE=1 WRITE_RECOVERY=0"
-        << "OOOOOO"
-        << "(5 clocks at tCK "
-           "3000.0 ps)";
-    QTest::newRow("WR short") << 2000.0 << "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1"
-                              << "OOWOOO"
-                              << "choose Write Recovery 8 or more";
-    QTest::newRow("WR 9 needed, 10 offered")
-        << 1700.0 << "MEMORY_TYPE=1 CAS_LATENCY=4 CW_LATENCY=2 WRITE_RECOVERY=3"
-        << "OOWOOO"
-        << "choose Write Recovery 10 or more";
-    QTest::newRow("2 Gb needs 160 ns") << 2500.0 << cl6 + "tRFC=110000"
-                                       << "OOOWOO"
-                                       << "shorter than the 160000 ps 2 Gb devices need";
-    QTest::newRow("1 Gb x16 takes 110 ns")
-        << 2500.0 << cl6 + "MEMORY_TYPE=1 ROW_ADDR=1 DRAM_WIDTH=2 tRFC=110000"
-        << "OOOOOO"
-        << "covers the 110000 ps of 1 Gb devices";
-    QTest::newRow("no DDR3 density") << 2500.0 << cl6 + "ROW_ADDR=0 COL_ADDR=0 DRAM_WIDTH=0"
-                                     << "OOOWOO"
-                                     << "64 Mb devices, not a DDR3 density: tRFC "
-                                        "160000 ps not checked";
-    QTest::newRow("tREFI too long") << 2500.0 << cl6 + "tREFI=7800001"
-                                    << "OOOOWO"
-                                    << "the longest average refresh interval of DDR3";
-    QTest::newRow("tREFI under tRFC") << 2500.0 << cl6 + "tREFI=160000"
-                                      << "OOOOWO"
-                                      << "nothing but refresh";
-    QTest::newRow("tDLLK short") << 2500.0 << cl6 + "tDLLK=511"
-                                 << "OOOOOW"
-                                 << "shorter than the 512 the DLL needs to lock";
+    row("part at 200 MHz", 5000, "", "WWOOOO",
+        "AD3U160022G11, does not run at this clock; this pair is legal at no clock");
+    row("3300 ps is DLL-on", 3300, cl6, "OOOOOO",
+        "allowed by DDR3-800D/E, DDR3-1066E/F/G, DDR3-1333F/G/H/J, DDR3-1600G/H/J/K");
+    row("just slower", 3300.5, cl6, "WWOOOO", "runs at this clock");
+    row("CL5 below 3 ns: 800D only", 2800, "MEMORY_TYPE=1", "OOOOOO", "allowed by DDR3-800D");
+    row("1:4 part's bin has no CL 5", 2500, "CLK_RATIO=1", "OWOOOO",
+        "DDR3-1600K, the speed bin of MT41J128M16JT-125k, does not allow it; this clock takes "
+        "CWL 5 with CL 6; this pair is legal at no clock");
+    row("1:4 part, CL 6", 3000, "CLK_RATIO=1 CAS_LATENCY=1", "OOOOOO", "allowed by DDR3-1600K");
+    row("2500 ps takes CWL 5", 2500, cl6 + "CW_LATENCY=1", "OWOOOO", "takes CWL 5 with CL 5, 6");
+    row("under 2500 ps takes CWL 6", 2499, cl6 + "CW_LATENCY=1 WRITE_RECOVERY=2", "OOOOOO",
+        "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H");
+    row("333.33 MHz, WR 5 exact", 1e6 / (20.0 / 3 * 50), "MEMORY_TYPE=1 WRITE_RECOVERY=0", "OOOOOO",
+        "(5 clocks at tCK 3000.0 ps)");
+    row("WR short", 2000, "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1", "OOWOOO",
+        "choose Write Recovery 8 or more");
+    row("WR 9 needed, 10 offered", 1700,
+        "MEMORY_TYPE=1 CAS_LATENCY=4 CW_LATENCY=2 WRITE_RECOVERY=3", "OOWOOO",
+        "choose Write Recovery 10 or more");
+    row("2 Gb needs 160 ns", 2500, cl6 + "tRFC=110000", "OOOWOO",
+        "shorter than the 160000 ps 2 Gb devices need");
+    row("1 Gb x16 takes 110 ns", 2500, cl6 + "MEMORY_TYPE=1 ROW_ADDR=1 DRAM_WIDTH=2 tRFC=110000",
+        "OOOOOO", "covers the 110000 ps of 1 Gb devices");
+    row("no DDR3 density", 2500, cl6 + "ROW_ADDR=0 COL_ADDR=0 DRAM_WIDTH=0", "OOOWOO",
+        "64 Mb devices, not a DDR3 density: tRFC 160000 ps not checked");
+    row("tREFI too long", 2500, cl6 + "tREFI=7800001", "OOOOWO",
+        "the longest average refresh interval of DDR3");
+    row("tREFI under tRFC", 2500, cl6 + "tREFI=160000", "OOOOWO", "nothing but refresh");
+    row("tDLLK short", 2500, cl6 + "tDLLK=511", "OOOOOW",
+        "shorter than the 512 the DLL needs to lock");
 }
 
 void TestGenerationReport::checks()
@@ -184,23 +159,19 @@ void TestGenerationReport::setupFromRecord_data()
     QTest::addColumn<QString>("changes");
     QTest::addColumn<QString>("expected"); // "CL/CWL/WR x<width> <row>/<col>", or the error
 
-    QTest::newRow("1:2 part") << ""
-                              << "11/5/6 x8 15/10";
-    QTest::newRow("1:4 part") << "CLK_RATIO=1 CAS_LATENCY=3 CW_LATENCY=1 WRITE_RECOVERY=4"
-                              << "8/6/10 x8 15/10";
-    QTest::newRow("custom") << "MEMORY_TYPE=1 CAS_LATENCY=9 CW_LATENCY=7 WRITE_RECOVERY=7 "
-                               "DRAM_WIDTH=0 ROW_ADDR=4 COL_ADDR=0"
-                            << "14/12/16 x4 16/9";
-    QTest::newRow("part has one CL") << "CAS_LATENCY=1"
-                                     << "CAS_LATENCY = 1 is outside 0 to 0";
-    QTest::newRow("clock beyond 1:2") << "MEMORY_CLK=400"
-                                      << "MEMORY_CLK = 400 is outside 100 "
-                                         "to 300";
-    QTest::newRow("missing key") << "tRFC=-"
-                                 << "tRFC is missing or not a number";
-    QTest::newRow("not a number") << "REFERENCE_CLK=x"
-                                  << "REFERENCE_CLK is missing or not a "
-                                     "number";
+    const auto row = [](const char *tag, const char *changes, const char *expected) {
+        QTest::newRow(tag) << changes << expected;
+    };
+    row("1:2 part", "", "11/5/6 x8 15/10");
+    row("1:4 part", "CLK_RATIO=1 CAS_LATENCY=3 CW_LATENCY=1 WRITE_RECOVERY=4", "8/6/10 x8 15/10");
+    row("custom",
+        "MEMORY_TYPE=1 CAS_LATENCY=9 CW_LATENCY=7 WRITE_RECOVERY=7 DRAM_WIDTH=0 ROW_ADDR=4 "
+        "COL_ADDR=0",
+        "14/12/16 x4 16/9");
+    row("part has one CL", "CAS_LATENCY=1", "CAS_LATENCY = 1 is outside 0 to 0");
+    row("clock beyond 1:2", "MEMORY_CLK=400", "MEMORY_CLK = 400 is outside 100 to 300");
+    row("missing key", "tRFC=-", "tRFC is missing or not a number");
+    row("not a number", "REFERENCE_CLK=x", "REFERENCE_CLK is missing or not a number");
 }
 
 void TestGenerationReport::setupFromRecord()

@@ -16,8 +16,6 @@ private slots:
     void everyPllModelHasBothSpeedGroups();
     void tableIsConsistent();
     void findsParts();
-    void parsesTables_data();
-    void parsesTables();
 };
 
 void TestDeviceLibrary::everyPllModelHasBothSpeedGroups_data()
@@ -96,46 +94,6 @@ void TestDeviceLibrary::findsParts()
     QVERIFY(!DeviceLibrary::find("VX1-10", "C9", &found));
     QVERIFY(!DeviceLibrary::findById("vx1-10lq144c6/i5", &found));
     QCOMPARE(found.id(), untouched.id());
-}
-
-void TestDeviceLibrary::parsesTables_data()
-{
-    QTest::addColumn<QByteArray>("csv");
-    QTest::addColumn<QString>("error"); // empty: two parts, the first VX1-10LQ144C6/I5
-
-    QTest::newRow("comments, blanks, CRLF, no final newline")
-        << QByteArray("# devices\r\n\r\nmodel,package,condition\r\n"
-                      " VX1-10 , LQ144 , C6/I5 \r\n# more\nVX2-20,FG256,ES")
-        << QString();
-    QTest::newRow("no header") << QByteArray("VX1-10,LQ144,ES\n")
-                               << "line 1: expected the header \"model,package,condition\"";
-    QTest::newRow("too few fields") << QByteArray("model,package,condition\n\nVX1-10,ES\n")
-                                    << "line 3: expected 3 fields, found 2";
-    QTest::newRow("empty field") << QByteArray("model,package,condition\nVX1-10, ,ES\n")
-                                 << "line 2: empty field";
-    QTest::newRow("duplicate part")
-        << QByteArray("model,package,condition\nVX1-10,LQ144,ES\n#\nVX1-10,LQ144, ES\n")
-        << "line 4: duplicate part VX1-10LQ144ES";
-    QTest::newRow("header only") << QByteArray("model,package,condition\n") << "no parts";
-}
-
-void TestDeviceLibrary::parsesTables()
-{
-    QFETCH(QByteArray, csv);
-    QFETCH(QString, error);
-
-    QList<DevicePart> parts{DevicePart()};
-    QString reason;
-    QCOMPARE(DeviceLibrary::parseTable(csv, &parts, &reason), error.isEmpty());
-    if (!error.isEmpty()) {
-        QCOMPARE(reason, error);
-        QCOMPARE(parts.size(), 1);
-        return;
-    }
-    QCOMPARE(parts.size(), 2);
-    QCOMPARE(parts.at(0).id, QString("VX1-10LQ144C6/I5"));
-    QCOMPARE(parts.at(1).id, QString("VX2-20FG256ES"));
-    QCOMPARE(parts.at(1).condition, QString("ES"));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLibrary)

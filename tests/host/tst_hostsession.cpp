@@ -82,19 +82,19 @@ void TestHostSession::addFailsWhenProjectUnwritable()
     QVERIFY(!m_session.addProjectFiles({"/out/x.v"}, &error));
     QVERIFY2(error.contains(path), qPrintable(error));
     QVERIFY(m_session.projectFiles().isEmpty());
-    ModalAnswerer answerer;
+    BoxAnswerer answerer;
     IPCore::addFilesToProject({"/out/x.v"});
-    QCOMPARE(answerer.titles, QStringList{"Error"});
+    QCOMPARE(answerer.titles(), QStringList{"Error"});
 }
 
 void TestHostSession::showErrorMsgs()
 {
     QSignalSpy reported(&m_session, &IPGen::HostSession::errorsReported);
-    ModalAnswerer answerer;
+    BoxAnswerer answerer;
     IPCore::showErrorMsgs("Synthesis failed: x", {"ERROR: one", "ERROR: two"});
-    QCOMPARE(answerer.titles, QStringList{"Error"});
-    QCOMPARE(answerer.texts, QStringList{"Synthesis failed: x"});
-    QCOMPARE(answerer.details, QStringList{"ERROR: one\nERROR: two"});
+    QCOMPARE(answerer.titles(), QStringList{"Error"});
+    QCOMPARE(answerer.texts(), QStringList{"Synthesis failed: x"});
+    QCOMPARE(answerer.details(), QStringList{"ERROR: one\nERROR: two"});
     QCOMPARE(reported.size(), 1);
     QCOMPARE(reported.first().at(1).toStringList(), QStringList({"ERROR: one", "ERROR: two"}));
 }

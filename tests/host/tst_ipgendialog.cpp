@@ -109,10 +109,10 @@ void TestIPGenDialog::checkModuleName()
     QFETCH(bool, valid);
     IPCore::IPGenDialog dialog;
     dialog.uiSetModuleName(name);
-    ModalAnswerer answerer;
+    BoxAnswerer answerer;
     QCOMPARE(dialog.checkModuleName(), valid);
     // A refusal explains itself once; an acceptance is silent.
-    QCOMPARE(answerer.titles, valid ? QStringList() : QStringList{"Error"});
+    QCOMPARE(answerer.titles(), valid ? QStringList() : QStringList{"Error"});
 }
 
 void TestIPGenDialog::checkFileExisting_data()
@@ -147,11 +147,11 @@ void TestIPGenDialog::checkFileExisting()
     dialog.setCreating(dir.path(), DEV::DeviceArg());
     dialog.uiSetDefaultFileName("f");
     dialog.uiSetLanguageIndex(language);
-    ModalAnswerer answerer{QMessageBox::StandardButton(answer)};
+    BoxAnswerer answerer({QMessageBox::StandardButton(answer)});
     QCOMPARE(dialog.checkFileExisting(), result);
-    QCOMPARE(answerer.texts.size(), asked ? 1 : 0);
+    QCOMPARE(answerer.texts().size(), asked ? 1 : 0);
     if (asked)
-        QVERIFY(answerer.texts.first().contains(dir.filePath(existing)));
+        QVERIFY(answerer.texts().first().contains(dir.filePath(existing)));
 }
 
 void TestIPGenDialog::setOpening_data()
@@ -194,11 +194,11 @@ void TestIPGenDialog::setOpening()
     }
     OpeningDialog dialog;
     dialog.accepts = coreAccepts;
-    ModalAnswerer answerer;
+    BoxAnswerer answerer;
     QCOMPARE(dialog.setOpening(ipc, coreType), coreAccepts && message.isEmpty());
-    QCOMPARE(answerer.titles, message.isEmpty() ? QStringList() : QStringList{"Error"});
+    QCOMPARE(answerer.titles(), message.isEmpty() ? QStringList() : QStringList{"Error"});
     if (!message.isEmpty()) {
-        QVERIFY2(answerer.texts.first().contains(message), qPrintable(answerer.texts.first()));
+        QVERIFY2(answerer.texts().first().contains(message), qPrintable(answerer.texts().first()));
         QVERIFY(dialog.loadedPath.isEmpty());
         return;
     }
@@ -240,14 +240,14 @@ void TestIPGenDialog::help()
                                  "<html><body><h1>DDR3 PHY help</h1></body></html>"));
     OpeningDialog dialog;
     dialog.setHelpDocument(core.filePath(document));
-    ModalAnswerer answerer;
+    BoxAnswerer answerer;
     dialog.findChild<QPushButton *>("buttonHelp")->click();
     auto *browser = dialog.findChild<QTextBrowser *>();
     QCOMPARE(browser != nullptr, shown);
     if (shown)
         QVERIFY(browser->toPlainText().contains("DDR3 PHY help"));
     else
-        QCOMPARE(answerer.texts, QStringList{"No help document"});
+        QCOMPARE(answerer.texts(), QStringList{"No help document"});
 }
 
 QTEST_MAIN(TestIPGenDialog)

@@ -1,21 +1,17 @@
 #pragma once
 
-// Shared by the dialog tests: a core information map, controls by short name, files, and an
-// answerer for the modal message boxes the dialog and the host open.
+// Shared by the dialog tests: a core information map, controls by short name and files.
 
+#include "../host/modalanswerer.h"
 #include "ddr3phydialog.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -128,58 +124,5 @@ inline void writeFile(const QString &path, const QByteArray &data)
         qFatal("cannot write %s", qPrintable(path));
     file.write(data);
 }
-
-// Answers every modal message box that opens while it lives, in order, with the queued buttons
-// (then with Ok), and keeps what each box showed.
-class BoxAnswerer : public QObject
-{
-public:
-    struct Box
-    {
-        QString title;
-        QString text;
-        QString details;
-        QMessageBox::Icon icon;
-        QMessageBox::StandardButtons buttons;
-        QWidget *parent;
-    };
-
-    explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
-        : m_answers(std::move(answers))
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { answer(); });
-        m_timer.start();
-    }
-
-    QList<Box> boxes;
-
-    QStringList titles() const
-    {
-        QStringList list;
-        for (const Box &box : boxes)
-            list << box.title;
-        return list;
-    }
-
-private:
-    void answer()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        boxes.append({box->windowTitle(), box->text(), box->detailedText(), box->icon(),
-                      box->standardButtons(), box->parentWidget()});
-        const QMessageBox::StandardButton choice =
-            m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
-        if (QAbstractButton *button = box->button(choice))
-            button->click();
-        else
-            box->reject();
-    }
-
-    QTimer m_timer;
-    QList<QMessageBox::StandardButton> m_answers;
-};
 
 } // namespace DialogTest

@@ -1,7 +1,6 @@
 // The dialog's construction, meta-object and the rules that run while the user edits.
 #include "dialogtestsupport.h"
 
-#include <QMetaMethod>
 #include <QTemporaryDir>
 
 using namespace DialogTest;
@@ -112,31 +111,6 @@ private slots:
             const QString name = line.section(' ', 0, 0);
             QCOMPARE(name + ' ' + describe(dialog.get(), name), line);
         }
-    }
-
-    // The slots' indices are part of the plug-in's binary interface.
-    void metaMethods()
-    {
-        const QMetaObject *meta = &DDR3PHYDialog::staticMetaObject;
-        QCOMPARE(meta->className(), "DDR3PHY::DDR3PHYDialog");
-        QCOMPARE(meta->superClass(), &IPCore::IPGenDialog::staticMetaObject);
-        QCOMPARE(meta->propertyCount(), meta->propertyOffset());
-        QStringList methods;
-        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-            const QMetaMethod method = meta->method(i);
-            QCOMPARE(method.methodType(), QMetaMethod::Slot);
-            methods << QStringLiteral("%1 %2 %3")
-                           .arg(QString(method.methodSignature()),
-                                QString(method.parameterNames().value(0)),
-                                QStringList{"private", "protected", "public"}.value(
-                                    method.access()));
-        }
-        QCOMPARE(methods,
-                 QStringList({"accept()  public", "onClkRatioChanged(int) index private",
-                              "onMemoryTypeChanged(int) index private",
-                              "updateInfo4User()  private", "updateEcc(int) dqIndex private",
-                              "updateClk()  private", "onGenerationFinished(int) exitCode private",
-                              "refreshFigure()  private"}));
     }
 
     void customWarning_data()

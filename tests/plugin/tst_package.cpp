@@ -86,25 +86,6 @@ private slots:
         QCOMPARE(data, loaded ? dir.path() + "/data" : QString());
     }
 
-    void isSupported_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<bool>("supported");
-
-        QTest::newRow("by prefix") << "VX1-10" << true;
-        QTest::newRow("excluded") << "VX1-10C" << false;
-        QTest::newRow("not listed") << "VX2-60" << false;
-    }
-
-    void isSupported()
-    {
-        QFETCH(QString, model);
-        const CoreDir dir(validSpec);
-        DDR3PHY::DDR3PHY core(dir.path());
-        QVERIFY(core.loadSpec());
-        QTEST(core.isSupported(DEV::DeviceArg(model, "C6/I5", model + "-id")), "supported");
-    }
-
     // The host refuses a plug-in whose record differs from its own by a character.
     void verificationRecord()
     {
