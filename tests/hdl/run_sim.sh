@@ -33,7 +33,7 @@ for tool in $tools; do
 done
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-data=$root/core/ddr3phy/data
+data=${HDL_DATA:-$root/core/ddr3phy/data}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 fix=$work/gen
