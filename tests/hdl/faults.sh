@@ -21,7 +21,8 @@ while IFS=$(printf '\t') read -r file pat rep test what; do
   if HDL_DATA=$work/data sh "$here/$script" "$@" < /dev/null > "$work/log" 2>&1; then
     echo "MISSED $what ($test)"
   else
-    caught=$((caught + 1)); echo "caught $what"
+    caught=$((caught + 1))
+    echo "caught $what: $(grep -m1 'ERROR\|FAIL' "$work/log")"
   fi
 done < "$work/list"
 echo "RESULT: $caught of $total faults caught"

@@ -5,8 +5,8 @@
 // Also checked: the mode registers the device decoded, no device-model error,
 // every REFRESH reaching the bus, the speed-bin findings exactly +bin=N
 // (default TB_BIN).  Board delays are the model's plusargs (+rd_dly, +ck_skew,
-// +fly).  With +may_fail a calibration that reports failure passes too, but
-// must never raise ddr_init_complete.
+// +fly).  With +may_fail a calibration that reports failure passes too, with
+// +must_fail only that; a failed calibration must never raise ddr_init_complete.
 //
 // The generated files and tb_config.vh come from the include path.  With
 // TB_NETLIST the core is a netlist, whose insides the bench does not look at.
@@ -32,11 +32,12 @@ localparam DG = ECC_ON ? 64 / GW : G;           // strobe groups carrying user d
 localparam MASKED = ECC_ON ? 2 : 1, MERGED = ECC_ON ? 3 : 1;   // write modes, see burst
 
 integer tb_errors = 0, rd_dly, bin_want, seed = `TB_SEED;
-reg may_fail;
+reg may_fail, must_fail;
 initial begin
+  must_fail = $test$plusargs("must_fail");
+  may_fail = must_fail || $test$plusargs("may_fail");
   if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = `TB_RD_DLY;
   if (!$value$plusargs("bin=%d", bin_want)) bin_want = `TB_BIN;
-  may_fail = $test$plusargs("may_fail");
 end
 
 // ------------------------------------------------------------------ DUT
@@ -277,6 +278,7 @@ initial begin
       finish_test;
     end
   join
+  if (must_fail) `TBERR(("calibration passed, expected to fail"))
   if (ddr_rst !== 1'b0) `TBERR(("ddr_rst still high after initialisation"))
   if (phy_rd_data_valid !== 1'b0) `TBERR(("read data valid at initialisation"))
 `ifdef TB_NETLIST
