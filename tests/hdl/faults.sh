@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 grep -v '^#' "$here/faults.txt" | grep -F -- "${1:-}" |
-  awk -F ' :: ' -v OFS='\t' '{ print $1, $2, $3, $4, $5 }' > "$work/list"
+  awk -F ' @@ ' -v OFS='\t' '{ print $1, $2, $3, $4, $5 }' > "$work/list"
 caught=0; total=0
 while IFS=$(printf '\t') read -r file pat rep test what; do
   total=$((total + 1))
