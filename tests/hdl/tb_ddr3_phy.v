@@ -184,8 +184,8 @@ task burst(input integer c, b, col, ap, mode);
         if (ECC_ON) d[71:64] = 8'h00;  // no error flags
         e_data[e0 + beat / NB][(beat % NB) * DQ +: DQ] = d;
         e_care[e0 + beat / NB][(beat % NB) * DQ +: DQ] = beat < nbeats ? {DQ{1'b1}} : 0;
-        if (beat == nw * NB - 1) n_exp = n_exp + nw;
       end
+    if (c == READ) n_exp = n_exp + nw;
     if (ap) begin
       b_open[b] = 0;
       b_pre[b] = c == WRITE ? tc + WL + 4 + C_WR : imax(tc + AL_N + C_RTP, b_act[b] + C_RAS);
