@@ -10,13 +10,11 @@
 
 namespace HostTest {
 
-// The models the DDR3 PHY's PLL search knows, which its description file must list.
-inline const QStringList &pllTableModels()
+// Settings that run the scripted stand-in for "Synplify Pro" (tests/synplify_standin.tcl).
+inline QByteArray synplifyStandIn()
 {
-    static const QStringList models = {"VX1-10",    "VX1R-10", "VX1-10C", "VX1R-10C",
-                                       "VX2-20",    "VX2R-20", "VX2-20C", "VX2R-20C",
-                                       "VX2NR-20C", "VX2-60",  "VX2-60C", "VX2N-60C"};
-    return models;
+    return "[SynplifyPro]\ncommand=tclsh\narguments=" + qgetenv("DDR3PHY_SOURCE_DIR") +
+           "/tests/synplify_standin.tcl\n";
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)

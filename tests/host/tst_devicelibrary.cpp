@@ -1,62 +1,40 @@
 #include "devicelibrary.h"
-#include "hostfixtures.h"
+#include "pllsearch.h"
 
 #include <QSet>
 #include <QtTest>
 
 using DEV::DeviceLibrary;
 using DEV::DevicePart;
+using DDR3PHY::PllLimits;
 
 class TestDeviceLibrary : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void everyPllModelHasBothSpeedGroups_data();
     void everyPllModelHasBothSpeedGroups();
     void tableIsConsistent();
     void findsParts();
 };
 
-void TestDeviceLibrary::everyPllModelHasBothSpeedGroups_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<QStringList>("fastCodes");
-    QTest::addColumn<QStringList>("slowCodes");
-
-    const QStringList vx1Fast{"C7", "C6", "I5", "A4"}, vx1Slow{"C5", "I4", "ES"};
-    const QStringList vx2Fast{"C9", "I8", "C8", "I7", "A6"}, vx2Slow{"C7", "I6", "ES"};
-    for (const QString &model : HostTest::pllTableModels()) {
-        const bool vx1 = model.startsWith("VX1");
-        QTest::newRow(qPrintable(model))
-            << model << (vx1 ? vx1Fast : vx2Fast) << (vx1 ? vx1Slow : vx2Slow);
-    }
-}
-
-// The PLL search picks its limits by finding these codes in the condition text; the fast group
-// is tested first, so a slow part must carry none of the fast codes.
+// The PLL search picks its limits by the speed-grade codes in the condition text: every part of
+// a model it knows must find limits, and each such model must reach both of its groups.
 void TestDeviceLibrary::everyPllModelHasBothSpeedGroups()
 {
-    QFETCH(QString, model);
-    QFETCH(QStringList, fastCodes);
-    QFETCH(QStringList, slowCodes);
-
-    const auto containsAny = [](const QString &condition, const QStringList &codes) {
-        return std::any_of(codes.cbegin(), codes.cend(),
-                           [&](const QString &code) { return condition.contains(code); });
-    };
-    const QStringList conditions = DeviceLibrary::conditions(model);
-    QVERIFY2(!conditions.isEmpty(), "model missing from the device table");
-    bool fast = false, slow = false;
-    for (const QString &condition : conditions) {
-        const bool isFast = containsAny(condition, fastCodes);
-        const bool isSlow = !isFast && containsAny(condition, slowCodes);
-        QVERIFY2(isFast || isSlow, qPrintable(condition + " has no speed-grade code"));
-        fast |= isFast;
-        slow |= isSlow;
+    QSet<QString> pllModels;
+    for (const DDR3PHY::PllLimitsRow &row : DDR3PHY::pllLimitsTable())
+        pllModels.unite(QSet<QString>(row.models.cbegin(), row.models.cend()));
+    QMap<QString, QSet<int>> groups; // model → the VCO maxima its parts reach
+    for (const DevicePart &part : DeviceLibrary::parts()) {
+        const PllLimits limits = DDR3PHY::pllLimits(part.model, part.condition);
+        QCOMPARE(limits.pfdMax > 0, pllModels.contains(part.model));
+        if (limits.pfdMax > 0)
+            groups[part.model].insert(limits.vcoHigh);
     }
-    QVERIFY(fast);
-    QVERIFY(slow);
+    QCOMPARE(groups.size(), pllModels.size());
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it)
+        QVERIFY2(it.value().size() == 2, qPrintable(it.key()));
 }
 
 // Identifiers are written into configuration files, so their scheme must not drift; a model the
@@ -65,8 +43,9 @@ void TestDeviceLibrary::tableIsConsistent()
 {
     const QStringList models = DeviceLibrary::models();
     QCOMPARE(QSet<QString>(models.cbegin(), models.cend()).size(), models.size());
-    QVERIFY(std::any_of(models.cbegin(), models.cend(), [](const QString &model) {
-        return !HostTest::pllTableModels().contains(model);
+    const QList<DevicePart> &parts = DeviceLibrary::parts();
+    QVERIFY(std::any_of(parts.cbegin(), parts.cend(), [](const DevicePart &part) {
+        return DDR3PHY::pllLimits(part.model, part.condition).pfdMax == 0;
     }));
     QSet<QString> ids;
     for (const DevicePart &part : DeviceLibrary::parts()) {

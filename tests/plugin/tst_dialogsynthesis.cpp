@@ -1,6 +1,7 @@
 // The synthesis run and its completion, through the host's real synthesis helper: Yosys for
 // VeltraSynthesis, a scripted stand-in for "Synplify Pro". The core's sources are small ones of
 // the test's own, so that a run takes a moment.
+#include "../host/hostfixtures.h"
 #include "dialogtestsupport.h"
 
 #include "hostsession.h"
@@ -15,29 +16,6 @@ using DDR3PHY::DDR3PHYDialog;
 namespace {
 
 const QString F = "ddr3_phy_out";
-
-// Writes rev_1/F.vm (and rev_1/F.vhm when asked for VHDL) as the project's result file says,
-// and a stray F.vho that no "Synplify Pro" run may pick up. A marker file in the output
-// directory makes it fail once. Runs the project as the tool's Tcl would, recording its arguments
-// and each command in seen.txt.
-const char *const fakeSynplify = R"tcl(
-set prj [lindex $argv end]
-if {[file exists ../../fail_once]} { file delete ../../fail_once; puts "@E: scripted failure"; exit 1 }
-proc record {args} { lappend ::seen [join $args " "] }
-record argv {*}$argv
-proc add_file {kind file} { record add_file $kind $file }
-proc impl {args} {}
-proc set_option {name value} { record set_option $name $value; set ::option($name) $value }
-proc project {flag file} { record project $flag $file; set ::result $file }
-source $prj
-set f [open seen.txt w]; puts $f [join $::seen "\n"]; close $f
-file mkdir [file dirname $::result]
-set f [open $::result w]
-puts $f "module my_core (input clk, output q);\n  assign q = clk;\nendmodule"
-close $f
-if {$::option(-write_vhdl)} { set f [open "[file rootname $::result].vhm" w]; close $f }
-set f [open "[file rootname [file tail $::result]].vho" w]; puts $f "-- stray"; close $f
-)tcl";
 
 struct Run
 {
@@ -67,11 +45,7 @@ private slots:
             "`include \"vlmc_param.v\"\n"
             "always @(posedge clk) `RATIO_PORT <= d + nCK_PER_CLK;\n"
             "endmodule\n");
-        writeFile(m_setup.filePath("synplify.tcl"), fakeSynplify);
-        writeFile(m_setup.filePath("ipgen.ini"),
-                  QString("[SynplifyPro]\ncommand=tclsh\narguments=%1\n")
-                      .arg(m_setup.filePath("synplify.tcl"))
-                      .toUtf8());
+        writeFile(m_setup.filePath("ipgen.ini"), HostTest::synplifyStandIn());
         IPGen::HostSession::instance().setSettingsFile(m_setup.filePath("ipgen.ini"));
     }
 
