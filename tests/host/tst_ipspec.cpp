@@ -6,6 +6,11 @@
 
 using HostTest::StderrCapture;
 
+static const QByteArray commonKeys = "ipcore.id = t\n"
+                                     "ipcore.name = T\n"
+                                     "ipcore.version = 1.0\n"
+                                     "ipcore.category = Test\n";
+
 class TestIpSpec : public QObject
 {
     Q_OBJECT
@@ -205,11 +210,6 @@ private:
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
-
-static const QByteArray commonKeys = "ipcore.id = t\n"
-                                     "ipcore.name = T\n"
-                                     "ipcore.version = 1.0\n"
-                                     "ipcore.category = Test\n";
 
 QTEST_GUILESS_MAIN(TestIpSpec)
 #include "tst_ipspec.moc"

@@ -78,21 +78,14 @@ private slots:
         qputenv("STANDIN", "no-result");
     }
 
-    void veltraSynthesis_data()
-    {
-        QTest::addColumn<bool>("vhdl");
-        QTest::newRow("verilog") << false;
-        QTest::newRow("vhdl") << true;
-    }
-
+    // Asked for VHDL, the run writes the Verilog results too.
     void veltraSynthesis()
     {
-        QFETCH(bool, vhdl);
         if (QStandardPaths::findExecutable("yosys").isEmpty())
             QSKIP("yosys is not installed");
         IPCore::SynthesisHelper helper;
         QSignalSpy log(&IPGen::HostSession::instance(), &IPGen::HostSession::synthesisLog);
-        QCOMPARE(run(helper, IPCore::SynthesisHelper::VeltraSynthesis, args(vhdl)), 0);
+        QCOMPARE(run(helper, IPCore::SynthesisHelper::VeltraSynthesis, args(true)), 0);
         QVERIFY(helper.errorMsg().isEmpty());
         QVERIFY(log.size() > 10);
 
@@ -109,10 +102,6 @@ private slots:
         QVERIFY(verilogTemplate.contains(
             QRegularExpression("\\.locked\\(locked\\)\\s+// output\\n\\);")));
 
-        for (const char *vhdlFile : {"_tmp.vhd", ".vhg", ".vho"})
-            QCOMPARE(QFile::exists(base + vhdlFile), vhdl);
-        if (!vhdl)
-            return;
         const QString wrapper = readText(base + ".vhg");
         QVERIFY(wrapper.contains("entity tiny_top_wrapper is"));
         QVERIFY(wrapper.contains(
