@@ -3,7 +3,6 @@
 #include "modalanswerer.h"
 #include "pinfigure.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -68,40 +67,6 @@ private slots:
         QCOMPARE(
             answerer.texts(),
             QStringList{QString("Cannot create the directory \"%1\" for DDR3 PHY.").arg(target)});
-    }
-
-    // Values that an INI file would read back as lists, variants or other types must come back as
-    // written; a rewrite drops what the earlier file held.
-    void configReadsBack()
-    {
-        const QVariantMap header{{"target_device", "VX1-10LQ144C6/I5"},
-                                 {"type", "ddr3_phy"},
-                                 {"version", "3.0"},
-                                 {"file", "ddr3 phy"},
-                                 {"module", "DDR3_PHY_Top"}};
-        const QVariantMap config{{"LANG", 1},           {"Synthesis_tool", "Synplify Pro"},
-                                 {"ECC", true},         {"DISABLE_IO", false},
-                                 {"RANK_ADDR", -1},     {"NOTE", "a, b"},
-                                 {"LABEL", "@Variant"}, {"EMPTY", ""}};
-        const QString file = path("core.ipc");
-        IPCore::writeIPConfig(file, {{"old", "x"}}, {{"USER_REFRESH", true}});
-        IPCore::writeIPConfig(file, header, config);
-
-        // Read through another name: QSettings would answer from its cache of what it wrote.
-        QVERIFY(QFile::copy(file, path("copy.ipc")));
-        QSettings settings(path("copy.ipc"), QSettings::IniFormat);
-        QCOMPARE(settings.status(), QSettings::NoError);
-        QCOMPARE(settings.childGroups(), QStringList{"Config"});
-        for (const QString &group : {QString(), QStringLiteral("Config")}) {
-            const QVariantMap &written = group.isEmpty() ? header : config;
-            settings.beginGroup(group);
-            QStringList keys = settings.childKeys();
-            keys.sort();
-            QCOMPARE(keys, written.keys());
-            for (auto it = written.cbegin(); it != written.cend(); ++it)
-                QCOMPARE(settings.value(it.key()).toString(), it.value().toString());
-            settings.endGroup();
-        }
     }
 
     void copiesFiles_data()

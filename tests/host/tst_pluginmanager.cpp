@@ -90,22 +90,54 @@ private slots:
                  reason);
     }
 
-    void loadsTestPackage_data()
+    void loadsLibrary_data()
     {
-        QTest::addColumn<QString>("fileName");
-        QTest::newRow("lib prefix") << "libtestpackage.so";
-        QTest::newRow("no prefix") << "testpackage.so";
-        QTest::newRow("version suffix") << "libtestpackage.so.1.0";
+        QTest::addColumn<QString>("plugin");
+        QTest::addColumn<QString>("fileName"); // empty: lib<plugin>.so
+        QTest::addColumn<QString>("reason");   // empty: loaded
+        // What the core's check printed after the path; set only when the core has no description.
+        QTest::addColumn<QString>("stderrReason");
+
+        const auto row = [](const char *tag, const char *plugin, const char *fileName,
+                            const QString &reason, const char *stderrReason = "") {
+            QTest::newRow(tag) << plugin << fileName << reason << stderrReason;
+        };
+        // The core directory is named after the library, whatever the file name's decorations.
+        row("lib prefix", "testpackage", "libtestpackage.so", "");
+        row("no prefix", "testpackage", "testpackage.so", "");
+        row("version suffix", "testpackage", "libtestpackage.so.1.0", "");
+        row("description missing", "testpackage", "", "provides no IP core",
+            ": cannot read: No such file or directory");
+        row("built for Qt 4", "testoldqt", "",
+            QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion()));
+        row("no instance function", "testnoinstance", "", "no plug-in instance function");
+        row("not a package", "testnotpackage", "", "not an IP package");
     }
 
-    // The core directory is named after the library, whatever the file name's decorations.
-    void loadsTestPackage()
+    void loadsLibrary()
     {
+        QFETCH(QString, plugin);
         QFETCH(QString, fileName);
-        const QString library = install("testpackage", validCore, fileName);
+        QFETCH(QString, reason);
+        QFETCH(QString, stderrReason);
+
+        const QString library =
+            install(plugin, stderrReason.isEmpty() ? validCore : QByteArray(), fileName);
         IPCore::PluginManager manager;
         QString error;
-        QVERIFY2(manager.loadLibrary(library, &error), qPrintable(error));
+        StderrCapture capture;
+        const bool loaded = manager.loadLibrary(library, &error);
+        const QString printed = capture.text();
+        const QString ipspecPath = m_dir->filePath("testpackage/testpackage.ipspec");
+        QCOMPARE(printed, stderrReason.isEmpty() ? QString() : ipspecPath + stderrReason + '\n');
+        if (!reason.isEmpty()) {
+            QVERIFY(!loaded);
+            QCOMPARE(error, library + ": " + reason);
+            QCOMPARE(manager.errors(), QStringList{error});
+            QVERIFY(manager.cores().isEmpty());
+            return;
+        }
+        QVERIFY2(loaded, qPrintable(error));
         QCOMPARE(manager.errors(), QStringList());
         QCOMPARE(manager.cores().size(), 1);
         IPCore::BaseIPCore *core = manager.core("test_core");
@@ -117,44 +149,6 @@ private slots:
         QCOMPARE(manager.errors(),
                  QStringList{m_dir->path() + "/./" + fileName + ": already loaded"});
         QCOMPARE(manager.cores().size(), 1);
-    }
-
-    void refusesLibraries_data()
-    {
-        QTest::addColumn<QString>("plugin");
-        QTest::addColumn<QString>("reason");
-        // What the core's check printed after the path; set only when the core has no description.
-        QTest::addColumn<QString>("stderrReason");
-
-        const auto row = [](const char *tag, const char *plugin, const QString &reason,
-                            const char *stderrReason = "") {
-            QTest::newRow(tag) << plugin << reason << stderrReason;
-        };
-        row("description missing", "testpackage", "provides no IP core",
-            ": cannot read: No such file or directory");
-        row("built for Qt 4", "testoldqt",
-            QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion()));
-        row("no instance function", "testnoinstance", "no plug-in instance function");
-        row("not a package", "testnotpackage", "not an IP package");
-    }
-
-    void refusesLibraries()
-    {
-        QFETCH(QString, plugin);
-        QFETCH(QString, reason);
-        QFETCH(QString, stderrReason);
-
-        const QString library = install(plugin, stderrReason.isEmpty() ? validCore : QByteArray());
-        IPCore::PluginManager manager;
-        QString error;
-        StderrCapture capture;
-        QVERIFY(!manager.loadLibrary(library, &error));
-        const QString printed = capture.text();
-        QCOMPARE(error, library + ": " + reason);
-        QCOMPARE(manager.errors(), QStringList{error});
-        QVERIFY(manager.cores().isEmpty());
-        const QString ipspecPath = m_dir->filePath("testpackage/testpackage.ipspec");
-        QCOMPARE(printed, stderrReason.isEmpty() ? QString() : ipspecPath + stderrReason + '\n');
     }
 
     void loadsDirectory()

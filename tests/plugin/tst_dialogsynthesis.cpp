@@ -163,7 +163,8 @@ private slots:
                                 << QStringList{F + ".ipc", F + ".v", F + "_tmp.v"};
     }
 
-    // Failures are reported through the host, and the dialog stays open for another try.
+    // Failures are reported through the host, and the dialog stays open for another try, which
+    // works once the tool does.
     void failures()
     {
         QFETCH(QString, tool);
@@ -194,19 +195,10 @@ private slots:
         QVERIFY(run.addedToProject.isEmpty());
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
-    }
+        if (!blocker.startsWith("fail_once"))
+            return;
 
-    // The helper and its one connection are reused: a second run is collected exactly once.
-    void secondGenerationCompletesOnce()
-    {
-        QTemporaryDir out;
-        writeFile(out.filePath("fail_once"), "");
-        auto dialog = makeDialog(out.path(), "Synplify Pro", 0);
-        dialog->show();
-        const Run first = generate(dialog.get());
-        QCOMPARE(first.boxes.size(), 1);
-        QVERIFY(dialog->isVisible());
-
+        // The helper and its one connection are reused: a second run is collected exactly once.
         const Run second = generate(dialog.get(), {QMessageBox::Yes});
         QCOMPARE(second.boxes.size(), 1); // the host's question about the existing .ipc
         QCOMPARE(second.boxes.first().title, QStringLiteral("Overwrite Files"));

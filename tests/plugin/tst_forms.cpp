@@ -94,24 +94,17 @@ private slots:
             const char *state;
         } controls[] = {
             {Page::Type, "comBoxClkRatio", "CLK Ratio:", "1:2 1:4 @0"},
-            {Page::Type, "spinMemoryClock", "Memory Clock:", "100..400 300MHz"},
             {Page::Type, "comBoxDimmType", "DIMM Type:", "Components RDIMMs UDIMMs SODIMMs @2"},
             {Page::Type, "comBoxDqWidth", "Dq Width:", "8 16 24 32 40 48 56 64 72 @1"},
             {Page::Type, "spinRankAddr", "Rank Address:", "1..1 1 read-only"},
             {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
-            {Page::Type, "spinAppAddrWidth", "Addr Width:", "0..999 27 read-only no buttons"},
-            {Page::Type, "checkEcc", "", "Ecc [ ]"},
             // Odd recovery times above 8 do not exist.
             {Page::Option, "comBoxWriteRecovery", "Write Recovery:", "5 6 7 8 10 12 14 16 @1"},
             {Page::Option, "comBoxRttNom", "Rtt Nom:", "OFF 20 30 40 60 120 @3"},
             {Page::Option, "comBoxOutputDrv", "OUTPUT DRV:", "LOW HIGH @0"},
             // U+2019 between the width and the base letter, not the ASCII apostrophe.
-            {Page::Option, "label_12", "SLOT_0_CONFIG:",
-             "8\xE2\x80\x99"
-             "b00000001"},
-            {Page::Option, "label_13", "SLOT_1_CONFIG:",
-             "8\xE2\x80\x99"
-             "b00000000"},
+            {Page::Option, "label_12", "SLOT_0_CONFIG:", "8\u2019b00000001"},
+            {Page::Option, "label_13", "SLOT_1_CONFIG:", "8\u2019b00000000"},
             {Page::Option, "checkUserRefresh", "", "User Refresh [ ]"},
             {Page::Option, "checkDisableIO", "", "Disable I/O Insertion [x]"},
             {Page::Timing, "spinTRtp", "tRTP Period:", "1..99999 7500ps"},
