@@ -77,18 +77,6 @@ private slots:
         QCOMPARE(answerer.titles(), QStringList{"Error"});
     }
 
-    void showErrorMsgs()
-    {
-        QSignalSpy reported(&m_session, &IPGen::HostSession::errorsReported);
-        BoxAnswerer answerer;
-        IPCore::showErrorMsgs("Synthesis failed: x", {"ERROR: one", "ERROR: two"});
-        QCOMPARE(answerer.titles(), QStringList{"Error"});
-        QCOMPARE(answerer.texts(), QStringList{"Synthesis failed: x"});
-        QCOMPARE(answerer.details(), QStringList{"ERROR: one\nERROR: two"});
-        QCOMPARE(reported.size(), 1);
-        QCOMPARE(reported.first().at(1).toStringList(), QStringList({"ERROR: one", "ERROR: two"}));
-    }
-
 private:
     IPGen::HostSession &m_session = IPGen::HostSession::instance();
 };

@@ -36,9 +36,9 @@ private slots:
                            {"ipcore.dir.data_2-x", "a=b"}};
         QTest::newRow("quoted: commas stay one text, escapes")
             << QByteArray("ipcore.doc.summary = \" 1:2 or 1:4, ECC \"\n"
-                          R"(ipcore.label = "a \"b\" \\ c")")
+                          "ipcore.label = \"a \\\"b\\\" \\\\ c\"")
             << QVariantMap{{"ipcore.doc.summary", " 1:2 or 1:4, ECC "},
-                           {"ipcore.label", R"(a "b" \ c)"}};
+                           {"ipcore.label", "a \"b\" \\ c"}};
         QTest::newRow("lists: items trimmed, empty items dropped")
             << QByteArray(
                    "ipcore.category = Memory , DDR3,, ,PHY\nipcore.device.supported = VX1-10,\n")
@@ -95,11 +95,11 @@ private slots:
             << ":1: malformed line: bad key \"ipcore.doc help\"";
         row("duplicate key", commonKeys + "\nipcore.name = again\n")
             << ":6: malformed line: duplicate key ipcore.name";
-        row("escaped closing quote", R"(ipcore.label = "DDR3\")")
+        row("escaped closing quote", "ipcore.label = \"DDR3\\\"")
             << ":1: malformed line: unterminated quoted value";
         row("text after the quote", "ipcore.label = \"a\", b\n")
             << ":1: malformed line: text after the closing quote";
-        row("unknown escape", R"(ipcore.label = "a\n")")
+        row("unknown escape", "ipcore.label = \"a\\n\"")
             << ":1: malformed line: unknown escape \\n";
 
         for (const char *key : {"ipcore.id", "ipcore.name", "ipcore.version", "ipcore.category"}) {

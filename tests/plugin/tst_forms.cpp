@@ -1,6 +1,7 @@
 // The three page forms as the dialog receives them: a plain widget right after setupUi, before
 // any rule has touched it. Item order, default indices, ranges and the label beside each control
-// are what the rules, the stored configuration and the user depend on.
+// are what the rules, the stored configuration and the user depend on; controls the rules fill in
+// and lists the written files pin down are checked there.
 
 #include "ddr3phyforms.h"
 
@@ -95,13 +96,7 @@ private slots:
         } controls[] = {
             {Page::Type, "comBoxClkRatio", "CLK Ratio:", "1:2 1:4 @0"},
             {Page::Type, "comBoxDimmType", "DIMM Type:", "Components RDIMMs UDIMMs SODIMMs @2"},
-            {Page::Type, "comBoxDqWidth", "Dq Width:", "8 16 24 32 40 48 56 64 72 @1"},
             {Page::Type, "spinRankAddr", "Rank Address:", "1..1 1 read-only"},
-            {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
-            // Odd recovery times above 8 do not exist.
-            {Page::Option, "comBoxWriteRecovery", "Write Recovery:", "5 6 7 8 10 12 14 16 @1"},
-            {Page::Option, "comBoxRttNom", "Rtt Nom:", "OFF 20 30 40 60 120 @3"},
-            {Page::Option, "comBoxOutputDrv", "OUTPUT DRV:", "LOW HIGH @0"},
             // U+2019 between the width and the base letter, not the ASCII apostrophe.
             {Page::Option, "label_12", "SLOT_0_CONFIG:", "8\u2019b00000001"},
             {Page::Option, "label_13", "SLOT_1_CONFIG:", "8\u2019b00000000"},
