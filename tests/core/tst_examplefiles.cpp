@@ -73,8 +73,6 @@ private slots:
         QFETCH(double, fin);
         QFETCH(QString, module);
         QFETCH(QString, error);
-        QFETCH(bool, eccRead);
-        QFETCH(int, mhzRead);
 
         const GeneratedTexts t = generated(ratioIndex, dq, 8, 15, ecc, fin, module);
         ExampleCore core;
@@ -89,8 +87,8 @@ private slots:
         QCOMPARE(core.ratio, ratioIndex == 0 ? 2 : 4);
         QCOMPARE(core.tck, ratioIndex == 0 ? 5000 : 2500);
         QCOMPARE(core.dqWidth, dq);
-        QCOMPARE(core.ecc, eccRead);
-        QCOMPARE(core.referenceMhz, mhzRead);
+        QTEST(core.ecc, "eccRead");
+        QTEST(core.referenceMhz, "mhzRead");
         QCOMPARE(core.outputDrive, QStringLiteral("HIGH"));
     }
 
@@ -118,8 +116,6 @@ private slots:
         QFETCH(int, dram);
         QFETCH(int, ratio);
         QFETCH(int, row);
-        QFETCH(int, pins);
-        QFETCH(int, internal);
         QFETCH(QString, line);
 
         ExampleCore core;
@@ -142,8 +138,8 @@ private slots:
             inside += fields[2] == QLatin1String("-");
             found = found || text.simplified().startsWith(line);
         }
-        QCOMPARE(filled, pins);
-        QCOMPARE(inside, internal);
+        QTEST(filled, "pins");
+        QTEST(inside, "internal");
         QCOMPARE(ports.size(), 35 + 4); // the core's ports and the example's status outputs
         QVERIFY2(found, qPrintable(line));
     }

@@ -1,6 +1,5 @@
 #include "hostfixtures.h"
 #include "ipcorefunctions.h"
-#include "modalanswerer.h"
 #include "pinfigure.h"
 
 #include <QTemporaryDir>
@@ -30,35 +29,6 @@ private slots:
         QVERIFY(IPCore::generateFile(path("out.v"), {"", QString::fromUtf8("// 1 \xc2\xb5s"), ""},
                                      nullptr, QString()));
         QCOMPARE(readBytes(path("out.v")), QByteArray("\n// 1 \xc2\xb5s\n\n"));
-    }
-
-    void makesDirectories_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("made");
-        QTest::newRow("nested") << "out/temp/DDR3_PHY" << true;
-        QTest::newRow("below a file") << "plain/temp/DDR3_PHY" << false;
-        QTest::newRow("is a file") << "plain" << false;
-        QTest::newRow("empty") << QString() << false;
-    }
-
-    void makesDirectories()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, made);
-        const QString target = name.isEmpty() ? QString() : path(name);
-        BoxAnswerer answerer;
-        QCOMPARE(IPCore::makeDirs(target, "DDR3 PHY"), made);
-        if (made) {
-            QVERIFY(QFileInfo(target).isDir());
-            QVERIFY(IPCore::makeDirs(target, "DDR3 PHY")); // already there
-            QCOMPARE(answerer.titles(), QStringList());
-            return;
-        }
-        QCOMPARE(answerer.titles(), QStringList{"Error"});
-        QCOMPARE(
-            answerer.texts(),
-            QStringList{QString("Cannot create the directory \"%1\" for DDR3 PHY.").arg(target)});
     }
 
     void copiesFiles_data()

@@ -46,14 +46,13 @@ private slots:
     {
         QFETCH(QStringList, added);
         QFETCH(QStringList, expected);
-        QFETCH(int, changes);
         QTemporaryDir dir;
         const QString project = dir.filePath("p.prj");
         QVERIFY(HostTest::writeBytes(project, "# keep me\n/abs/a.v")); // no final newline
         QVERIFY(m_session.openProject(project));
         QSignalSpy changed(&m_session, &IPGen::HostSession::projectChanged);
         QVERIFY(m_session.addProjectFiles(added));
-        QCOMPARE(changed.size(), changes);
+        QTEST(changed.size(), "changes");
         QCOMPARE(m_session.projectFiles(), expected);
         QVERIFY(HostTest::readBytes(project).startsWith("# keep me\n/abs/a.v"));
         // What was written reads back the same.

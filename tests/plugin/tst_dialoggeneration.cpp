@@ -312,7 +312,6 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, device);
         QFETCH(Answers, answers);
-        QFETCH(QStringList, boxTitles);
         QFETCH(QString, lastText);
         QFETCH(QStringList, expectedFiles);
 
@@ -334,7 +333,7 @@ private slots:
         BoxAnswerer answerer(answers);
         dialog->accept();
 
-        QCOMPARE(answerer.titles(), boxTitles);
+        QTEST(answerer.titles(), "boxTitles");
         if (!lastText.isEmpty())
             QCOMPARE(answerer.boxes.last().text, lastText.replace("%O", out.path()));
         QCOMPARE(filesUnder(out.path()), expectedFiles);
