@@ -284,6 +284,10 @@ private slots:
             "device primitive");
         row("module name checked by the frame", generate + QStringList{"--module", "9lives"}, 1,
             "Verilog identifier");
+        for (const char *keyword : {"module", "uwire"}) {
+            row(qPrintable(QStringLiteral("module named %1").arg(keyword)),
+                generate + QStringList{"--module", keyword}, 1, "is a Verilog keyword");
+        }
         row("approximation rejected by default",
             generate + setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"}), 1,
             "pass --approx accept");
@@ -380,13 +384,14 @@ private slots:
         QCOMPARE(QFileInfo(out + "/ddr3_phy.v").lastModified(), stamp);
 
         // Re-opened from its .ipc with --files-only, the core writes the same configuration under
-        // new names and stops: the failing tool from --settings is never run.
+        // new names (a module name may start with '_' and hold '$') and stops: the failing tool
+        // from --settings is never run.
         const QString second = work.filePath("second");
         const QString ini = work.filePath("ipgen.ini");
         QVERIFY(writeBytes(ini, failingTool));
         const Result reopened =
             run({"generate", "--config", out + "/ddr3_phy.ipc", "--out", second, "--file", "phy2",
-                 "--module", "phy2_top", "--approx", "accept", "--settings", ini, "--files-only"});
+                 "--module", "_phy$2", "--approx", "accept", "--settings", ini, "--files-only"});
         QVERIFY2(reopened.exitCode == 0, reopened.err.constData());
         QStringList expected;
         for (const char *name :
@@ -396,7 +401,7 @@ private slots:
         QCOMPARE(QString::fromUtf8(reopened.out).split('\n', Qt::SkipEmptyParts), expected);
         QSettings firstIpc(out + "/ddr3_phy.ipc", QSettings::IniFormat);
         QSettings secondIpc(second + "/phy2.ipc", QSettings::IniFormat);
-        QCOMPARE(secondIpc.value("module").toString(), QStringLiteral("phy2_top"));
+        QCOMPARE(secondIpc.value("module").toString(), QStringLiteral("_phy$2"));
         QCOMPARE(secondIpc.value("target_device"), firstIpc.value("target_device"));
         firstIpc.beginGroup("Config");
         secondIpc.beginGroup("Config");
@@ -405,7 +410,7 @@ private slots:
             QCOMPARE(secondIpc.value(key).toString(), firstIpc.value(key).toString());
         QCOMPARE(readText(second + "/temp/DDR3_PHY/vlmc_param.v"),
                  readText(out + "/temp/DDR3_PHY/vlmc_param.v"));
-        QVERIFY(readText(second + "/temp/DDR3_PHY/ddr3_name.v").contains("phy2_top"));
+        QVERIFY(readText(second + "/temp/DDR3_PHY/ddr3_name.v").contains("_phy$2"));
     }
 
     // SIGTERM to ipgen ends the synthesis tool and whatever the tool started, even a tool that

@@ -75,32 +75,6 @@ private slots:
             QVERIFY2(found.at(i).contains(errors.at(i)), qPrintable(found.at(i)));
     }
 
-    void checkModuleName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("plain") << "DDR3_PHY_Top" << true;
-        QTest::newRow("underscore first") << "_phy" << true;
-        QTest::newRow("dollar inside") << "phy$1" << true;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("digit first") << "1phy" << false;
-        QTest::newRow("dash") << "ddr3-phy" << false;
-        QTest::newRow("keyword module") << "module" << false;
-        QTest::newRow("2005 keyword uwire") << "uwire" << false;
-    }
-
-    void checkModuleName()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, valid);
-        IPCore::IPGenDialog dialog;
-        dialog.uiSetModuleName(name);
-        BoxAnswerer answerer;
-        QCOMPARE(dialog.checkModuleName(), valid);
-        // A refusal explains itself once; an acceptance is silent.
-        QCOMPARE(answerer.titles(), valid ? QStringList() : QStringList{"Error"});
-    }
-
     void checkFileExisting_data()
     {
         QTest::addColumn<int>("language");
