@@ -139,8 +139,7 @@ private slots:
         QTest::addColumn<QByteArray>("settings"); // "<tool>" stands for a script holding `tool`
         QTest::addColumn<QByteArray>("tool");
         QTest::addColumn<int>("timeout");
-        QTest::addColumn<QString>("message"); // "<ini>": the settings file, "<vg>": the netlist,
-                                              // "<work>": the work folder
+        QTest::addColumn<QString>("message"); // "<vg>": the netlist, "<work>": the work folder
 
         QProcess missing;
         missing.start("/nonexistent/yosys", QStringList());
@@ -150,8 +149,6 @@ private slots:
                             int timeout, const QString &message) {
             QTest::newRow(tag) << settings << tool << timeout << message;
         };
-        row("Synplify Pro not configured", "[VeltraSynthesis]\ncommand=yosys\n", "", 0,
-            "Synplify Pro is not configured: set [SynplifyPro] command in <ini>");
         // The stand-in runs the project, whose paths hold Tcl that must not run, but writes
         // nothing.
         row("Synplify Pro writes no result", HostTest::synplifyStandIn(), "", 0,
@@ -204,9 +201,8 @@ private slots:
         if (QByteArray(QTest::currentDataTag()) == "tool says a lot")
             QCOMPARE(details.mid(details.size() - 2),
                      QStringList({"1000", "Full log: " + m_work + "/my phy_synthesis.log"}));
-        QCOMPARE(helper.errorMsg(), message.replace("<ini>", ini)
-                                        .replace("<vg>", m_work + "/my phy.vg")
-                                        .replace("<work>", m_work));
+        QCOMPARE(helper.errorMsg(),
+                 message.replace("<vg>", m_work + "/my phy.vg").replace("<work>", m_work));
         QVERIFY(!QFile::exists(m_work + "/my phy_tmp.v"));
     }
 
