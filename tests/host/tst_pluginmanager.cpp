@@ -70,12 +70,6 @@ private slots:
                    .arg(QString(key));
         QTest::newRow("debug flag") << recordWith(version, debug == "true" ? "false" : "true", key)
                                     << "cannot mix debug and release libraries";
-        QTest::newRow("pattern not first")
-            << QByteArray("version=" + version + "\npattern=QT_PLUGIN_VERIFICATION_DATA\ndebug=" +
-                          debug + "\nbuildkey=" + key)
-            << malformed + "the first line is not \"pattern=QT_PLUGIN_VERIFICATION_DATA\"";
-        QTest::newRow("line feed after the last line")
-            << recordWith(version, debug, key + "\n") << malformed + "expected 4 lines, found 5";
         QTest::newRow("two-part version")
             << recordWith("5.15", debug, key) << malformed + "bad version \"5.15\"";
         QTest::newRow("null") << QByteArray() << "no verification record";
