@@ -5,10 +5,14 @@
 #include "pllsearch.h"
 #include "pluginmanager.h"
 
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using DDR3PHY::PllLimits;
 using DDR3PHY::pllLimits;
+using DEV::DeviceLibrary;
+using DEV::DevicePart;
 using HostTest::StderrCapture;
 
 namespace {
@@ -196,9 +200,47 @@ private slots:
         QVERIFY(core);
         QCOMPARE(core->name(), QString("DDR3 PHY"));
         // Offered for exactly the parts the PLL search has limits for.
-        for (const DEV::DevicePart &part : DEV::DeviceLibrary::parts())
+        for (const DevicePart &part : DeviceLibrary::parts())
             QCOMPARE(core->isSupported(part.arg()),
                      pllLimits(part.model, part.condition).pfdMax > 0);
+    }
+
+    // The PLL search picks its limits by the speed-grade codes in the condition text: every part of
+    // a model it knows must find limits, and each such model must reach both of its groups.
+    void everyPllModelHasBothSpeedGroups()
+    {
+        QSet<QString> pllModels;
+        for (const DDR3PHY::PllLimitsRow &row : DDR3PHY::pllLimitsTable())
+            pllModels.unite(QSet<QString>(row.models.cbegin(), row.models.cend()));
+        QMap<QString, QSet<int>> groups; // model → the VCO maxima its parts reach
+        for (const DevicePart &part : DeviceLibrary::parts()) {
+            const PllLimits limits = pllLimits(part.model, part.condition);
+            QCOMPARE(limits.pfdMax > 0, pllModels.contains(part.model));
+            if (limits.pfdMax > 0)
+                groups[part.model].insert(limits.vcoHigh);
+        }
+        QCOMPARE(groups.size(), pllModels.size());
+        for (auto it = groups.cbegin(); it != groups.cend(); ++it)
+            QVERIFY2(it.value().size() == 2, qPrintable(it.key()));
+    }
+
+    // Identifiers are written into configuration files, so their scheme must not drift; a model the
+    // PLL table lacks is needed to show an unsupported device.
+    void tableIsConsistent()
+    {
+        const QStringList models = DeviceLibrary::models();
+        QCOMPARE(QSet<QString>(models.cbegin(), models.cend()).size(), models.size());
+        const QList<DevicePart> &parts = DeviceLibrary::parts();
+        QVERIFY(std::any_of(parts.cbegin(), parts.cend(), [](const DevicePart &part) {
+            return pllLimits(part.model, part.condition).pfdMax == 0;
+        }));
+        QSet<QString> ids;
+        for (const DevicePart &part : DeviceLibrary::parts()) {
+            QCOMPARE(part.id, part.model + part.package + part.condition);
+            QVERIFY2(!ids.contains(part.id), qPrintable(part.id));
+            ids.insert(part.id);
+        }
+        QVERIFY(ids.contains("VX1-10LQ144C6/I5"));
     }
 
 private:

@@ -44,18 +44,6 @@ class tst_Package : public QObject
 {
     Q_OBJECT
 private slots:
-    // The host may delete the package; the next call makes a fresh one.
-    void sharedInstanceUntilDeleted()
-    {
-        QObject *first = qt_plugin_instance();
-        QCOMPARE(qt_plugin_instance(), first);
-        QVERIFY(package());
-        package()->coreDirectory = QStringLiteral("/somewhere");
-        delete first;
-        QVERIFY(qt_plugin_instance());
-        QVERIFY(package()->coreDirectory.isEmpty());
-    }
-
     void load_data()
     {
         QTest::addColumn<QByteArray>("description"); // empty: no description file at all
