@@ -482,23 +482,22 @@ private slots:
 
 private:
     Result run(const QStringList &arguments,
-               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(m_ipgen, arguments);
+        if (!process.waitForFinished(120000))
+            process.kill();
+        process.waitForFinished();
+        const bool exited = process.exitStatus() == QProcess::NormalExit;
+        return {exited ? process.exitCode() : -1, process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
     QString m_ipgen;
     QMap<QString, QString> m_description;
 };
-
-Result TestIpgen::run(const QStringList &arguments, const QProcessEnvironment &environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(m_ipgen, arguments);
-    if (!process.waitForFinished(120000))
-        process.kill();
-    process.waitForFinished();
-    const bool exited = process.exitStatus() == QProcess::NormalExit;
-    return {exited ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
 
 QTEST_GUILESS_MAIN(TestIpgen)
 #include "tst_ipgen.moc"

@@ -247,24 +247,22 @@ private:
     // Copies a test plug-in into the temporary folder under `fileName`, with `ipspec` (unless
     // null) as its core's description file.
     QString install(const QString &plugin, const QByteArray &ipspec,
-                    const QString &fileName = QString());
+                    const QString &fileName = QString())
+    {
+        const QString target =
+            m_dir->filePath(fileName.isEmpty() ? "lib" + plugin + ".so" : fileName);
+        if (!QFile::copy(QStringLiteral(HOST_TEST_PLUGIN_DIR "/lib%1.so").arg(plugin), target))
+            qFatal("cannot copy the test plug-in %s", qPrintable(plugin));
+        if (!ipspec.isNull()) {
+            const QString coreDirectory = m_dir->filePath("testpackage");
+            QDir().mkpath(coreDirectory);
+            HostTest::writeBytes(coreDirectory + "/testpackage.ipspec", ipspec);
+        }
+        return target;
+    }
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
-
-QString TestPluginManager::install(const QString &plugin, const QByteArray &ipspec,
-                                   const QString &fileName)
-{
-    const QString target = m_dir->filePath(fileName.isEmpty() ? "lib" + plugin + ".so" : fileName);
-    if (!QFile::copy(QStringLiteral(HOST_TEST_PLUGIN_DIR "/lib%1.so").arg(plugin), target))
-        qFatal("cannot copy the test plug-in %s", qPrintable(plugin));
-    if (!ipspec.isNull()) {
-        const QString coreDirectory = m_dir->filePath("testpackage");
-        QDir().mkpath(coreDirectory);
-        HostTest::writeBytes(coreDirectory + "/testpackage.ipspec", ipspec);
-    }
-    return target;
-}
 
 QTEST_GUILESS_MAIN(TestPluginManager)
 #include "tst_pluginmanager.moc"

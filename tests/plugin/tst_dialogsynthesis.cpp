@@ -208,50 +208,46 @@ private slots:
     }
 
 private:
-    std::unique_ptr<DDR3PHYDialog> makeDialog(const QString &dir, const QString &tool,
-                                              int language);
-    Run generate(DDR3PHYDialog *dialog, QList<QMessageBox::StandardButton> answers = {});
+    std::unique_ptr<DDR3PHYDialog> makeDialog(const QString &dir, const QString &tool, int language)
+    {
+        QMap<QString, QVariant> info = coreInfo();
+        info.insert("ipcore.dir.data", m_data);
+        auto dialog = newDialog(info);
+        dialog->setCreating(dir, DEV::DeviceArg("VX1-10", "C6", "VX1-10C6-TEST"));
+        dialog->uiSetSynthesisTool(tool);
+        dialog->uiSetLanguageIndex(language);
+        dialog->uiSetModuleName("my_ddr");
+        return dialog;
+    }
+
+    // Confirms the dialog and waits for the synthesis run to be collected.
+    Run generate(DDR3PHYDialog *dialog, QList<QMessageBox::StandardButton> answers = {})
+    {
+        IPGen::HostSession &session = IPGen::HostSession::instance();
+        const QStringList projectBefore = session.projectFiles();
+        Run run;
+        QMetaObject::Connection editor = connect(&session, &IPGen::HostSession::editorRequested,
+                                                 this, [&run](const QString &path, bool activate) {
+                                                     run.editors << path + (activate ? "!" : "");
+                                                 });
+        BoxAnswerer answerer(std::move(answers));
+        dialog->accept();
+        if (auto *helper = dialog->findChild<IPCore::SynthesisHelper *>()) {
+            // Connected after the dialog, so it fires once the dialog has collected the results.
+            QSignalSpy finished(helper, &IPCore::SynthesisHelper::finished);
+            if (!finished.wait(60000))
+                qWarning("synthesis did not finish");
+            run.completions = finished.count();
+        }
+        disconnect(editor);
+        run.boxes = answerer.boxes;
+        run.addedToProject = session.projectFiles().mid(projectBefore.size());
+        return run;
+    }
 
     QTemporaryDir m_setup;
     QString m_data;
 };
-std::unique_ptr<DDR3PHYDialog> TestDialogSynthesis::makeDialog(const QString &dir,
-                                                               const QString &tool, int language)
-{
-    QMap<QString, QVariant> info = coreInfo();
-    info.insert("ipcore.dir.data", m_data);
-    auto dialog = newDialog(info);
-    dialog->setCreating(dir, DEV::DeviceArg("VX1-10", "C6", "VX1-10C6-TEST"));
-    dialog->uiSetSynthesisTool(tool);
-    dialog->uiSetLanguageIndex(language);
-    dialog->uiSetModuleName("my_ddr");
-    return dialog;
-}
-
-// Confirms the dialog and waits for the synthesis run to be collected.
-Run TestDialogSynthesis::generate(DDR3PHYDialog *dialog, QList<QMessageBox::StandardButton> answers)
-{
-    IPGen::HostSession &session = IPGen::HostSession::instance();
-    const QStringList projectBefore = session.projectFiles();
-    Run run;
-    QMetaObject::Connection editor = connect(&session, &IPGen::HostSession::editorRequested, this,
-                                             [&run](const QString &path, bool activate) {
-                                                 run.editors << path + (activate ? "!" : "");
-                                             });
-    BoxAnswerer answerer(std::move(answers));
-    dialog->accept();
-    if (auto *helper = dialog->findChild<IPCore::SynthesisHelper *>()) {
-        // Connected after the dialog, so it fires once the dialog has collected the results.
-        QSignalSpy finished(helper, &IPCore::SynthesisHelper::finished);
-        if (!finished.wait(60000))
-            qWarning("synthesis did not finish");
-        run.completions = finished.count();
-    }
-    disconnect(editor);
-    run.boxes = answerer.boxes;
-    run.addedToProject = session.projectFiles().mid(projectBefore.size());
-    return run;
-}
 
 QTEST_MAIN(TestDialogSynthesis)
 #include "tst_dialogsynthesis.moc"
