@@ -12,40 +12,11 @@
 
 namespace {
 
-// A two-primitive library shaped like the device library: black boxes under SYNTHESIS, models
-// otherwise. Only TST_PLL is used by the design, so only it belongs in a simulation model.
-const char *kPrimitives = R"(// test primitives
-`timescale 1ns/1ps
-`ifdef SYNTHESIS
-(* blackbox *)
-module TST_PLL (input CLKIN, output LOCK);
-endmodule
-(* blackbox *)
-module TST_UNUSED (input I, output O);
-endmodule
-`else
-module TST_PLL (input CLKIN, output reg LOCK);
-  initial LOCK = 1'b0;
-  always @(posedge CLKIN) LOCK <= 1'b1;
-endmodule
-module TST_UNUSED (input I, output O);
-  assign O = I;
-endmodule
-`endif
-)";
-
-const char *kDesign = R"(`include "width.vh"
-module counter (input clk, input rst_n, output reg [`WIDTH-1:0] count);
-  always @(posedge clk or negedge rst_n)
-    if (!rst_n) count <= 0; else count <= count + 1'b1;
-endmodule
-module tiny_top (input clk, input rst_n, input [1:0] sel, output [`WIDTH-1:0] count,
-                 inout [1:0] pad, output locked);
-  counter u_counter (.clk(clk), .rst_n(rst_n), .count(count));
-  assign pad = sel[0] ? count[1:0] : 2'bzz;
-  TST_PLL u_pll (.CLKIN(clk), .LOCK(locked));
-endmodule
-)";
+// The test's primitive library and design (tests/host/synthesis).
+QString fixture(const QString &name)
+{
+    return qEnvironmentVariable("DDR3PHY_SOURCE_DIR") + "/tests/host/synthesis/" + name;
+}
 
 } // namespace
 
@@ -59,12 +30,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(QDir(m_dir.path()).mkpath("share"));
-        QVERIFY(QDir(m_dir.path()).mkpath("src/inc"));
-        QVERIFY(writeBytes(m_dir.filePath("share/veltra_prims.v"), kPrimitives));
-        QVERIFY(writeBytes(m_dir.filePath("src/tiny.v"), kDesign));
-        QVERIFY(writeBytes(m_dir.filePath("src/inc/width.vh"), "`define WIDTH 4\n"));
-        IPGen::HostSession::instance().setShareDirectory(m_dir.filePath("share"));
+        IPGen::HostSession::instance().setShareDirectory(fixture(QString()));
         IPGen::HostSession::instance().setBatch(true);
     }
 
@@ -117,7 +83,7 @@ private slots:
     {
         if (QStandardPaths::findExecutable("yosys").isEmpty())
             QSKIP("yosys is not installed");
-        const QString broken = m_dir.filePath("src/broken.v");
+        const QString broken = m_dir.filePath("broken.v");
         QVERIFY(writeBytes(broken,
                            "module broken (input a, output b);\n  assign b = a +;\nendmodule\n"));
         IPCore::SynthesizeArgs a = args(false);
@@ -240,7 +206,7 @@ private slots:
         QTest::addColumn<QString>("library");    // the primitive library's folder; empty: installed
         QTest::addColumn<QString>("result");     // a module the model holds, or a part of the error
 
-        const QString testLibrary = m_dir.filePath("share");
+        const QString testLibrary = fixture(QString());
         QTest::newRow("test library")
             << QByteArray("module n (input c, output l);\n  TST_PLL u (.CLKIN(c), .LOCK(l));\n"
                           "endmodule\n")
@@ -265,7 +231,7 @@ private slots:
         QString error;
         IPGen::HostSession::instance().setShareDirectory(library);
         const int code = IPCore::decode(out.path(), netlistFile, model, error);
-        IPGen::HostSession::instance().setShareDirectory(m_dir.filePath("share"));
+        IPGen::HostSession::instance().setShareDirectory(fixture(QString()));
         if (!result.startsWith("module ")) {
             QVERIFY(code != 0);
             QVERIFY2(error.contains(result), qPrintable(error));
@@ -299,8 +265,8 @@ private:
         a.options = {{"impl_name", "rev_1"},
                      {"disable_io", true},
                      {"write_vhdl", vhdl},
-                     {"include_paths", QStringList{m_work, m_dir.filePath("src/inc")}},
-                     {"source_files", QStringList{m_dir.filePath("src/tiny.v")}}};
+                     {"include_paths", QStringList{m_work, fixture("inc")}},
+                     {"source_files", QStringList{fixture("tiny.v")}}};
         return a;
     }
 

@@ -1,6 +1,6 @@
 // The synthesis run and its completion, through the host's real synthesis helper: Yosys for
 // VeltraSynthesis, a scripted stand-in for "Synplify Pro". The core's sources are small ones of
-// the test's own, so that a run takes a moment.
+// the test's own (tests/plugin/synthesis), so that a run takes a moment.
 #include "../host/hostfixtures.h"
 #include "dialogtestsupport.h"
 
@@ -34,17 +34,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_setup.isValid());
-        m_data = m_setup.filePath("data");
-        writeFile(m_data + "/ddr3_1_2code.v", "`define RATIO_PORT half_rate_q\n");
-        writeFile(m_data + "/ddr3_1_4code.v", "`define RATIO_PORT quarter_rate_q\n");
-        // Reads two of the generated files through the include paths.
-        writeFile(
-            m_data + "/DDR3_PHY_TOP.v",
-            "`include \"ddr3_name.v\"\n"
-            "module `module_name_ddr (input clk, input [1:0] d, output reg [2:0] `RATIO_PORT);\n"
-            "`include \"vlmc_param.v\"\n"
-            "always @(posedge clk) `RATIO_PORT <= d + nCK_PER_CLK;\n"
-            "endmodule\n");
+        m_data = qEnvironmentVariable("DDR3PHY_SOURCE_DIR") + "/tests/plugin/synthesis";
         writeFile(m_setup.filePath("ipgen.ini"), HostTest::synplifyStandIn());
         IPGen::HostSession::instance().setSettingsFile(m_setup.filePath("ipgen.ini"));
     }
