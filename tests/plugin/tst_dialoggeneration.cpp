@@ -25,34 +25,12 @@ const QStringList allFiles{ipcFile, defineFile, nameFile, pllFile, paramFile};
 
 const DEV::DeviceArg vx1c6("VX1-10", "C6", "VX1-10C6-TEST");
 
-// vlmc_param.v of the 1:2 part as constructed, its lines without "parameter " and ";".
-const QString defaultParameters =
-    "DRAM_TYPE = \"DDR3\", `define DDR3, nCK_PER_CLK = 2, tCK = 5000, REG_CTRL = \"OFF\", "
-    "DQ_WIDTH = 16, DRAM_WIDTH = 8, ECC = \"OFF\", RANK_WIDTH = 1, BANK_WIDTH = 3, ROW_WIDTH = 15, "
-    "COL_WIDTH = 10, tRP = 12500, tRRD = 7500, tRTP = 7500, tRCD = 12500, tRC = 55000, "
-    "tRAS = 37500, tFAW = 40000, tWTR = 7500, tCKE = 75000, tREFI = 7800000, tRFC = 160000, "
-    "tDLLK = 512, BURST_MODE = \"4\", BURST_TYPE = \"SEQ\", CL = 11, CWL = 5, AL = \"0\", "
-    "WR_CYC = 6, SLOT_0_CONFIG = 8'b00000001, SLOT_1_CONFIG = 8'b00000000, RTT_NOM = \"40\", "
-    "RTT_WR = \"OFF\", USER_REFRESH = \"OFF\", ADDR_CMD_MODE = \"1T\", OUTPUT_DRV = \"LOW\"";
-
-// ddr3_pll_config.v without "defparam u_PLL." and ";", for reference MHz, IDIV, FBDIV, ODIV and
-// device.
-const QString pllTemplate =
-    "FCLKIN = \"%1\", DYN_IDIV_SEL= \"false\", IDIV_SEL = %2, DYN_FBDIV_SEL= \"false\", "
-    "FBDIV_SEL = %3, PSDA_SEL= \"1000\", DYN_DA_EN = \"false\", DYN_ODIV_SEL = \"false\", "
-    "DUTYDA_SEL= \"1000\", CLKOUT_FT_DIR = 1'b1, CLKOUTP_FT_DIR = 1'b1, CLKFB_SEL = \"internal\", "
-    "ODIV_SEL = %4, CLKOUT_BYPASS = \"false\", CLKOUTP_BYPASS = \"false\", "
-    "CLKOUTD_BYPASS = \"false\", DYN_SDIV_SEL = 2, CLKOUTD_SRC = \"CLKOUT\", "
-    "CLKOUTD3_SRC = \"CLKOUT\", DEVICE = \"%5\"";
-
-// The "Config" group of the .ipc file for the 1:2 part as constructed.
-const QString defaultRecord =
-    "LANG=0, Synthesis_tool=Synplify Pro, CLK_RATIO=0, MEMORY_TYPE=0, MEMORY_CLK=200, "
-    "REFERENCE_CLK=23, DIMM_TYPE=2, DQ_WIDTH=1, DRAM_WIDTH=1, ECC=false, RANK_ADDR=1, ROW_ADDR=3, "
-    "COL_ADDR=1, tRP=12500, tRRD=7500, tRTP=7500, tRCD=12500, tRC=55000, tRAS=37500, "
-    "tFAW=40000, tWTR=7500, tCKE=75000, tREFI=7800000, tRFC=160000, tDLLK=512, BURST_MODE=0, "
-    "BURST_TYPE=0, CAS_LATENCY=0, CW_LATENCY=0, ADDITIVE_LATENCY=0, WRITE_RECOVERY=1, RTT_NOM=3, "
-    "RTT_WR=0, USER_FLASH=false, ADDR_CMD_MODE=0, OUTPUT_DRV=0, DISABLE_IO=true";
+// What the 1:2 part as constructed writes (tests/plugin/expected); ddr3_pll_config.v there holds
+// %1 to %5 for the reference MHz, IDIV, FBDIV, ODIV and device.
+QString expectedFile(const QString &name)
+{
+    return qEnvironmentVariable("DDR3PHY_SOURCE_DIR") + "/tests/plugin/expected/" + name;
+}
 
 // One full configuration: how to reach it and how what it writes differs from the defaults.
 struct Configuration
@@ -64,7 +42,7 @@ struct Configuration
     QString parameters; // "NAME = value, ...", each replacing that parameter's line
     QString pll;        // the template's values, separated by blanks
     bool eccDefine;
-    QString record;        // "KEY=value, ..." in the "Config" group
+    QString record;        // "KEY=value, ..." in the "Config" group, over record.ipc
     QStringList questions; // texts of the "Memory Clock" boxes, answered OK
 };
 
@@ -174,21 +152,17 @@ private slots:
         }
         QCOMPARE(filesUnder(out.path()), allFiles);
 
-        QStringList parameters = defaultParameters.split(", ");
+        QStringList parameters =
+            QString::fromUtf8(contents(expectedFile("vlmc_param.v"))).split('\n');
         for (const QString &line : c.parameters.split(", ", Qt::SkipEmptyParts)) {
-            const QString head = line.section(" = ", 0, 0) + " = ";
+            const QString head = "parameter " + line.section(" = ", 0, 0) + " = ";
             const auto at = std::find_if(parameters.begin(), parameters.end(),
                                          [&](const QString &p) { return p.startsWith(head); });
             QVERIFY2(at != parameters.end(), qPrintable(line));
-            *at = line;
+            *at = "parameter " + line + ";";
         }
-        QByteArray text;
-        for (const QString &line : parameters)
-            text += (line.startsWith('`') ? line : "parameter " + line + ";").toUtf8() + '\n';
-        QCOMPARE(contents(out.filePath(paramFile)), text);
-        QString pll;
-        for (const QString &line : pllTemplate.split(", "))
-            pll += "defparam u_PLL." + line + ";\n";
+        QCOMPARE(contents(out.filePath(paramFile)), parameters.join('\n').toUtf8());
+        QString pll = QString::fromUtf8(contents(expectedFile("ddr3_pll_config.v")));
         for (const QString &value : c.pll.split(' '))
             pll = pll.arg(value);
         QCOMPARE(contents(out.filePath(pllFile)), pll.toUtf8());
@@ -206,8 +180,10 @@ private slots:
                                         {"version", "3.0"},
                                         {"file", "ddr3_phy_out"},
                                         {"module", c.module}};
-        for (const QString &entry :
-             (defaultRecord + ", " + c.record).split(", ", Qt::SkipEmptyParts))
+        QSettings defaults(expectedFile("record.ipc"), QSettings::IniFormat);
+        for (const QString &key : defaults.allKeys())
+            expected.insert(key, defaults.value(key).toString());
+        for (const QString &entry : c.record.split(", ", Qt::SkipEmptyParts))
             expected.insert("Config/" + entry.section('=', 0, 0), entry.section('=', 1));
         QSettings written(out.filePath(ipcFile), QSettings::IniFormat);
         QMap<QString, QString> record;
