@@ -144,7 +144,6 @@ private slots:
 
 private:
     // Empty when ipgen ended with a documented exit code (in *exitCode) and no sanitizer report.
-
     QString run(const QStringList &arguments, int *exitCode, QByteArray *err)
     {
         QProcess process;

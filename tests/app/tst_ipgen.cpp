@@ -284,6 +284,9 @@ private slots:
             "device primitive");
         row("module name checked by the frame", generate + QStringList{"--module", "9lives"}, 1,
             "Verilog identifier");
+        row("output folder with a line break",
+            {"generate", "--core", "ddr3_phy", "--device", "VX1-10", "--out", "%F/a\nb"}, 1,
+            "contains a control character");
         for (const char *keyword : {"module", "uwire"}) {
             row(qPrintable(QStringLiteral("module named %1").arg(keyword)),
                 generate + QStringList{"--module", keyword}, 1, "is a Verilog keyword");

@@ -33,11 +33,7 @@ private slots:
     void construction()
     {
         const auto dialog = newDialog(coreInfo());
-        QCOMPARE(dialog->tabTitles(), QStringList({"Type", "Options", "Timing"}));
-        QCOMPARE(dialog->labelText(), QStringLiteral("DDR3 PHY Generator"));
         QCOMPARE(dialog->helpDocument(), QStringLiteral("ddr3phy_help.html"));
-        QCOMPARE(dialog->moduleName(), QStringLiteral("DDR3_PHY_Top"));
-        QCOMPARE(dialog->fileName(), QStringLiteral("ddr3_phy_out"));
 
         // Each item carries the period its text shows, ascending from 2500 to 55555 ps.
         auto *reference = control<QComboBox>(dialog.get(), "ref");
