@@ -7,16 +7,18 @@ using namespace DDR3PHY;
 
 namespace {
 
-// A record as read back from an .ipc file (values are texts): the 1:2 part at 200 MHz.
+// A record as read back from an .ipc file (values are texts): the 1:2 part at 200 MHz as the
+// dialog writes it (tests/plugin/expected), with changes; "KEY=-" drops a key.
 QMap<QString, QVariant> record(const QString &changes)
 {
+    QSettings written(qEnvironmentVariable("DDR3PHY_SOURCE_DIR") +
+                          "/tests/plugin/expected/ddr3_phy_out.ipc",
+                      QSettings::IniFormat);
+    written.beginGroup("Config");
     QMap<QString, QVariant> r;
-    const QString base = "CLK_RATIO=0 MEMORY_TYPE=0 MEMORY_CLK=200 REFERENCE_CLK=23 DQ_WIDTH=1 "
-                         "DRAM_WIDTH=1 ROW_ADDR=3 COL_ADDR=1 tRP=12500 tRRD=7500 tRTP=7500 "
-                         "tRCD=12500 tRC=55000 tRAS=37500 tFAW=40000 tWTR=7500 tCKE=75000 "
-                         "tREFI=7800000 tRFC=160000 tDLLK=512 CAS_LATENCY=0 CW_LATENCY=0 "
-                         "ADDITIVE_LATENCY=0 WRITE_RECOVERY=1 ";
-    for (const QString &pair : (base + changes).split(' ', Qt::SkipEmptyParts)) {
+    for (const QString &key : written.childKeys())
+        r.insert(key, written.value(key).toString());
+    for (const QString &pair : changes.split(' ', Qt::SkipEmptyParts)) {
         const QStringList kv = pair.split('=');
         if (kv.value(1) == "-")
             r.remove(kv[0]);

@@ -47,7 +47,7 @@ QString labelBeside(QWidget *control)
 }
 
 // One line for the state a control shows: "items @current" for a combo box, "min..max text"
-// plus its locks for a spin box, "text [x]" for a check box, the text of a label.
+// plus "read-only" for a spin box, "text [x]" for a check box, the text of a label.
 QString stateOf(QWidget *control)
 {
     QString state;
@@ -61,8 +61,6 @@ QString stateOf(QWidget *control)
             QStringLiteral("%1..%2 %3").arg(spin->minimum()).arg(spin->maximum()).arg(spin->text());
         if (spin->isReadOnly())
             state += QLatin1String(" read-only");
-        if (spin->buttonSymbols() == QAbstractSpinBox::NoButtons)
-            state += QLatin1String(" no buttons");
     } else if (auto *check = qobject_cast<QCheckBox *>(control)) {
         state = check->text() + (check->isChecked() ? " [x]" : " [ ]");
     } else if (auto *label = qobject_cast<QLabel *>(control)) {
