@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(filesUnder(out.path()), allFiles);
 
         QStringList parameters =
-            QString::fromUtf8(contents(expectedFile("vlmc_param.v"))).split('\n');
+            QString::fromUtf8(readBytes(expectedFile("vlmc_param.v"))).split('\n');
         for (const QString &line : c.parameters.split(", ", Qt::SkipEmptyParts)) {
             const QString head = "parameter " + line.section(" = ", 0, 0) + " = ";
             const auto at = std::find_if(parameters.begin(), parameters.end(),
@@ -161,15 +161,15 @@ private slots:
             QVERIFY2(at != parameters.end(), qPrintable(line));
             *at = "parameter " + line + ";";
         }
-        QCOMPARE(contents(out.filePath(paramFile)), parameters.join('\n').toUtf8());
-        QString pll = QString::fromUtf8(contents(expectedFile("ddr3_pll_config.v")));
+        QCOMPARE(readBytes(out.filePath(paramFile)), parameters.join('\n').toUtf8());
+        QString pll = QString::fromUtf8(readBytes(expectedFile("ddr3_pll_config.v")));
         for (const QString &value : c.pll.split(' '))
             pll = pll.arg(value);
-        QCOMPARE(contents(out.filePath(pllFile)), pll.toUtf8());
+        QCOMPARE(readBytes(out.filePath(pllFile)), pll.toUtf8());
         QCOMPARE(
-            contents(out.filePath(defineFile)),
+            readBytes(out.filePath(defineFile)),
             QByteArray(c.eccDefine ? "`define DDR3_PHY\n`define ECC\n" : "`define DDR3_PHY\n"));
-        QCOMPARE(contents(out.filePath(nameFile)),
+        QCOMPARE(readBytes(out.filePath(nameFile)),
                  QString("`define module_name_ddr %1\n\n"
                          "`define getname(oriName,tmodule_name) \\~oriName.tmodule_name\n\n")
                      .arg(c.module)
@@ -227,9 +227,9 @@ private slots:
         BoxAnswerer answerer;
         dialog->accept();
         QVERIFY(answerer.boxes.isEmpty());
-        QCOMPARE(contents(out.filePath(defineFile)), QByteArray("`define DDR3_PHY\n"));
-        QVERIFY(contents(out.filePath(paramFile)).contains("\nparameter ECC = \"ON\";\n"));
-        QVERIFY(contents(out.filePath(paramFile)).contains("\nparameter DQ_WIDTH = 24;\n"));
+        QCOMPARE(readBytes(out.filePath(defineFile)), QByteArray("`define DDR3_PHY\n"));
+        QVERIFY(readBytes(out.filePath(paramFile)).contains("\nparameter ECC = \"ON\";\n"));
+        QVERIFY(readBytes(out.filePath(paramFile)).contains("\nparameter DQ_WIDTH = 24;\n"));
     }
 
     void acceptStops_data()
@@ -310,7 +310,7 @@ private slots:
             QCOMPARE(answerer.boxes.last().text, lastText.replace("%O", out.path()));
         QCOMPARE(filesUnder(out.path()), expectedFiles);
         if (setup.contains("old-ipc"))
-            QCOMPARE(contents(out.filePath(ipcFile)), QByteArray("old"));
+            QCOMPARE(readBytes(out.filePath(ipcFile)), QByteArray("old"));
         QCOMPARE(helperCreated(*dialog), expectedFiles == allFiles);
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
     }

@@ -1,7 +1,6 @@
 // The synthesis run and its completion, through the host's real synthesis helper: Yosys for
 // VeltraSynthesis, a scripted stand-in for "Synplify Pro". The core's sources are small ones of
 // the test's own (tests/plugin/synthesis), so that a run takes a moment.
-#include "../host/hostfixtures.h"
 #include "dialogtestsupport.h"
 
 #include "hostsession.h"
@@ -105,14 +104,15 @@ private slots:
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QVERIFY(!dialog->isVisible());
         QCOMPARE(QDir(P).entryList(QDir::Files, QDir::Name), outputFiles);
-        QCOMPARE(contents(P + "/" + netlist), contents(W + "/" + netlistSource));
-        QCOMPARE(contents(P + "/" + tmp), contents(W + "/" + tmp));
+        QCOMPARE(readBytes(P + "/" + netlist), readBytes(W + "/" + netlistSource));
+        QCOMPARE(readBytes(P + "/" + tmp), readBytes(W + "/" + tmp));
         // The template instantiates the netlist's own top module.
-        QVERIFY(contents(P + "/" + tmp).contains(tool == "VeltraSynthesis" ? "my_ddr" : "my_core"));
+        QVERIFY(
+            readBytes(P + "/" + tmp).contains(tool == "VeltraSynthesis" ? "my_ddr" : "my_core"));
         if (outputFiles.contains(F + ".vho"))
-            QCOMPARE(contents(P + "/" + F + ".vho"), contents(W + "/" + F + ".vho"));
+            QCOMPARE(readBytes(P + "/" + F + ".vho"), readBytes(W + "/" + F + ".vho"));
         // The simulation model is always made from the Verilog netlist.
-        const QByteArray model = contents(P + "/" + F + ".vo");
+        const QByteArray model = readBytes(P + "/" + F + ".vo");
         QVERIFY(model.contains(tool == "VeltraSynthesis" ? "module my_ddr" : "module my_core"));
         QCOMPARE(run.editors, QStringList({P + "/" + netlist, P + "/" + tmp}));
         QCOMPARE(run.addedToProject, QStringList{P + "/" + netlist});
@@ -124,7 +124,7 @@ private slots:
         QVERIFY(!windows.first()->isVisible());
 
         // The Synplify project, as the tool runs it, shows every argument the dialog handed over.
-        const QStringList written = QString::fromUtf8(contents(W + "/seen.txt")).split('\n');
+        const QStringList written = QString::fromUtf8(readBytes(W + "/seen.txt")).split('\n');
         for (QString &line : project) {
             line.replace("%D", m_data).replace("%W", W);
             QVERIFY2(written.contains(line), qPrintable(line));
