@@ -275,8 +275,6 @@ private slots:
             << "block:" + pllFile << vx1 << Answers{} << QStringList{"Error"}
             << "Cannot write file %O/" + pllFile + ": Filename refers to a directory"
             << QStringList{ipcFile, defineFile, nameFile, paramFile};
-        QTest::newRow("exact clock asks nothing")
-            << "ratio=1 clock=400" << vx1 << Answers{} << none << QString() << allFiles;
     }
 
     void acceptStops()

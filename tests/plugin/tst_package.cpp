@@ -1,4 +1,5 @@
 // The plug-in's entry points, package and core descriptor, driven the way the host drives them.
+#include "../host/hostfixtures.h"
 #include "ddr3phy.h"
 #include "ddr3phypackage.h"
 #include "devicearg.h"
@@ -19,19 +20,6 @@ const char validSpec[] = "ipcore.id = ddr3_phy\n"
                          "ipcore.doc.summary = DDR3 SDRAM physical layer\n"
                          "ipcore.device.supported = VX1*, VX2-20\n"
                          "ipcore.device.unsupported = VX1-10C\n";
-
-// A core directory holding `description` as its description file (none when it is empty).
-struct CoreDir
-{
-    explicit CoreDir(const QByteArray &description)
-    {
-        QFile file(dir.path() + "/ddr3phy.ipspec");
-        if (!description.isEmpty() && file.open(QIODevice::WriteOnly))
-            file.write(description);
-    }
-    QString path() const { return dir.path(); }
-    QTemporaryDir dir;
-};
 
 IPCore::IPPackage *package()
 {
@@ -61,7 +49,9 @@ private slots:
     {
         QFETCH(QByteArray, description);
         QFETCH(bool, loaded);
-        const CoreDir dir(description);
+        QTemporaryDir dir; // the core directory, with no description file for an empty one
+        if (!description.isEmpty())
+            QVERIFY(HostTest::writeBytes(dir.filePath("ddr3phy.ipspec"), description));
 
         package()->coreDirectory = dir.path();
         const QList<IPCore::BaseIPCore *> cores = package()->createIPCores();
