@@ -456,10 +456,7 @@ private slots:
                      .exitCode,
                  0);
         const QString oldIpc = readText(disk + "/old/ddr3_phy.ipc");
-        QFile fill(disk + "/fill"); // as much as fits
-        QVERIFY(fill.open(QIODevice::WriteOnly));
-        fill.write(QByteArray(64 * 1024, 'x'));
-        fill.close();
+        writeBytes(disk + "/fill", QByteArray(64 * 1024, 'x')); // as much as fits
 
         const Result full = run(generate + QStringList{disk + "/new"});
         QCOMPARE(full.exitCode, 1);

@@ -46,7 +46,7 @@ public:
     }
     ~StderrCapture()
     {
-        restore();
+        text();
         std::fclose(m_file);
     }
     StderrCapture(const StderrCapture &) = delete;
@@ -54,27 +54,19 @@ public:
 
     QString text()
     {
-        restore();
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, 2);
+            ::close(m_saved);
+            m_saved = -1;
+        }
         std::rewind(m_file);
-        QByteArray bytes;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
-            bytes.append(buffer, int(n));
-        return QString::fromUtf8(bytes);
+        QFile captured;
+        captured.open(m_file, QIODevice::ReadOnly);
+        return QString::fromUtf8(captured.readAll());
     }
 
 private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-
     std::FILE *m_file;
     int m_saved = -1;
 };
