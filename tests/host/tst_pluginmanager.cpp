@@ -139,7 +139,6 @@ private slots:
         IPCore::BaseIPCore *core = manager.core("test_core");
         QVERIFY(core);
         QCOMPARE(core->category(), (QStringList{"Test", "Memory Interface"}));
-        QCOMPARE(manager.core("ddr3_phy"), nullptr);
 
         QVERIFY(!manager.loadLibrary(m_dir->path() + "/./" + fileName));
         QCOMPARE(manager.errors(),
@@ -151,8 +150,7 @@ private slots:
     {
         install("testpackage", validCore);
         install("testnorecord", QByteArray());
-        QVERIFY(HostTest::writeBytes(m_dir->filePath("libbroken.so"), "\x7f"
-                                                                      "ELF but not a library"));
+        QVERIFY(HostTest::writeBytes(m_dir->filePath("libbroken.so"), "\177ELF but not a library"));
         QVERIFY(HostTest::writeBytes(m_dir->filePath("notes.txt"), "not a library either"));
         // Cut short, a library would be mapped and then kill the process with SIGBUS.
         QFile whole(QStringLiteral(HOST_TEST_PLUGIN_DIR "/libtestpackage.so"));

@@ -216,17 +216,13 @@ private slots:
                   "version=3.0\n[Config]\nCLK_RATIO=1\nMEMORY_TYPE=1\nMEMORY_CLK=400\n"
                   "REFERENCE_CLK=23\nDQ_WIDTH=2\nECC=true\nRANK_ADDR=1\n");
         auto dialog = makeDialog(out.path(), vx1c6);
-        {
-            BoxAnswerer warned;
-            QVERIFY(dialog->loadConfigFile(out.filePath("stored.ipc")));
-            QCOMPARE(warned.titles(), QStringList{"Warning"});
-            QVERIFY(warned.boxes.first().text.contains("\nECC = \"true\": ECC needs DQ width 72"));
-        }
+        BoxAnswerer answerer;
+        QVERIFY(dialog->loadConfigFile(out.filePath("stored.ipc")));
+        QVERIFY(answerer.boxes.value(0).text.contains("\nECC = \"true\": ECC needs DQ width 72"));
         QCOMPARE(describe(dialog.get(), "ecc"), QStringLiteral("on locked"));
         QVERIFY(QFile::remove(out.filePath("stored.ipc")));
-        BoxAnswerer answerer;
         dialog->accept();
-        QVERIFY(answerer.boxes.isEmpty());
+        QCOMPARE(answerer.titles(), QStringList{"Warning"}); // the restore's, and none after it
         QCOMPARE(readBytes(out.filePath(defineFile)), QByteArray("`define DDR3_PHY\n"));
         QVERIFY(readBytes(out.filePath(paramFile)).contains("\nparameter ECC = \"ON\";\n"));
         QVERIFY(readBytes(out.filePath(paramFile)).contains("\nparameter DQ_WIDTH = 24;\n"));
@@ -239,7 +235,7 @@ private slots:
         QTest::addColumn<Answers>("answers");
         QTest::addColumn<QStringList>("boxTitles");
         QTest::addColumn<QString>("lastText");
-        QTest::addColumn<QStringList>("expectedFiles"); // all of them when synthesis started
+        QTest::addColumn<QStringList>("expectedFiles");
 
         const QStringList none;
         const QString vx1 = "VX1-10/C6";
@@ -309,7 +305,7 @@ private slots:
         QCOMPARE(filesUnder(out.path()), expectedFiles);
         if (setup.contains("old-ipc"))
             QCOMPARE(readBytes(out.filePath(ipcFile)), QByteArray("old"));
-        QCOMPARE(helperCreated(*dialog), expectedFiles == allFiles);
+        QVERIFY(!helperCreated(*dialog));
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
     }
 };
