@@ -76,439 +76,427 @@ class TestIpgen : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void list();
-    void devices();
-    void inspectDefaults();
-    void inspect_data();
-    void inspect();
-    void refuses_data();
-    void refuses();
-    void generateEndToEnd();
-    void terminationEndsTheTool();
-    void fullDisk();
+    void initTestCase()
+    {
+        m_ipgen = qEnvironmentVariable("IPGEN_BUILD_DIR") + QStringLiteral("/ipgen");
+        QVERIFY2(QFileInfo(m_ipgen).isExecutable(), qPrintable(m_ipgen));
+        // The catalogue must show what the core's description file says.
+        const QString description = readText(qEnvironmentVariable("DDR3PHY_SOURCE_DIR") +
+                                             QStringLiteral("/core/ddr3phy/ddr3phy.ipspec"));
+        static const QRegularExpression entry(QStringLiteral("^(ipcore\\.\\w+)\\s*=\\s*(.*)$"),
+                                              QRegularExpression::MultilineOption);
+        for (auto it = entry.globalMatch(description); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            m_description.insert(match.captured(1), match.captured(2).trimmed());
+        }
+        QVERIFY(m_description.contains(QStringLiteral("ipcore.version")));
+    }
+
+    void list()
+    {
+        const Result json = run({"list", "--json"});
+        QCOMPARE(json.exitCode, 0);
+        QVERIFY2(json.err.isEmpty(), json.err.constData());
+        const QString name = m_description.value(QStringLiteral("ipcore.name"));
+        const QString version = m_description.value(QStringLiteral("ipcore.version"));
+        const QString category = m_description.value(QStringLiteral("ipcore.category"));
+        const QJsonArray cores = json.json().toArray();
+        QCOMPARE(cores.size(), 1);
+        QCOMPARE(at(cores, "0/id").toString(), QStringLiteral("ddr3_phy"));
+        QCOMPARE(at(cores, "0/name").toString(), name);
+        QCOMPARE(at(cores, "0/version").toString(), version);
+        QCOMPARE(at(cores, "0/category").toArray(), QJsonArray{category});
+        QVERIFY(at(cores, "0/summary").toString().startsWith("DDR3 SDRAM"));
+
+        // A library that is no plug-in is reported on one line; the catalogue still comes out.
+        QTemporaryDir extra;
+        QVERIFY(writeBytes(extra.filePath("libjunk.so"), "not a library"));
+        const Result text = run({"list", "--plugins", extra.path()});
+        QCOMPARE(text.exitCode, 0);
+        const QString line = QStringList{"ddr3_phy", name, version, category}.join('\t') + '\t';
+        QVERIFY2(QString::fromUtf8(text.out).startsWith(line), text.out.constData());
+        QCOMPARE(text.errLines().size(), 1);
+        QVERIFY2(text.errLines().first().contains("libjunk.so"), text.err.constData());
+
+        // The device table names the core's column and marks what it supports.
+        const Result devices = run({"devices", "--json"});
+        QCOMPARE(devices.exitCode, 0);
+        QMap<QString, QJsonValue> supported;
+        for (const QJsonValue &part : devices.json().toArray())
+            supported.insert(at(part, "model").toString(), at(part, "supported/ddr3_phy"));
+        QCOMPARE(supported.value("VX2N-60C"), QJsonValue(true));
+        QCOMPARE(supported.value("VX3-120"), QJsonValue(false));
+        const QString table = QString::fromUtf8(run({"devices"}).out);
+        QCOMPARE(table.section('\n', 0, 0).split(' ', Qt::SkipEmptyParts),
+                 (QStringList{"MODEL", "PACKAGE", "CONDITION", "ID", "ddr3_phy"}));
+    }
+
+    void inspectDefaults()
+    {
+        const Result result = run(QStringList{"inspect"} + vx1);
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.err.isEmpty(), result.err.constData());
+        const QJsonValue state = result.json();
+        QCOMPARE(at(state, "tabs").toArray(), (QJsonArray{"Type", "Options", "Timing"}));
+        QCOMPARE(at(state, "moduleName").toString(), m_description.value("ipcore.module"));
+        QCOMPARE(at(state, "fileName").toString(), m_description.value("ipcore.target"));
+        QCOMPARE(at(state, "device/id").toString(), QStringLiteral("VX1-10LQ144C6/I5"));
+        QCOMPARE(at(widget(state, "comBoxReferenceClock"), "itemData/23").toInt(), 20000);
+        QCOMPARE(at(state, "messages").toArray().size(), 0);
+        // Frame fields are reported at the top level only; labels shared by pages are qualified.
+        QVERIFY(widget(state, "editModuleName").isUndefined());
+        QCOMPARE(at(widget(state, "Type/label"), "text").toString(),
+                 QStringLiteral("Memory Type:"));
+        QVERIFY(widget(state, "label").isUndefined());
+    }
+
+    // Edits by --set, or a core re-opened from a file: the state shows what was applied. Re-opened,
+    // every stored value a control cannot take is named in one warning, and the control shows the
+    // value that was used; keys that are absent take their defaults silently.
+    void inspect_data()
+    {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("config"); // lines of the [Config] group; null: a new core
+        QTest::addColumn<QStringList>("warned");
+        QTest::addColumn<QString>("widgetName"); // empty: `path` is relative to the whole state
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected"); // JSON text
+
+        const auto row = [](const char *tag, const QStringList &settings, const char *widgetName,
+                            const char *path, const char *expected) {
+            QTest::newRow(tag) << settings << QString() << QStringList() << widgetName << path
+                               << expected;
+        };
+        const auto restored = [](const char *tag, const char *config, const QStringList &warned,
+                                 const char *widgetName, const char *path, const char *expected) {
+            QTest::newRow(tag) << QStringList() << config << warned << widgetName << path
+                               << expected;
+        };
+        row("edits apply in order",
+            {"comBoxClkRatio=1:4", "spinMemoryClock=650", "comBoxClkRatio=1:2"}, "spinMemoryClock",
+            "value", "200");
+        row("custom warns once, the dialog being visible", {"comBoxMemoryType=Custom"}, "",
+            "messages",
+            R"([{"kind": "warning", "title": "Warning", "details": [], "answer": "OK", "text": )"
+            R"("If choose custom Memory Type, please reconfigure the address width and Timing )"
+            R"(option according the memory chip datasheet. And modify the number of address )"
+            R"(bits in the cst file. Otherwise initialization may fail."}])");
+        row("leaving DQ 72 by index clears ECC",
+            {"comBoxClkRatio=1:4", "comBoxDqWidth=72", "checkEcc=true", "comBoxDqWidth=#7"},
+            "checkEcc", "checked", "false");
+        row("clamped clock drives the read-out", {"spinMemoryClock=1000"}, "labelClkout", "text",
+            R"("<-> 3333 ps")");
+        row("frame language", {"comboLanguage=VHDL"}, "", "language", "1");
+        restored("absent keys", "", {}, "spinTRp", "value", "1");
+        restored("index past the list", "CLK_RATIO=0\nDQ_WIDTH=99",
+                 {"DQ_WIDTH = \"99\": no item 99 in a list of 8"}, "comBoxDqWidth", "currentText",
+                 "\"16\"");
+        restored("numbers out of range and malformed",
+                 "tRP=-5\ntRFC=99999999999\nMEMORY_CLK=fast\nRANK_ADDR=1.5",
+                 {"MEMORY_CLK = \"fast\": not a whole number",
+                  "RANK_ADDR = \"1.5\": not a whole number", "tRP = \"-5\": outside",
+                  "tRFC = \"99999999999\": outside"},
+                 "spinMemoryClock", "value", "200");
+        restored("flags and frame selectors", "ECC=maybe\nLANG=7\nSynthesis_tool=yosys",
+                 {"Synthesis_tool = \"yosys\": not a synthesis tool",
+                  "LANG = \"7\": no item 7 in a list of 2",
+                  "ECC = \"maybe\": neither true nor false"},
+                 "", "synthesisTool", "\"VeltraSynthesis\"");
+    }
+
+    void inspect()
+    {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, config);
+        QFETCH(QStringList, warned);
+        QFETCH(QString, widgetName);
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QTemporaryDir work;
+        const QString ipc = work.filePath("x.ipc");
+        QVERIFY(writeBytes(ipc, "version=3.0\ntype=ddr3_phy\ntarget_device=VX1-10LQ144C6/I5\n"
+                                "file=x\nmodule=X_Top\n[Config]\n" +
+                                    config.toUtf8() + "\n"));
+        const Result result =
+            run(QStringList{"inspect"} + (config.isNull() ? vx1 : QStringList{"--config", ipc}) +
+                setArguments(settings));
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        const QJsonValue state = result.json();
+        if (!config.isNull()) {
+            const QJsonArray messages = at(state, "messages").toArray();
+            QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
+            const QStringList lines = at(messages, "0/text").toString().split('\n').mid(1);
+            QCOMPARE(lines.size(), warned.size());
+            for (int i = 0; i < lines.size(); ++i)
+                QVERIFY2(lines.at(i).startsWith(warned.at(i)), qPrintable(lines.at(i)));
+        }
+        QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
+                 parseJson(expected.toUtf8()));
+    }
+
+    // Every refusal ends in one last line on stderr, its exit code and nothing on stdout.
+    // "%F/" stands for a folder of prepared files, "%O" for a fresh output folder.
+    void refuses_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("environment"); // "NAME=VALUE" sets, "-NAME" removes; ';' between
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("mentions");
+
+        const auto row = [](const char *tag, const QStringList &arguments, int exitCode,
+                            const char *mentions, const char *environment = "") {
+            QTest::newRow(tag) << arguments << environment << exitCode << mentions;
+        };
+        const QStringList inspect = QStringList{"inspect"} + vx1;
+        const QStringList generate = QStringList{"generate"} + vx1 + QStringList{"--out", "%O"};
+        row("unknown control", inspect + setArguments({"comBoxNope=1"}), 2, "comBoxNope");
+        row("disabled by the part preset", inspect + setArguments({"comBoxDramWidth=16"}), 2,
+            "disabled");
+        row("not an item", inspect + setArguments({"comBoxDqWidth=72"}), 2, "\"64\"");
+        row("stops at the first bad edit",
+            inspect + setArguments({"comBoxClkRatio=1:4", "spinTRp=x", "comBoxNope=1"}), 2,
+            "spinTRp");
+        row("unsupported device", {"inspect", "--core", "ddr3_phy", "--device", "VX3-120"}, 2,
+            "support");
+        row("unknown option", {"inspect", "--colour"}, 2, "colour");
+        row("single dash", {"generate", "-out", "x"}, 2, "did you mean '--out'?");
+        row("unknown tool item", generate + QStringList{"--tool", "yosys"}, 2,
+            "comboSynthesisTool");
+        row("option twice", generate + QStringList{"--out", "%O/b"}, 2,
+            "--out given more than once");
+        row("option and --set", generate + setArguments({"editOutputDir=/tmp"}), 2,
+            "--out and --set editOutputDir");
+        row("empty module", generate + QStringList{"--module", ""}, 2, "--module needs a value");
+        for (const char *name : {"empty", "garbage", "utf16"}) {
+            row(qPrintable(QStringLiteral("%1 .ipc").arg(name)),
+                {"generate", "--config", QStringLiteral("%F/%1.ipc").arg(name), "--out", "%O"}, 1,
+                "is not an IP configuration file");
+        }
+        row("FIFO as .ipc", {"generate", "--config", "%F/fifo", "--out", "%O"}, 1,
+            "not a readable regular file");
+        row("FIFO as project", generate + QStringList{"--project", "%F/fifo"}, 1,
+            "not a regular file");
+        row("out below a file",
+            {"generate", "--core", "ddr3_phy", "--device", "VX1-10", "--out", "%F/empty.ipc/out"},
+            1, "Cannot create the directory");
+        row("module named like a primitive", generate + QStringList{"--module", "VX_IOBUF"}, 1,
+            "device primitive");
+        row("module name checked by the frame", generate + QStringList{"--module", "9lives"}, 1,
+            "Verilog identifier");
+        row("output folder with a line break",
+            {"generate", "--core", "ddr3_phy", "--device", "VX1-10", "--out", "%F/a\nb"}, 1,
+            "contains a control character");
+        for (const char *keyword : {"module", "uwire"}) {
+            row(qPrintable(QStringLiteral("module named %1").arg(keyword)),
+                generate + QStringList{"--module", keyword}, 1, "is a Verilog keyword");
+        }
+        row("approximation rejected by default",
+            generate + setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"}), 1,
+            "pass --approx accept");
+        row("unconfigured tool", generate + QStringList{"--tool", "Synplify Pro"}, 1,
+            "Synplify Pro is not configured");
+        row("failing tool from IPGEN_SETTINGS", generate, 1,
+            "synthesis failed: false exited with code 1", "IPGEN_SETTINGS=%F/false.ini");
+        row("no display", {"gui"}, 1, "cannot open the window system",
+            "QT_QPA_PLATFORM=xcb;-DISPLAY;-WAYLAND_DISPLAY");
+        row("batch on a display-less platform", {"list", "-platform", "xcb"}, 1,
+            "cannot open the window system", "-DISPLAY;-WAYLAND_DISPLAY");
+    }
+
+    void refuses()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, environment);
+        QFETCH(int, exitCode);
+        QFETCH(QString, mentions);
+        QTemporaryDir files;
+        QVERIFY(writeBytes(files.filePath("empty.ipc"), ""));
+        QVERIFY(writeBytes(files.filePath("garbage.ipc"), QByteArray("\x01\xff[=\n\x7f", 6)));
+        const QString utf16 = "version=3.0\ntype=ddr3_phy\n";
+        QVERIFY(writeBytes(
+            files.filePath("utf16.ipc"),
+            QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2)));
+        QVERIFY(writeBytes(files.filePath("false.ini"), failingTool));
+        QCOMPARE(QProcess::execute("mkfifo", {files.filePath("fifo")}), 0);
+        for (QString &argument : arguments)
+            argument.replace("%F", files.path()).replace("%O", files.filePath("out"));
+        // Settings always named, so that an ipgen.ini next to ipgen cannot change the outcome.
+        if (arguments.first() == "generate" && !environment.contains("IPGEN_SETTINGS"))
+            arguments << "--settings" << files.filePath("none.ini");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("IPGEN_SETTINGS");
+        for (const QString &change :
+             environment.replace("%F", files.path()).split(';', Qt::SkipEmptyParts)) {
+            if (change.startsWith('-'))
+                env.remove(change.mid(1));
+            else
+                env.insert(change.section('=', 0, 0), change.section('=', 1));
+        }
+
+        const Result result = run(arguments, env);
+        QCOMPARE(result.exitCode, exitCode);
+        QVERIFY2(result.out.isEmpty(), result.out.constData());
+        const QString last = result.errLines().value(result.errLines().size() - 1);
+        QVERIFY2(last.startsWith("ipgen: ") && last.contains(mentions), result.err.constData());
+        if (exitCode == 2)
+            QCOMPARE(result.errLines().size(), 1);
+        QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.v")));
+    }
+
+    void generateEndToEnd()
+    {
+        if (QStandardPaths::findExecutable("yosys").isEmpty())
+            QSKIP("yosys is not installed");
+        QTemporaryDir work;
+        const QString out = work.filePath("first");
+        const QString project = work.filePath("board.ipproj");
+
+        // A clock the PLL can only approximate, accepted; the netlist goes into the project.
+        const Result first =
+            run(QStringList{"generate"} + vx1 +
+                QStringList{"--out", out, "--project", project, "--approx", "accept"} +
+                setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333", "comBoxDqWidth=32",
+                              "spinTRfc=110000"}));
+        QVERIFY2(first.exitCode == 0, first.err.constData());
+        QVERIFY2(first.err.startsWith("Memory Clock: Memory Clock can not reach 333 MHz"),
+                 first.err.constData());
+        QVERIFY2(first.err.contains("ipgen: warning: tRFC 110000 ps is shorter"),
+                 first.err.constData());
+        const QStringList written = QString::fromUtf8(first.out).split('\n', Qt::SkipEmptyParts);
+        for (const QString &name :
+             {"ddr3_phy.ipc", "ddr3_phy.v", "ddr3_phy_tmp.v", "ddr3_phy.vo", "ddr3_phy_report.txt",
+              "temp/DDR3_PHY/vlmc_param.v", "temp/DDR3_PHY/DDR3_define.v",
+              "temp/DDR3_PHY/ddr3_name.v", "temp/DDR3_PHY/ddr3_pll_config.v"}) {
+            QVERIFY2(QFileInfo(out + '/' + name).size() > 0, qPrintable(name));
+            QVERIFY2(written.contains("wrote " + out + '/' + name), first.out.constData());
+        }
+        QVERIFY(written.contains("opened " + out + "/ddr3_phy.v"));
+        QVERIFY(written.contains("opened " + out + "/ddr3_phy_tmp.v"));
+        QVERIFY(written.contains("wrote " + project));
+        QVERIFY(readText(out + "/ddr3_phy.v").contains("module DDR3_PHY_Top("));
+        const QStringList projectFiles = readText(project).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(projectFiles.filter(QRegularExpression("^[^#]")),
+                 QStringList{out + "/ddr3_phy.v"});
+
+        // Generating into the same folder again: the frame's overwrite question defaults to No.
+        const QDateTime stamp = QFileInfo(out + "/ddr3_phy.v").lastModified();
+        const Result again = run(QStringList{"generate"} + vx1 + QStringList{"--out", out});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.err.startsWith("Overwrite Files: "), again.err.constData());
+        QCOMPARE(QFileInfo(out + "/ddr3_phy.v").lastModified(), stamp);
+
+        // Re-opened from its .ipc with --files-only, the core writes the same configuration under
+        // new names (a module name may start with '_' and hold '$') and stops: the failing tool
+        // from --settings is never run.
+        const QString second = work.filePath("second");
+        const QString ini = work.filePath("ipgen.ini");
+        QVERIFY(writeBytes(ini, failingTool));
+        const Result reopened =
+            run({"generate", "--config", out + "/ddr3_phy.ipc", "--out", second, "--file", "phy2",
+                 "--module", "_phy$2", "--approx", "accept", "--settings", ini, "--files-only"});
+        QVERIFY2(reopened.exitCode == 0, reopened.err.constData());
+        QStringList expected;
+        for (const char *name :
+             {"phy2.ipc", "temp/DDR3_PHY/DDR3_define.v", "temp/DDR3_PHY/ddr3_name.v",
+              "temp/DDR3_PHY/ddr3_pll_config.v", "temp/DDR3_PHY/vlmc_param.v"})
+            expected << "wrote " + second + '/' + name;
+        QCOMPARE(QString::fromUtf8(reopened.out).split('\n', Qt::SkipEmptyParts), expected);
+        QSettings firstIpc(out + "/ddr3_phy.ipc", QSettings::IniFormat);
+        QSettings secondIpc(second + "/phy2.ipc", QSettings::IniFormat);
+        QCOMPARE(secondIpc.value("module").toString(), QStringLiteral("_phy$2"));
+        QCOMPARE(secondIpc.value("target_device"), firstIpc.value("target_device"));
+        firstIpc.beginGroup("Config");
+        secondIpc.beginGroup("Config");
+        QCOMPARE(secondIpc.allKeys(), firstIpc.allKeys());
+        for (const QString &key : firstIpc.allKeys())
+            QCOMPARE(secondIpc.value(key).toString(), firstIpc.value(key).toString());
+        QCOMPARE(readText(second + "/temp/DDR3_PHY/vlmc_param.v"),
+                 readText(out + "/temp/DDR3_PHY/vlmc_param.v"));
+        QVERIFY(readText(second + "/temp/DDR3_PHY/ddr3_name.v").contains("_phy$2"));
+    }
+
+    // SIGTERM to ipgen ends the synthesis tool and whatever the tool started, even a tool that
+    // would outlive a plain kill of its own process.
+    void terminationEndsTheTool()
+    {
+        QTemporaryDir work;
+        const QString tool = work.filePath("tool"), ini = work.filePath("ipgen.ini");
+        QVERIFY(writeBytes(tool, "#!/bin/sh\nsleep 120 &\necho $! > \"$(dirname \"$5\")/child\"\n"
+                                 "wait\n"));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(writeBytes(ini, "[VeltraSynthesis]\ncommand=" + tool.toUtf8() + "\n"));
+        QProcess ipgen;
+        ipgen.start(m_ipgen, QStringList{"generate"} + vx1 +
+                                 QStringList{"--out", work.filePath("out"), "--settings", ini});
+        const QString childFile = work.filePath("out/temp/DDR3_PHY/child");
+        QTRY_VERIFY_WITH_TIMEOUT(!readText(childFile).trimmed().isEmpty(), 20000);
+        const QString child = "/proc/" + readText(childFile).trimmed();
+        QVERIFY(QFileInfo::exists(child));
+        ipgen.terminate();
+        QVERIFY(ipgen.waitForFinished(10000));
+        QCOMPARE(ipgen.exitStatus(), QProcess::CrashExit);
+        // Killed, the child is at most a zombie its new parent has not reaped yet.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !QFileInfo::exists(child) || readText(child + "/stat").section(' ', 2, 2) == "Z", 5000);
+    }
+
+    // A full file system: every write is checked, the reason named, and earlier files stay whole.
+    void fullDisk()
+    {
+        QTemporaryDir work;
+        const QString disk = work.filePath("disk");
+        QVERIFY(QDir().mkpath(disk));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+            QSKIP("mounting a small file system needs root");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+        const QStringList generate =
+            QStringList{"generate"} + vx1 + QStringList{"--files-only", "--out"};
+        QCOMPARE(run(generate + QStringList{disk + "/old", "--project", disk + "/board.ipproj"})
+                     .exitCode,
+                 0);
+        const QString oldIpc = readText(disk + "/old/ddr3_phy.ipc");
+        writeBytes(disk + "/fill", QByteArray(64 * 1024, 'x')); // as much as fits
+
+        const Result full = run(generate + QStringList{disk + "/new"});
+        QCOMPARE(full.exitCode, 1);
+        QVERIFY2(full.errLines().last().contains("No space left on device"), full.err.constData());
+        QVERIFY2(full.err.contains((disk + "/new/ddr3_phy.ipc: No space left on device").toUtf8()),
+                 full.err.constData());
+        QCOMPARE(readText(disk + "/old/ddr3_phy.ipc"), oldIpc);
+        QCOMPARE(QDir(disk + "/new").entryList(QDir::Files), QStringList());
+
+        // A project that cannot take the netlist fails a generation that otherwise worked.
+        if (QStandardPaths::findExecutable("yosys").isEmpty())
+            return;
+        const Result project =
+            run(QStringList{"generate"} + vx1 +
+                QStringList{"--out", work.filePath("out"), "--project", disk + "/board.ipproj"});
+        QCOMPARE(project.exitCode, 1);
+        QVERIFY2(
+            project.errLines().last().startsWith("ipgen: generated, but Cannot write the project "
+                                                 "file") &&
+                project.errLines().last().endsWith("No space left on device"),
+            project.err.constData());
+    }
 
 private:
     Result run(const QStringList &arguments,
-               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(m_ipgen, arguments);
+        if (!process.waitForFinished(120000))
+            process.kill();
+        process.waitForFinished();
+        const bool exited = process.exitStatus() == QProcess::NormalExit;
+        return {exited ? process.exitCode() : -1, process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+
     QString m_ipgen;
     QMap<QString, QString> m_description;
 };
-
-void TestIpgen::initTestCase()
-{
-    m_ipgen = qEnvironmentVariable("IPGEN_BUILD_DIR") + QStringLiteral("/ipgen");
-    QVERIFY2(QFileInfo(m_ipgen).isExecutable(), qPrintable(m_ipgen));
-    // The catalogue must show what the core's description file says.
-    const QString description = readText(qEnvironmentVariable("DDR3PHY_SOURCE_DIR") +
-                                         QStringLiteral("/core/ddr3phy/ddr3phy.ipspec"));
-    static const QRegularExpression entry(QStringLiteral("^(ipcore\\.\\w+)\\s*=\\s*(.*)$"),
-                                          QRegularExpression::MultilineOption);
-    for (auto it = entry.globalMatch(description); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        m_description.insert(match.captured(1), match.captured(2).trimmed());
-    }
-    QVERIFY(m_description.contains(QStringLiteral("ipcore.version")));
-}
-
-Result TestIpgen::run(const QStringList &arguments, const QProcessEnvironment &environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(m_ipgen, arguments);
-    if (!process.waitForFinished(120000))
-        process.kill();
-    process.waitForFinished();
-    const bool exited = process.exitStatus() == QProcess::NormalExit;
-    return {exited ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
-
-void TestIpgen::list()
-{
-    const Result json = run({"list", "--json"});
-    QCOMPARE(json.exitCode, 0);
-    QVERIFY2(json.err.isEmpty(), json.err.constData());
-    const QString name = m_description.value(QStringLiteral("ipcore.name"));
-    const QString version = m_description.value(QStringLiteral("ipcore.version"));
-    const QString category = m_description.value(QStringLiteral("ipcore.category"));
-    const QJsonArray cores = json.json().toArray();
-    QCOMPARE(cores.size(), 1);
-    QCOMPARE(at(cores, "0/id").toString(), QStringLiteral("ddr3_phy"));
-    QCOMPARE(at(cores, "0/name").toString(), name);
-    QCOMPARE(at(cores, "0/version").toString(), version);
-    QCOMPARE(at(cores, "0/category").toArray(), QJsonArray{category});
-    QVERIFY(at(cores, "0/summary").toString().startsWith("DDR3 SDRAM"));
-
-    // A library that is no plug-in is reported on one line; the catalogue still comes out.
-    QTemporaryDir extra;
-    QVERIFY(writeBytes(extra.filePath("libjunk.so"), "not a library"));
-    const Result text = run({"list", "--plugins", extra.path()});
-    QCOMPARE(text.exitCode, 0);
-    const QString line = QStringList{"ddr3_phy", name, version, category}.join('\t') + '\t';
-    QVERIFY2(QString::fromUtf8(text.out).startsWith(line), text.out.constData());
-    QCOMPARE(text.errLines().size(), 1);
-    QVERIFY2(text.errLines().first().contains("libjunk.so"), text.err.constData());
-}
-
-void TestIpgen::devices()
-{
-    const Result result = run({"devices", "--json"});
-    QCOMPARE(result.exitCode, 0);
-    QMap<QString, bool> supported;
-    for (const QJsonValue &part : result.json().toArray())
-        supported.insert(at(part, "model").toString(), at(part, "supported/ddr3_phy").toBool());
-    QVERIFY(supported.value("VX1-10"));
-    QVERIFY(supported.value("VX2N-60C"));
-    QVERIFY(supported.contains("VX3-120"));
-    QVERIFY(!supported.value("VX3-120"));
-
-    const Result text = run({"devices"});
-    QCOMPARE(text.exitCode, 0);
-    const QStringList lines = QString::fromUtf8(text.out).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.first().split(' ', Qt::SkipEmptyParts),
-             (QStringList{"MODEL", "PACKAGE", "CONDITION", "ID", "ddr3_phy"}));
-    QCOMPARE(lines.size(), result.json().toArray().size() + 1);
-}
-
-void TestIpgen::inspectDefaults()
-{
-    const Result result = run(QStringList{"inspect"} + vx1);
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.err.isEmpty(), result.err.constData());
-    const QJsonValue state = result.json();
-    QCOMPARE(at(state, "tabs").toArray(), (QJsonArray{"Type", "Options", "Timing"}));
-    QCOMPARE(at(state, "moduleName").toString(), m_description.value("ipcore.module"));
-    QCOMPARE(at(state, "fileName").toString(), m_description.value("ipcore.target"));
-    QCOMPARE(at(state, "device/id").toString(), QStringLiteral("VX1-10LQ144C6/I5"));
-    const QJsonValue reference = widget(state, "comBoxReferenceClock");
-    QCOMPARE(at(reference, "items").toArray().size(), 34);
-    // Item data carries the period in ps that the item text shows.
-    const int current = at(reference, "currentIndex").toInt();
-    QCOMPARE(at(reference, "items/" + QString::number(current)).toString(),
-             QString::number(at(reference, "itemData/" + QString::number(current)).toInt()) +
-                 " ps");
-    QCOMPARE(at(state, "pins").toArray().size(), 35);
-    QCOMPARE(at(state, "messages").toArray().size(), 0);
-    // Frame fields are reported at the top level only; labels shared by pages are qualified.
-    QVERIFY(widget(state, "editModuleName").isUndefined());
-    QCOMPARE(at(widget(state, "Type/label"), "text").toString(), QStringLiteral("Memory Type:"));
-    QVERIFY(widget(state, "label").isUndefined());
-}
-
-// Edits by --set, or a core re-opened from a file: the state shows what was applied. Re-opened,
-// every stored value a control cannot take is named in one warning, and the control shows the
-// value that was used; keys that are absent take their defaults silently.
-void TestIpgen::inspect_data()
-{
-    QTest::addColumn<QStringList>("settings");
-    QTest::addColumn<QString>("config"); // lines of the [Config] group; null: a new core
-    QTest::addColumn<QStringList>("warned");
-    QTest::addColumn<QString>("widgetName"); // empty: `path` is relative to the whole state
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected"); // JSON text
-
-    const auto row = [](const char *tag, const QStringList &settings, const char *widgetName,
-                        const char *path, const char *expected) {
-        QTest::newRow(tag) << settings << QString() << QStringList() << widgetName << path
-                           << expected;
-    };
-    const auto restored = [](const char *tag, const char *config, const QStringList &warned,
-                             const char *widgetName, const char *path, const char *expected) {
-        QTest::newRow(tag) << QStringList() << config << warned << widgetName << path << expected;
-    };
-    row("edits apply in order", {"comBoxClkRatio=1:4", "spinMemoryClock=650", "comBoxClkRatio=1:2"},
-        "spinMemoryClock", "value", "200");
-    row("custom warns once, the dialog being visible", {"comBoxMemoryType=Custom"}, "", "messages",
-        R"([{"kind": "warning", "title": "Warning", "details": [], "answer": "OK", "text": )"
-        R"("If choose custom Memory Type, please reconfigure the address width and Timing )"
-        R"(option according the memory chip datasheet. And modify the number of address )"
-        R"(bits in the cst file. Otherwise initialization may fail."}])");
-    row("leaving DQ 72 by index clears ECC",
-        {"comBoxClkRatio=1:4", "comBoxDqWidth=72", "checkEcc=true", "comBoxDqWidth=#7"}, "checkEcc",
-        "checked", "false");
-    row("clamped clock drives the read-out", {"spinMemoryClock=1000"}, "labelClkout", "text",
-        R"("<-> 3333 ps")");
-    row("frame language", {"comboLanguage=VHDL"}, "", "language", "1");
-    restored("absent keys", "", {}, "spinTRp", "value", "1");
-    restored("index past the list", "CLK_RATIO=0\nDQ_WIDTH=99",
-             {"DQ_WIDTH = \"99\": no item 99 in a list of 8"}, "comBoxDqWidth", "currentText",
-             "\"16\"");
-    restored("numbers out of range and malformed",
-             "tRP=-5\ntRFC=99999999999\nMEMORY_CLK=fast\nRANK_ADDR=1.5",
-             {"MEMORY_CLK = \"fast\": not a whole number",
-              "RANK_ADDR = \"1.5\": not a whole number", "tRP = \"-5\": outside",
-              "tRFC = \"99999999999\": outside"},
-             "spinMemoryClock", "value", "200");
-    restored("flags and frame selectors", "ECC=maybe\nLANG=7\nSynthesis_tool=yosys",
-             {"Synthesis_tool = \"yosys\": not a synthesis tool",
-              "LANG = \"7\": no item 7 in a list of 2", "ECC = \"maybe\": neither true nor false"},
-             "", "synthesisTool", "\"VeltraSynthesis\"");
-}
-
-void TestIpgen::inspect()
-{
-    QFETCH(QStringList, settings);
-    QFETCH(QString, config);
-    QFETCH(QStringList, warned);
-    QFETCH(QString, widgetName);
-    QFETCH(QString, path);
-    QFETCH(QString, expected);
-    QTemporaryDir work;
-    const QString ipc = work.filePath("x.ipc");
-    QVERIFY(writeBytes(ipc, "version=3.0\ntype=ddr3_phy\ntarget_device=VX1-10LQ144C6/I5\n"
-                            "file=x\nmodule=X_Top\n[Config]\n" +
-                                config.toUtf8() + "\n"));
-    const Result result =
-        run(QStringList{"inspect"} + (config.isNull() ? vx1 : QStringList{"--config", ipc}) +
-            setArguments(settings));
-    QVERIFY2(result.exitCode == 0, result.err.constData());
-    const QJsonValue state = result.json();
-    if (!config.isNull()) {
-        const QJsonArray messages = at(state, "messages").toArray();
-        QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
-        const QStringList lines = at(messages, "0/text").toString().split('\n').mid(1);
-        QCOMPARE(lines.size(), warned.size());
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY2(lines.at(i).startsWith(warned.at(i)), qPrintable(lines.at(i)));
-    }
-    QCOMPARE(at(widgetName.isEmpty() ? state : widget(state, widgetName), path),
-             parseJson(expected.toUtf8()));
-}
-
-// Every refusal ends in one last line on stderr, its exit code and nothing on stdout.
-// "%F/" stands for a folder of prepared files, "%O" for a fresh output folder.
-void TestIpgen::refuses_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("environment"); // "NAME=VALUE" sets, "-NAME" removes; ';' between
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("mentions");
-
-    const auto row = [](const char *tag, const QStringList &arguments, int exitCode,
-                        const char *mentions, const char *environment = "") {
-        QTest::newRow(tag) << arguments << environment << exitCode << mentions;
-    };
-    const QStringList inspect = QStringList{"inspect"} + vx1;
-    const QStringList generate = QStringList{"generate"} + vx1 + QStringList{"--out", "%O"};
-    row("unknown control", inspect + setArguments({"comBoxNope=1"}), 2, "comBoxNope");
-    row("disabled by the part preset", inspect + setArguments({"comBoxDramWidth=16"}), 2,
-        "disabled");
-    row("not an item", inspect + setArguments({"comBoxDqWidth=72"}), 2, "\"64\"");
-    row("stops at the first bad edit",
-        inspect + setArguments({"comBoxClkRatio=1:4", "spinTRp=x", "comBoxNope=1"}), 2, "spinTRp");
-    row("unsupported device", {"inspect", "--core", "ddr3_phy", "--device", "VX3-120"}, 2,
-        "support");
-    row("unknown option", {"inspect", "--colour"}, 2, "colour");
-    row("single dash", {"generate", "-out", "x"}, 2, "did you mean '--out'?");
-    row("unknown tool item", generate + QStringList{"--tool", "yosys"}, 2, "comboSynthesisTool");
-    row("option twice", generate + QStringList{"--out", "%O/b"}, 2, "--out given more than once");
-    row("option and --set", generate + setArguments({"editOutputDir=/tmp"}), 2,
-        "--out and --set editOutputDir");
-    row("empty module", generate + QStringList{"--module", ""}, 2, "--module needs a value");
-    for (const char *name : {"empty", "garbage", "utf16"}) {
-        row(qPrintable(QStringLiteral("%1 .ipc").arg(name)),
-            {"generate", "--config", QStringLiteral("%F/%1.ipc").arg(name), "--out", "%O"}, 1,
-            "is not an IP configuration file");
-    }
-    row("FIFO as .ipc", {"generate", "--config", "%F/fifo", "--out", "%O"}, 1,
-        "not a readable regular file");
-    row("FIFO as project", generate + QStringList{"--project", "%F/fifo"}, 1, "not a regular file");
-    row("out below a file",
-        {"generate", "--core", "ddr3_phy", "--device", "VX1-10", "--out", "%F/empty.ipc/out"}, 1,
-        "Cannot create the directory");
-    row("module named like a primitive", generate + QStringList{"--module", "VX_IOBUF"}, 1,
-        "device primitive");
-    row("module name checked by the frame", generate + QStringList{"--module", "9lives"}, 1,
-        "Verilog identifier");
-    const QStringList approximate =
-        generate + setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333"});
-    row("approximation rejected by default", approximate, 1, "pass --approx accept");
-    row("approximation rejected explicitly", approximate + QStringList{"--approx", "reject"}, 1,
-        "pass --approx accept");
-    row("unconfigured tool", generate + QStringList{"--tool", "Synplify Pro"}, 1,
-        "Synplify Pro is not configured");
-    row("failing tool from IPGEN_SETTINGS", generate, 1,
-        "synthesis failed: false exited with code 1", "IPGEN_SETTINGS=%F/false.ini");
-    row("no display", {"gui"}, 1, "cannot open the window system",
-        "QT_QPA_PLATFORM=xcb;-DISPLAY;-WAYLAND_DISPLAY");
-    row("batch on a display-less platform", {"list", "-platform", "xcb"}, 1,
-        "cannot open the window system", "-DISPLAY;-WAYLAND_DISPLAY");
-}
-
-void TestIpgen::refuses()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, environment);
-    QFETCH(int, exitCode);
-    QFETCH(QString, mentions);
-    QTemporaryDir files;
-    QVERIFY(writeBytes(files.filePath("empty.ipc"), ""));
-    QVERIFY(writeBytes(files.filePath("garbage.ipc"), QByteArray("\x01\xff[=\n\x7f", 6)));
-    const QString utf16 = "version=3.0\ntype=ddr3_phy\n";
-    QVERIFY(
-        writeBytes(files.filePath("utf16.ipc"),
-                   QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2)));
-    QVERIFY(writeBytes(files.filePath("false.ini"), failingTool));
-    QCOMPARE(QProcess::execute("mkfifo", {files.filePath("fifo")}), 0);
-    for (QString &argument : arguments)
-        argument.replace("%F", files.path()).replace("%O", files.filePath("out"));
-    // Settings always named, so that an ipgen.ini next to ipgen cannot change the outcome.
-    if (arguments.first() == "generate" && !environment.contains("IPGEN_SETTINGS"))
-        arguments << "--settings" << files.filePath("none.ini");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("IPGEN_SETTINGS");
-    for (const QString &change :
-         environment.replace("%F", files.path()).split(';', Qt::SkipEmptyParts)) {
-        if (change.startsWith('-'))
-            env.remove(change.mid(1));
-        else
-            env.insert(change.section('=', 0, 0), change.section('=', 1));
-    }
-
-    const Result result = run(arguments, env);
-    QCOMPARE(result.exitCode, exitCode);
-    QVERIFY2(result.out.isEmpty(), result.out.constData());
-    const QString last = result.errLines().value(result.errLines().size() - 1);
-    QVERIFY2(last.startsWith("ipgen: ") && last.contains(mentions), result.err.constData());
-    if (exitCode == 2)
-        QCOMPARE(result.errLines().size(), 1);
-    QVERIFY(!QFileInfo::exists(files.filePath("out/ddr3_phy.v")));
-}
-
-void TestIpgen::generateEndToEnd()
-{
-    if (QStandardPaths::findExecutable("yosys").isEmpty())
-        QSKIP("yosys is not installed");
-    QTemporaryDir work;
-    const QString out = work.filePath("first");
-    const QString project = work.filePath("board.ipproj");
-
-    // A clock the PLL can only approximate, accepted; the netlist goes into the project.
-    const Result first = run(QStringList{"generate"} + vx1 +
-                             QStringList{"--out", out, "--project", project, "--approx", "accept"} +
-                             setArguments({"comBoxClkRatio=1:4", "spinMemoryClock=333",
-                                           "comBoxDqWidth=32", "spinTRfc=110000"}));
-    QVERIFY2(first.exitCode == 0, first.err.constData());
-    QVERIFY2(first.err.startsWith("Memory Clock: Memory Clock can not reach 333 MHz"),
-             first.err.constData());
-    QVERIFY2(first.err.contains("ipgen: warning: tRFC 110000 ps is shorter"),
-             first.err.constData());
-    const QStringList written = QString::fromUtf8(first.out).split('\n', Qt::SkipEmptyParts);
-    for (const QString &name :
-         {"ddr3_phy.ipc", "ddr3_phy.v", "ddr3_phy_tmp.v", "ddr3_phy.vo", "ddr3_phy_report.txt",
-          "temp/DDR3_PHY/vlmc_param.v", "temp/DDR3_PHY/DDR3_define.v", "temp/DDR3_PHY/ddr3_name.v",
-          "temp/DDR3_PHY/ddr3_pll_config.v"}) {
-        QVERIFY2(QFileInfo(out + '/' + name).size() > 0, qPrintable(name));
-        QVERIFY2(written.contains("wrote " + out + '/' + name), first.out.constData());
-    }
-    QVERIFY(written.contains("opened " + out + "/ddr3_phy.v"));
-    QVERIFY(written.contains("opened " + out + "/ddr3_phy_tmp.v"));
-    QVERIFY(written.contains("wrote " + project));
-    QVERIFY(readText(out + "/ddr3_phy.v").contains("module DDR3_PHY_Top("));
-    const QStringList projectFiles = readText(project).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(projectFiles.filter(QRegularExpression("^[^#]")), QStringList{out + "/ddr3_phy.v"});
-
-    // Generating into the same folder again: the frame's overwrite question defaults to No.
-    const QDateTime stamp = QFileInfo(out + "/ddr3_phy.v").lastModified();
-    const Result again = run(QStringList{"generate"} + vx1 + QStringList{"--out", out});
-    QCOMPARE(again.exitCode, 1);
-    QVERIFY2(again.err.startsWith("Overwrite Files: "), again.err.constData());
-    QCOMPARE(QFileInfo(out + "/ddr3_phy.v").lastModified(), stamp);
-
-    // Re-opened from its .ipc with --files-only, the core writes the same configuration under
-    // new names and stops: the failing tool from --settings is never run.
-    const QString second = work.filePath("second");
-    const QString ini = work.filePath("ipgen.ini");
-    QVERIFY(writeBytes(ini, failingTool));
-    const Result reopened =
-        run({"generate", "--config", out + "/ddr3_phy.ipc", "--out", second, "--file", "phy2",
-             "--module", "phy2_top", "--approx", "accept", "--settings", ini, "--files-only"});
-    QVERIFY2(reopened.exitCode == 0, reopened.err.constData());
-    QStringList expected;
-    for (const char *name : {"phy2.ipc", "temp/DDR3_PHY/DDR3_define.v", "temp/DDR3_PHY/ddr3_name.v",
-                             "temp/DDR3_PHY/ddr3_pll_config.v", "temp/DDR3_PHY/vlmc_param.v"})
-        expected << "wrote " + second + '/' + name;
-    QCOMPARE(QString::fromUtf8(reopened.out).split('\n', Qt::SkipEmptyParts), expected);
-    QSettings firstIpc(out + "/ddr3_phy.ipc", QSettings::IniFormat);
-    QSettings secondIpc(second + "/phy2.ipc", QSettings::IniFormat);
-    QCOMPARE(secondIpc.value("module").toString(), QStringLiteral("phy2_top"));
-    QCOMPARE(secondIpc.value("target_device"), firstIpc.value("target_device"));
-    firstIpc.beginGroup("Config");
-    secondIpc.beginGroup("Config");
-    QCOMPARE(secondIpc.allKeys(), firstIpc.allKeys());
-    for (const QString &key : firstIpc.allKeys())
-        QCOMPARE(secondIpc.value(key).toString(), firstIpc.value(key).toString());
-    QCOMPARE(readText(second + "/temp/DDR3_PHY/vlmc_param.v"),
-             readText(out + "/temp/DDR3_PHY/vlmc_param.v"));
-    QVERIFY(readText(second + "/temp/DDR3_PHY/ddr3_name.v").contains("phy2_top"));
-}
-
-// SIGTERM to ipgen ends the synthesis tool and whatever the tool started, even a tool that
-// would outlive a plain kill of its own process.
-void TestIpgen::terminationEndsTheTool()
-{
-    QTemporaryDir work;
-    const QString tool = work.filePath("tool"), ini = work.filePath("ipgen.ini");
-    QVERIFY(writeBytes(tool, "#!/bin/sh\nsleep 120 &\necho $! > \"$(dirname \"$5\")/child\"\n"
-                             "wait\n"));
-    QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
-    QVERIFY(writeBytes(ini, "[VeltraSynthesis]\ncommand=" + tool.toUtf8() + "\n"));
-    QProcess ipgen;
-    ipgen.start(m_ipgen, QStringList{"generate"} + vx1 +
-                             QStringList{"--out", work.filePath("out"), "--settings", ini});
-    const QString childFile = work.filePath("out/temp/DDR3_PHY/child");
-    QTRY_VERIFY_WITH_TIMEOUT(!readText(childFile).trimmed().isEmpty(), 20000);
-    const QString child = "/proc/" + readText(childFile).trimmed();
-    QVERIFY(QFileInfo::exists(child));
-    ipgen.terminate();
-    QVERIFY(ipgen.waitForFinished(10000));
-    QCOMPARE(ipgen.exitStatus(), QProcess::CrashExit);
-    // Killed, the child is at most a zombie its new parent has not reaped yet.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !QFileInfo::exists(child) || readText(child + "/stat").section(' ', 2, 2) == "Z", 5000);
-}
-
-// A full file system: every write is checked, the reason named, and earlier files stay whole.
-void TestIpgen::fullDisk()
-{
-    QTemporaryDir work;
-    const QString disk = work.filePath("disk");
-    QVERIFY(QDir().mkpath(disk));
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
-        QSKIP("mounting a small file system needs root");
-    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
-    const QStringList generate =
-        QStringList{"generate"} + vx1 + QStringList{"--files-only", "--out"};
-    QCOMPARE(
-        run(generate + QStringList{disk + "/old", "--project", disk + "/board.ipproj"}).exitCode,
-        0);
-    const QString oldIpc = readText(disk + "/old/ddr3_phy.ipc");
-    QFile fill(disk + "/fill"); // as much as fits
-    QVERIFY(fill.open(QIODevice::WriteOnly));
-    fill.write(QByteArray(64 * 1024, 'x'));
-    fill.close();
-
-    const Result full = run(generate + QStringList{disk + "/new"});
-    QCOMPARE(full.exitCode, 1);
-    QVERIFY2(full.errLines().last().contains("No space left on device"), full.err.constData());
-    QVERIFY2(full.err.contains((disk + "/new/ddr3_phy.ipc: No space left on device").toUtf8()),
-             full.err.constData());
-    QCOMPARE(readText(disk + "/old/ddr3_phy.ipc"), oldIpc);
-    QCOMPARE(QDir(disk + "/new").entryList(QDir::Files), QStringList());
-
-    // A project that cannot take the netlist fails a generation that otherwise worked.
-    if (QStandardPaths::findExecutable("yosys").isEmpty())
-        return;
-    const Result project =
-        run(QStringList{"generate"} + vx1 +
-            QStringList{"--out", work.filePath("out"), "--project", disk + "/board.ipproj"});
-    QCOMPARE(project.exitCode, 1);
-    QVERIFY2(project.errLines().last().startsWith("ipgen: generated, but Cannot write the project "
-                                                  "file") &&
-                 project.errLines().last().endsWith("No space left on device"),
-             project.err.constData());
-}
 
 QTEST_GUILESS_MAIN(TestIpgen)
 #include "tst_ipgen.moc"

@@ -37,122 +37,113 @@ class TestExampleFiles : public QObject
 {
     Q_OBJECT
 private slots:
-    void readBack_data();
-    void readBack();
-    void pinTemplate_data();
-    void pinTemplate();
+    void readBack_data()
+    {
+        QTest::addColumn<int>("ratioIndex");
+        QTest::addColumn<int>("dq");
+        QTest::addColumn<bool>("ecc");
+        QTest::addColumn<double>("fin");
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("error"); // start of the error; empty: read back
+        QTest::addColumn<bool>("eccRead");
+        QTest::addColumn<int>("mhzRead");
+
+        QTest::newRow("1:2 DQ 16") << 0 << 16 << false << 50.0 << "DDR3_PHY_Top"
+                                   << "" << false << 50;
+        QTest::newRow("1:4 DQ 72 ECC") << 1 << 72 << true << 50.0 << "m"
+                                       << "" << true << 50;
+        // The core ignores the ECC define below DQ 72, and so must the example.
+        QTest::newRow("ECC at DQ 64") << 0 << 64 << true << 50.0 << "m"
+                                      << "" << false << 50;
+        QTest::newRow("reference not whole") << 0 << 16 << false << 47.0013 << "m"
+                                             << "" << false << 47;
+        QTest::newRow("odd DQ width") << 0 << 12 << false << 50.0 << "m"
+                                      << "vlmc_param.v" << false << 0;
+        QTest::newRow("module not an identifier") << 0 << 16 << false << 50.0 << "a b"
+                                                  << "ddr3_name.v" << false << 0;
+        QTest::newRow("no reference") << 0 << 16 << false << 0.0 << "m"
+                                      << "ddr3_pll_config.v" << false << 0;
+    }
+
+    void readBack()
+    {
+        QFETCH(int, ratioIndex);
+        QFETCH(int, dq);
+        QFETCH(bool, ecc);
+        QFETCH(double, fin);
+        QFETCH(QString, module);
+        QFETCH(QString, error);
+
+        const GeneratedTexts t = generated(ratioIndex, dq, 8, 15, ecc, fin, module);
+        ExampleCore core;
+        QString message;
+        const bool ok = readExampleCore(t.parameters, t.pll, t.defines, t.names, &core, &message);
+        QCOMPARE(ok, error.isEmpty());
+        if (!ok) {
+            QVERIFY2(message.startsWith(error), qPrintable(message));
+            return;
+        }
+        QCOMPARE(core.moduleName, module);
+        QCOMPARE(core.ratio, ratioIndex == 0 ? 2 : 4);
+        QCOMPARE(core.tck, ratioIndex == 0 ? 5000 : 2500);
+        QCOMPARE(core.dqWidth, dq);
+        QTEST(core.ecc, "eccRead");
+        QTEST(core.referenceMhz, "mhzRead");
+        QCOMPARE(core.outputDrive, QStringLiteral("HIGH"));
+    }
+
+    void pinTemplate_data()
+    {
+        QTest::addColumn<int>("dq");
+        QTest::addColumn<int>("dram");
+        QTest::addColumn<int>("ratio");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("pins");     // lines with a pin to fill in
+        QTest::addColumn<int>("internal"); // controller-side bits, no pin
+        QTest::addColumn<QString>("line"); // one line that must be there, by its start
+
+        QTest::newRow("default") << 16 << 8 << 2 << 15 << 70 << 191
+                                 << "IO_ddr_dq[15] inout ? SSTL15_II";
+        QTest::newRow("1:4 DQ 72 x4")
+            << 72 << 4 << 4 << 16 << 175 << 1403 << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II";
+        QTest::newRow("one strobe group")
+            << 8 << 16 << 2 << 12 << 56 << 117 << "O_ddr_dqm[0] out ? SSTL15_II";
+    }
+
+    void pinTemplate()
+    {
+        QFETCH(int, dq);
+        QFETCH(int, dram);
+        QFETCH(int, ratio);
+        QFETCH(int, row);
+        QFETCH(QString, line);
+
+        ExampleCore core;
+        core.moduleName = QStringLiteral("m");
+        core.ratio = ratio;
+        core.dqWidth = dq;
+        core.dramWidth = dram;
+        core.rowWidth = row;
+        core.referenceMhz = 50;
+        int filled = 0, inside = 0;
+        QSet<QString> ports;
+        bool found = false;
+        for (const QString &text : pinTemplateLines(core)) {
+            if (text.startsWith('#'))
+                continue;
+            const QStringList fields = text.simplified().split(' ');
+            QVERIFY2(fields.size() >= 6, qPrintable(text));
+            ports.insert(fields[0].section('[', 0, 0));
+            filled += fields[2] == QLatin1String("?");
+            inside += fields[2] == QLatin1String("-");
+            found = found || text.simplified().startsWith(line);
+        }
+        QTEST(filled, "pins");
+        QTEST(inside, "internal");
+        QCOMPARE(ports.size(), 35 + 4); // the core's ports and the example's status outputs
+        QVERIFY2(found, qPrintable(line));
+    }
 };
-
-void TestExampleFiles::readBack_data()
-{
-    QTest::addColumn<int>("ratioIndex");
-    QTest::addColumn<int>("dq");
-    QTest::addColumn<bool>("ecc");
-    QTest::addColumn<double>("fin");
-    QTest::addColumn<QString>("module");
-    QTest::addColumn<QString>("error"); // start of the error; empty: read back
-    QTest::addColumn<bool>("eccRead");
-    QTest::addColumn<int>("mhzRead");
-
-    QTest::newRow("1:2 DQ 16") << 0 << 16 << false << 50.0 << "DDR3_PHY_Top"
-                               << "" << false << 50;
-    QTest::newRow("1:4 DQ 72 ECC") << 1 << 72 << true << 50.0 << "m"
-                                   << "" << true << 50;
-    // The core ignores the ECC define below DQ 72, and so must the example.
-    QTest::newRow("ECC at DQ 64") << 0 << 64 << true << 50.0 << "m"
-                                  << "" << false << 50;
-    QTest::newRow("reference not whole") << 0 << 16 << false << 47.0013 << "m"
-                                         << "" << false << 47;
-    QTest::newRow("odd DQ width") << 0 << 12 << false << 50.0 << "m"
-                                  << "vlmc_param.v" << false << 0;
-    QTest::newRow("module not an identifier") << 0 << 16 << false << 50.0 << "a b"
-                                              << "ddr3_name.v" << false << 0;
-    QTest::newRow("no reference") << 0 << 16 << false << 0.0 << "m"
-                                  << "ddr3_pll_config.v" << false << 0;
-}
-
-void TestExampleFiles::readBack()
-{
-    QFETCH(int, ratioIndex);
-    QFETCH(int, dq);
-    QFETCH(bool, ecc);
-    QFETCH(double, fin);
-    QFETCH(QString, module);
-    QFETCH(QString, error);
-    QFETCH(bool, eccRead);
-    QFETCH(int, mhzRead);
-
-    const GeneratedTexts t = generated(ratioIndex, dq, 8, 15, ecc, fin, module);
-    ExampleCore core;
-    QString message;
-    const bool ok = readExampleCore(t.parameters, t.pll, t.defines, t.names, &core, &message);
-    QCOMPARE(ok, error.isEmpty());
-    if (!ok) {
-        QVERIFY2(message.startsWith(error), qPrintable(message));
-        return;
-    }
-    QCOMPARE(core.moduleName, module);
-    QCOMPARE(core.ratio, ratioIndex == 0 ? 2 : 4);
-    QCOMPARE(core.tck, ratioIndex == 0 ? 5000 : 2500);
-    QCOMPARE(core.dqWidth, dq);
-    QCOMPARE(core.ecc, eccRead);
-    QCOMPARE(core.referenceMhz, mhzRead);
-    QCOMPARE(core.outputDrive, QStringLiteral("HIGH"));
-}
-
-void TestExampleFiles::pinTemplate_data()
-{
-    QTest::addColumn<int>("dq");
-    QTest::addColumn<int>("dram");
-    QTest::addColumn<int>("ratio");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("pins");     // lines with a pin to fill in
-    QTest::addColumn<int>("internal"); // controller-side bits, no pin
-    QTest::addColumn<QString>("line"); // one line that must be there, by its start
-
-    QTest::newRow("default") << 16 << 8 << 2 << 15 << 70 << 191
-                             << "IO_ddr_dq[15] inout ? SSTL15_II";
-    QTest::newRow("1:4 DQ 72 x4") << 72 << 4 << 4 << 16 << 175 << 1403
-                                  << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II";
-    QTest::newRow("one strobe group")
-        << 8 << 16 << 2 << 12 << 56 << 117 << "O_ddr_dqm[0] out ? SSTL15_II";
-}
-
-void TestExampleFiles::pinTemplate()
-{
-    QFETCH(int, dq);
-    QFETCH(int, dram);
-    QFETCH(int, ratio);
-    QFETCH(int, row);
-    QFETCH(int, pins);
-    QFETCH(int, internal);
-    QFETCH(QString, line);
-
-    ExampleCore core;
-    core.moduleName = QStringLiteral("m");
-    core.ratio = ratio;
-    core.dqWidth = dq;
-    core.dramWidth = dram;
-    core.rowWidth = row;
-    core.referenceMhz = 50;
-    int filled = 0, inside = 0;
-    QSet<QString> ports;
-    bool found = false;
-    for (const QString &text : pinTemplateLines(core)) {
-        if (text.startsWith('#'))
-            continue;
-        const QStringList fields = text.simplified().split(' ');
-        QVERIFY2(fields.size() >= 6, qPrintable(text));
-        ports.insert(fields[0].section('[', 0, 0));
-        filled += fields[2] == QLatin1String("?");
-        inside += fields[2] == QLatin1String("-");
-        found = found || text.simplified().startsWith(line);
-    }
-    QCOMPARE(filled, pins);
-    QCOMPARE(inside, internal);
-    QCOMPARE(ports.size(), 35 + 4); // the core's ports and the example's status outputs
-    QVERIFY2(found, qPrintable(line));
-}
 
 QTEST_APPLESS_MAIN(TestExampleFiles)
 #include "tst_examplefiles.moc"

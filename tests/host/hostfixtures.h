@@ -10,13 +10,11 @@
 
 namespace HostTest {
 
-// The models the DDR3 PHY's PLL search knows, which its description file must list.
-inline const QStringList &pllTableModels()
+// Settings that run the scripted stand-in for "Synplify Pro" (tests/synplify_standin.tcl).
+inline QByteArray synplifyStandIn()
 {
-    static const QStringList models = {"VX1-10",    "VX1R-10", "VX1-10C", "VX1R-10C",
-                                       "VX2-20",    "VX2R-20", "VX2-20C", "VX2R-20C",
-                                       "VX2NR-20C", "VX2-60",  "VX2-60C", "VX2N-60C"};
-    return models;
+    return "[SynplifyPro]\ncommand=tclsh\narguments=" + qgetenv("DDR3PHY_SOURCE_DIR") +
+           "/tests/synplify_standin.tcl\n";
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -48,7 +46,7 @@ public:
     }
     ~StderrCapture()
     {
-        restore();
+        text();
         std::fclose(m_file);
     }
     StderrCapture(const StderrCapture &) = delete;
@@ -56,27 +54,19 @@ public:
 
     QString text()
     {
-        restore();
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, 2);
+            ::close(m_saved);
+            m_saved = -1;
+        }
         std::rewind(m_file);
-        QByteArray bytes;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
-            bytes.append(buffer, int(n));
-        return QString::fromUtf8(bytes);
+        QFile captured;
+        captured.open(m_file, QIODevice::ReadOnly);
+        return QString::fromUtf8(captured.readAll());
     }
 
 private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-
     std::FILE *m_file;
     int m_saved = -1;
 };

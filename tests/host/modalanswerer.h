@@ -32,7 +32,6 @@ public:
 
     QStringList titles() const { return collect(&Box::title); }
     QStringList texts() const { return collect(&Box::text); }
-    QStringList details() const { return collect(&Box::details); }
 
 private:
     QStringList collect(QString Box::*field) const

@@ -8,16 +8,10 @@
 
 namespace HostTest {
 
-static int liveCores = 0;
-
 class TestCore : public IPCore::BaseIPCore
 {
 public:
-    explicit TestCore(const QString &coreDirectory) : m_coreDirectory(coreDirectory)
-    {
-        ++liveCores;
-    }
-    ~TestCore() override { --liveCores; }
+    explicit TestCore(const QString &coreDirectory) : m_coreDirectory(coreDirectory) {}
 
     void createIP(const QString &, const DEV::DeviceArg &) override {}
     void openIP(const QString &, const QString &) override {}
@@ -61,11 +55,6 @@ public:
 };
 
 } // namespace HostTest
-
-extern "C" Q_DECL_EXPORT int testplugin_live_cores()
-{
-    return HostTest::liveCores;
-}
 
 #ifndef TEST_PLUGIN_NO_RECORD
 extern "C" Q_DECL_EXPORT const char *qt_plugin_query_verification_data()

@@ -1,9 +1,11 @@
+// Files the host writes: generated files, copies and the project.
 #include "hostfixtures.h"
+#include "hostsession.h"
 #include "ipcorefunctions.h"
 #include "modalanswerer.h"
 #include "pinfigure.h"
 
-#include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,160 +17,141 @@ class TestHostFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        // Root ignores permission bits, so a folder that cannot exist is used: one below this file.
+        QVERIFY(writeBytes(path("plain"), "x"));
+    }
 
-    void generatesExactBytes();
-    void generateFailureShowsError();
-    void makesDirectories_data();
-    void makesDirectories();
-    void configReadsBack();
-    void copiesFiles_data();
-    void copiesFiles();
+    // Lines end in a newline each, empty ones kept, and a longer old file is cut to the new text.
+    // (A write that fails is shown by the dialog's tests.)
+    void generatesExactBytes()
+    {
+        QVERIFY(writeBytes(path("out.v"), "a much longer old content\nwith lines\n"));
+        QVERIFY(IPCore::generateFile(path("out.v"), {"", QString::fromUtf8("// 1 \xc2\xb5s"), ""},
+                                     nullptr, QString()));
+        QCOMPARE(readBytes(path("out.v")), QByteArray("\n// 1 \xc2\xb5s\n\n"));
+    }
+
+    void copiesFiles_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("reason"); // empty: copied; "<to>" stands for the target path
+
+        const auto row = [](const char *tag, const char *from, const char *to, const char *reason) {
+            QTest::newRow(tag) << from << to << reason;
+        };
+        row("new target", "source.v", "copy.v", "");
+        row("overwrites a longer target", "source.v", "old.v", "");
+        row("missing source", "absent.v", "old.v", "no such file");
+        row("same file", "source.v", "source.v", "source and target are the same file");
+        row("target below a file", "source.v", "plain/copy.v", "Not a directory");
+    }
+
+    void copiesFiles()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, reason);
+
+        const QByteArray source = "module top;\nendmodule\n";
+        QVERIFY(writeBytes(path("source.v"), source));
+        QVERIFY(writeBytes(path("old.v"), "an old netlist, longer than the new one\n"));
+
+        const QString fromPath = path(from), toPath = path(to);
+        const QByteArray before = readBytes(toPath);
+        QString error = "untouched";
+        const bool copied = Utils::FileUtils::copyFile(fromPath, toPath, &error);
+        QCOMPARE(readBytes(path("source.v")), source);
+        if (reason.isEmpty()) {
+            QVERIFY2(copied, qPrintable(error));
+            QCOMPARE(readBytes(toPath), source);
+            return;
+        }
+        QVERIFY(!copied);
+        QCOMPARE(readBytes(toPath), before);
+        // Qt 6 may add the system's reason once more after Qt's own text.
+        const QString expected =
+            QString("Cannot copy %1 to %2: %3")
+                .arg(fromPath, toPath, QString(reason).replace("<to>", toPath));
+        QVERIFY2(error == expected || error.startsWith(expected + ": "), qPrintable(error));
+        QVERIFY(!Utils::FileUtils::copyFile(fromPath, toPath, nullptr));
+    }
+
+    void opensProjects()
+    {
+        QTemporaryDir dir;
+        QVERIFY(m_session.openProject(dir.filePath("new.prj")));
+        QVERIFY(QFile::exists(dir.filePath("new.prj")));
+        QVERIFY(m_session.projectFiles().isEmpty());
+        QString error;
+        QVERIFY(!m_session.openProject(dir.filePath("no/such/folder/p.prj"), &error));
+        QVERIFY2(error.contains("no/such/folder/p.prj"), qPrintable(error));
+        QCOMPARE(m_session.projectFile(), dir.filePath("new.prj"));
+
+        const QString project = dir.filePath("p.prj");
+        QVERIFY(HostTest::writeBytes(
+            project, "# comment\n\n  /abs/a.v  \nrel/b.v\n# /abs/c.v\n/abs/a.v\n/abs/./d.v"));
+        QVERIFY(m_session.openProject(project));
+        QCOMPARE(m_session.projectFiles(),
+                 QStringList({"/abs/a.v", dir.filePath("rel/b.v"), "/abs/d.v"}));
+    }
+
+    void addProjectFiles_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("new") << QStringList{"/out/x.v"} << QStringList{"/abs/a.v", "/out/x.v"} << 1;
+        QTest::newRow("same path spelled differently")
+            << QStringList{"/abs//./a.v"} << QStringList{"/abs/a.v"} << 0;
+        QTest::newRow("twice in one call")
+            << QStringList{"/out/x.v", "/out/x.v"} << QStringList{"/abs/a.v", "/out/x.v"} << 1;
+    }
+
+    void addProjectFiles()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QString project = dir.filePath("p.prj");
+        QVERIFY(HostTest::writeBytes(project, "# keep me\n/abs/a.v")); // no final newline
+        QVERIFY(m_session.openProject(project));
+        QSignalSpy changed(&m_session, &IPGen::HostSession::projectChanged);
+        QVERIFY(m_session.addProjectFiles(added));
+        QTEST(changed.size(), "changes");
+        QCOMPARE(m_session.projectFiles(), expected);
+        QVERIFY(HostTest::readBytes(project).startsWith("# keep me\n/abs/a.v"));
+        // What was written reads back the same.
+        QVERIFY(m_session.openProject(project));
+        QCOMPARE(m_session.projectFiles(), expected);
+    }
+
+    void addFailsWhenProjectUnwritable()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.prj");
+        QVERIFY(m_session.openProject(path));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path)); // the project file can no longer be written
+        QString error;
+        QVERIFY(!m_session.addProjectFiles({"/out/x.v"}, &error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QVERIFY(m_session.projectFiles().isEmpty());
+        BoxAnswerer answerer;
+        IPCore::addFilesToProject({"/out/x.v"});
+        QCOMPARE(answerer.titles(), QStringList{"Error"});
+    }
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
     QScopedPointer<QTemporaryDir> m_dir;
+    IPGen::HostSession &m_session = IPGen::HostSession::instance();
 };
-
-void TestHostFiles::init()
-{
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-    // Root ignores permission bits, so a folder that cannot exist is used: one below this file.
-    QVERIFY(writeBytes(path("plain"), "x"));
-}
-
-// Lines end in a newline each, empty ones kept, and a longer old file is cut to the new text.
-void TestHostFiles::generatesExactBytes()
-{
-    QVERIFY(writeBytes(path("out.v"), "a much longer old content\nwith lines\n"));
-    QVERIFY(IPCore::generateFile(path("out.v"), {"", QString::fromUtf8("// 1 \xc2\xb5s"), ""},
-                                 nullptr, QString()));
-    QCOMPARE(readBytes(path("out.v")), QByteArray("\n// 1 \xc2\xb5s\n\n"));
-}
-
-void TestHostFiles::generateFailureShowsError()
-{
-    const QString target = path("plain/out.v");
-    QWidget parent;
-    BoxAnswerer answerer;
-    QVERIFY(!IPCore::generateFile(target, {"a"}, &parent, QString()));
-    QCOMPARE(answerer.titles(), QStringList{"Error"});
-    QCOMPARE(answerer.texts(), QStringList{"Cannot write file " + target + ": Not a directory"});
-    QVERIFY(!QFileInfo::exists(target));
-}
-
-void TestHostFiles::makesDirectories_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("made");
-    QTest::newRow("nested") << "out/temp/DDR3_PHY" << true;
-    QTest::newRow("below a file") << "plain/temp/DDR3_PHY" << false;
-    QTest::newRow("is a file") << "plain" << false;
-    QTest::newRow("empty") << QString() << false;
-}
-
-void TestHostFiles::makesDirectories()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, made);
-    const QString target = name.isEmpty() ? QString() : path(name);
-    BoxAnswerer answerer;
-    QCOMPARE(IPCore::makeDirs(target, "DDR3 PHY"), made);
-    if (made) {
-        QVERIFY(QFileInfo(target).isDir());
-        QVERIFY(IPCore::makeDirs(target, "DDR3 PHY")); // already there
-        QCOMPARE(answerer.titles(), QStringList());
-        return;
-    }
-    QCOMPARE(answerer.titles(), QStringList{"Error"});
-    QCOMPARE(answerer.texts(),
-             QStringList{QString("Cannot create the directory \"%1\" for DDR3 PHY.").arg(target)});
-}
-
-// Values that an INI file would read back as lists, variants or other types must come back as
-// written; a rewrite drops what the earlier file held.
-void TestHostFiles::configReadsBack()
-{
-    const QVariantMap header{{"target_device", "VX1-10LQ144C6/I5"},
-                             {"type", "ddr3_phy"},
-                             {"version", "3.0"},
-                             {"file", "ddr3 phy"},
-                             {"module", "DDR3_PHY_Top"}};
-    const QVariantMap config{{"LANG", 1},           {"Synthesis_tool", "Synplify Pro"},
-                             {"ECC", true},         {"DISABLE_IO", false},
-                             {"RANK_ADDR", -1},     {"NOTE", "a, b"},
-                             {"LABEL", "@Variant"}, {"EMPTY", ""}};
-    const QString file = path("core.ipc");
-    IPCore::writeIPConfig(file, {{"old", "x"}}, {{"USER_REFRESH", true}});
-    IPCore::writeIPConfig(file, header, config);
-
-    // Read through another name: QSettings would answer from its cache of what it wrote.
-    QVERIFY(QFile::copy(file, path("copy.ipc")));
-    QSettings settings(path("copy.ipc"), QSettings::IniFormat);
-    QCOMPARE(settings.status(), QSettings::NoError);
-    QCOMPARE(settings.childGroups(), QStringList{"Config"});
-    QStringList topKeys = settings.childKeys();
-    topKeys.sort();
-    QCOMPARE(topKeys, header.keys());
-    for (auto it = header.cbegin(); it != header.cend(); ++it)
-        QCOMPARE(settings.value(it.key()).toString(), it.value().toString());
-
-    settings.beginGroup("Config");
-    QStringList configKeys = settings.childKeys();
-    configKeys.sort();
-    QCOMPARE(configKeys, config.keys());
-    for (auto it = config.cbegin(); it != config.cend(); ++it)
-        QCOMPARE(settings.value(it.key()).toString(), it.value().toString());
-}
-
-void TestHostFiles::copiesFiles_data()
-{
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<QString>("reason"); // empty: copied; "<to>" stands for the target path
-
-    const auto row = [](const char *tag, const char *from, const char *to, const char *reason) {
-        QTest::newRow(tag) << from << to << reason;
-    };
-    row("new target", "source.v", "copy.v", "");
-    row("overwrites a longer target", "source.v", "old.v", "");
-    row("missing source", "absent.v", "old.v", "no such file");
-    row("folder as source", "folder", "old.v", "not a file");
-    row("same file", "source.v", "source.v", "source and target are the same file");
-    row("target below a file", "source.v", "plain/copy.v", "Not a directory");
-}
-
-void TestHostFiles::copiesFiles()
-{
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(QString, reason);
-
-    const QByteArray source = "module top;\nendmodule\n";
-    QVERIFY(writeBytes(path("source.v"), source));
-    QVERIFY(writeBytes(path("old.v"), "an old netlist, longer than the new one\n"));
-    QVERIFY(QDir().mkdir(path("folder")));
-
-    const QString fromPath = path(from), toPath = path(to);
-    const QByteArray before = readBytes(toPath);
-    QString error = "untouched";
-    const bool copied = Utils::FileUtils::copyFile(fromPath, toPath, &error);
-    QCOMPARE(readBytes(path("source.v")), source);
-    if (reason.isEmpty()) {
-        QVERIFY2(copied, qPrintable(error));
-        QCOMPARE(readBytes(toPath), source);
-        return;
-    }
-    QVERIFY(!copied);
-    QCOMPARE(readBytes(toPath), before);
-    // Qt 6 may add the system's reason once more after Qt's own text.
-    const QString expected = QString("Cannot copy %1 to %2: %3")
-                                 .arg(fromPath, toPath, QString(reason).replace("<to>", toPath));
-    QVERIFY2(error == expected || error.startsWith(expected + ": "), qPrintable(error));
-    QVERIFY(!Utils::FileUtils::copyFile(fromPath, toPath, nullptr));
-}
 
 QTEST_MAIN(TestHostFiles)
 #include "tst_hostfiles.moc"

@@ -6,218 +6,180 @@
 
 using HostTest::StderrCapture;
 
-class TestIpSpec : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void init();
-
-    void parsesValues_data();
-    void parsesValues();
-    void refusesBadFiles_data();
-    void refusesBadFiles();
-    void describesDdr3Phy();
-
-    void matchesDevices_data();
-    void matchesDevices();
-
-private:
-    QString write(const QByteArray &content);
-
-    QScopedPointer<QTemporaryDir> m_dir;
-};
-
 static const QByteArray commonKeys = "ipcore.id = t\n"
                                      "ipcore.name = T\n"
                                      "ipcore.version = 1.0\n"
                                      "ipcore.category = Test\n";
 
-void TestIpSpec::init()
+class TestIpSpec : public QObject
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-}
+    Q_OBJECT
 
-QString TestIpSpec::write(const QByteArray &content)
-{
-    const QString path = m_dir->filePath(QStringLiteral("core.ipspec"));
-    if (!HostTest::writeBytes(path, content))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-void TestIpSpec::parsesValues_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QVariantMap>("expected");
-
-    QTest::newRow("text, blanks trimmed") << QByteArray("  ipcore.name   =   DDR3 PHY  \n")
-                                          << QVariantMap{{"ipcore.name", "DDR3 PHY"}};
-    QTest::newRow("quoted commas stay one text")
-        << QByteArray("ipcore.doc.summary = \" 1:2 or 1:4, ECC \"\n")
-        << QVariantMap{{"ipcore.doc.summary", " 1:2 or 1:4, ECC "}};
-    QTest::newRow("quoted escapes") << QByteArray(R"(ipcore.label = "a \"b\" \\ c")")
-                                    << QVariantMap{{"ipcore.label", R"(a "b" \ c)"}};
-    QTest::newRow("list, items trimmed, empty items dropped")
-        << QByteArray("ipcore.category = Memory , DDR3,, ,PHY\n")
-        << QVariantMap{{"ipcore.category", QStringList{"Memory", "DDR3", "PHY"}}};
-    QTest::newRow("list of one") << QByteArray("ipcore.device.supported = VX1-10,\n")
-                                 << QVariantMap{{"ipcore.device.supported", QStringList{"VX1-10"}}};
-    QTest::newRow("empty value") << QByteArray("ipcore.device.unsupported =\n")
-                                 << QVariantMap{{"ipcore.device.unsupported", ""}};
-    QTest::newRow("value holding =, key with digits, '-' and '_', no final newline")
-        << QByteArray("ipcore.dir.data_2-x = a=b") << QVariantMap{{"ipcore.dir.data_2-x", "a=b"}};
-    QTest::newRow("comments and blank lines")
-        << QByteArray("# ipcore.id = no\n\n   # indented\n\t\nipcore.id = yes\n")
-        << QVariantMap{{"ipcore.id", "yes"}};
-    QTest::newRow("CRLF and byte order mark")
-        << QByteArray("\xef\xbb\xbfipcore.id = a\r\nipcore.name = b\r\n")
-        << QVariantMap{{"ipcore.id", "a"}, {"ipcore.name", "b"}};
-    QTest::newRow("relative help document") << QByteArray("ipcore.doc.help = doc/h.html\n")
-                                            << QVariantMap{{"ipcore.doc.help", "<dir>/doc/h.html"}};
-    QTest::newRow("absolute help document") << QByteArray("ipcore.doc.help = /usr/h.html\n")
-                                            << QVariantMap{{"ipcore.doc.help", "/usr/h.html"}};
-}
-
-void TestIpSpec::parsesValues()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QVariantMap, expected);
-    for (auto &value : expected) { // a relative help document comes back inside the core folder
-        if (value.userType() == QMetaType::QString)
-            value = value.toString().replace("<dir>", m_dir->path());
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
     }
 
-    const QVariantMap info = IPCore::processIPInfoSpec(write(content));
-    QCOMPARE(info.keys(), expected.keys());
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        // A list where a text is meant (or the reverse) changes what the core reads.
-        QCOMPARE(info.value(it.key()).userType(), it.value().userType());
-        QCOMPARE(info.value(it.key()), it.value());
+    void parsesValues_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QVariantMap>("expected");
+
+        // Comments and blank lines skipped, blanks trimmed, '=' inside a value, no final newline.
+        QTest::newRow("texts")
+            << QByteArray("# ipcore.id = no\n\n   # indented\n\t\n  ipcore.name   =   DDR3 PHY  \n"
+                          "ipcore.device.unsupported =\nipcore.dir.data_2-x = a=b")
+            << QVariantMap{{"ipcore.name", "DDR3 PHY"},
+                           {"ipcore.device.unsupported", ""},
+                           {"ipcore.dir.data_2-x", "a=b"}};
+        QTest::newRow("quoted: commas stay one text, escapes")
+            << QByteArray("ipcore.doc.summary = \" 1:2 or 1:4, ECC \"\n"
+                          "ipcore.label = \"a \\\"b\\\" \\\\ c\"")
+            << QVariantMap{{"ipcore.doc.summary", " 1:2 or 1:4, ECC "},
+                           {"ipcore.label", "a \"b\" \\ c"}};
+        QTest::newRow("lists: items trimmed, empty items dropped")
+            << QByteArray(
+                   "ipcore.category = Memory , DDR3,, ,PHY\nipcore.device.supported = VX1-10,\n")
+            << QVariantMap{{"ipcore.category", QStringList{"Memory", "DDR3", "PHY"}},
+                           {"ipcore.device.supported", QStringList{"VX1-10"}}};
+        QTest::newRow("CRLF and byte order mark")
+            << QByteArray("\xef\xbb\xbfipcore.id = a\r\nipcore.name = b\r\n")
+            << QVariantMap{{"ipcore.id", "a"}, {"ipcore.name", "b"}};
+        QTest::newRow("absolute help document") << QByteArray("ipcore.doc.help = /usr/h.html\n")
+                                                << QVariantMap{{"ipcore.doc.help", "/usr/h.html"}};
     }
-}
 
-void TestIpSpec::refusesBadFiles_data()
-{
-    QTest::addColumn<QString>("name");       // "folder.ipspec" is made a folder
-    QTest::addColumn<QByteArray>("content"); // null: no file of that name
-    QTest::addColumn<QString>("reason");     // the stderr line after the path
-
-    const auto row = [](const char *tag, const QByteArray &content) -> QTestData & {
-        return QTest::newRow(tag) << "core.ipspec" << content;
-    };
-    QTest::newRow("missing") << "absent.ipspec" << QByteArray()
-                             << ": cannot read: No such file or directory";
-    // The tests run as root, which ignores permission bits; a folder cannot be read as a file.
-    QTest::newRow("a folder") << "folder.ipspec" << QByteArray()
-                              << ": cannot read: not a regular file";
-    row("not UTF-8", "ipcore.name = \xb5s\n") << ": cannot read: not valid UTF-8";
-
-    row("no =", commonKeys + "ipcore.summary DDR3\n") << ":5: malformed line: no \"=\"";
-    row("key outside ipcore.", "# c\nname = x\n" + commonKeys)
-        << ":2: malformed line: key \"name\" does not start with \"ipcore.\"";
-    row("blank inside key", "ipcore.doc help = x\n")
-        << ":1: malformed line: bad key \"ipcore.doc help\"";
-    row("duplicate key", commonKeys + "\nipcore.name = again\n")
-        << ":6: malformed line: duplicate key ipcore.name";
-    row("escaped closing quote", R"(ipcore.label = "DDR3\")")
-        << ":1: malformed line: unterminated quoted value";
-    row("text after the quote", "ipcore.label = \"a\", b\n")
-        << ":1: malformed line: text after the closing quote";
-    row("unknown escape", R"(ipcore.label = "a\n")") << ":1: malformed line: unknown escape \\n";
-
-    for (const char *key : {"ipcore.id", "ipcore.name", "ipcore.version", "ipcore.category"}) {
-        QByteArray content = "ipcore.doc.summary = s\n";
-        for (const QByteArray &line : commonKeys.split('\n')) {
-            if (!line.isEmpty() && !line.startsWith(QByteArray(key) + ' '))
-                content += line + '\n';
+    void parsesValues()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QVariantMap, expected);
+        const QVariantMap info = IPCore::processIPInfoSpec(write(content));
+        QCOMPARE(info.keys(), expected.keys());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+            // A list where a text is meant (or the reverse) changes what the core reads.
+            QCOMPARE(info.value(it.key()).userType(), it.value().userType());
+            QCOMPARE(info.value(it.key()), it.value());
         }
-        row(qPrintable(QStringLiteral("without %1").arg(key)), content)
-            << QStringLiteral(": missing required key %1").arg(key);
     }
-    row("empty version", QByteArray(commonKeys).replace("ipcore.version = 1.0", "ipcore.version ="))
-        << ": empty value for required key ipcore.version";
-    row("quoted blank name",
-        QByteArray(commonKeys).replace("ipcore.name = T", "ipcore.name = \"  \""))
-        << ": empty value for required key ipcore.name";
-    row("category list of none",
-        QByteArray(commonKeys).replace("ipcore.category = Test", "ipcore.category = ,"))
-        << ": empty value for required key ipcore.category";
-}
 
-void TestIpSpec::refusesBadFiles()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, reason);
+    void refusesBadFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file at all
+        QTest::addColumn<QString>("reason");     // the stderr line after the path
 
-    const QString path = m_dir->filePath(name);
-    if (name == QLatin1String("folder.ipspec"))
-        QVERIFY(QDir().mkdir(path));
-    else if (!content.isNull())
-        QVERIFY(HostTest::writeBytes(path, content));
+        const auto row = [](const char *tag, const QByteArray &content) -> QTestData & {
+            return QTest::newRow(tag) << content;
+        };
+        row("missing", QByteArray()) << ": cannot read: No such file or directory";
+        row("not UTF-8", "ipcore.name = \xb5s\n") << ": cannot read: not valid UTF-8";
 
-    StderrCapture capture;
-    const QVariantMap info = IPCore::processIPInfoSpec(path);
-    const bool accepted = IPCore::checkCommonInfo(info);
-    QCOMPARE(capture.text(), path + reason + '\n');
-    QVERIFY(!accepted);
-    if (!reason.contains("required key"))
-        QVERIFY(info.isEmpty());
+        row("no =", commonKeys + "ipcore.summary DDR3\n") << ":5: malformed line: no \"=\"";
+        row("key outside ipcore.", "# c\nname = x\n" + commonKeys)
+            << ":2: malformed line: key \"name\" does not start with \"ipcore.\"";
+        row("duplicate key", commonKeys + "\nipcore.name = again\n")
+            << ":6: malformed line: duplicate key ipcore.name";
+        row("escaped closing quote", "ipcore.label = \"DDR3\\\"")
+            << ":1: malformed line: unterminated quoted value";
+        row("unknown escape", "ipcore.label = \"a\\n\"")
+            << ":1: malformed line: unknown escape \\n";
 
-    // The failure does not stick to the next file read.
-    const QString complete = write("# test core\n" + commonKeys);
-    StderrCapture silent;
-    QVERIFY(IPCore::checkCommonInfo(IPCore::processIPInfoSpec(complete)));
-    QCOMPARE(silent.text(), QString());
-}
+        for (const char *key : {"ipcore.id", "ipcore.name", "ipcore.version", "ipcore.category"}) {
+            QByteArray content = "ipcore.doc.summary = s\n";
+            for (const QByteArray &line : commonKeys.split('\n')) {
+                if (!line.isEmpty() && !line.startsWith(QByteArray(key) + ' '))
+                    content += line + '\n';
+            }
+            row(qPrintable(QStringLiteral("without %1").arg(key)), content)
+                << QStringLiteral(": missing required key %1").arg(key);
+        }
+        row("empty version",
+            QByteArray(commonKeys).replace("ipcore.version = 1.0", "ipcore.version ="))
+            << ": empty value for required key ipcore.version";
+        row("category list of none",
+            QByteArray(commonKeys).replace("ipcore.category = Test", "ipcore.category = ,"))
+            << ": empty value for required key ipcore.category";
+    }
 
-void TestIpSpec::describesDdr3Phy()
-{
-    const QString coreDirectory = qEnvironmentVariable("DDR3PHY_SOURCE_DIR") + "/core/ddr3phy";
-    const QVariantMap info = IPCore::processIPInfoSpec(coreDirectory + "/ddr3phy.ipspec");
-    QVERIFY(IPCore::checkCommonInfo(info));
-    const QString help = info.value("ipcore.doc.help").toString();
-    QCOMPARE(help, QDir(coreDirectory).absoluteFilePath("doc/ddr3phy_help.html"));
-    QVERIFY2(QFileInfo(help).isFile(), qPrintable(help));
-}
+    void refusesBadFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
 
-void TestIpSpec::matchesDevices_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<QString>("unsupported"); // comma-separated
-    QTest::addColumn<QString>("supported");
-    QTest::addColumn<bool>("expected");
+        const QString path = m_dir->filePath("core.ipspec");
+        if (!content.isNull())
+            QVERIFY(HostTest::writeBytes(path, content));
 
-    const auto row = [](const char *tag, const char *model, const char *unsupported,
-                        const char *supported, bool expected) {
-        QTest::newRow(tag) << model << unsupported << supported << expected;
-    };
-    row("listed", "VX1-10", "", "VX2-20,VX1-10", true);
-    row("not listed", "VX2-60", "", "VX2-20,VX1-10", false);
-    row("empty supported list", "VX1-10", "", "", false);
-    row("exact entry is no prefix", "VX1-10C", "", "VX1-10", false);
-    row("exact entry needs the whole model", "VX1-1", "", "VX1-10", false);
-    row("prefix entry", "VX1-10C", "", "VX1-*", true);
-    row("prefix entry, other family", "VX1R-10", "", "VX1-*", false);
-    row("star only at the end is a wildcard", "VX1-10", "", "VX*-10", false);
-    row("unsupported wins over supported", "VX2N-60C", "VX2N-60C", "VX2*", false);
-    row("unsupported prefix wins", "VX2NR-20C", "VX2N*", "VX2NR-20C", false);
-}
+        StderrCapture capture;
+        const QVariantMap info = IPCore::processIPInfoSpec(path);
+        const bool accepted = IPCore::checkCommonInfo(info);
+        QCOMPARE(capture.text(), path + reason + '\n');
+        QVERIFY(!accepted);
+        if (!reason.contains("required key"))
+            QVERIFY(info.isEmpty());
 
-void TestIpSpec::matchesDevices()
-{
-    QFETCH(QString, model);
-    QFETCH(QString, unsupported);
-    QFETCH(QString, supported);
-    QFETCH(bool, expected);
+        // The failure does not stick to the next file read.
+        const QString complete = write("# test core\n" + commonKeys);
+        StderrCapture silent;
+        QVERIFY(IPCore::checkCommonInfo(IPCore::processIPInfoSpec(complete)));
+        QCOMPARE(silent.text(), QString());
+    }
 
-    const DEV::DeviceArg device(model, "C6/I5", model + "LQ144C6/I5");
-    QCOMPARE(IPCore::isSupported(device, unsupported.split(',', Qt::SkipEmptyParts),
-                                 supported.split(',', Qt::SkipEmptyParts)),
-             expected);
-}
+    void describesDdr3Phy()
+    {
+        const QString coreDirectory = qEnvironmentVariable("DDR3PHY_SOURCE_DIR") + "/core/ddr3phy";
+        const QVariantMap info = IPCore::processIPInfoSpec(coreDirectory + "/ddr3phy.ipspec");
+        QVERIFY(IPCore::checkCommonInfo(info));
+        const QString help = info.value("ipcore.doc.help").toString();
+        QCOMPARE(help, QDir(coreDirectory).absoluteFilePath("doc/ddr3phy_help.html"));
+        QVERIFY2(QFileInfo(help).isFile(), qPrintable(help));
+    }
+
+    void matchesDevices_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("unsupported"); // comma-separated
+        QTest::addColumn<QString>("supported");
+        QTest::addColumn<bool>("expected");
+
+        const auto row = [](const char *tag, const char *model, const char *unsupported,
+                            const char *supported, bool expected) {
+            QTest::newRow(tag) << model << unsupported << supported << expected;
+        };
+        row("listed", "VX1-10", "", "VX2-20,VX1-10", true);
+        row("not listed", "VX2-60", "", "VX2-20,VX1-10", false);
+        row("empty supported list", "VX1-10", "", "", false);
+        row("exact entry is no prefix", "VX1-10C", "", "VX1-10", false);
+        row("prefix entry", "VX1-10C", "", "VX1-*", true);
+        row("star only at the end is a wildcard", "VX1-10", "", "VX*-10", false);
+        row("unsupported wins over supported", "VX2N-60C", "VX2N-60C", "VX2*", false);
+        row("unsupported prefix wins", "VX2NR-20C", "VX2N*", "VX2NR-20C", false);
+    }
+
+    void matchesDevices()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, unsupported);
+        QFETCH(QString, supported);
+
+        const DEV::DeviceArg device(model, "C6/I5", model + "LQ144C6/I5");
+        QTEST(IPCore::isSupported(device, unsupported.split(',', Qt::SkipEmptyParts),
+                                  supported.split(',', Qt::SkipEmptyParts)),
+              "expected");
+    }
+
+private:
+    QString write(const QByteArray &content)
+    {
+        const QString path = m_dir->filePath(QStringLiteral("core.ipspec"));
+        if (!HostTest::writeBytes(path, content))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    QScopedPointer<QTemporaryDir> m_dir;
+};
 
 QTEST_GUILESS_MAIN(TestIpSpec)
 #include "tst_ipspec.moc"

@@ -2,19 +2,20 @@
 #include "hostfixtures.h"
 #include "ipcorefunctions.h"
 #include "ippackage.h"
+#include "pllsearch.h"
 #include "pluginmanager.h"
 
-#include <QLibrary>
-#include <QPointer>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using DDR3PHY::PllLimits;
+using DDR3PHY::pllLimits;
+using DEV::DeviceLibrary;
+using DEV::DevicePart;
 using HostTest::StderrCapture;
 
 namespace {
-
-using InstanceFunction = QObject *(*)();
-using CounterFunction = int (*)();
 
 const QByteArray validCore = "ipcore.id = test_core\n"
                              "ipcore.name = Test Core\n"
@@ -34,248 +35,231 @@ class TestPluginManager : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+    }
 
-    void checksVerificationRecords_data();
-    void checksVerificationRecords();
+    void checksVerificationRecords_data()
+    {
+        QTest::addColumn<QByteArray>("record"); // null: no record at all
+        QTest::addColumn<QString>("reason");    // empty: accepted
 
-    void loadsTestPackage_data();
-    void loadsTestPackage();
-    void refusesLibraries_data();
-    void refusesLibraries();
-    void loadsDirectory();
+        const QList<QByteArray> host = IPCore::hostVerificationRecord().split('\n');
+        const QByteArray version = host.at(1).mid(8), debug = host.at(2).mid(6),
+                         key = host.at(3).mid(9);
+        const QList<QByteArray> hostQt = QByteArray(qVersion()).split('.');
+        const int major = hostQt.at(0).toInt(), minor = hostQt.at(1).toInt();
+        const auto qt = [](int major, int minor) {
+            return QStringLiteral("%1.%2.0").arg(major).arg(minor).toLatin1();
+        };
 
-    void releasesDescriptorsAndPackage();
+        QTest::newRow("host's own") << recordWith(version, debug, key) << QString();
+        QTest::newRow("older minor") << recordWith(qt(major, 0), debug, key) << QString();
+        QTest::newRow("newer minor")
+            << recordWith(qt(major, minor + 1), debug, key)
+            << QString("built with Qt %1.%2.0, newer than the host's Qt %3")
+                   .arg(major)
+                   .arg(minor + 1)
+                   .arg(qVersion());
+        QTest::newRow("older major")
+            << recordWith("4.8.7", debug, key)
+            << QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion());
+        QTest::newRow("other build key")
+            << recordWith(version, debug, "Windows msvc release full-config")
+            << QString(
+                   "build key \"Windows msvc release full-config\" differs from the host's \"%1\"")
+                   .arg(QString(key));
+        QTest::newRow("debug flag") << recordWith(version, debug == "true" ? "false" : "true", key)
+                                    << "cannot mix debug and release libraries";
+        QTest::newRow("two-part version") << recordWith("5.15", debug, key)
+                                          << "malformed verification record: bad version \"5.15\"";
+        QTest::newRow("null") << QByteArray() << "no verification record";
+    }
 
-    void loadsDdr3PhyPlugin();
+    void checksVerificationRecords()
+    {
+        QFETCH(QByteArray, record);
+
+        QTEST(IPCore::checkVerificationRecord(record.isNull() ? nullptr : record.constData()),
+              "reason");
+    }
+
+    void loadsLibrary_data()
+    {
+        QTest::addColumn<QString>("plugin");
+        QTest::addColumn<QString>("fileName"); // empty: lib<plugin>.so
+        QTest::addColumn<QString>("reason");   // empty: loaded
+        // What the core's check printed after the path; set only when the core has no description.
+        QTest::addColumn<QString>("stderrReason");
+
+        const auto row = [](const char *tag, const char *plugin, const char *fileName,
+                            const QString &reason, const char *stderrReason = "") {
+            QTest::newRow(tag) << plugin << fileName << reason << stderrReason;
+        };
+        // The core directory is named after the library, whatever the file name's decorations.
+        row("lib prefix", "testpackage", "libtestpackage.so", "");
+        row("no prefix", "testpackage", "testpackage.so", "");
+        row("version suffix", "testpackage", "libtestpackage.so.1.0", "");
+        row("description missing", "testpackage", "", "provides no IP core",
+            ": cannot read: No such file or directory");
+        row("built for Qt 4", "testoldqt", "",
+            QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion()));
+        row("no instance function", "testnoinstance", "", "no plug-in instance function");
+        row("not a package", "testnotpackage", "", "not an IP package");
+    }
+
+    void loadsLibrary()
+    {
+        QFETCH(QString, plugin);
+        QFETCH(QString, fileName);
+        QFETCH(QString, reason);
+        QFETCH(QString, stderrReason);
+
+        const QString library =
+            install(plugin, stderrReason.isEmpty() ? validCore : QByteArray(), fileName);
+        IPCore::PluginManager manager;
+        QString error;
+        StderrCapture capture;
+        const bool loaded = manager.loadLibrary(library, &error);
+        const QString printed = capture.text();
+        const QString ipspecPath = m_dir->filePath("testpackage/testpackage.ipspec");
+        QCOMPARE(printed, stderrReason.isEmpty() ? QString() : ipspecPath + stderrReason + '\n');
+        if (!reason.isEmpty()) {
+            QVERIFY(!loaded);
+            QCOMPARE(error, library + ": " + reason);
+            QCOMPARE(manager.errors(), QStringList{error});
+            QVERIFY(manager.cores().isEmpty());
+            return;
+        }
+        QVERIFY2(loaded, qPrintable(error));
+        QCOMPARE(manager.errors(), QStringList());
+        QCOMPARE(manager.cores().size(), 1);
+        IPCore::BaseIPCore *core = manager.core("test_core");
+        QVERIFY(core);
+        QCOMPARE(core->category(), (QStringList{"Test", "Memory Interface"}));
+
+        QVERIFY(!manager.loadLibrary(m_dir->path() + "/./" + fileName));
+        QCOMPARE(manager.errors(),
+                 QStringList{m_dir->path() + "/./" + fileName + ": already loaded"});
+        QCOMPARE(manager.cores().size(), 1);
+    }
+
+    void loadsDirectory()
+    {
+        install("testpackage", validCore);
+        install("testnorecord", QByteArray());
+        QVERIFY(HostTest::writeBytes(m_dir->filePath("libbroken.so"), "\177ELF but not a library"));
+        QVERIFY(HostTest::writeBytes(m_dir->filePath("notes.txt"), "not a library either"));
+        // Cut short, a library would be mapped and then kill the process with SIGBUS.
+        QFile whole(QStringLiteral(HOST_TEST_PLUGIN_DIR "/libtestpackage.so"));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QVERIFY(HostTest::writeBytes(m_dir->filePath("libcut.so"), whole.read(whole.size() / 2)));
+
+        IPCore::PluginManager manager;
+        QCOMPARE(manager.loadDirectory(m_dir->path()), 1);
+        QCOMPARE(manager.cores().size(), 1);
+        QCOMPARE(manager.cores().first()->id(), QString("test_core"));
+        const QStringList errors = manager.errors();
+        QCOMPARE(errors,
+                 QStringList({m_dir->filePath("libbroken.so") + ": truncated ELF header",
+                              m_dir->filePath("libcut.so") + ": truncated or damaged ELF file (" +
+                                  QString::number(whole.size() / 2) + " bytes)",
+                              m_dir->filePath("libtestnorecord.so") + ": no verification record"}));
+
+        // A second library with a core id already loaded keeps the first one's core.
+        const QString second = m_dir->filePath("second");
+        QVERIFY(QDir().mkpath(second + "/testpackage"));
+        QVERIFY(whole.copy(second + "/libtestpackage.so"));
+        QVERIFY(HostTest::writeBytes(second + "/testpackage/testpackage.ipspec", validCore));
+        QCOMPARE(manager.loadDirectory(second), 0);
+        QCOMPARE(manager.cores().size(), 1);
+        QCOMPARE(manager.errors().size(), 3);
+        QCOMPARE(manager.warnings(),
+                 QStringList{second +
+                             "/libtestpackage.so: core \"test_core\" is already provided by " +
+                             m_dir->filePath("libtestpackage.so") + "; keeping that one"});
+
+        QCOMPARE(manager.loadDirectory(m_dir->filePath("absent")), 0);
+        QCOMPARE(manager.errors().last(), m_dir->filePath("absent") + ": no such directory");
+    }
+
+    void loadsDdr3PhyPlugin()
+    {
+        IPCore::PluginManager manager;
+        QString error;
+        QVERIFY2(manager.loadLibrary(
+                     qEnvironmentVariable("IPGEN_BUILD_DIR") + "/plugins/libddr3phy.so", &error),
+                 qPrintable(error));
+        QCOMPARE(manager.cores().size(), 1);
+        IPCore::BaseIPCore *core = manager.core("ddr3_phy");
+        QVERIFY(core);
+        QCOMPARE(core->name(), QString("DDR3 PHY"));
+        // Offered for exactly the parts the PLL search has limits for.
+        for (const DevicePart &part : DeviceLibrary::parts())
+            QCOMPARE(core->isSupported(part.arg()),
+                     pllLimits(part.model, part.condition).pfdMax > 0);
+    }
+
+    // The PLL search picks its limits by the speed-grade codes in the condition text: every part of
+    // a model it knows must find limits, and each such model must reach both of its groups.
+    void everyPllModelHasBothSpeedGroups()
+    {
+        QSet<QString> pllModels;
+        for (const DDR3PHY::PllLimitsRow &row : DDR3PHY::pllLimitsTable())
+            pllModels.unite(QSet<QString>(row.models.cbegin(), row.models.cend()));
+        QMap<QString, QSet<int>> groups; // model → the VCO maxima its parts reach
+        for (const DevicePart &part : DeviceLibrary::parts()) {
+            const PllLimits limits = pllLimits(part.model, part.condition);
+            QCOMPARE(limits.pfdMax > 0, pllModels.contains(part.model));
+            if (limits.pfdMax > 0)
+                groups[part.model].insert(limits.vcoHigh);
+        }
+        QCOMPARE(groups.size(), pllModels.size());
+        for (auto it = groups.cbegin(); it != groups.cend(); ++it)
+            QVERIFY2(it.value().size() == 2, qPrintable(it.key()));
+    }
+
+    // Identifiers are written into configuration files, so their scheme must not drift; a model the
+    // PLL table lacks is needed to show an unsupported device.
+    void tableIsConsistent()
+    {
+        const QStringList models = DeviceLibrary::models();
+        QCOMPARE(QSet<QString>(models.cbegin(), models.cend()).size(), models.size());
+        const QList<DevicePart> &parts = DeviceLibrary::parts();
+        QVERIFY(std::any_of(parts.cbegin(), parts.cend(), [](const DevicePart &part) {
+            return pllLimits(part.model, part.condition).pfdMax == 0;
+        }));
+        QSet<QString> ids;
+        for (const DevicePart &part : DeviceLibrary::parts()) {
+            QCOMPARE(part.id, part.model + part.package + part.condition);
+            QVERIFY2(!ids.contains(part.id), qPrintable(part.id));
+            ids.insert(part.id);
+        }
+        QVERIFY(ids.contains("VX1-10LQ144C6/I5"));
+    }
 
 private:
     // Copies a test plug-in into the temporary folder under `fileName`, with `ipspec` (unless
     // null) as its core's description file.
     QString install(const QString &plugin, const QByteArray &ipspec,
-                    const QString &fileName = QString());
+                    const QString &fileName = QString())
+    {
+        const QString target =
+            m_dir->filePath(fileName.isEmpty() ? "lib" + plugin + ".so" : fileName);
+        if (!QFile::copy(QStringLiteral(HOST_TEST_PLUGIN_DIR "/lib%1.so").arg(plugin), target))
+            qFatal("cannot copy the test plug-in %s", qPrintable(plugin));
+        if (!ipspec.isNull()) {
+            const QString coreDirectory = m_dir->filePath("testpackage");
+            QDir().mkpath(coreDirectory);
+            HostTest::writeBytes(coreDirectory + "/testpackage.ipspec", ipspec);
+        }
+        return target;
+    }
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
-
-void TestPluginManager::init()
-{
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-}
-
-QString TestPluginManager::install(const QString &plugin, const QByteArray &ipspec,
-                                   const QString &fileName)
-{
-    const QString target = m_dir->filePath(fileName.isEmpty() ? "lib" + plugin + ".so" : fileName);
-    if (!QFile::copy(QStringLiteral(HOST_TEST_PLUGIN_DIR "/lib%1.so").arg(plugin), target))
-        qFatal("cannot copy the test plug-in %s", qPrintable(plugin));
-    if (!ipspec.isNull()) {
-        const QString coreDirectory = m_dir->filePath("testpackage");
-        QDir().mkpath(coreDirectory);
-        HostTest::writeBytes(coreDirectory + "/testpackage.ipspec", ipspec);
-    }
-    return target;
-}
-
-void TestPluginManager::checksVerificationRecords_data()
-{
-    QTest::addColumn<QByteArray>("record"); // null: no record at all
-    QTest::addColumn<QString>("reason");    // empty: accepted
-
-    const QList<QByteArray> host = IPCore::hostVerificationRecord().split('\n');
-    const QByteArray version = host.at(1).mid(8), debug = host.at(2).mid(6),
-                     key = host.at(3).mid(9);
-    const QList<QByteArray> hostQt = QByteArray(qVersion()).split('.');
-    const int major = hostQt.at(0).toInt(), minor = hostQt.at(1).toInt();
-    const auto qt = [](int major, int minor) {
-        return QStringLiteral("%1.%2.0").arg(major).arg(minor).toLatin1();
-    };
-    const QString malformed = "malformed verification record: ";
-
-    QTest::newRow("host's own") << recordWith(version, debug, key) << QString();
-    QTest::newRow("older minor") << recordWith(qt(major, 0), debug, key) << QString();
-    QTest::newRow("newer minor") << recordWith(qt(major, minor + 1), debug, key)
-                                 << QString("built with Qt %1.%2.0, newer than the host's Qt %3")
-                                        .arg(major)
-                                        .arg(minor + 1)
-                                        .arg(qVersion());
-    QTest::newRow("older major")
-        << recordWith("4.8.7", debug, key)
-        << QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion());
-    QTest::newRow("other build key")
-        << recordWith(version, debug, "Windows msvc release full-config")
-        << QString("build key \"Windows msvc release full-config\" differs from the host's \"%1\"")
-               .arg(QString(key));
-    QTest::newRow("debug flag") << recordWith(version, debug == "true" ? "false" : "true", key)
-                                << "cannot mix debug and release libraries";
-    QTest::newRow("pattern not first")
-        << QByteArray("version=" + version +
-                      "\npattern=QT_PLUGIN_VERIFICATION_DATA\ndebug=" + debug + "\nbuildkey=" + key)
-        << malformed + "the first line is not \"pattern=QT_PLUGIN_VERIFICATION_DATA\"";
-    QTest::newRow("line feed after the last line")
-        << recordWith(version, debug, key + "\n") << malformed + "expected 4 lines, found 5";
-    QTest::newRow("two-part version")
-        << recordWith("5.15", debug, key) << malformed + "bad version \"5.15\"";
-    QTest::newRow("null") << QByteArray() << "no verification record";
-}
-
-void TestPluginManager::checksVerificationRecords()
-{
-    QFETCH(QByteArray, record);
-    QFETCH(QString, reason);
-
-    QCOMPARE(IPCore::checkVerificationRecord(record.isNull() ? nullptr : record.constData()),
-             reason);
-}
-
-void TestPluginManager::loadsTestPackage_data()
-{
-    QTest::addColumn<QString>("fileName");
-    QTest::newRow("lib prefix") << "libtestpackage.so";
-    QTest::newRow("no prefix") << "testpackage.so";
-    QTest::newRow("version suffix") << "libtestpackage.so.1.0";
-}
-
-// The core directory is named after the library, whatever the file name's decorations.
-void TestPluginManager::loadsTestPackage()
-{
-    QFETCH(QString, fileName);
-    const QString library = install("testpackage", validCore, fileName);
-    IPCore::PluginManager manager;
-    QString error;
-    QVERIFY2(manager.loadLibrary(library, &error), qPrintable(error));
-    QCOMPARE(manager.errors(), QStringList());
-    QCOMPARE(manager.cores().size(), 1);
-    IPCore::BaseIPCore *core = manager.core("test_core");
-    QVERIFY(core);
-    QCOMPARE(core->category(), (QStringList{"Test", "Memory Interface"}));
-    QCOMPARE(manager.core("ddr3_phy"), nullptr);
-
-    QVERIFY(!manager.loadLibrary(m_dir->path() + "/./" + fileName));
-    QCOMPARE(manager.errors(), QStringList{m_dir->path() + "/./" + fileName + ": already loaded"});
-    QCOMPARE(manager.cores().size(), 1);
-}
-
-void TestPluginManager::refusesLibraries_data()
-{
-    QTest::addColumn<QString>("plugin");
-    QTest::addColumn<QString>("reason");
-    // What the core's check printed after the path; set only when the core has no description.
-    QTest::addColumn<QString>("stderrReason");
-
-    const auto row = [](const char *tag, const char *plugin, const QString &reason,
-                        const char *stderrReason = "") {
-        QTest::newRow(tag) << plugin << reason << stderrReason;
-    };
-    row("description missing", "testpackage", "provides no IP core",
-        ": cannot read: No such file or directory");
-    row("built for Qt 4", "testoldqt",
-        QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion()));
-    row("no instance function", "testnoinstance", "no plug-in instance function");
-    row("not a package", "testnotpackage", "not an IP package");
-}
-
-void TestPluginManager::refusesLibraries()
-{
-    QFETCH(QString, plugin);
-    QFETCH(QString, reason);
-    QFETCH(QString, stderrReason);
-
-    const QString library = install(plugin, stderrReason.isEmpty() ? validCore : QByteArray());
-    IPCore::PluginManager manager;
-    QString error;
-    StderrCapture capture;
-    QVERIFY(!manager.loadLibrary(library, &error));
-    const QString printed = capture.text();
-    QCOMPARE(error, library + ": " + reason);
-    QCOMPARE(manager.errors(), QStringList{error});
-    QVERIFY(manager.cores().isEmpty());
-    const QString ipspecPath = m_dir->filePath("testpackage/testpackage.ipspec");
-    QCOMPARE(printed, stderrReason.isEmpty() ? QString() : ipspecPath + stderrReason + '\n');
-}
-
-void TestPluginManager::loadsDirectory()
-{
-    install("testpackage", validCore);
-    install("testnorecord", QByteArray());
-    QVERIFY(HostTest::writeBytes(m_dir->filePath("libbroken.so"), "\x7f"
-                                                                  "ELF but not a library"));
-    QVERIFY(HostTest::writeBytes(m_dir->filePath("notes.txt"), "not a library either"));
-    // Cut short, a library would be mapped and then kill the process with SIGBUS.
-    QFile whole(QStringLiteral(HOST_TEST_PLUGIN_DIR "/libtestpackage.so"));
-    QVERIFY(whole.open(QIODevice::ReadOnly));
-    QVERIFY(HostTest::writeBytes(m_dir->filePath("libcut.so"), whole.read(whole.size() / 2)));
-
-    IPCore::PluginManager manager;
-    QCOMPARE(manager.loadDirectory(m_dir->path()), 1);
-    QCOMPARE(manager.cores().size(), 1);
-    QCOMPARE(manager.cores().first()->id(), QString("test_core"));
-    const QStringList errors = manager.errors();
-    QCOMPARE(errors,
-             QStringList({m_dir->filePath("libbroken.so") + ": truncated ELF header",
-                          m_dir->filePath("libcut.so") + ": truncated or damaged ELF file (" +
-                              QString::number(whole.size() / 2) + " bytes)",
-                          m_dir->filePath("libtestnorecord.so") + ": no verification record"}));
-
-    // A second library with a core id already loaded keeps the first one's core.
-    const QString second = m_dir->filePath("second");
-    QVERIFY(QDir().mkpath(second + "/testpackage"));
-    QVERIFY(whole.copy(second + "/libtestpackage.so"));
-    QVERIFY(HostTest::writeBytes(second + "/testpackage/testpackage.ipspec", validCore));
-    QCOMPARE(manager.loadDirectory(second), 0);
-    QCOMPARE(manager.cores().size(), 1);
-    QCOMPARE(manager.errors().size(), 3);
-    QCOMPARE(manager.warnings(),
-             QStringList{second + "/libtestpackage.so: core \"test_core\" is already provided by " +
-                         m_dir->filePath("libtestpackage.so") + "; keeping that one"});
-
-    QCOMPARE(manager.loadDirectory(m_dir->filePath("absent")), 0);
-    QCOMPARE(manager.errors().last(), m_dir->filePath("absent") + ": no such directory");
-}
-
-// The manager takes the library's one shared package and deletes it with the descriptors; a
-// later manager then gets a fresh package from the library, which stays loaded here.
-void TestPluginManager::releasesDescriptorsAndPackage()
-{
-    QLibrary library(install("testpackage", validCore));
-    QVERIFY2(library.load(), qPrintable(library.errorString()));
-    const auto instance = reinterpret_cast<InstanceFunction>(library.resolve("qt_plugin_instance"));
-    const auto liveCores =
-        reinterpret_cast<CounterFunction>(library.resolve("testplugin_live_cores"));
-    QVERIFY(instance && liveCores);
-
-    QPointer<QObject> package;
-    {
-        IPCore::PluginManager manager;
-        QVERIFY(manager.loadLibrary(library.fileName()));
-        QCOMPARE(liveCores(), 1);
-        package = instance();
-        QCOMPARE(qobject_cast<IPCore::IPPackage *>(package)->coreDirectory,
-                 m_dir->filePath("testpackage"));
-    }
-    QCOMPARE(liveCores(), 0);
-    QVERIFY2(!package, "the package outlived its manager");
-
-    IPCore::PluginManager again;
-    QVERIFY(again.loadLibrary(library.fileName()));
-    QCOMPARE(liveCores(), 1);
-}
-
-void TestPluginManager::loadsDdr3PhyPlugin()
-{
-    IPCore::PluginManager manager;
-    QString error;
-    QVERIFY2(manager.loadLibrary(qEnvironmentVariable("IPGEN_BUILD_DIR") + "/plugins/libddr3phy.so",
-                                 &error),
-             qPrintable(error));
-    QCOMPARE(manager.cores().size(), 1);
-    IPCore::BaseIPCore *core = manager.core("ddr3_phy");
-    QVERIFY(core);
-    QCOMPARE(core->name(), QString("DDR3 PHY"));
-    for (const DEV::DevicePart &part : DEV::DeviceLibrary::parts())
-        QCOMPARE(core->isSupported(part.arg()), HostTest::pllTableModels().contains(part.model));
-}
 
 QTEST_GUILESS_MAIN(TestPluginManager)
 #include "tst_pluginmanager.moc"

@@ -2,6 +2,7 @@
 
 // Shared by the dialog tests: a core information map, controls by short name and files.
 
+#include "../host/hostfixtures.h"
 #include "../host/modalanswerer.h"
 #include "ddr3phydialog.h"
 
@@ -110,11 +111,7 @@ inline QStringList pageControls(QObject *dialog)
     return names;
 }
 
-inline QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using HostTest::readBytes;
 
 inline void writeFile(const QString &path, const QByteArray &data)
 {

@@ -10,6 +10,12 @@ namespace {
 
 const QString dq8 = "dq 8,16,24,32,40,48,56,64";
 const QString dq9 = dq8 + ",72";
+const QString customWarning =
+    "Warning: If choose custom Memory Type, please reconfigure the address width and Timing option "
+    "according the memory chip datasheet. And modify the number of address bits in the cst file. "
+    "Otherwise initialization may fail.";
+const QString versionError = "Error: This version of specified IP Config file is incompatible with "
+                             "current IP Core Generator.";
 
 bool load(DDR3PHYDialog *dialog, const QByteArray &ipc)
 {
@@ -27,11 +33,7 @@ private slots:
     void construction()
     {
         const auto dialog = newDialog(coreInfo());
-        QCOMPARE(dialog->tabTitles(), QStringList({"Type", "Options", "Timing"}));
-        QCOMPARE(dialog->labelText(), QStringLiteral("DDR3 PHY Generator"));
         QCOMPARE(dialog->helpDocument(), QStringLiteral("ddr3phy_help.html"));
-        QCOMPARE(dialog->moduleName(), QStringLiteral("DDR3_PHY_Top"));
-        QCOMPARE(dialog->fileName(), QStringLiteral("ddr3_phy_out"));
 
         // Each item carries the period its text shows, ascending from 2500 to 55555 ps.
         auto *reference = control<QComboBox>(dialog.get(), "ref");
@@ -47,13 +49,16 @@ private slots:
         QCOMPARE(reference->currentData().toInt(), 20000);
     }
 
-    // Each row: steps from the constructed state, then "control what-it-shows" for each control.
+    // Each row: steps from the constructed state ("show" first shows the dialog, "ipc:" loads the
+    // record that follows), "control what-it-shows" for each control, then the boxes that opened.
     void controls_data()
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("expected");
-        const auto row = [](const char *name, const char *steps, const QStringList &expected) {
-            QTest::newRow(name) << QString(steps) << expected;
+        QTest::addColumn<QStringList>("boxes"); // "title: text"
+        const auto row = [](const char *name, const char *steps, const QStringList &expected,
+                            const QStringList &boxes = {}) {
+            QTest::newRow(name) << QString(steps) << expected << boxes;
         };
 
         row("constructed: 1:2 part", "",
@@ -99,115 +104,52 @@ private slots:
         // Both read-outs truncate: 2750 ps is 363.6 MHz, 150 MHz is 6666.7 ps.
         row("clock read-outs", "ref=1 clock=150",
             {"labelClkin <-> 363 MHz", "labelClkout <-> 6666 ps"});
+        // The other pages' controls run no rule that would undo an edit.
+        row("other pages keep edits",
+            "type=1 dq=8 ecc=1 al=2 spinTRp=13000 clock=250 burst=2 cw=2 comBoxRttNom=0 "
+            "checkUserRefresh=1 checkDisableIO=0 spinTRfc=1000 dimm=1",
+            {"type AD3U160022G11,Custom @Custom", "ecc on", "al 0,CL-1,CL-2 @CL-2", "spinTRp 13000",
+             "clock 250", "burst 4,8,OTF @OTF", "spinDataWidth 256", "labelClkout <-> 4000 ps"});
+        // Custom warns only while the dialog is shown, not while a saved core is opened.
+        row("custom warns", "show ratio=1 type=1", {}, {customWarning});
+        row("custom hidden", "ratio=1 type=1", {}, {});
+        row("ratio change from custom", "show type=1 ratio=1", {}, {customWarning});
+        row("ratio change only", "show ratio=1 ratio=0", {}, {});
+        row("version 3.00 refused", "ipc:version=3.00\n[Config]\nMEMORY_CLK=250\nCLK_RATIO=1\n",
+            {"clock 200", "ratio 1:2,1:4 @1:2"}, {versionError});
+        row("version absent", "ipc:[Config]\nMEMORY_CLK=250\nCLK_RATIO=1\n", {"clock 200"},
+            {versionError});
+        row("stored value in a locked control",
+            "ipc:version=3.0\n[Config]\nCLK_RATIO=1\nBURST_MODE=2", {"burst 4,8,OTF @OTF locked"});
     }
 
     void controls()
     {
         QFETCH(QString, steps);
         QFETCH(QStringList, expected);
+        QFETCH(QStringList, boxes);
         auto dialog = newDialog(coreInfo());
-        apply(dialog.get(), steps);
-        for (const QString &line : expected) {
-            const QString name = line.section(' ', 0, 0);
-            QCOMPARE(name + ' ' + describe(dialog.get(), name), line);
-        }
-    }
-
-    void customWarning_data()
-    {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<int>("warnings");
-
-        QTest::newRow("1:4 custom") << "ratio=1 type=1" << true << 1;
-        QTest::newRow("custom hidden") << "ratio=1 type=1" << false << 0;
-        QTest::newRow("ratio change from custom") << "type=1 ratio=1" << true << 1;
-        QTest::newRow("ratio change only") << "ratio=1 ratio=0" << true << 0;
-    }
-
-    void customWarning()
-    {
-        QFETCH(QString, steps);
-        QFETCH(bool, visible);
-        QFETCH(int, warnings);
-        auto dialog = newDialog(coreInfo());
-        if (visible) {
+        if (steps.startsWith("show ")) {
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         }
         BoxAnswerer answerer;
-        apply(dialog.get(), steps);
-        QCOMPARE(answerer.boxes.size(), warnings);
+        if (steps.startsWith("ipc:"))
+            QCOMPARE(load(dialog.get(), steps.mid(4).toUtf8()), boxes.isEmpty());
+        else
+            apply(dialog.get(), steps.remove(QRegularExpression("^show ")));
+        for (const QString &line : expected) {
+            const QString name = line.section(' ', 0, 0);
+            QCOMPARE(name + ' ' + describe(dialog.get(), name), line);
+        }
+        QStringList shown;
         for (const BoxAnswerer::Box &box : answerer.boxes) {
-            QCOMPARE(box.title, QStringLiteral("Warning"));
-            QCOMPARE(
-                box.text,
-                QStringLiteral("If choose custom Memory Type, please reconfigure the address width "
-                               "and Timing option according the memory chip datasheet. And modify "
-                               "the number of address bits in the cst file. Otherwise "
-                               "initialization may fail."));
-            QCOMPARE(box.icon, QMessageBox::Warning);
+            shown << box.title + ": " + box.text;
+            QCOMPARE(box.icon, box.title == "Error" ? QMessageBox::Critical : QMessageBox::Warning);
             QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
             QCOMPARE(box.parent, dialog.get());
         }
-    }
-
-    void otherPagesRunNoRule_data()
-    {
-        QTest::addColumn<QString>("step");
-        for (const char *step : {"burst=2", "cw=2", "comBoxRttNom=0", "checkUserRefresh=1",
-                                 "checkDisableIO=0", "spinTRfc=1000", "dimm=1"})
-            QTest::newRow(step) << QString(step);
-    }
-
-    // Every rule leaves a trace in a field it writes; plant markers there and see none disturbed.
-    void otherPagesRunNoRule()
-    {
-        QFETCH(QString, step);
-        auto dialog = newDialog(coreInfo());
-        QObject *d = dialog.get();
-        dialog->uiSetFigurePins({});
-        control<QLabel>(d, "labelClkin")->setText("marker");
-        control<QLabel>(d, "labelClkout")->setText("marker");
-        control<QSpinBox>(d, "spinAppAddrWidth")->setValue(1);
-        control<QSpinBox>(d, "spinDataWidth")->setValue(1);
-        control(d, "ecc")->setEnabled(true);
-        BoxAnswerer answerer;
-        apply(d, step);
-        QCOMPARE(dialog->figurePins().size(), 0);
-        QCOMPARE(describe(d, "labelClkin"), QStringLiteral("marker"));
-        QCOMPARE(describe(d, "labelClkout"), QStringLiteral("marker"));
-        QCOMPARE(describe(d, "spinAppAddrWidth"), QStringLiteral("1"));
-        QCOMPARE(describe(d, "spinDataWidth"), QStringLiteral("1"));
-        QCOMPARE(describe(d, "ecc"), QStringLiteral("off"));
-        QCOMPARE(control<QComboBox>(d, "type")->currentIndex(), 0);
-        QVERIFY(answerer.boxes.isEmpty());
-    }
-
-    void versionRefused_data()
-    {
-        QTest::addColumn<QByteArray>("versionLine");
-        QTest::newRow("3.00") << QByteArray("version=3.00");
-        QTest::newRow("absent") << QByteArray();
-    }
-
-    void versionRefused()
-    {
-        QFETCH(QByteArray, versionLine);
-        auto dialog = newDialog(coreInfo());
-        BoxAnswerer answerer;
-        QVERIFY(!load(dialog.get(), versionLine + "\n[Config]\nMEMORY_CLK=250\nCLK_RATIO=1\n"));
-        QCOMPARE(answerer.boxes.size(), 1);
-        const BoxAnswerer::Box &box = answerer.boxes.first();
-        QCOMPARE(box.title, QStringLiteral("Error"));
-        QCOMPARE(box.text,
-                 QStringLiteral("This version of specified IP Config file is incompatible "
-                                "with current IP Core Generator."));
-        QCOMPARE(box.icon, QMessageBox::Critical);
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(box.parent, dialog.get());
-        QCOMPARE(describe(dialog.get(), "clock"), QStringLiteral("200"));
-        QCOMPARE(control<QComboBox>(dialog.get(), "ratio")->currentIndex(), 0);
+        QCOMPARE(shown, boxes);
     }
 
     // Missing keys read as zero: first items, cleared boxes, spin boxes at their minimum.
@@ -232,14 +174,6 @@ private slots:
             if (spinBox && !computed.contains(name))
                 QVERIFY2(spinBox->value() == spinBox->minimum(), qPrintable(name));
         }
-    }
-
-    // A stored value reaches a control its ratio has locked.
-    void lockedControlRestored()
-    {
-        auto dialog = newDialog(coreInfo());
-        QVERIFY(load(dialog.get(), "version=3.0\n[Config]\nCLK_RATIO=1\nBURST_MODE=2\n"));
-        QCOMPARE(describe(dialog.get(), "burst"), QStringLiteral("4,8,OTF @OTF locked"));
     }
 };
 

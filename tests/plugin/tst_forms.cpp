@@ -1,6 +1,7 @@
 // The three page forms as the dialog receives them: a plain widget right after setupUi, before
 // any rule has touched it. Item order, default indices, ranges and the label beside each control
-// are what the rules, the stored configuration and the user depend on.
+// are what the rules, the stored configuration and the user depend on; controls the rules fill in
+// and lists the written files pin down are checked there.
 
 #include "ddr3phyforms.h"
 
@@ -46,7 +47,7 @@ QString labelBeside(QWidget *control)
 }
 
 // One line for the state a control shows: "items @current" for a combo box, "min..max text"
-// plus its locks for a spin box, "text [x]" for a check box, the text of a label.
+// plus "read-only" for a spin box, "text [x]" for a check box, the text of a label.
 QString stateOf(QWidget *control)
 {
     QString state;
@@ -60,8 +61,6 @@ QString stateOf(QWidget *control)
             QStringLiteral("%1..%2 %3").arg(spin->minimum()).arg(spin->maximum()).arg(spin->text());
         if (spin->isReadOnly())
             state += QLatin1String(" read-only");
-        if (spin->buttonSymbols() == QAbstractSpinBox::NoButtons)
-            state += QLatin1String(" no buttons");
     } else if (auto *check = qobject_cast<QCheckBox *>(control)) {
         state = check->text() + (check->isChecked() ? " [x]" : " [ ]");
     } else if (auto *label = qobject_cast<QLabel *>(control)) {
@@ -94,24 +93,11 @@ private slots:
             const char *state;
         } controls[] = {
             {Page::Type, "comBoxClkRatio", "CLK Ratio:", "1:2 1:4 @0"},
-            {Page::Type, "spinMemoryClock", "Memory Clock:", "100..400 300MHz"},
             {Page::Type, "comBoxDimmType", "DIMM Type:", "Components RDIMMs UDIMMs SODIMMs @2"},
-            {Page::Type, "comBoxDqWidth", "Dq Width:", "8 16 24 32 40 48 56 64 72 @1"},
             {Page::Type, "spinRankAddr", "Rank Address:", "1..1 1 read-only"},
-            {Page::Type, "spinBox", "Bank Address:", "3..3 3"},
-            {Page::Type, "spinAppAddrWidth", "Addr Width:", "0..999 27 read-only no buttons"},
-            {Page::Type, "checkEcc", "", "Ecc [ ]"},
-            // Odd recovery times above 8 do not exist.
-            {Page::Option, "comBoxWriteRecovery", "Write Recovery:", "5 6 7 8 10 12 14 16 @1"},
-            {Page::Option, "comBoxRttNom", "Rtt Nom:", "OFF 20 30 40 60 120 @3"},
-            {Page::Option, "comBoxOutputDrv", "OUTPUT DRV:", "LOW HIGH @0"},
             // U+2019 between the width and the base letter, not the ASCII apostrophe.
-            {Page::Option, "label_12", "SLOT_0_CONFIG:",
-             "8\xE2\x80\x99"
-             "b00000001"},
-            {Page::Option, "label_13", "SLOT_1_CONFIG:",
-             "8\xE2\x80\x99"
-             "b00000000"},
+            {Page::Option, "label_12", "SLOT_0_CONFIG:", "8\u2019b00000001"},
+            {Page::Option, "label_13", "SLOT_1_CONFIG:", "8\u2019b00000000"},
             {Page::Option, "checkUserRefresh", "", "User Refresh [ ]"},
             {Page::Option, "checkDisableIO", "", "Disable I/O Insertion [x]"},
             {Page::Timing, "spinTRtp", "tRTP Period:", "1..99999 7500ps"},
