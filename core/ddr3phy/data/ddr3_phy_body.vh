@@ -127,13 +127,15 @@ localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
 localparam WADV      = 3;                          // write engine lead, clocks
 
-// Write data words that can be queued: a word leaves the queue at most
-// K + 4 + WLE - WADV clocks after it came (command slot, command pipeline,
-// write latency less the engine's lead, the burst), and WRITEs are at least
-// 4 clocks apart (tCCD) and carry up to WPB words each.  Every entry is a
-// full word of flip-flops, so no more are kept than can be used.
+// Write data words that can be queued: a word's entry is free again at
+// most 2K + WLE - WADV clocks after it came (command slot, command
+// pipeline, write latency less the engine's lead, the burst), and words
+// come at least 4 / WPB clocks apart (tCCD, WPB words per WRITE).  Every
+// entry is a full word of flip-flops, so the depth is exact rather than a
+// power of two.
 localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
-localparam WF_AW     = max2(1, clog2(WPB * ((WLE + K + 4) / 4)));
+localparam WQ_N      = max2(2, (WPB * (2 * K + WLE - WADV) + 3) / 4);
+localparam WQ_AW     = clog2(WQ_N);
 
 // ---------------------------------------------------------------------------
 // Mode registers, from the JEDEC DDR3 field tables.
@@ -174,12 +176,15 @@ localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010,
 // Data bit k sits on the k-th Hamming position that is not a power of two;
 // ECC_P holds those positions, ECC_M one mask of data bits per check bit,
 // so that each check bit is a single parity over a constant mask.
+// Constant functions are slow to elaborate, so the tables are only built
+// for a core that uses them.
 function [64*7-1:0] ecc_table;
   input integer masks;                // 1: ECC_M, 0: ECC_P
+  input integer on;
   integer p, k, i;
   begin
     ecc_table = {64*7{1'b0}}; k = 0;
-    for (p = 1; p < 72; p = p + 1)
+    for (p = 1; on && p < 72; p = p + 1)
       if ((p & (p - 1)) != 0) begin
         for (i = 0; i < 7; i = i + 1)
           if (masks) ecc_table[i*64 + k] = (p >> i) & 1;
@@ -188,7 +193,7 @@ function [64*7-1:0] ecc_table;
       end
   end
 endfunction
-localparam [64*7-1:0] ECC_M = ecc_table(1), ECC_P = ecc_table(0);
+localparam [64*7-1:0] ECC_M = ecc_table(1, ECC_ON), ECC_P = ecc_table(0, ECC_ON);
 
 function [7:0] ecc_encode;
   input [63:0] d;
@@ -552,9 +557,10 @@ endgenerate
 // ECC is added as the beats leave (two encoders instead of one per beat).
 // ---------------------------------------------------------------------------
 genvar b, g;
-reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
-reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
-reg [WF_AW:0]   wq_wp, wq_rp;
+reg [NB*DQ-1:0] wq_d [0:WQ_N-1];
+reg [NB*G-1:0]  wq_m [0:WQ_N-1];
+reg [WQ_AW-1:0] wq_wp, wq_rp;         // entry indices
+reg             wq_wl, wq_rl;         // and their laps, so that full != empty
 
 // The calibration burst: per beat one value for every bit of a strobe
 // group.  All eight differ, so a burst found a beat early or late never
@@ -562,14 +568,16 @@ reg [WF_AW:0]   wq_wp, wq_rp;
 function [NB*DQ-1:0] cal_word;
   input integer w;
   integer bt, q;
-  reg [7:0] v;
+  reg [7:0]    v;
+  reg [GW-1:0] lane;
   begin
     for (bt = 0; bt < NB; bt = bt + 1) begin
       case ((w * NB + bt) % 8)
         0: v = 8'h5a; 1: v = 8'hc3; 2: v = 8'h96; 3: v = 8'h0f;
         4: v = 8'ha5; 5: v = 8'h3c; 6: v = 8'h69; default: v = 8'hf0;
       endcase
-      for (q = 0; q < DQ; q = q + 1) cal_word[bt * DQ + q] = v[q % GW];
+      for (q = 0; q < GW; q = q + 1) lane[q] = v[q];
+      cal_word[bt * DQ +: DQ] = {G{lane}};
     end
   end
 endfunction
@@ -579,12 +587,13 @@ localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
 wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
   if (!rst && wq_we) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata : (f_wq == WPB) ? CAL_W0 : CAL_W1;
-    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata_mask : {NB*G{1'b0}};
+    wq_d[wq_wp] <= init_done ? mc_wrdata : (f_wq == WPB) ? CAL_W0 : CAL_W1;
+    wq_m[wq_wp] <= init_done ? mc_wrdata_mask : {NB*G{1'b0}};
   end
 
-wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
-wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp[WF_AW-1:0]];
+wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp];
+wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp];
+wire             wq_empty  = (wq_rp == wq_wp) && (wq_rl == wq_wl);
 
 // ---------------------------------------------------------------------------
 // Write burst engine.  w_beat_* hold the two beats of the next clock;
@@ -610,14 +619,20 @@ always @(posedge ck or posedge rst)
   if (rst) begin
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
     w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
-    wq_wp <= {WF_AW+1{1'b0}}; wq_rp <= {WF_AW+1{1'b0}};
+    wq_wp <= {WQ_AW{1'b0}}; wq_rp <= {WQ_AW{1'b0}}; wq_wl <= 1'b0; wq_rl <= 1'b0;
   end else begin
     wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
     wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
-    if (wq_we) wq_wp <= wq_wp + 1'b1;
+    if (wq_we) begin
+      wq_wp <= (wq_wp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_wp + 1'b1;
+      if (wq_wp == WQ_N - 1) wq_wl <= !wq_wl;
+    end
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
-    if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
+    if (w_pop && !wq_empty) begin
+      wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_rp + 1'b1;
+      if (wq_rp == WQ_N - 1) wq_rl <= !wq_rl;
+    end
     if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
     else if (w_left != 0)   w_left <= w_left - 1'b1;
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
@@ -683,7 +698,7 @@ end
 // edge, so CK may arrive a quarter clock early or late at the memory.
 // Bursts with one clock between them keep DQS driven low in the gap.
 wire [DQ-1:0] dq_out, dq_in;
-reg  [DQ-1:0] q0, q1, q2, q3, s0, s1, s2, s3;    // read samples, see Read capture
+reg  [DQ-1:0] q0, q1, q2, q3;                    // read samples, see Read capture
 reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
@@ -741,7 +756,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb <= lvb | (lv_hot & {8{s0[g*GW]}});
+      if (lv_take) lvb <= lvb | (lv_hot & {8{q0[g*GW]}});
       else if (lv_pick) begin
         q <= qn;
         qbad <= !cf || !gf;
@@ -808,18 +823,17 @@ end endgenerate
 
 // ---------------------------------------------------------------------------
 // Read capture.  Every DQ is sampled at the four quarter points of each
-// clock (both edges of ck and ck90); the four samples of a clock move into
-// the ck domain together at the start of the next one.  Each strobe group
-// builds its beat pairs from one clock's pair of edges, with the first beat
-// on the rising or the falling sample, and delays them by up to NDL-1
-// clocks so that all groups line up.
+// clock (both edges of ck and ck90); each strobe group moves the pair of
+// samples of its sampling clock into the ck domain at the start of the next
+// clock (the other pair is never used, so it is not kept).  It builds its
+// beat pairs from them, with the first beat on the rising or the falling
+// sample, and delays them by up to NDL-1 clocks so that all groups line up.
 // ---------------------------------------------------------------------------
 always @(posedge ck)   begin q0 <= dq_in; qd0 <= dqs_in; end
 always @(posedge ck90) begin q1 <= dq_in; qd1 <= dqs_in; end
 always @(negedge ck)   begin q2 <= dq_in; qd2 <= dqs_in; end
 always @(negedge ck90) begin q3 <= dq_in; qd3 <= dqs_in; end
 always @(posedge ck) begin
-  s0 <= q0; s1 <= q1; s2 <= q2; s3 <= q3;
   sd0 <= qd0; sd1 <= qd1; sd2 <= qd2; sd3 <= qd3;
 end
 
@@ -864,20 +878,21 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg             f0, f1, a0, a1, bad, vok;
   reg  [AW-1:0]   t0, t1, arr;
   wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
-  wire [GW-1:0]   e   = cs[1] ? s1[g*GW +: GW] : s0[g*GW +: GW];
-  wire [GW-1:0]   o   = cs[1] ? s3[g*GW +: GW] : s2[g*GW +: GW];
+  reg  [GW-1:0]   e, o;         // rising and falling sample of the chosen clock
   wire [NPB*GW-1:0] win;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
     assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
   end
   // Which of the two sampling clocks, when both found the burst: the one
-  // whose first sample came a quarter clock earlier (in quarter clocks).
-  wire [AW+1:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
-  wire [AW+1:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
-  wire       pick1 = f1 && (!f0 || tq1 < tq0);
+  // whose first sample came earlier.  In quarter clocks the ck sample came
+  // at 4 t0 - 2 a0, the ck90 one at 4 t1 + 1 - 2 a1, so ck90 is earlier
+  // exactly when {t1, a0} < {t0, a1}.
+  wire       pick1 = f1 && (!f0 || {t1, a0} < {t0, a1});
   wire [AW-1:0] lane_gap = lane_max - arr;     // never negative: the max is over arr
 
   always @(posedge ck) begin
+    e      <= cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
+    o      <= cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
     o_prev <= o;
     dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
   end
