@@ -331,7 +331,7 @@ reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clo
 reg           lv_pulse;       // one DQS burst, no command
 wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
 wire          lv_take = (st == ST_WLS && tmr == 24'd0);
-wire          lv_pick = (st == ST_WLX && tmr == 24'd0);
+wire          lv_pick = (st == ST_WLX);         // one group per clock, see lv_g
 wire [G-1:0]  lv_bad;
 reg [23:0]    tmr;
 reg           init_done, cal_done, cal_fail;
@@ -410,7 +410,8 @@ always @(posedge ck or posedge rst)
       ST_WLP:   begin lv_pulse <= 1'b1; tmr <= WLE + 40; st <= ST_WLS; end
       ST_WLS:   begin
         lv_i <= lv_i + 1'b1;
-        st <= (lv_i == 3'd7) ? ST_WLX : ST_WLP;
+        if (lv_i == 3'd7) begin st <= ST_WLX; tmr <= G - 1; end
+        else st <= ST_WLP;
       end
       ST_WLX:   begin
         f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0];
@@ -703,53 +704,66 @@ reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire [2:0]    lv_q0;            // group 0's levelled q
-wire [AW+1:0] lv_ga0;           // group 0's read strobe arrival
-// Group 0's delay less its strobe arrival: each group's target delay is
-// this plus its own arrival (quarter clocks, modulo 64).
-wire [5:0]    lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga0[5:0];
+wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
+wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
+wire [G-1:0]  lv_gf;            // and whether it saw one
+wire [2:0]    lv_q0;            // group 0's levelled q, picked first
 wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
 wire          w_en = w_take || w_act || w_act_d;
+
+// Levelling finds where CK rises only to within whole clocks.  Which clock
+// comes from the read strobe: a READ before levelling shows how much later
+// than group 0's a group's DQS preamble ends (quarter clocks, ga), and
+// fly-by routing delays a group's CK by as much.  The delay is then the
+// candidate nearest group 0's plus that difference.  The groups are picked
+// one per clock, group 0 first, so that one circuit serves them all.
+localparam LGW = max2(1, clog2(G));
+wire [LGW-1:0] lv_g = G - 1 - tmr[LGW-1:0];    // group picked now
+reg  [7:0]     lvs_b;                          // its lvb, ga and gf
+reg  [5:0]     lvs_a;
+reg            lvs_f;
+reg  [2:0]     lv_c;                           // first low-to-high step of lvb
+reg            lv_cf;
+integer        gi, kk;
+always @* begin
+  lvs_b = lv_lvb[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
+  for (gi = 1; gi < G; gi = gi + 1)
+    if (lv_g == gi) begin lvs_b = lv_lvb[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi]; end
+  lv_c = 3'd0; lv_cf = 1'b0;
+  for (kk = 7; kk >= 1; kk = kk - 1)
+    if (lvs_b[kk] && !lvs_b[kk-1]) begin lv_c = kk; lv_cf = 1'b1; end
+end
+// Group 0's delay less its strobe arrival: each group's target delay is
+// this plus its own arrival (quarter clocks, modulo 64).
+wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga[0];
+// Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
+// one 4 away is taken when the target is 2 or more beyond d on its side,
+// and q = d + 1 then differs from c only in bit 2.
+wire signed [5:0] lv_tgt  = (lv_g == 0) ? 6'sd0 : lv_base + lvs_a;
+wire signed [7:0] lv_e    = lv_tgt - $signed({5'b00000, lv_c}) + 8'sd1;   // target - d
+wire              lv_flip = lv_c[2] ? (lv_e <= -8'sd2) : (lv_e >= 8'sd2);
+wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   localparam BW = 2 * GW + 5;
   reg  [4*BW-1:0] wl;           // delayed by 1..4 clocks, 1 in the low bits
   wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
-  // Levelling finds where CK rises only to within whole clocks.  Which
-  // clock comes from the read strobe: a READ before levelling shows how
-  // much later than group 0's this group's DQS preamble ends (quarter
-  // clocks, ga), and fly-by routing delays a group's CK by as much.  The
-  // delay is then the candidate nearest group 0's plus that difference.
   reg [7:0]  lvb;               // CK level returned at each delay tried
   reg [2:0]  q;
   reg        qbad, gf;
   reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
-  reg [2:0]  c;                 // first low-to-high step of lvb
-  reg        cf;
   wire [3:0] dqs4 = {sd3[g], sd2[g], sd1[g], sd0[g]};
   reg  [2:0] dqs_prev;
   reg  [1:0] gj;
   reg        gh;
-  integer    kk;
   always @* begin
     gh = 1'b0; gj = 2'd0;
     if      (dqs4[0] == 1'b1 && dqs_prev == 3'b000)          begin gh = 1'b1; gj = 2'd0; end
     else if (dqs4[1:0] == 2'b10 && dqs_prev[2:1] == 2'b00)   begin gh = 1'b1; gj = 2'd1; end
     else if (dqs4[2:0] == 3'b100 && dqs_prev[2] == 1'b0)     begin gh = 1'b1; gj = 2'd2; end
     else if (dqs4 == 4'b1000)                                begin gh = 1'b1; gj = 2'd3; end
-    c = 3'd0; cf = 1'b0;
-    for (kk = 7; kk >= 1; kk = kk - 1)
-      if (lvb[kk] && !lvb[kk-1]) begin c = kk; cf = 1'b1; end
   end
-  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
-  // one 4 away is taken when the target is 2 or more beyond d on its side,
-  // and q = d + 1 then differs from c only in bit 2.  One subtraction per
-  // group; the rest is shared or compares with constants.
-  wire signed [5:0] tgt  = (g == 0) ? 6'sd0 : lv_base + ga[5:0];
-  wire signed [7:0] e    = tgt - $signed({5'b00000, c}) + 8'sd1;   // target - d
-  wire              flip = c[2] ? (e <= -8'sd2) : (e >= 8'sd2);
-  wire [2:0]        qn   = {c[2] ^ flip, c[1:0]};
   always @(posedge ck or posedge rst)
     if (rst) begin
       lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
@@ -757,16 +771,18 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
       if (lv_take) lvb <= lvb | (lv_hot & {8{q0[g*GW]}});
-      else if (lv_pick) begin
-        q <= qn;
-        qbad <= !cf || !gf;
+      else if (lv_pick && lv_g == g) begin
+        q <= lv_qn;
+        qbad <= !lv_cf || !lvs_f;
       end
     end
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
+  assign lv_lvb[g] = lvb;
+  assign lv_ga[g]  = ga[5:0];
+  assign lv_gf[g]  = gf;
   if (g == 0) begin : g_ref
-    assign lv_q0  = qn;
-    assign lv_ga0 = ga;
+    assign lv_q0 = q;
   end
 
   always @(posedge ck) begin
