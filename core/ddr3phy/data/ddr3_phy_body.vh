@@ -313,9 +313,9 @@ assign O_ddr_clk_n = ~ck;
 // then write levelling sets each group's write delay (see the write
 // outputs), then read calibration writes a known burst to column 0 of bank 0, then reads
 // it back once per capture setting (sampling clock ck or ck90, first beat
-// on the rising or falling sample).  Each strobe group records where its
-// burst arrived with each setting; the group then takes one setting, and
-// all groups are delayed to the latest arrival.  A last READ must find
+// on the rising or falling sample).  Each strobe group keeps the setting
+// with which its burst arrived earliest, and all groups are delayed to the
+// latest arrival.  A last READ must find
 // every group exactly where it was placed.  Any group that never saw its
 // burst, arrived too far from the others or failed the last READ makes the
 // calibration fail: ddr_init_complete then stays low for good.
@@ -331,7 +331,7 @@ reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clo
 reg           lv_pulse;       // one DQS burst, no command
 wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
 wire          lv_take = (st == ST_WLS && tmr == 24'd0);
-wire          lv_pick = (st == ST_WLX);         // one group per clock, see lv_g
+wire          lv_pick = (st == ST_WLX);         // one group per clock, see g_at
 wire [G-1:0]  lv_bad;
 reg [23:0]    tmr;
 reg           init_done, cal_done, cal_fail;
@@ -344,7 +344,7 @@ reg [1:0]     f_wq;           // calibration words still to queue
 
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
 wire [G-1:0]  lane_bad;       // from the strobe groups, see below
-wire [AW-1:0] lane_max;       // latest arrival over the groups
+reg  [AW-1:0] lane_max;       // latest arrival over the groups
 wire          lane_spread;    // some group would need more delay than there is
 
 localparam [3:0] C_WR = 4'b0100;
@@ -436,9 +436,10 @@ always @(posedge ck or posedge rst)
       end
       ST_LOOK:  begin
         cal_step <= cal_step + 1'b1;
+        if (cal_step == 3'd3) tmr <= G - 1;
         st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
       end
-      ST_SEL:   st <= ST_PLACE;                     // groups pick their settings
+      ST_SEL:   st <= ST_PLACE;                     // lane_max found
       ST_PLACE: begin
         rd_lat_m1 <= lane_max;
         if (|lane_bad || lane_spread) begin cal_fail <= 1'b1; st <= ST_PRE; end
@@ -705,8 +706,8 @@ wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
 wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
-wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
-wire [G-1:0]  lv_gf;            // and whether it saw one
+wire [5:0]    g_ata  [0:G-1];   // read strobe arrival
+wire [G-1:0]  g_atf;            // and whether it saw one
 wire [2:0]    lv_q0;            // group 0's levelled q, picked first
 wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
 wire          w_en = w_take || w_act || w_act_d;
@@ -718,7 +719,8 @@ wire          w_en = w_take || w_act || w_act_d;
 // candidate nearest group 0's plus that difference.  The groups are picked
 // one per clock, group 0 first, so that one circuit serves them all.
 localparam LGW = max2(1, clog2(G));
-wire [LGW-1:0] lv_g = G - 1 - tmr[LGW-1:0];    // group picked now
+// ST_WLX and ST_SEL visit the groups one per clock while tmr runs down.
+wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
 reg  [7:0]     lvs_b;                          // its lvb, ga and gf
 reg  [5:0]     lvs_a;
 reg            lvs_f;
@@ -726,20 +728,20 @@ reg  [2:0]     lv_c;                           // first low-to-high step of lvb
 reg            lv_cf;
 integer        gi, kk;
 always @* begin
-  lvs_b = lv_lvb[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
+  lvs_b = lv_lvb[0]; lvs_a = g_ata[0]; lvs_f = g_atf[0];
   for (gi = 1; gi < G; gi = gi + 1)
-    if (lv_g == gi) begin lvs_b = lv_lvb[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi]; end
+    if (g_at == gi) begin lvs_b = lv_lvb[gi]; lvs_a = g_ata[gi]; lvs_f = g_atf[gi]; end
   lv_c = 3'd0; lv_cf = 1'b0;
   for (kk = 7; kk >= 1; kk = kk - 1)
     if (lvs_b[kk] && !lvs_b[kk-1]) begin lv_c = kk; lv_cf = 1'b1; end
 end
 // Group 0's delay less its strobe arrival: each group's target delay is
 // this plus its own arrival (quarter clocks, modulo 64).
-wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga[0];
+wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - g_ata[0];
 // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
 // one 4 away is taken when the target is 2 or more beyond d on its side,
 // and q = d + 1 then differs from c only in bit 2.
-wire signed [5:0] lv_tgt  = (lv_g == 0) ? 6'sd0 : lv_base + lvs_a;
+wire signed [5:0] lv_tgt  = (g_at == 0) ? 6'sd0 : lv_base + lvs_a;
 wire signed [7:0] lv_e    = lv_tgt - $signed({5'b00000, lv_c}) + 8'sd1;   // target - d
 wire              lv_flip = lv_c[2] ? (lv_e <= -8'sd2) : (lv_e >= 8'sd2);
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
@@ -771,7 +773,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
       if (lv_take) lvb <= lvb | (lv_hot & {8{q0[g*GW]}});
-      else if (lv_pick && lv_g == g) begin
+      else if (lv_pick && g_at == g) begin
         q <= lv_qn;
         qbad <= !lv_cf || !lvs_f;
       end
@@ -779,8 +781,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
   assign lv_lvb[g] = lvb;
-  assign lv_ga[g]  = ga[5:0];
-  assign lv_gf[g]  = gf;
+  assign g_ata[g]  = ga[5:0];
+  assign g_atf[g]  = gf;
   if (g == 0) begin : g_ref
     assign lv_q0 = q;
   end
@@ -880,31 +882,40 @@ assign     g_seek   = cal_arm && st == ST_GLOOK && cal_cnt < RD_PIPE;
 wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a hit
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
-wire [AW-1:0] lane_mx  [0:G];
+wire [AW-1:0] lane_arr [0:G-1];
 wire [G-1:0]  lane_far;
-assign lane_mx[0] = {AW{1'b0}};
-assign lane_max   = lane_mx[G];
 assign lane_spread = |lane_far;
+// Earliest arrival that the delay lines can still bring to the latest.
+wire [AW:0]   lane_lo = {1'b0, lane_max} - (NDL - 1);
+
+reg [AW-1:0] lane_at;           // arrival of the group visited now
+always @* begin
+  lane_at = lane_arr[0];
+  for (gi = 1; gi < G; gi = gi + 1)
+    if (g_at == gi) lane_at = lane_arr[gi];
+end
+always @(posedge ck or posedge rst)
+  if (rst) lane_max <= {AW{1'b0}};
+  else if (st == ST_SEL && (g_at == 0 || lane_at > lane_max)) lane_max <= lane_at;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
   reg  [1:0]      dly;
   reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
   reg  [GW-1:0]   o_prev;
-  reg             f0, f1, a0, a1, bad, vok;
-  reg  [AW-1:0]   t0, t1, arr;
+  reg             fnd, f1, bad, vok;   // burst found with some setting / with ck90
+  reg  [AW-1:0]   arr;          // clock of its first pair with the setting in sel
   wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
   reg  [GW-1:0]   e, o;         // rising and falling sample of the chosen clock
   wire [NPB*GW-1:0] win;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
     assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
   end
-  // Which of the two sampling clocks, when both found the burst: the one
-  // whose first sample came earlier.  In quarter clocks the ck sample came
-  // at 4 t0 - 2 a0, the ck90 one at 4 t1 + 1 - 2 a1, so ck90 is earlier
-  // exactly when {t1, a0} < {t0, a1}.
-  wire       pick1 = f1 && (!f0 || {t1, a0} < {t0, a1});
-  wire [AW-1:0] lane_gap = lane_max - arr;     // never negative: the max is over arr
+  // The ck settings are searched first; the first hit with ck90 replaces
+  // the one kept from ck if its first sample came earlier.  In quarter
+  // clocks the ck sample came at 4 t0 - 2 a0, the ck90 one at
+  // 4 t1 + 1 - 2 a1, so ck90 is earlier exactly when {t1, a0} < {t0, a1}.
+  wire       better = !fnd || {cal_at, sel[0]} < {arr, cs[0]};
 
   always @(posedge ck) begin
     e      <= cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
@@ -915,26 +926,28 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
 
   always @(posedge ck or posedge rst)
     if (rst) begin
-      sel <= 2'd0; dly <= 2'd0; f0 <= 1'b0; f1 <= 1'b0; a0 <= 1'b0; a1 <= 1'b0;
-      t0 <= {AW{1'b0}}; t1 <= {AW{1'b0}}; arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
+      sel <= 2'd0; dly <= 2'd0; fnd <= 1'b0; f1 <= 1'b0;
+      arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
     end else if (cal_seek && win == CAL_LANE) begin
       if (cal_step == 3'd4) begin
         if (cal_at == arr) vok <= 1'b1;
         else bad <= 1'b1;
-      end else if (!cs[1] && !f0) begin f0 <= 1'b1; a0 <= cs[0]; t0 <= cal_at; end
-      else if (cs[1] && !f1)      begin f1 <= 1'b1; a1 <= cs[0]; t1 <= cal_at; end
+      end else if (!cs[1] && !fnd) begin
+        fnd <= 1'b1; sel <= {1'b0, cs[0]}; arr <= cal_at;
+      end else if (cs[1] && !f1) begin
+        f1 <= 1'b1;
+        if (better) begin fnd <= 1'b1; sel <= {1'b1, cs[0]}; arr <= cal_at; end
+      end
     end else if (st == ST_SEL) begin
-      sel <= {pick1, pick1 ? a1 : a0};
-      arr <= pick1 ? t1 : t0;
-      if (!f0 && !f1) bad <= 1'b1;
+      if (!fnd) bad <= 1'b1;
     end else if (st == ST_PLACE) begin
-      dly <= lane_gap[1:0];
+      dly <= lane_max[1:0] - arr[1:0];          // the max is over arr: never negative
       if (lane_far[g]) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
 
-  assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
-  assign lane_far[g]  = lane_gap > NDL - 1;
+  assign lane_arr[g] = arr;
+  assign lane_far[g] = !lane_lo[AW] && arr < lane_lo[AW-1:0];
   assign lane_bad[g]  = bad | lv_bad[g];
   assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
     dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
