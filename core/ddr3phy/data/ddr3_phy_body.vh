@@ -706,8 +706,8 @@ wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
 wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
-wire [5:0]    g_ata  [0:G-1];   // read strobe arrival
-wire [G-1:0]  g_atf;            // and whether it saw one
+wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
+wire [G-1:0]  lv_gf;            // and whether it saw one
 wire [2:0]    lv_q0;            // group 0's levelled q, picked first
 wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
 wire          w_en = w_take || w_act || w_act_d;
@@ -728,16 +728,16 @@ reg  [2:0]     lv_c;                           // first low-to-high step of lvb
 reg            lv_cf;
 integer        gi, kk;
 always @* begin
-  lvs_b = lv_lvb[0]; lvs_a = g_ata[0]; lvs_f = g_atf[0];
+  lvs_b = lv_lvb[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
   for (gi = 1; gi < G; gi = gi + 1)
-    if (g_at == gi) begin lvs_b = lv_lvb[gi]; lvs_a = g_ata[gi]; lvs_f = g_atf[gi]; end
+    if (g_at == gi) begin lvs_b = lv_lvb[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi]; end
   lv_c = 3'd0; lv_cf = 1'b0;
   for (kk = 7; kk >= 1; kk = kk - 1)
     if (lvs_b[kk] && !lvs_b[kk-1]) begin lv_c = kk; lv_cf = 1'b1; end
 end
 // Group 0's delay less its strobe arrival: each group's target delay is
 // this plus its own arrival (quarter clocks, modulo 64).
-wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - g_ata[0];
+wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga[0];
 // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
 // one 4 away is taken when the target is 2 or more beyond d on its side,
 // and q = d + 1 then differs from c only in bit 2.
@@ -781,8 +781,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
   assign lv_lvb[g] = lvb;
-  assign g_ata[g]  = ga[5:0];
-  assign g_atf[g]  = gf;
+  assign lv_ga[g]  = ga[5:0];
+  assign lv_gf[g]  = gf;
   if (g == 0) begin : g_ref
     assign lv_q0 = q;
   end
