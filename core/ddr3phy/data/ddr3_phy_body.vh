@@ -319,6 +319,12 @@ assign O_ddr_clk_n = ~ck;
 // every group exactly where it was placed.  Any group that never saw its
 // burst, arrived too far from the others or failed the last READ makes the
 // calibration fail: ddr_init_complete then stays low for good.
+// The longest wait the state machine times; tmr is no wider than it needs.
+localparam TMR_MAX = max2(max2(max2(T_RESET, T_CKE), max2(T_XPR, T_ZQ)),
+                          max2(max2(max2(RD_PIPE + 4, T_RAS), max2(T_MOD, CAL_WTR)),
+                               max2(max2(WLE + 40, 48), max2(max2(T_RCD, T_RP), G))));
+localparam TW      = clog2(TMR_MAX + 1);
+
 localparam ST_RESET = 5'd0,  ST_CKE  = 5'd1,  ST_MR2  = 5'd2,  ST_MR3  = 5'd3,
            ST_MR1   = 5'd4,  ST_MR0  = 5'd5,  ST_ZQCL = 5'd6,  ST_ACT  = 5'd7,
            ST_WR    = 5'd8,  ST_RD   = 5'd9,  ST_LOOK = 5'd10, ST_SEL  = 5'd11,
@@ -330,10 +336,10 @@ reg [4:0]     st;
 reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clocks
 reg           lv_pulse;       // one DQS burst, no command
 wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
-wire          lv_take = (st == ST_WLS && tmr == 24'd0);
+wire          lv_take = (st == ST_WLS && tmr == 0);
 wire          lv_pick = (st == ST_WLX);         // one group per clock, see g_at
 wire [G-1:0]  lv_bad;
-reg [23:0]    tmr;
+reg [TW-1:0]  tmr;
 reg           init_done, cal_done, cal_fail;
 reg [2:0]     cal_step;       // 0..3: settings searched; 4: the checking READ
 reg [3:0]     f_cmd;
@@ -360,7 +366,7 @@ always @(posedge ck or posedge rst)
     f_cmd <= C_NOP;
     lv_pulse <= 1'b0;
     if (f_wq != 2'd0) f_wq <= f_wq - 1'b1;
-    if (tmr != 24'd0)
+    if (tmr != 0)
       tmr <= tmr - 1'b1;
     else case (st)
       ST_RESET: begin f_rst_n <= 1'b1; tmr <= T_CKE;     st <= ST_CKE; end   // RESET# high
@@ -743,7 +749,8 @@ wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga[0];
 // and q = d + 1 then differs from c only in bit 2.
 wire signed [5:0] lv_tgt  = (g_at == 0) ? 6'sd0 : lv_base + lvs_a;
 wire signed [7:0] lv_e    = lv_tgt - $signed({5'b00000, lv_c}) + 8'sd1;   // target - d
-wire              lv_flip = lv_c[2] ? (lv_e <= -8'sd2) : (lv_e >= 8'sd2);
+// lv_e <= -2 and lv_e >= 2, written as bit tests
+wire              lv_flip = lv_c[2] ? (lv_e[7] && !(&lv_e[6:0])) : (!lv_e[7] && |lv_e[6:1]);
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
