@@ -125,7 +125,7 @@ localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
 localparam NPB       = BL_FIX4 ? 4 : 8;
 localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
-localparam WADV      = 3;                          // write engine lead, clocks
+localparam WADV      = 2;                          // write engine lead, clocks
 
 // Write data words that can be queued: a word's entry is free again at
 // most 2K + WLE - WADV clocks after it came (command slot, command
@@ -691,14 +691,17 @@ always @(posedge ck) begin
 end
 
 // Write outputs, per strobe group.  The group's share of the engine's
-// outputs is delayed by n whole clocks (1..4); from it the group makes its
+// outputs is delayed by n whole clocks (1..3); from it the group makes its
 // DDR waveforms as if CK were on time: DQS is ck gated by a flop that only
 // changes while ck is low, DQ/DM change on ck90 edges a quarter clock before
-// each DQS edge.  Then s stages (0..3) each delay the waveforms by three
-// quarters of a clock: a stage samples on the edges of the clock a quarter
-// away from the one the waveform changes on and shows the sample at the
-// next edge.  A write-levelled delay of d quarter clocks (-1..6, held as
-// q = d + 1) takes s = 3d mod 4 and n = WADV + (d - 3s) / 4.
+// each DQS edge.  With h the waveforms come half a clock later: the beats
+// swap edges (the second one from the next tap) and DQS is ~ck gated by
+// the next tap.  With u one stage delays them by three quarters of a clock:
+// it samples on the edges of the clock a quarter away from the one the
+// waveform changes on and shows the sample at the next edge.  A
+// write-levelled delay of d quarter clocks (-1..6, held as q = d + 1) is
+// 4n + 2h + 3u = d + 4 WADV in quarter clocks: n = 1 + q[2] + q[0],
+// h = q[1], u = !q[0].
 //
 // DQS is driven from the falling CK edge one and a half clocks before its
 // first rising edge (preamble) to the falling edge a clock after its last
@@ -797,42 +800,39 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   always @(posedge ck) begin
     wl <= {wl[3*BW-1:0], w0};
   end
-  wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
-                     (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
-                     (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
-  wire [1:0]    ss = 2'd1 - lv_q[g][1:0];                                      // 3d mod 4
-  wire [BW-1:0] t  = ns[1] ? (ns[0] ? wl[3*BW +: BW] : wl[2*BW +: BW])
-                           : (ns[0] ? wl[BW +: BW]   : wl[0 +: BW]);
-  wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
+  wire [1:0]    ns = {1'b0, lv_q[g][2]} + {1'b0, lv_q[g][0]};         // n - 1
+  wire          h  = lv_q[g][1];
+  wire          u  = !lv_q[g][0];
+  wire [BW-1:0] ty = ns[1] ? wl[2*BW +: BW] : (ns[0] ? wl[BW +: BW] : wl[0 +: BW]);
+  wire [BW-1:0] tz = ns[1] ? wl[3*BW +: BW] : (ns[0] ? wl[2*BW +: BW] : wl[BW +: BW]);
 
   reg [GW-1:0] dq_r, dq_f;
-  reg          dm_r, dm_f, dqs_r, dqs_en;
-  always @(posedge ck90) begin dq_r <= t[0 +: GW];  dm_r <= t[2*GW];     end
-  always @(negedge ck90) begin dq_f <= t[GW +: GW]; dm_f <= t[2*GW + 1]; end
+  reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
+  always @(posedge ck90) begin
+    dq_r <= h ? tz[GW +: GW] : ty[0 +: GW];
+    dm_r <= h ? tz[2*GW + 1] : ty[2*GW];
+  end
+  always @(negedge ck90) begin
+    dq_f <= h ? ty[0 +: GW]  : ty[GW +: GW];
+    dm_f <= h ? ty[2*GW]     : ty[2*GW + 1];
+  end
   always @(negedge ck or posedge rst)
-    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; end
-    else begin dqs_r <= t_act; dqs_en <= t_en; end
+    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; dqoe_n <= 1'b0; end
+    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= ty[BW-3]; end
 
   // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
   // y: waveforms changing on ck90 edges {DM, DQ}.
-  wire [2:0]    x [0:3];
-  wire [GW:0]   y [0:3];
-  assign x[0] = {ck & dqs_r, dqs_en, t_dqoe && !lv_mode};
-  assign y[0] = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
-  for (b = 1; b < 4; b = b + 1) begin : g_stage
-    wire cx = (b % 2) ? ck90 : ck;            // x is sampled a quarter off its edges,
-    wire cy = (b % 2) ? ck : ck90;            // and so is y
-    reg [2:0]  xp, xn;
-    reg [GW:0] yp, yn;
-    always @(posedge cx) xp <= x[b-1];
-    always @(negedge cx) xn <= x[b-1];
-    always @(posedge cy) yp <= y[b-1];
-    always @(negedge cy) yn <= y[b-1];
-    assign x[b] = cx ? xn : xp;
-    assign y[b] = cy ? yn : yp;
-  end
-  wire [2:0]  xo = x[ss];
-  wire [GW:0] yo = y[ss];
+  wire [2:0]  x0 = h ? {~ck & tz[BW-1], tz[BW-2], dqoe_n && !lv_mode}
+                     : {ck & dqs_r, dqs_en, ty[BW-3] && !lv_mode};
+  wire [GW:0] y0 = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
+  reg  [2:0]  xp, xn;
+  reg  [GW:0] yp, yn;
+  always @(posedge ck90) xp <= x0;
+  always @(negedge ck90) xn <= x0;
+  always @(posedge ck)   yp <= y0;
+  always @(negedge ck)   yn <= y0;
+  wire [2:0]  xo = u ? (ck90 ? xn : xp) : x0;
+  wire [GW:0] yo = u ? (ck ? yn : yp) : y0;
 
   assign O_ddr_dqm[g] = yo[GW];
   assign dq_out[g*GW +: GW] = yo[GW-1:0];
