@@ -125,7 +125,7 @@ localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
 localparam NPB       = BL_FIX4 ? 4 : 8;
 localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
-localparam WADV      = 2;                          // write engine lead, clocks
+localparam WADV      = 1;                          // write engine lead, clocks
 
 // Write data words that can be queued: a word's entry is free again at
 // most 2K + WLE - WADV clocks after it came (command slot, command
@@ -691,7 +691,7 @@ always @(posedge ck) begin
 end
 
 // Write outputs, per strobe group.  The group's share of the engine's
-// outputs is delayed by n whole clocks (1..3); from it the group makes its
+// outputs is delayed by n whole clocks (0..2); from it the group makes its
 // DDR waveforms as if CK were on time: DQS is ck gated by a flop that only
 // changes while ck is low, DQ/DM change on ck90 edges a quarter clock before
 // each DQS edge.  With h the waveforms come half a clock later: the beats
@@ -700,7 +700,7 @@ end
 // it samples on the edges of the clock a quarter away from the one the
 // waveform changes on and shows the sample at the next edge.  A
 // write-levelled delay of d quarter clocks (-1..6, held as q = d + 1) is
-// 4n + 2h + 3u = d + 4 WADV in quarter clocks: n = 1 + q[2] + q[0],
+// 4n + 2h + 3u = d + 4 WADV in quarter clocks: n = q[2] + q[0],
 // h = q[1], u = !q[0].
 //
 // DQS is driven from the falling CK edge one and a half clocks before its
@@ -758,7 +758,7 @@ wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   localparam BW = 2 * GW + 5;
-  reg  [4*BW-1:0] wl;           // delayed by 1..4 clocks, 1 in the low bits
+  reg  [3*BW-1:0] wl;           // delayed by 1..3 clocks, 1 in the low bits
   wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
   reg [7:0]  lvb;               // CK level returned at each delay tried
@@ -798,13 +798,13 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
 
   always @(posedge ck) begin
-    wl <= {wl[3*BW-1:0], w0};
+    wl <= {wl[2*BW-1:0], w0};
   end
-  wire [1:0]    ns = {1'b0, lv_q[g][2]} + {1'b0, lv_q[g][0]};         // n - 1
+  wire [1:0]    ns = {1'b0, lv_q[g][2]} + {1'b0, lv_q[g][0]};         // n
   wire          h  = lv_q[g][1];
   wire          u  = !lv_q[g][0];
-  wire [BW-1:0] ty = ns[1] ? wl[2*BW +: BW] : (ns[0] ? wl[BW +: BW] : wl[0 +: BW]);
-  wire [BW-1:0] tz = ns[1] ? wl[3*BW +: BW] : (ns[0] ? wl[2*BW +: BW] : wl[BW +: BW]);
+  wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
+  wire [BW-1:0] tz = ns[1] ? wl[2*BW +: BW] : (ns[0] ? wl[BW +: BW] : wl[0 +: BW]);
 
   reg [GW-1:0] dq_r, dq_f;
   reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
