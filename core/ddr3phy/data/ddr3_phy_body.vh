@@ -595,8 +595,8 @@ localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
 wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
   if (!rst && wq_we) begin
-    wq_d[wq_wp] <= init_done ? mc_wrdata : (f_wq == WPB) ? CAL_W0 : CAL_W1;
-    wq_m[wq_wp] <= init_done ? mc_wrdata_mask : {NB*G{1'b0}};
+    wq_d[wq_wp] <= mc_wrdata;
+    wq_m[wq_wp] <= mc_wrdata_mask;
   end
 
 wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp];
@@ -628,6 +628,7 @@ always @(posedge ck or posedge rst)
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
     w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
     wq_wp <= {WQ_AW{1'b0}}; wq_rp <= {WQ_AW{1'b0}}; wq_wl <= 1'b0; wq_rl <= 1'b0;
+    w_cal1 <= 1'b0;
   end else begin
     wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
     wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
@@ -640,6 +641,7 @@ always @(posedge ck or posedge rst)
     if (w_pop && !wq_empty) begin
       wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_rp + 1'b1;
       if (wq_rp == WQ_N - 1) wq_rl <= !wq_rl;
+      if (!init_done) w_cal1 <= 1'b1;
     end
     if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
     else if (w_left != 0)   w_left <= w_left - 1'b1;
@@ -651,8 +653,11 @@ always @(posedge ck or posedge rst)
 
 // Beat pairs are picked by comparison, not by a computed part-select,
 // which synthesis would first build as a barrel shifter over the word.
+// The calibration burst only takes its places in the queue: its beats are
+// constants, put in here (one pair wide) rather than where words enter.
 reg  [DQ-1:0] w_src_r, w_src_f;
 reg  [G-1:0]  w_srm_r, w_srm_f;
+reg           w_cal1;                  // the calibration burst's second word is next
 integer n;
 always @* begin
   w_src_r = wq_head_d[0 +: DQ]; w_src_f = wq_head_d[DQ +: DQ];
@@ -662,6 +667,13 @@ always @* begin
       w_src_r = wq_head_d[2*n*DQ +: DQ]; w_src_f = wq_head_d[(2*n+1)*DQ +: DQ];
       w_srm_r = wq_head_m[2*n*G +: G];   w_srm_f = wq_head_m[(2*n+1)*G +: G];
     end
+  if (!init_done) begin
+    {w_src_f, w_src_r} = w_cal1 ? CAL_W1[0 +: 2*DQ] : CAL_W0[0 +: 2*DQ];
+    for (n = 1; n < K; n = n + 1)
+      if (w_cur == n)
+        {w_src_f, w_src_r} = w_cal1 ? CAL_W1[2*n*DQ +: 2*DQ] : CAL_W0[2*n*DQ +: 2*DQ];
+    w_srm_r = {G{1'b0}}; w_srm_f = {G{1'b0}};
+  end
 end
 wire [DQ-1:0] w_code_r, w_code_f;
 wire [G-1:0]  w_cmask_r, w_cmask_f;
