@@ -761,11 +761,13 @@ end
 wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga[0];
 // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
 // one 4 away is taken when the target is 2 or more beyond d on its side,
-// and q = d + 1 then differs from c only in bit 2.
-wire signed [5:0] lv_tgt  = (g_at == 0) ? 6'sd0 : lv_base + lvs_a;
-wire signed [7:0] lv_e    = lv_tgt - $signed({5'b00000, lv_c}) + 8'sd1;   // target - d
-// lv_e <= -2 and lv_e >= 2, written as bit tests
-wire              lv_flip = lv_c[2] ? (lv_e[7] && !(&lv_e[6:0])) : (!lv_e[7] && |lv_e[6:1]);
+// and q = d + 1 then differs from c only in bit 2.  Beyond on the low side
+// (c >= 4) is target <= c - 3 = c[1:0] + 1, on the high side (c < 4) it is
+// not target <= c[1:0]: one compare with a number from 0 to 4.
+wire [5:0]        lv_tgt  = (g_at == 0) ? 6'd0 : lv_base + lvs_a;      // signed
+wire              lv_le   = lv_tgt[5] || (lv_tgt[4:3] == 2'd0 &&
+                                           lv_tgt[2:0] <= {1'b0, lv_c[1:0]} + {2'b00, lv_c[2]});
+wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
