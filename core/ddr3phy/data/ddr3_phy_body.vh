@@ -137,6 +137,12 @@ localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
 localparam WQ_N      = max2(2, (WPB * (2 * K + WLE - WADV) + 3) / 4);
 localparam WQ_AW     = clog2(WQ_N);
 
+// The longest wait the state machine times; tmr is no wider than it needs.
+localparam TMR_MAX = max2(max2(max2(T_RESET, T_CKE), max2(T_XPR, T_ZQ)),
+                          max2(max2(max2(RD_PIPE + 4, T_RAS), max2(T_MOD, CAL_WTR)),
+                               max2(max2(WLE + 40, 48), max2(max2(T_RCD, T_RP), G))));
+localparam TW      = clog2(TMR_MAX + 1);
+
 // ---------------------------------------------------------------------------
 // Mode registers, from the JEDEC DDR3 field tables.
 // ---------------------------------------------------------------------------
@@ -315,16 +321,10 @@ assign O_ddr_clk_n = ~ck;
 // it back once per capture setting (sampling clock ck or ck90, first beat
 // on the rising or falling sample).  Each strobe group keeps the setting
 // with which its burst arrived earliest, and all groups are delayed to the
-// latest arrival.  A last READ must find
-// every group exactly where it was placed.  Any group that never saw its
-// burst, arrived too far from the others or failed the last READ makes the
-// calibration fail: ddr_init_complete then stays low for good.
-// The longest wait the state machine times; tmr is no wider than it needs.
-localparam TMR_MAX = max2(max2(max2(T_RESET, T_CKE), max2(T_XPR, T_ZQ)),
-                          max2(max2(max2(RD_PIPE + 4, T_RAS), max2(T_MOD, CAL_WTR)),
-                               max2(max2(WLE + 40, 48), max2(max2(T_RCD, T_RP), G))));
-localparam TW      = clog2(TMR_MAX + 1);
-
+// latest arrival.  A last READ must find every group exactly where it was
+// placed.  Any group that never saw its burst, arrived too far from the
+// others or failed the last READ makes the calibration fail:
+// ddr_init_complete then stays low for good.
 localparam ST_RESET = 5'd0,  ST_CKE  = 5'd1,  ST_MR2  = 5'd2,  ST_MR3  = 5'd3,
            ST_MR1   = 5'd4,  ST_MR0  = 5'd5,  ST_ZQCL = 5'd6,  ST_ACT  = 5'd7,
            ST_WR    = 5'd8,  ST_RD   = 5'd9,  ST_LOOK = 5'd10, ST_SEL  = 5'd11,
@@ -614,6 +614,7 @@ reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
 reg           w_act, w_act_d, dq_oe;
+reg           w_cal1;         // the calibration burst's second word is next
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
 
@@ -657,7 +658,6 @@ always @(posedge ck or posedge rst)
 // constants, put in here (one pair wide) rather than where words enter.
 reg  [DQ-1:0] w_src_r, w_src_f;
 reg  [G-1:0]  w_srm_r, w_srm_f;
-reg           w_cal1;                  // the calibration burst's second word is next
 integer n;
 always @* begin
   w_src_r = wq_head_d[0 +: DQ]; w_src_f = wq_head_d[DQ +: DQ];
