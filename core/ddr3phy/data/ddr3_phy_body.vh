@@ -94,6 +94,22 @@ function integer max2;
   max2 = (a > b) ? a : b;
 endfunction
 
+// Small counters step through gates: synthesis maps every distinct adder
+// width anew, which costs more than the few gates of a 1- to 3-bit step.
+function [7:0] step;                  // x + 1 (up) or x - 1 in the low w bits
+  input [7:0]   x;
+  input integer w, up;
+  integer i;
+  reg c;
+  begin
+    step = x; c = 1'b1;
+    for (i = 0; i < w; i = i + 1) begin
+      step[i] = x[i] ^ c;
+      c = c & (up ? x[i] : !x[i]);
+    end
+  end
+endfunction
+
 function integer clog2;
   input integer v;
   integer i;
@@ -295,7 +311,7 @@ wire rst = rst_sync[1];
 reg [KB-1:0] div;
 always @(posedge ck or posedge rst)
   if (rst) div <= {KB{1'b0}};
-  else     div <= div + 1'b1;
+  else     div <= step(div, KB, 1);
 
 assign clk_x1 = ~div[KB-1];
 // The ck edge after clk_x1 rose: controller outputs have settled, and
@@ -365,7 +381,7 @@ always @(posedge ck or posedge rst)
   end else begin
     f_cmd <= C_NOP;
     lv_pulse <= 1'b0;
-    if (f_wq != 2'd0) f_wq <= f_wq - 1'b1;
+    if (f_wq != 2'd0) f_wq <= step(f_wq, 2, 0);
     if (tmr != 0)
       tmr <= tmr - 1'b1;
     else case (st)
@@ -415,7 +431,7 @@ always @(posedge ck or posedge rst)
       end
       ST_WLP:   begin lv_pulse <= 1'b1; tmr <= WLE + 40; st <= ST_WLS; end
       ST_WLS:   begin
-        lv_i <= lv_i + 1'b1;
+        lv_i <= step(lv_i, 3, 1);
         if (lv_i == 3'd7) begin st <= ST_WLX; tmr <= G - 1; end
         else st <= ST_WLP;
       end
@@ -441,7 +457,7 @@ always @(posedge ck or posedge rst)
         tmr <= RD_PIPE + 4; st <= ST_LOOK;
       end
       ST_LOOK:  begin
-        cal_step <= cal_step + 1'b1;
+        cal_step <= step(cal_step, 3, 1);
         if (cal_step == 3'd3) tmr <= G - 1;
         st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
       end
@@ -488,7 +504,23 @@ always @(posedge ck or posedge rst)
     s_cke <= mc_cke; s_odt <= mc_odt; s_rst_n <= mc_reset_n;
   end
 
-wire [KB-1:0] slot = div - 1'b1;      // slot leaving the capture register now
+wire [KB-1:0] slot = step(div, KB, 0); // slot leaving the capture register now
+
+// The slot's fields are picked by comparison, not by computed part-selects.
+reg [3:0]     s_cmd_at;
+reg [ROW-1:0] s_addr_at;
+reg [2:0]     s_ba_at;
+reg           s_cke_at, s_odt_at;
+integer       si;
+always @* begin
+  s_cmd_at = s_cmd[3:0]; s_addr_at = s_addr[ROW-1:0]; s_ba_at = s_ba[2:0];
+  s_cke_at = s_cke[0];   s_odt_at  = s_odt[0];
+  for (si = 1; si < K; si = si + 1)
+    if (slot == si) begin
+      s_cmd_at = s_cmd[4*si +: 4]; s_addr_at = s_addr[ROW*si +: ROW]; s_ba_at = s_ba[3*si +: 3];
+      s_cke_at = s_cke[si];        s_odt_at  = s_odt[si];
+    end
+end
 
 reg [3:0]     a_cmd, b_cmd;
 reg [ROW-1:0] a_addr, b_addr;
@@ -503,11 +535,11 @@ always @(posedge ck or posedge rst)
     b_cke <= 1'b0; b_odt <= 1'b0; b_rst_n <= 1'b0;
   end else begin
     if (init_done) begin
-      a_cmd   <= s_cmd[4*slot +: 4];
-      a_addr  <= s_addr[ROW*slot +: ROW];
-      a_ba    <= s_ba[3*slot +: 3];
-      a_cke   <= s_cke[slot];
-      a_odt   <= s_odt[slot];
+      a_cmd   <= s_cmd_at;
+      a_addr  <= s_addr_at;
+      a_ba    <= s_ba_at;
+      a_cke   <= s_cke_at;
+      a_odt   <= s_odt_at;
       a_rst_n <= s_rst_n;
     end else begin
       a_cmd <= f_cmd; a_addr <= f_addr; a_ba <= f_ba;
@@ -634,19 +666,19 @@ always @(posedge ck or posedge rst)
     wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
     wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
     if (wq_we) begin
-      wq_wp <= (wq_wp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_wp + 1'b1;
+      wq_wp <= (wq_wp == WQ_N - 1) ? {WQ_AW{1'b0}} : step(wq_wp, WQ_AW, 1);
       if (wq_wp == WQ_N - 1) wq_wl <= !wq_wl;
     end
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && !wq_empty) begin
-      wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_rp + 1'b1;
+      wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : step(wq_rp, WQ_AW, 1);
       if (wq_rp == WQ_N - 1) wq_rl <= !wq_rl;
       if (!init_done) w_cal1 <= 1'b1;
     end
     if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
-    else if (w_left != 0)   w_left <= w_left - 1'b1;
-    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
+    else if (w_left != 0)   w_left <= step(w_left, 2, 0);
+    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? step(w_cur, KB, 1) : w_pos);
     w_act <= w_take;
     w_act_d <= w_act;
     dq_oe <= w_take || w_act || w_act_d;
@@ -730,8 +762,12 @@ wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
 wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
 wire [G-1:0]  lv_gf;            // and whether it saw one
 wire [2:0]    lv_q0;            // group 0's levelled q, picked first
-wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
+wire [7:0]    lv_hot;           // lv_take at the delay being tried
 wire          w_en = w_take || w_act || w_act_d;
+
+generate for (b = 0; b < 8; b = b + 1) begin : g_hot
+  assign lv_hot[b] = lv_take && lv_i == b;
+end endgenerate
 
 // Levelling finds where CK rises only to within whole clocks.  Which clock
 // comes from the read strobe: a READ before levelling shows how much later
@@ -814,7 +850,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   always @(posedge ck) begin
     wl <= {wl[2*BW-1:0], w0};
   end
-  wire [1:0]    ns = {1'b0, lv_q[g][2]} + {1'b0, lv_q[g][0]};         // n
+  wire [1:0]    ns = {lv_q[g][2] & lv_q[g][0], lv_q[g][2] ^ lv_q[g][0]};   // n
   wire          h  = lv_q[g][1];
   wire          u  = !lv_q[g][0];
   wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
@@ -910,10 +946,11 @@ assign lane_spread = |lane_far;
 wire [AW:0]   lane_lo = {1'b0, lane_max} - (NDL - 1);
 
 reg [AW-1:0] lane_at;           // arrival of the group visited now
+integer      gl;
 always @* begin
   lane_at = lane_arr[0];
-  for (gi = 1; gi < G; gi = gi + 1)
-    if (g_at == gi) lane_at = lane_arr[gi];
+  for (gl = 1; gl < G; gl = gl + 1)
+    if (g_at == gl) lane_at = lane_arr[gl];
 end
 always @(posedge ck or posedge rst)
   if (rst) lane_max <= {AW{1'b0}};
@@ -926,7 +963,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [GW-1:0]   o_prev;
   reg             fnd, f1, bad, vok;   // burst found with some setting / with ck90
   reg  [AW-1:0]   arr;          // clock of its first pair with the setting in sel
-  wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
+  wire [1:0]      cs  = !cal_step[2] ? cal_step[1:0] : sel;      // steps 0..3 search
   reg  [GW-1:0]   e, o;         // rising and falling sample of the chosen clock
   wire [NPB*GW-1:0] win;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
@@ -1004,8 +1041,8 @@ always @(posedge ck or posedge rst)
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
     if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
-    else if (r_left != 0)   r_left <= r_left - 1'b1;
-    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur + 1'b1 : r_pos);
+    else if (r_left != 0)   r_left <= step(r_left, 2, 0);
+    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? step(r_cur, KB, 1) : r_pos);
     r_done <= r_end;
   end
 
