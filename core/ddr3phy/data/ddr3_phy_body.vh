@@ -925,17 +925,23 @@ localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
 
 reg [7:0] cal_cnt;              // ck since the last READ left stage A
 reg       cal_arm;              // a calibration READ is being looked for
+reg       cal_ge, cal_lt;       // cal_cnt >= NPW - 1, cal_cnt < RD_PIPE, kept as it counts
 always @(posedge ck or posedge rst)
   if (rst) begin
-    cal_cnt <= 8'hff; cal_arm <= 1'b0;
+    cal_cnt <= 8'hff; cal_arm <= 1'b0; cal_ge <= 1'b1; cal_lt <= 1'b0;
   end else begin
-    if (rd_issue)              cal_cnt <= 8'd0;
-    else if (cal_cnt != 8'hff) cal_cnt <= cal_cnt + 1'b1;
+    if (rd_issue) begin
+      cal_cnt <= 8'd0; cal_ge <= 1'b0; cal_lt <= 1'b1;      // NPW >= 2
+    end else if (cal_cnt != 8'hff) begin
+      cal_cnt <= cal_cnt + 1'b1;
+      if (cal_cnt == NPW - 2)     cal_ge <= 1'b1;
+      if (cal_cnt == RD_PIPE - 1) cal_lt <= 1'b0;
+    end
     if (rd_issue && !init_done) cal_arm <= 1'b1;
     else if (st != ST_LOOK && st != ST_GLOOK) cal_arm <= 1'b0;
   end
-wire       cal_seek = cal_arm && st == ST_LOOK && cal_cnt >= NPW - 1 && cal_cnt < RD_PIPE;
-assign     g_seek   = cal_arm && st == ST_GLOOK && cal_cnt < RD_PIPE;
+wire       cal_seek = cal_arm && st == ST_LOOK && cal_ge && cal_lt;
+assign     g_seek   = cal_arm && st == ST_GLOOK && cal_lt;
 wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a hit
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
@@ -999,7 +1005,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
     end else if (st == ST_SEL) begin
       if (!fnd) bad <= 1'b1;
     end else if (st == ST_PLACE) begin
-      dly <= lane_max[1:0] - arr[1:0];          // the max is over arr: never negative
+      // lane_max - arr (never negative: the max is over arr), modulo 4
+      dly <= {lane_max[1] ^ arr[1] ^ (!lane_max[0] && arr[0]), lane_max[0] ^ arr[0]};
       if (lane_far[g]) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
