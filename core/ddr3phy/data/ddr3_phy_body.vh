@@ -94,6 +94,22 @@ function integer max2;
   max2 = (a > b) ? a : b;
 endfunction
 
+// Small counters step through gates: synthesis maps every distinct adder
+// width anew, which costs more than the few gates of a 1- to 3-bit step.
+function [7:0] step;                  // x + 1 (up) or x - 1 in the low w bits
+  input [7:0]   x;
+  input integer w, up;
+  integer i;
+  reg c;
+  begin
+    step = x; c = 1'b1;
+    for (i = 0; i < w; i = i + 1) begin
+      step[i] = x[i] ^ c;
+      c = c & (up ? x[i] : !x[i]);
+    end
+  end
+endfunction
+
 function integer clog2;
   input integer v;
   integer i;
@@ -125,15 +141,23 @@ localparam CAL_WTR   = WLE + 4 + max2(4, ps2ck(tWTR)) + 2;
 localparam NPB       = BL_FIX4 ? 4 : 8;
 localparam NPW       = NPB / 2;                    // its clocks on the bus
 localparam NDL       = 4;                          // per-lane delay line depth
-localparam WADV      = 3;                          // write engine lead, clocks
+localparam WADV      = 1;                          // write engine lead, clocks
 
-// Write data words that can be queued: a word leaves the queue at most
-// K + 4 + WLE - WADV clocks after it came (command slot, command pipeline,
-// write latency less the engine's lead, the burst), and WRITEs are at least
-// 4 clocks apart (tCCD) and carry up to WPB words each.  Every entry is a
-// full word of flip-flops, so no more are kept than can be used.
+// Write data words that can be queued: a word's entry is free again at
+// most 2K + WLE - WADV clocks after it came (command slot, command
+// pipeline, write latency less the engine's lead, the burst), and words
+// come at least 4 / WPB clocks apart (tCCD, WPB words per WRITE).  Every
+// entry is a full word of flip-flops, so the depth is exact rather than a
+// power of two.
 localparam WPB       = BL_FIX4 ? 1 : ((K == 2) ? 2 : 1);
-localparam WF_AW     = max2(1, clog2(WPB * ((WLE + K + 4) / 4)));
+localparam WQ_N      = max2(2, (WPB * (2 * K + WLE - WADV) + 3) / 4);
+localparam WQ_AW     = clog2(WQ_N);
+
+// The longest wait the state machine times; tmr is no wider than it needs.
+localparam TMR_MAX = max2(max2(max2(T_RESET, T_CKE), max2(T_XPR, T_ZQ)),
+                          max2(max2(max2(RD_PIPE + 4, T_RAS), max2(T_MOD, CAL_WTR)),
+                               max2(max2(WLE + 40, 48), max2(max2(T_RCD, T_RP), G))));
+localparam TW      = clog2(TMR_MAX + 1);
 
 // ---------------------------------------------------------------------------
 // Mode registers, from the JEDEC DDR3 field tables.
@@ -174,12 +198,15 @@ localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010,
 // Data bit k sits on the k-th Hamming position that is not a power of two;
 // ECC_P holds those positions, ECC_M one mask of data bits per check bit,
 // so that each check bit is a single parity over a constant mask.
+// Constant functions are slow to elaborate, so the tables are only built
+// for a core that uses them.
 function [64*7-1:0] ecc_table;
   input integer masks;                // 1: ECC_M, 0: ECC_P
+  input integer on;
   integer p, k, i;
   begin
     ecc_table = {64*7{1'b0}}; k = 0;
-    for (p = 1; p < 72; p = p + 1)
+    for (p = 1; on && p < 72; p = p + 1)
       if ((p & (p - 1)) != 0) begin
         for (i = 0; i < 7; i = i + 1)
           if (masks) ecc_table[i*64 + k] = (p >> i) & 1;
@@ -188,7 +215,7 @@ function [64*7-1:0] ecc_table;
       end
   end
 endfunction
-localparam [64*7-1:0] ECC_M = ecc_table(1), ECC_P = ecc_table(0);
+localparam [64*7-1:0] ECC_M = ecc_table(1, ECC_ON), ECC_P = ecc_table(0, ECC_ON);
 
 function [7:0] ecc_encode;
   input [63:0] d;
@@ -284,7 +311,7 @@ wire rst = rst_sync[1];
 reg [KB-1:0] div;
 always @(posedge ck or posedge rst)
   if (rst) div <= {KB{1'b0}};
-  else     div <= div + 1'b1;
+  else     div <= step(div, KB, 1);
 
 assign clk_x1 = ~div[KB-1];
 // The ck edge after clk_x1 rose: controller outputs have settled, and
@@ -308,12 +335,12 @@ assign O_ddr_clk_n = ~ck;
 // then write levelling sets each group's write delay (see the write
 // outputs), then read calibration writes a known burst to column 0 of bank 0, then reads
 // it back once per capture setting (sampling clock ck or ck90, first beat
-// on the rising or falling sample).  Each strobe group records where its
-// burst arrived with each setting; the group then takes one setting, and
-// all groups are delayed to the latest arrival.  A last READ must find
-// every group exactly where it was placed.  Any group that never saw its
-// burst, arrived too far from the others or failed the last READ makes the
-// calibration fail: ddr_init_complete then stays low for good.
+// on the rising or falling sample).  Each strobe group keeps the setting
+// with which its burst arrived earliest, and all groups are delayed to the
+// latest arrival.  A last READ must find every group exactly where it was
+// placed.  Any group that never saw its burst, arrived too far from the
+// others or failed the last READ makes the calibration fail:
+// ddr_init_complete then stays low for good.
 localparam ST_RESET = 5'd0,  ST_CKE  = 5'd1,  ST_MR2  = 5'd2,  ST_MR3  = 5'd3,
            ST_MR1   = 5'd4,  ST_MR0  = 5'd5,  ST_ZQCL = 5'd6,  ST_ACT  = 5'd7,
            ST_WR    = 5'd8,  ST_RD   = 5'd9,  ST_LOOK = 5'd10, ST_SEL  = 5'd11,
@@ -325,10 +352,10 @@ reg [4:0]     st;
 reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clocks
 reg           lv_pulse;       // one DQS burst, no command
 wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
-wire          lv_take = (st == ST_WLS && tmr == 24'd0);
-wire          lv_pick = (st == ST_WLX && tmr == 24'd0);
+wire          lv_take = (st == ST_WLS && tmr == 0);
+wire          lv_pick = (st == ST_WLX);         // one group per clock, see g_at
 wire [G-1:0]  lv_bad;
-reg [23:0]    tmr;
+reg [TW-1:0]  tmr;
 reg           init_done, cal_done, cal_fail;
 reg [2:0]     cal_step;       // 0..3: settings searched; 4: the checking READ
 reg [3:0]     f_cmd;
@@ -339,7 +366,7 @@ reg [1:0]     f_wq;           // calibration words still to queue
 
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
 wire [G-1:0]  lane_bad;       // from the strobe groups, see below
-wire [AW-1:0] lane_max;       // latest arrival over the groups
+reg  [AW-1:0] lane_max;       // latest arrival over the groups
 wire          lane_spread;    // some group would need more delay than there is
 
 localparam [3:0] C_WR = 4'b0100;
@@ -354,8 +381,8 @@ always @(posedge ck or posedge rst)
   end else begin
     f_cmd <= C_NOP;
     lv_pulse <= 1'b0;
-    if (f_wq != 2'd0) f_wq <= f_wq - 1'b1;
-    if (tmr != 24'd0)
+    if (f_wq != 2'd0) f_wq <= step(f_wq, 2, 0);
+    if (tmr != 0)
       tmr <= tmr - 1'b1;
     else case (st)
       ST_RESET: begin f_rst_n <= 1'b1; tmr <= T_CKE;     st <= ST_CKE; end   // RESET# high
@@ -404,8 +431,9 @@ always @(posedge ck or posedge rst)
       end
       ST_WLP:   begin lv_pulse <= 1'b1; tmr <= WLE + 40; st <= ST_WLS; end
       ST_WLS:   begin
-        lv_i <= lv_i + 1'b1;
-        st <= (lv_i == 3'd7) ? ST_WLX : ST_WLP;
+        lv_i <= step(lv_i, 3, 1);
+        if (lv_i == 3'd7) begin st <= ST_WLX; tmr <= G - 1; end
+        else st <= ST_WLP;
       end
       ST_WLX:   begin
         f_cmd <= C_MRS; f_ba <= 3'd1; f_addr <= MR1[ROW-1:0];
@@ -429,10 +457,11 @@ always @(posedge ck or posedge rst)
         tmr <= RD_PIPE + 4; st <= ST_LOOK;
       end
       ST_LOOK:  begin
-        cal_step <= cal_step + 1'b1;
+        cal_step <= step(cal_step, 3, 1);
+        if (cal_step == 3'd3) tmr <= G - 1;
         st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
       end
-      ST_SEL:   st <= ST_PLACE;                     // groups pick their settings
+      ST_SEL:   st <= ST_PLACE;                     // lane_max found
       ST_PLACE: begin
         rd_lat_m1 <= lane_max;
         if (|lane_bad || lane_spread) begin cal_fail <= 1'b1; st <= ST_PRE; end
@@ -475,7 +504,23 @@ always @(posedge ck or posedge rst)
     s_cke <= mc_cke; s_odt <= mc_odt; s_rst_n <= mc_reset_n;
   end
 
-wire [KB-1:0] slot = div - 1'b1;      // slot leaving the capture register now
+wire [KB-1:0] slot = step(div, KB, 0); // slot leaving the capture register now
+
+// The slot's fields are picked by comparison, not by computed part-selects.
+reg [3:0]     s_cmd_at;
+reg [ROW-1:0] s_addr_at;
+reg [2:0]     s_ba_at;
+reg           s_cke_at, s_odt_at;
+integer       si;
+always @* begin
+  s_cmd_at = s_cmd[3:0]; s_addr_at = s_addr[ROW-1:0]; s_ba_at = s_ba[2:0];
+  s_cke_at = s_cke[0];   s_odt_at  = s_odt[0];
+  for (si = 1; si < K; si = si + 1)
+    if (slot == si) begin
+      s_cmd_at = s_cmd[4*si +: 4]; s_addr_at = s_addr[ROW*si +: ROW]; s_ba_at = s_ba[3*si +: 3];
+      s_cke_at = s_cke[si];        s_odt_at  = s_odt[si];
+    end
+end
 
 reg [3:0]     a_cmd, b_cmd;
 reg [ROW-1:0] a_addr, b_addr;
@@ -490,11 +535,11 @@ always @(posedge ck or posedge rst)
     b_cke <= 1'b0; b_odt <= 1'b0; b_rst_n <= 1'b0;
   end else begin
     if (init_done) begin
-      a_cmd   <= s_cmd[4*slot +: 4];
-      a_addr  <= s_addr[ROW*slot +: ROW];
-      a_ba    <= s_ba[3*slot +: 3];
-      a_cke   <= s_cke[slot];
-      a_odt   <= s_odt[slot];
+      a_cmd   <= s_cmd_at;
+      a_addr  <= s_addr_at;
+      a_ba    <= s_ba_at;
+      a_cke   <= s_cke_at;
+      a_odt   <= s_odt_at;
       a_rst_n <= s_rst_n;
     end else begin
       a_cmd <= f_cmd; a_addr <= f_addr; a_ba <= f_ba;
@@ -552,9 +597,10 @@ endgenerate
 // ECC is added as the beats leave (two encoders instead of one per beat).
 // ---------------------------------------------------------------------------
 genvar b, g;
-reg [NB*DQ-1:0] wq_d [0:(1<<WF_AW)-1];
-reg [NB*G-1:0]  wq_m [0:(1<<WF_AW)-1];
-reg [WF_AW:0]   wq_wp, wq_rp;
+reg [NB*DQ-1:0] wq_d [0:WQ_N-1];
+reg [NB*G-1:0]  wq_m [0:WQ_N-1];
+reg [WQ_AW-1:0] wq_wp, wq_rp;         // entry indices
+reg             wq_wl, wq_rl;         // and their laps, so that full != empty
 
 // The calibration burst: per beat one value for every bit of a strobe
 // group.  All eight differ, so a burst found a beat early or late never
@@ -562,14 +608,16 @@ reg [WF_AW:0]   wq_wp, wq_rp;
 function [NB*DQ-1:0] cal_word;
   input integer w;
   integer bt, q;
-  reg [7:0] v;
+  reg [7:0]    v;
+  reg [GW-1:0] lane;
   begin
     for (bt = 0; bt < NB; bt = bt + 1) begin
       case ((w * NB + bt) % 8)
         0: v = 8'h5a; 1: v = 8'hc3; 2: v = 8'h96; 3: v = 8'h0f;
         4: v = 8'ha5; 5: v = 8'h3c; 6: v = 8'h69; default: v = 8'hf0;
       endcase
-      for (q = 0; q < DQ; q = q + 1) cal_word[bt * DQ + q] = v[q % GW];
+      for (q = 0; q < GW; q = q + 1) lane[q] = v[q];
+      cal_word[bt * DQ +: DQ] = {G{lane}};
     end
   end
 endfunction
@@ -579,12 +627,13 @@ localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
 wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
 always @(posedge ck)
   if (!rst && wq_we) begin
-    wq_d[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata : (f_wq == WPB) ? CAL_W0 : CAL_W1;
-    wq_m[wq_wp[WF_AW-1:0]] <= init_done ? mc_wrdata_mask : {NB*G{1'b0}};
+    wq_d[wq_wp] <= mc_wrdata;
+    wq_m[wq_wp] <= mc_wrdata_mask;
   end
 
-wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp[WF_AW-1:0]];
-wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp[WF_AW-1:0]];
+wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp];
+wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp];
+wire             wq_empty  = (wq_rp == wq_wp) && (wq_rl == wq_wl);
 
 // ---------------------------------------------------------------------------
 // Write burst engine.  w_beat_* hold the two beats of the next clock;
@@ -597,6 +646,7 @@ reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
 reg           w_act, w_act_d, dq_oe;
+reg           w_cal1;         // the calibration burst's second word is next
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
 
@@ -610,17 +660,25 @@ always @(posedge ck or posedge rst)
   if (rst) begin
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
     w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
-    wq_wp <= {WF_AW+1{1'b0}}; wq_rp <= {WF_AW+1{1'b0}};
+    wq_wp <= {WQ_AW{1'b0}}; wq_rp <= {WQ_AW{1'b0}}; wq_wl <= 1'b0; wq_rl <= 1'b0;
+    w_cal1 <= 1'b0;
   end else begin
     wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
     wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
-    if (wq_we) wq_wp <= wq_wp + 1'b1;
+    if (wq_we) begin
+      wq_wp <= (wq_wp == WQ_N - 1) ? {WQ_AW{1'b0}} : step(wq_wp, WQ_AW, 1);
+      if (wq_wp == WQ_N - 1) wq_wl <= !wq_wl;
+    end
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
-    if (w_pop && wq_rp != wq_wp) wq_rp <= wq_rp + 1'b1;
+    if (w_pop && !wq_empty) begin
+      wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : step(wq_rp, WQ_AW, 1);
+      if (wq_rp == WQ_N - 1) wq_rl <= !wq_rl;
+      if (!init_done) w_cal1 <= 1'b1;
+    end
     if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
-    else if (w_left != 0)   w_left <= w_left - 1'b1;
-    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur + 1'b1 : w_pos);
+    else if (w_left != 0)   w_left <= step(w_left, 2, 0);
+    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? step(w_cur, KB, 1) : w_pos);
     w_act <= w_take;
     w_act_d <= w_act;
     dq_oe <= w_take || w_act || w_act_d;
@@ -628,6 +686,8 @@ always @(posedge ck or posedge rst)
 
 // Beat pairs are picked by comparison, not by a computed part-select,
 // which synthesis would first build as a barrel shifter over the word.
+// The calibration burst only takes its places in the queue: its beats are
+// constants, put in here (one pair wide) rather than where words enter.
 reg  [DQ-1:0] w_src_r, w_src_f;
 reg  [G-1:0]  w_srm_r, w_srm_f;
 integer n;
@@ -639,6 +699,13 @@ always @* begin
       w_src_r = wq_head_d[2*n*DQ +: DQ]; w_src_f = wq_head_d[(2*n+1)*DQ +: DQ];
       w_srm_r = wq_head_m[2*n*G +: G];   w_srm_f = wq_head_m[(2*n+1)*G +: G];
     end
+  if (!init_done) begin
+    {w_src_f, w_src_r} = w_cal1 ? CAL_W1[0 +: 2*DQ] : CAL_W0[0 +: 2*DQ];
+    for (n = 1; n < K; n = n + 1)
+      if (w_cur == n)
+        {w_src_f, w_src_r} = w_cal1 ? CAL_W1[2*n*DQ +: 2*DQ] : CAL_W0[2*n*DQ +: 2*DQ];
+    w_srm_r = {G{1'b0}}; w_srm_f = {G{1'b0}};
+  end
 end
 wire [DQ-1:0] w_code_r, w_code_f;
 wire [G-1:0]  w_cmask_r, w_cmask_f;
@@ -668,14 +735,17 @@ always @(posedge ck) begin
 end
 
 // Write outputs, per strobe group.  The group's share of the engine's
-// outputs is delayed by n whole clocks (1..4); from it the group makes its
+// outputs is delayed by n whole clocks (0..2); from it the group makes its
 // DDR waveforms as if CK were on time: DQS is ck gated by a flop that only
 // changes while ck is low, DQ/DM change on ck90 edges a quarter clock before
-// each DQS edge.  Then s stages (0..3) each delay the waveforms by three
-// quarters of a clock: a stage samples on the edges of the clock a quarter
-// away from the one the waveform changes on and shows the sample at the
-// next edge.  A write-levelled delay of d quarter clocks (-1..6, held as
-// q = d + 1) takes s = 3d mod 4 and n = WADV + (d - 3s) / 4.
+// each DQS edge.  With h the waveforms come half a clock later: the beats
+// swap edges (the second one from the next tap) and DQS is ~ck gated by
+// the next tap.  With u one stage delays them by three quarters of a clock:
+// it samples on the edges of the clock a quarter away from the one the
+// waveform changes on and shows the sample at the next edge.  A
+// write-levelled delay of d quarter clocks (-1..6, held as q = d + 1) is
+// 4n + 2h + 3u = d + 4 WADV in quarter clocks: n = q[2] + q[0],
+// h = q[1], u = !q[0].
 //
 // DQS is driven from the falling CK edge one and a half clocks before its
 // first rising edge (preamble) to the falling edge a clock after its last
@@ -683,116 +753,136 @@ end
 // edge, so CK may arrive a quarter clock early or late at the memory.
 // Bursts with one clock between them keep DQS driven low in the gap.
 wire [DQ-1:0] dq_out, dq_in;
-reg  [DQ-1:0] q0, q1, q2, q3, s0, s1, s2, s3;    // read samples, see Read capture
+reg  [DQ-1:0] q0, q1, q2, q3;                    // read samples, see Read capture
 reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire [2:0]    lv_q0;            // group 0's levelled q
-wire [AW+1:0] lv_ga0;           // group 0's read strobe arrival
+wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
+wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
+wire [G-1:0]  lv_gf;            // and whether it saw one
+wire [2:0]    lv_q0;            // group 0's levelled q, picked first
+wire [7:0]    lv_hot;           // lv_take at the delay being tried
+wire          w_en = w_take || w_act || w_act_d;
+
+generate for (b = 0; b < 8; b = b + 1) begin : g_hot
+  assign lv_hot[b] = lv_take && lv_i == b;
+end endgenerate
+
+// Levelling finds where CK rises only to within whole clocks.  Which clock
+// comes from the read strobe: a READ before levelling shows how much later
+// than group 0's a group's DQS preamble ends (quarter clocks, ga), and
+// fly-by routing delays a group's CK by as much.  The delay is then the
+// candidate nearest group 0's plus that difference.  The groups are picked
+// one per clock, group 0 first, so that one circuit serves them all.
+localparam LGW = max2(1, clog2(G));
+// ST_WLX and ST_SEL visit the groups one per clock while tmr runs down.
+wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
+reg  [7:0]     lvs_b;                          // its lvb, ga and gf
+reg  [5:0]     lvs_a;
+reg            lvs_f;
+reg  [2:0]     lv_c;                           // first low-to-high step of lvb
+reg            lv_cf;
+integer        gi, kk;
+always @* begin
+  lvs_b = lv_lvb[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
+  for (gi = 1; gi < G; gi = gi + 1)
+    if (g_at == gi) begin lvs_b = lv_lvb[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi]; end
+  lv_c = 3'd0; lv_cf = 1'b0;
+  for (kk = 7; kk >= 1; kk = kk - 1)
+    if (lvs_b[kk] && !lvs_b[kk-1]) begin lv_c = kk; lv_cf = 1'b1; end
+end
 // Group 0's delay less its strobe arrival: each group's target delay is
 // this plus its own arrival (quarter clocks, modulo 64).
-wire [5:0]    lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga0[5:0];
-wire [7:0]    lv_hot  = lv_take ? 8'd1 << lv_i : 8'd0;
-wire          w_en = w_take || w_act || w_act_d;
+wire [5:0] lv_base = {3'b000, lv_q0} - 6'd1 - lv_ga[0];
+// Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
+// one 4 away is taken when the target is 2 or more beyond d on its side,
+// and q = d + 1 then differs from c only in bit 2.  Beyond on the low side
+// (c >= 4) is target <= c - 3 = c[1:0] + 1, on the high side (c < 4) it is
+// not target <= c[1:0]: one compare with a number from 0 to 4.
+wire [5:0]        lv_tgt  = (g_at == 0) ? 6'd0 : lv_base + lvs_a;      // signed
+wire              lv_le   = lv_tgt[5] || (lv_tgt[4:3] == 2'd0 &&
+                                           lv_tgt[2:0] <= {1'b0, lv_c[1:0]} + {2'b00, lv_c[2]});
+wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
+wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   localparam BW = 2 * GW + 5;
-  reg  [4*BW-1:0] wl;           // delayed by 1..4 clocks, 1 in the low bits
+  reg  [3*BW-1:0] wl;           // delayed by 1..3 clocks, 1 in the low bits
   wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
-  // Levelling finds where CK rises only to within whole clocks.  Which
-  // clock comes from the read strobe: a READ before levelling shows how
-  // much later than group 0's this group's DQS preamble ends (quarter
-  // clocks, ga), and fly-by routing delays a group's CK by as much.  The
-  // delay is then the candidate nearest group 0's plus that difference.
   reg [7:0]  lvb;               // CK level returned at each delay tried
   reg [2:0]  q;
   reg        qbad, gf;
   reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
-  reg [2:0]  c;                 // first low-to-high step of lvb
-  reg        cf;
   wire [3:0] dqs4 = {sd3[g], sd2[g], sd1[g], sd0[g]};
   reg  [2:0] dqs_prev;
   reg  [1:0] gj;
   reg        gh;
-  integer    kk;
   always @* begin
     gh = 1'b0; gj = 2'd0;
     if      (dqs4[0] == 1'b1 && dqs_prev == 3'b000)          begin gh = 1'b1; gj = 2'd0; end
     else if (dqs4[1:0] == 2'b10 && dqs_prev[2:1] == 2'b00)   begin gh = 1'b1; gj = 2'd1; end
     else if (dqs4[2:0] == 3'b100 && dqs_prev[2] == 1'b0)     begin gh = 1'b1; gj = 2'd2; end
     else if (dqs4 == 4'b1000)                                begin gh = 1'b1; gj = 2'd3; end
-    c = 3'd0; cf = 1'b0;
-    for (kk = 7; kk >= 1; kk = kk - 1)
-      if (lvb[kk] && !lvb[kk-1]) begin c = kk; cf = 1'b1; end
   end
-  // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
-  // one 4 away is taken when the target is 2 or more beyond d on its side,
-  // and q = d + 1 then differs from c only in bit 2.  One subtraction per
-  // group; the rest is shared or compares with constants.
-  wire signed [5:0] tgt  = (g == 0) ? 6'sd0 : lv_base + ga[5:0];
-  wire signed [7:0] e    = tgt - $signed({5'b00000, c}) + 8'sd1;   // target - d
-  wire              flip = c[2] ? (e <= -8'sd2) : (e >= 8'sd2);
-  wire [2:0]        qn   = {c[2] ^ flip, c[1:0]};
   always @(posedge ck or posedge rst)
     if (rst) begin
       lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb <= lvb | (lv_hot & {8{s0[g*GW]}});
-      else if (lv_pick) begin
-        q <= qn;
-        qbad <= !cf || !gf;
+      if (lv_take) lvb <= lvb | (lv_hot & {8{q0[g*GW]}});
+      else if (lv_pick && g_at == g) begin
+        q <= lv_qn;
+        qbad <= !lv_cf || !lvs_f;
       end
     end
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
+  assign lv_lvb[g] = lvb;
+  assign lv_ga[g]  = ga[5:0];
+  assign lv_gf[g]  = gf;
   if (g == 0) begin : g_ref
-    assign lv_q0  = qn;
-    assign lv_ga0 = ga;
+    assign lv_q0 = q;
   end
 
   always @(posedge ck) begin
-    wl <= {wl[3*BW-1:0], w0};
+    wl <= {wl[2*BW-1:0], w0};
   end
-  wire [1:0]    ns = (lv_q[g] == 3'd2) ? 2'd0 :
-                     (lv_q[g] == 3'd0 || lv_q[g] == 3'd3 || lv_q[g] == 3'd6) ? 2'd1 :
-                     (lv_q[g] == 3'd5) ? 2'd3 : 2'd2;                            // n - 1
-  wire [1:0]    ss = 2'd1 - lv_q[g][1:0];                                      // 3d mod 4
-  wire [BW-1:0] t  = ns[1] ? (ns[0] ? wl[3*BW +: BW] : wl[2*BW +: BW])
-                           : (ns[0] ? wl[BW +: BW]   : wl[0 +: BW]);
-  wire          t_act = t[BW-1], t_en = t[BW-2], t_dqoe = t[BW-3];
+  wire [1:0]    ns = {lv_q[g][2] & lv_q[g][0], lv_q[g][2] ^ lv_q[g][0]};   // n
+  wire          h  = lv_q[g][1];
+  wire          u  = !lv_q[g][0];
+  wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
+  wire [BW-1:0] tz = ns[1] ? wl[2*BW +: BW] : (ns[0] ? wl[BW +: BW] : wl[0 +: BW]);
 
   reg [GW-1:0] dq_r, dq_f;
-  reg          dm_r, dm_f, dqs_r, dqs_en;
-  always @(posedge ck90) begin dq_r <= t[0 +: GW];  dm_r <= t[2*GW];     end
-  always @(negedge ck90) begin dq_f <= t[GW +: GW]; dm_f <= t[2*GW + 1]; end
+  reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
+  always @(posedge ck90) begin
+    dq_r <= h ? tz[GW +: GW] : ty[0 +: GW];
+    dm_r <= h ? tz[2*GW + 1] : ty[2*GW];
+  end
+  always @(negedge ck90) begin
+    dq_f <= h ? ty[0 +: GW]  : ty[GW +: GW];
+    dm_f <= h ? ty[2*GW]     : ty[2*GW + 1];
+  end
   always @(negedge ck or posedge rst)
-    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; end
-    else begin dqs_r <= t_act; dqs_en <= t_en; end
+    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; dqoe_n <= 1'b0; end
+    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= ty[BW-3]; end
 
   // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
   // y: waveforms changing on ck90 edges {DM, DQ}.
-  wire [2:0]    x [0:3];
-  wire [GW:0]   y [0:3];
-  assign x[0] = {ck & dqs_r, dqs_en, t_dqoe && !lv_mode};
-  assign y[0] = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
-  for (b = 1; b < 4; b = b + 1) begin : g_stage
-    wire cx = (b % 2) ? ck90 : ck;            // x is sampled a quarter off its edges,
-    wire cy = (b % 2) ? ck : ck90;            // and so is y
-    reg [2:0]  xp, xn;
-    reg [GW:0] yp, yn;
-    always @(posedge cx) xp <= x[b-1];
-    always @(negedge cx) xn <= x[b-1];
-    always @(posedge cy) yp <= y[b-1];
-    always @(negedge cy) yn <= y[b-1];
-    assign x[b] = cx ? xn : xp;
-    assign y[b] = cy ? yn : yp;
-  end
-  wire [2:0]  xo = x[ss];
-  wire [GW:0] yo = y[ss];
+  wire [2:0]  x0 = h ? {~ck & tz[BW-1], tz[BW-2], dqoe_n && !lv_mode}
+                     : {ck & dqs_r, dqs_en, ty[BW-3] && !lv_mode};
+  wire [GW:0] y0 = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
+  reg  [2:0]  xp, xn;
+  reg  [GW:0] yp, yn;
+  always @(posedge ck90) xp <= x0;
+  always @(negedge ck90) xn <= x0;
+  always @(posedge ck)   yp <= y0;
+  always @(negedge ck)   yn <= y0;
+  wire [2:0]  xo = u ? (ck90 ? xn : xp) : x0;
+  wire [GW:0] yo = u ? (ck ? yn : yp) : y0;
 
   assign O_ddr_dqm[g] = yo[GW];
   assign dq_out[g*GW +: GW] = yo[GW-1:0];
@@ -808,18 +898,17 @@ end endgenerate
 
 // ---------------------------------------------------------------------------
 // Read capture.  Every DQ is sampled at the four quarter points of each
-// clock (both edges of ck and ck90); the four samples of a clock move into
-// the ck domain together at the start of the next one.  Each strobe group
-// builds its beat pairs from one clock's pair of edges, with the first beat
-// on the rising or the falling sample, and delays them by up to NDL-1
-// clocks so that all groups line up.
+// clock (both edges of ck and ck90); each strobe group moves the pair of
+// samples of its sampling clock into the ck domain at the start of the next
+// clock (the other pair is never used, so it is not kept).  It builds its
+// beat pairs from them, with the first beat on the rising or the falling
+// sample, and delays them by up to NDL-1 clocks so that all groups line up.
 // ---------------------------------------------------------------------------
 always @(posedge ck)   begin q0 <= dq_in; qd0 <= dqs_in; end
 always @(posedge ck90) begin q1 <= dq_in; qd1 <= dqs_in; end
 always @(negedge ck)   begin q2 <= dq_in; qd2 <= dqs_in; end
 always @(negedge ck90) begin q3 <= dq_in; qd3 <= dqs_in; end
 always @(posedge ck) begin
-  s0 <= q0; s1 <= q1; s2 <= q2; s3 <= q3;
   sd0 <= qd0; sd1 <= qd1; sd2 <= qd2; sd3 <= qd3;
 end
 
@@ -836,74 +925,94 @@ localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
 
 reg [7:0] cal_cnt;              // ck since the last READ left stage A
 reg       cal_arm;              // a calibration READ is being looked for
+reg       cal_ge, cal_lt;       // cal_cnt >= NPW - 1, cal_cnt < RD_PIPE, kept as it counts
 always @(posedge ck or posedge rst)
   if (rst) begin
-    cal_cnt <= 8'hff; cal_arm <= 1'b0;
+    cal_cnt <= 8'hff; cal_arm <= 1'b0; cal_ge <= 1'b1; cal_lt <= 1'b0;
   end else begin
-    if (rd_issue)              cal_cnt <= 8'd0;
-    else if (cal_cnt != 8'hff) cal_cnt <= cal_cnt + 1'b1;
+    if (rd_issue) begin
+      cal_cnt <= 8'd0; cal_ge <= 1'b0; cal_lt <= 1'b1;      // NPW >= 2
+    end else if (cal_cnt != 8'hff) begin
+      cal_cnt <= cal_cnt + 1'b1;
+      if (cal_cnt == NPW - 2)     cal_ge <= 1'b1;
+      if (cal_cnt == RD_PIPE - 1) cal_lt <= 1'b0;
+    end
     if (rd_issue && !init_done) cal_arm <= 1'b1;
     else if (st != ST_LOOK && st != ST_GLOOK) cal_arm <= 1'b0;
   end
-wire       cal_seek = cal_arm && st == ST_LOOK && cal_cnt >= NPW - 1 && cal_cnt < RD_PIPE;
-assign     g_seek   = cal_arm && st == ST_GLOOK && cal_cnt < RD_PIPE;
+wire       cal_seek = cal_arm && st == ST_LOOK && cal_ge && cal_lt;
+assign     g_seek   = cal_arm && st == ST_GLOOK && cal_lt;
 wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a hit
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
-wire [AW-1:0] lane_mx  [0:G];
+wire [AW-1:0] lane_arr [0:G-1];
 wire [G-1:0]  lane_far;
-assign lane_mx[0] = {AW{1'b0}};
-assign lane_max   = lane_mx[G];
 assign lane_spread = |lane_far;
+// Earliest arrival that the delay lines can still bring to the latest.
+wire [AW:0]   lane_lo = {1'b0, lane_max} - (NDL - 1);
+
+reg [AW-1:0] lane_at;           // arrival of the group visited now
+integer      gl;
+always @* begin
+  lane_at = lane_arr[0];
+  for (gl = 1; gl < G; gl = gl + 1)
+    if (g_at == gl) lane_at = lane_arr[gl];
+end
+always @(posedge ck or posedge rst)
+  if (rst) lane_max <= {AW{1'b0}};
+  else if (st == ST_SEL && (g_at == 0 || lane_at > lane_max)) lane_max <= lane_at;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
   reg  [1:0]      dly;
   reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
   reg  [GW-1:0]   o_prev;
-  reg             f0, f1, a0, a1, bad, vok;
-  reg  [AW-1:0]   t0, t1, arr;
-  wire [1:0]      cs  = cal_step < 3'd4 ? cal_step[1:0] : sel;
-  wire [GW-1:0]   e   = cs[1] ? s1[g*GW +: GW] : s0[g*GW +: GW];
-  wire [GW-1:0]   o   = cs[1] ? s3[g*GW +: GW] : s2[g*GW +: GW];
+  reg             fnd, f1, bad, vok;   // burst found with some setting / with ck90
+  reg  [AW-1:0]   arr;          // clock of its first pair with the setting in sel
+  wire [1:0]      cs  = !cal_step[2] ? cal_step[1:0] : sel;      // steps 0..3 search
+  reg  [GW-1:0]   e, o;         // rising and falling sample of the chosen clock
   wire [NPB*GW-1:0] win;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
     assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
   end
-  // Which of the two sampling clocks, when both found the burst: the one
-  // whose first sample came a quarter clock earlier (in quarter clocks).
-  wire [AW+1:0] tq0 = {t0, 2'b00} - {a0, 1'b0};
-  wire [AW+1:0] tq1 = {t1, 2'b01} - {a1, 1'b0};
-  wire       pick1 = f1 && (!f0 || tq1 < tq0);
-  wire [AW-1:0] lane_gap = lane_max - arr;     // never negative: the max is over arr
+  // The ck settings are searched first; the first hit with ck90 replaces
+  // the one kept from ck if its first sample came earlier.  In quarter
+  // clocks the ck sample came at 4 t0 - 2 a0, the ck90 one at
+  // 4 t1 + 1 - 2 a1, so ck90 is earlier exactly when {t1, a0} < {t0, a1}.
+  wire       better = !fnd || {cal_at, sel[0]} < {arr, cs[0]};
 
   always @(posedge ck) begin
+    e      <= cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
+    o      <= cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
     o_prev <= o;
     dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
   end
 
   always @(posedge ck or posedge rst)
     if (rst) begin
-      sel <= 2'd0; dly <= 2'd0; f0 <= 1'b0; f1 <= 1'b0; a0 <= 1'b0; a1 <= 1'b0;
-      t0 <= {AW{1'b0}}; t1 <= {AW{1'b0}}; arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
+      sel <= 2'd0; dly <= 2'd0; fnd <= 1'b0; f1 <= 1'b0;
+      arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
     end else if (cal_seek && win == CAL_LANE) begin
       if (cal_step == 3'd4) begin
         if (cal_at == arr) vok <= 1'b1;
         else bad <= 1'b1;
-      end else if (!cs[1] && !f0) begin f0 <= 1'b1; a0 <= cs[0]; t0 <= cal_at; end
-      else if (cs[1] && !f1)      begin f1 <= 1'b1; a1 <= cs[0]; t1 <= cal_at; end
+      end else if (!cs[1] && !fnd) begin
+        fnd <= 1'b1; sel <= {1'b0, cs[0]}; arr <= cal_at;
+      end else if (cs[1] && !f1) begin
+        f1 <= 1'b1;
+        if (better) begin fnd <= 1'b1; sel <= {1'b1, cs[0]}; arr <= cal_at; end
+      end
     end else if (st == ST_SEL) begin
-      sel <= {pick1, pick1 ? a1 : a0};
-      arr <= pick1 ? t1 : t0;
-      if (!f0 && !f1) bad <= 1'b1;
+      if (!fnd) bad <= 1'b1;
     end else if (st == ST_PLACE) begin
-      dly <= lane_gap[1:0];
+      // lane_max - arr (never negative: the max is over arr), modulo 4
+      dly <= {lane_max[1] ^ arr[1] ^ (!lane_max[0] && arr[0]), lane_max[0] ^ arr[0]};
       if (lane_far[g]) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
 
-  assign lane_mx[g+1] = lane_mx[g] > arr ? lane_mx[g] : arr;
-  assign lane_far[g]  = lane_gap > NDL - 1;
+  assign lane_arr[g] = arr;
+  assign lane_far[g] = !lane_lo[AW] && arr < lane_lo[AW-1:0];
   assign lane_bad[g]  = bad | lv_bad[g];
   assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
     dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
@@ -939,8 +1048,8 @@ always @(posedge ck or posedge rst)
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
     if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
-    else if (r_left != 0)   r_left <= r_left - 1'b1;
-    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur + 1'b1 : r_pos);
+    else if (r_left != 0)   r_left <= step(r_left, 2, 0);
+    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? step(r_cur, KB, 1) : r_pos);
     r_done <= r_end;
   end
 
