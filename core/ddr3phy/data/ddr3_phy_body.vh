@@ -96,8 +96,8 @@ endfunction
 
 // Small counters step through gates: synthesis maps every distinct adder
 // width anew, which costs more than the few gates of a 1- to 3-bit step.
-function [7:0] step;                  // x + 1 (up) or x - 1 in the low w bits
-  input [7:0]   x;
+function [31:0] step;                 // x + 1 (up) or x - 1 in the low w bits
+  input [31:0]  x;
   input integer w, up;
   integer i;
   reg c;
@@ -383,7 +383,7 @@ always @(posedge ck or posedge rst)
     lv_pulse <= 1'b0;
     if (f_wq != 2'd0) f_wq <= step(f_wq, 2, 0);
     if (tmr != 0)
-      tmr <= tmr - 1'b1;
+      tmr <= step(tmr, TW, 0);
     else case (st)
       ST_RESET: begin f_rst_n <= 1'b1; tmr <= T_CKE;     st <= ST_CKE; end   // RESET# high
       ST_CKE:   begin f_cke   <= 1'b1; tmr <= T_XPR - 1; st <= ST_MR2; end
@@ -808,7 +808,7 @@ wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   localparam BW = 2 * GW + 5;
-  reg  [3*BW-1:0] wl;           // delayed by 1..3 clocks, 1 in the low bits
+  reg  [2*BW-1:0] wl;           // delayed by 1..2 clocks, 1 in the low bits
   wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
   reg [7:0]  lvb;               // CK level returned at each delay tried
@@ -848,13 +848,15 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
 
   always @(posedge ck) begin
-    wl <= {wl[2*BW-1:0], w0};
+    wl <= {wl[BW-1:0], w0};
   end
   wire [1:0]    ns = {lv_q[g][2] & lv_q[g][0], lv_q[g][2] ^ lv_q[g][0]};   // n
   wire          h  = lv_q[g][1];
   wire          u  = !lv_q[g][0];
   wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
-  wire [BW-1:0] tz = ns[1] ? wl[2*BW +: BW] : (ns[0] ? wl[BW +: BW] : wl[0 +: BW]);
+  // The next tap is this one a clock later: n only changes while no burst is under way.
+  reg  [BW-1:0] tz;
+  always @(posedge ck) tz <= ty;
 
   reg [GW-1:0] dq_r, dq_f;
   reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
