@@ -1028,7 +1028,6 @@ reg [RD_PIPE-1:0] rd_pipe, rd_bl8_pipe;
 reg [1:0]         r_left;
 reg [KB-1:0]      r_pos;
 reg [NB*DQ-1:0]   r_acc;
-reg               r_done;
 
 wire          r_start = init_done && rd_pipe[rd_lat_m1];
 wire          r_take  = r_start || (r_left != 2'd0);
@@ -1045,14 +1044,13 @@ integer j;
 always @(posedge ck or posedge rst)
   if (rst) begin
     rd_pipe <= {RD_PIPE{1'b0}}; rd_bl8_pipe <= {RD_PIPE{1'b0}};
-    r_left <= 2'd0; r_pos <= {KB{1'b0}}; r_done <= 1'b0;
+    r_left <= 2'd0; r_pos <= {KB{1'b0}};
   end else begin
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
     if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
     else if (r_left != 0)   r_left <= step(r_left, 2, 0);
     r_pos  <= r_end ? {KB{1'b0}} : (r_take ? step(r_cur, KB, 1) : r_pos);
-    r_done <= r_end;
   end
 
 // ECC is checked on the two beats of each clock as they arrive.
@@ -1072,39 +1070,41 @@ always @(posedge ck)
     if (r_take && r_cur == j)
       r_acc[2*j*DQ +: 2*DQ] <= {r_beat_f, r_beat_r};
 
-// A finished word sits in r_acc for one clock (the next burst can only
-// overwrite its first clock's beats at the same edge), then goes straight
-// out at a controller edge or waits in r_pend for the next one.  Bursts
-// never finish words faster than one per clk_x1 cycle.
-wire [NB*DQ-1:0] r_word = r_acc;
-
-reg [NB*DQ-1:0] r_pend, r_out;
-reg             r_pend_v, r_out_v, init_out;
+// A word goes out at the edge that brings its last beats, straight from the
+// capture path, unless clk_x1 rises at that edge: nothing the controller
+// samples may change there, so the word goes out from r_acc one edge later
+// (the next burst can only have overwritten its first clock's beats by the
+// same edge).  Bursts never finish words faster than one per clk_x1 cycle.
+// The last beats land on the word's last pair or, for a 4-beat burst at
+// 1:4, on its second.
+wire x1_rise = (div == K - 1);
+wire r_now   = r_end && !x1_rise;
+reg  [NB*DQ-1:0] r_out;
+reg              r_defer, r_out_v, init_out;
 always @(posedge ck or posedge rst)
   if (rst) begin
-    r_pend_v <= 1'b0; r_out_v <= 1'b0; init_out <= 1'b0;
-  end else if (x1_edge) begin
-    init_out <= init_done;
-    r_out_v  <= r_pend_v || r_done;
-    r_pend_v <= r_pend_v && r_done;
-  end else if (r_done)
-    r_pend_v <= 1'b1;
-
-always @(posedge ck)
-  if (x1_edge) begin
-    if (r_pend_v && r_done) r_pend <= r_word;
-  end else if (r_done)
-    r_pend <= r_word;
+    r_defer <= 1'b0; r_out_v <= 1'b0; init_out <= 1'b0;
+  end else begin
+    r_defer <= r_end && x1_rise;
+    if (x1_edge) begin
+      init_out <= init_done;
+      r_out_v  <= r_defer || r_now;
+    end else if (r_now)
+      r_out_v  <= 1'b1;
+  end
 
 // r_out stays 0 until the first read word, which only comes after the core
 // is ready; so the status needs gating only in its own few bits.
 always @(posedge ck or posedge rst)
   if (rst)
     r_out <= {NB*DQ{1'b0}};
-  else if (x1_edge) begin
-    if (r_pend_v)    r_out <= r_pend;
-    else if (r_done) r_out <= r_word;
-  end
+  else if (r_defer)
+    r_out <= r_acc;
+  else if (r_now)
+    for (j = 0; j < K; j = j + 1)
+      r_out[2*j*DQ +: 2*DQ] <=
+        (r_cur == j && (j == K - 1 || (j == 1 && !BL_FIX8 && (BL_FIX4 || BL_OTF))))
+          ? {r_beat_f, r_beat_r} : r_acc[2*j*DQ +: 2*DQ];
 
 // Until the core is ready the read data carries the calibration status.
 wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
