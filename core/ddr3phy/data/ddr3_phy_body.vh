@@ -1076,7 +1076,8 @@ always @(posedge ck)
 // (the next burst can only have overwritten its first clock's beats by the
 // same edge).  Bursts never finish words faster than one per clk_x1 cycle.
 // The last beats land on the word's last pair or, for a 4-beat burst at
-// 1:4, on its second.
+// 1:4, on its second (its high half carries no data, so they land on the
+// last pair as well).
 wire x1_rise = (div == K - 1);
 wire r_now   = r_end && !x1_rise;
 reg  [NB*DQ-1:0] r_out;
@@ -1098,12 +1099,10 @@ always @(posedge ck or posedge rst)
 always @(posedge ck or posedge rst)
   if (rst)
     r_out <= {NB*DQ{1'b0}};
-  else if (r_defer)
-    r_out <= r_acc;
-  else if (r_now)
+  else if (r_defer || r_now)
     for (j = 0; j < K; j = j + 1)
       r_out[2*j*DQ +: 2*DQ] <=
-        (r_cur == j && (j == K - 1 || (j == 1 && !BL_FIX8 && (BL_FIX4 || BL_OTF))))
+        (r_now && (j == K - 1 || (j == 1 && r_cur == 1 && (BL_FIX4 || BL_OTF))))
           ? {r_beat_f, r_beat_r} : r_acc[2*j*DQ +: 2*DQ];
 
 // Until the core is ready the read data carries the calibration status.
