@@ -972,7 +972,10 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg             fnd, f1, bad, vok;   // burst found with some setting / with ck90
   reg  [AW-1:0]   arr;          // clock of its first pair with the setting in sel
   wire [1:0]      cs  = !cal_step[2] ? cal_step[1:0] : sel;      // steps 0..3 search
-  reg  [GW-1:0]   e, o;         // rising and falling sample of the chosen clock
+  // rising and falling sample of the chosen clock, taken into the ck
+  // domain as they enter the delay line
+  wire [GW-1:0]   e = cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
+  wire [GW-1:0]   o = cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
   wire [NPB*GW-1:0] win;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
     assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
@@ -984,8 +987,6 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   wire       better = !fnd || {cal_at, sel[0]} < {arr, cs[0]};
 
   always @(posedge ck) begin
-    e      <= cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
-    o      <= cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
     o_prev <= o;
     dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
   end
