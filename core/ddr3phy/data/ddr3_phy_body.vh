@@ -367,7 +367,7 @@ reg [1:0]     f_wq;           // calibration words still to queue
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
 wire [G-1:0]  lane_bad;       // from the strobe groups, see below
 reg  [AW-1:0] lane_max;       // latest arrival over the groups
-wire          lane_spread;    // some group would need more delay than there is
+wire          lane_spread;    // the group visited would need more delay than there is
 
 localparam [3:0] C_WR = 4'b0100;
 
@@ -461,7 +461,7 @@ always @(posedge ck or posedge rst)
         if (cal_step == 3'd3) tmr <= G - 1;
         st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
       end
-      ST_SEL:   st <= ST_PLACE;                     // lane_max found
+      ST_SEL:   begin st <= ST_PLACE; tmr <= G - 1; end   // lane_max found
       ST_PLACE: begin
         rd_lat_m1 <= lane_max;
         if (|lane_bad || lane_spread) begin cal_fail <= 1'b1; st <= ST_PRE; end
@@ -776,7 +776,7 @@ end endgenerate
 // candidate nearest group 0's plus that difference.  The groups are picked
 // one per clock, group 0 first, so that one circuit serves them all.
 localparam LGW = max2(1, clog2(G));
-// ST_WLX and ST_SEL visit the groups one per clock while tmr runs down.
+// ST_WLX, ST_SEL and ST_PLACE visit the groups one per clock while tmr runs down.
 wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
 reg  [7:0]     lvs_b;                          // its lvb, ga and gf
 reg  [5:0]     lvs_a;
@@ -948,10 +948,6 @@ wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a 
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
 wire [AW-1:0] lane_arr [0:G-1];
-wire [G-1:0]  lane_far;
-assign lane_spread = |lane_far;
-// Earliest arrival that the delay lines can still bring to the latest.
-wire [AW:0]   lane_lo = {1'b0, lane_max} - (NDL - 1);
 
 reg [AW-1:0] lane_at;           // arrival of the group visited now
 integer      gl;
@@ -963,6 +959,11 @@ end
 always @(posedge ck or posedge rst)
   if (rst) lane_max <= {AW{1'b0}};
   else if (st == ST_SEL && (g_at == 0 || lane_at > lane_max)) lane_max <= lane_at;
+// In ST_PLACE the group visited takes the delay that brings it to the
+// latest arrival (never negative: the max is over the arrivals); one that
+// would need more than the delay line holds fails.
+wire [AW-1:0] lane_d = lane_max - lane_at;
+assign lane_spread = |lane_d[AW-1:2];
 
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
@@ -1007,15 +1008,13 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
       end
     end else if (st == ST_SEL) begin
       if (!fnd) bad <= 1'b1;
-    end else if (st == ST_PLACE) begin
-      // lane_max - arr (never negative: the max is over arr), modulo 4
-      dly <= {lane_max[1] ^ arr[1] ^ (!lane_max[0] && arr[0]), lane_max[0] ^ arr[0]};
-      if (lane_far[g]) bad <= 1'b1;
+    end else if (st == ST_PLACE && g_at == g) begin
+      dly <= lane_d[1:0];
+      if (lane_spread) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
 
   assign lane_arr[g] = arr;
-  assign lane_far[g] = !lane_lo[AW] && arr < lane_lo[AW-1:0];
   assign lane_bad[g]  = bad | lv_bad[g];
   assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
     dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
