@@ -758,16 +758,12 @@ reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
+wire [2:0]    lv_lc  [0:G-1];   // each group's levelling result,
+wire [G-1:0]  lv_lcf;           // whether it found one,
 wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
 wire [G-1:0]  lv_gf;            // and whether it saw one
 wire [2:0]    lv_q0;            // group 0's levelled q, picked first
-wire [7:0]    lv_hot;           // lv_take at the delay being tried
 wire          w_en = w_take || w_act || w_act_d;
-
-generate for (b = 0; b < 8; b = b + 1) begin : g_hot
-  assign lv_hot[b] = lv_take && lv_i == b;
-end endgenerate
 
 // Levelling finds where CK rises only to within whole clocks.  Which clock
 // comes from the read strobe: a READ before levelling shows how much later
@@ -778,19 +774,17 @@ end endgenerate
 localparam LGW = max2(1, clog2(G));
 // ST_WLX, ST_SEL and ST_PLACE visit the groups one per clock while tmr runs down.
 wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
-reg  [7:0]     lvs_b;                          // its lvb, ga and gf
-reg  [5:0]     lvs_a;
-reg            lvs_f;
-reg  [2:0]     lv_c;                           // first low-to-high step of lvb
+reg  [2:0]     lv_c;                           // its step, see g_wlane,
 reg            lv_cf;
-integer        gi, kk;
+reg  [5:0]     lvs_a;                          // ga and gf
+reg            lvs_f;
+integer        gi;
 always @* begin
-  lvs_b = lv_lvb[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
+  lv_c = lv_lc[0]; lv_cf = lv_lcf[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
   for (gi = 1; gi < G; gi = gi + 1)
-    if (g_at == gi) begin lvs_b = lv_lvb[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi]; end
-  lv_c = 3'd0; lv_cf = 1'b0;
-  for (kk = 7; kk >= 1; kk = kk - 1)
-    if (lvs_b[kk] && !lvs_b[kk-1]) begin lv_c = kk; lv_cf = 1'b1; end
+    if (g_at == gi) begin
+      lv_c = lv_lc[gi]; lv_cf = lv_lcf[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi];
+    end
 end
 // Group 0's delay less its strobe arrival: each group's target delay is
 // this plus its own arrival (quarter clocks, modulo 64).
@@ -811,7 +805,12 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   reg  [2*BW-1:0] wl;           // delayed by 1..2 clocks, 1 in the low bits
   wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
-  reg [7:0]  lvb;               // CK level returned at each delay tried
+  // The least delay tried at which the CK level returned turned from low
+  // to high, found as the delays are tried in order.
+  reg        lhi;               // level returned at the delay tried before
+  reg [2:0]  lc;
+  reg        lcf;
+  wire       lv_s = q0[g*GW];
   reg [2:0]  q;
   reg        qbad, gf;
   reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
@@ -828,19 +827,23 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
   always @(posedge ck or posedge rst)
     if (rst) begin
-      lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
+      lhi <= 1'b0; lc <= 3'd0; lcf <= 1'b0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0;
+      ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb <= lvb | (lv_hot & {8{q0[g*GW]}});
-      else if (lv_pick && g_at == g) begin
+      if (lv_take) begin
+        lhi <= lv_s;
+        if (lv_s && !lhi && lv_i != 3'd0 && !lcf) begin lc <= lv_i; lcf <= 1'b1; end
+      end else if (lv_pick && g_at == g) begin
         q <= lv_qn;
         qbad <= !lv_cf || !lvs_f;
       end
     end
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
-  assign lv_lvb[g] = lvb;
+  assign lv_lc[g]  = lc;
+  assign lv_lcf[g] = lcf;
   assign lv_ga[g]  = ga[5:0];
   assign lv_gf[g]  = gf;
   if (g == 0) begin : g_ref
