@@ -959,14 +959,15 @@ always @* begin
   for (gl = 1; gl < G; gl = gl + 1)
     if (g_at == gl) lane_at = lane_arr[gl];
 end
+// One subtractor serves both visits: in ST_SEL its borrow says the group
+// came later than the latest so far; in ST_PLACE the group takes the delay
+// that brings it to the latest arrival, and one that would need more than
+// the delay line holds fails.
+wire [AW:0] lane_d = {1'b0, lane_max} - {1'b0, lane_at};
+assign lane_spread = |lane_d[AW-1:2];
 always @(posedge ck or posedge rst)
   if (rst) lane_max <= {AW{1'b0}};
-  else if (st == ST_SEL && (g_at == 0 || lane_at > lane_max)) lane_max <= lane_at;
-// In ST_PLACE the group visited takes the delay that brings it to the
-// latest arrival (never negative: the max is over the arrivals); one that
-// would need more than the delay line holds fails.
-wire [AW-1:0] lane_d = lane_max - lane_at;
-assign lane_spread = |lane_d[AW-1:2];
+  else if (st == ST_SEL && (g_at == 0 || lane_d[AW])) lane_max <= lane_at;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
@@ -988,7 +989,15 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   // the one kept from ck if its first sample came earlier.  In quarter
   // clocks the ck sample came at 4 t0 - 2 a0, the ck90 one at
   // 4 t1 + 1 - 2 a1, so ck90 is earlier exactly when {t1, a0} < {t0, a1}.
-  wire       better = !fnd || {cal_at, sel[0]} < {arr, cs[0]};
+  // While a READ is looked for, cal_at counts up through t0 once: a hit
+  // before they met came at an earlier clock.
+  wire       at_arr = (cal_at == arr);
+  reg        past;              // cal_at has met arr since the last READ
+  wire       better = !fnd || (!past && !at_arr) || (at_arr && !sel[0] && cs[0]);
+  always @(posedge ck or posedge rst)
+    if (rst)                       past <= 1'b0;
+    else if (rd_issue)             past <= 1'b0;
+    else if (cal_seek && at_arr)   past <= 1'b1;
 
   always @(posedge ck) begin
     o_prev <= o;
@@ -1001,7 +1010,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
       arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
     end else if (cal_seek && win == CAL_LANE) begin
       if (cal_step == 3'd4) begin
-        if (cal_at == arr) vok <= 1'b1;
+        if (at_arr) vok <= 1'b1;
         else bad <= 1'b1;
       end else if (!cs[1] && !fnd) begin
         fnd <= 1'b1; sel <= {1'b0, cs[0]}; arr <= cal_at;
