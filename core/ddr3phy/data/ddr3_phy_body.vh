@@ -645,7 +645,7 @@ wire             wq_empty  = (wq_rp == wq_wp) && (wq_rl == wq_wl);
 reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
-reg           w_act, w_act_d, dq_oe;
+reg           w_act, w_act_d;
 reg           w_cal1;         // the calibration burst's second word is next
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
@@ -659,7 +659,7 @@ wire          w_pop   = w_take && (w_cur == K - 1 || w_last);
 always @(posedge ck or posedge rst)
   if (rst) begin
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
-    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
+    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0;
     wq_wp <= {WQ_AW{1'b0}}; wq_rp <= {WQ_AW{1'b0}}; wq_wl <= 1'b0; wq_rl <= 1'b0;
     w_cal1 <= 1'b0;
   end else begin
@@ -681,7 +681,6 @@ always @(posedge ck or posedge rst)
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? step(w_cur, KB, 1) : w_pos);
     w_act <= w_take;
     w_act_d <= w_act;
-    dq_oe <= w_take || w_act || w_act_d;
   end
 
 // Beat pairs are picked by comparison, not by a computed part-select,
@@ -801,9 +800,11 @@ wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
-  localparam BW = 2 * GW + 5;
+  localparam BW = 2 * GW + 4;
   reg  [2*BW-1:0] wl;           // delayed by 1..2 clocks, 1 in the low bits
-  wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
+  // DQ is driven a clock after DQS is enabled, so the DQ enable of a tap
+  // is the DQS enable of the next.
+  wire [BW-1:0] w0 = {w_act, w_en, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
   // The least delay tried at which the CK level returned turned from low
   // to high, found as the delays are tried in order.
@@ -873,12 +874,12 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
   always @(negedge ck or posedge rst)
     if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; dqoe_n <= 1'b0; end
-    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= ty[BW-3]; end
+    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= tz[BW-2]; end
 
   // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
   // y: waveforms changing on ck90 edges {DM, DQ}.
   wire [2:0]  x0 = h ? {~ck & tz[BW-1], tz[BW-2], dqoe_n && !lv_mode}
-                     : {ck & dqs_r, dqs_en, ty[BW-3] && !lv_mode};
+                     : {ck & dqs_r, dqs_en, tz[BW-2] && !lv_mode};
   wire [GW:0] y0 = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
   reg  [2:0]  xp, xn;
   reg  [GW:0] yp, yn;
