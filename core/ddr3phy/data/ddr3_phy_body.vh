@@ -491,32 +491,36 @@ reg [3*K-1:0]   s_ba;
 reg [K-1:0]     s_cke, s_odt;
 reg             s_rst_n;
 
+reg [4*K-1:0] mc_cmd;
 integer i;
+always @*
+  for (i = 0; i < K; i = i + 1)
+    mc_cmd[4*i +: 4] = {mc_cs_n[i] | ~(mc_cmd_wren & init_done),
+                        mc_ras_n[i], mc_cas_n[i], mc_we_n[i]};
+
 always @(posedge ck or posedge rst)
   if (rst) begin
     s_cmd <= {K{C_NOP}}; s_addr <= {K*ROW{1'b0}}; s_ba <= {3*K{1'b0}};
     s_cke <= {K{1'b1}}; s_odt <= {K{1'b0}}; s_rst_n <= 1'b1;
   end else if (x1_edge) begin
-    for (i = 0; i < K; i = i + 1)
-      s_cmd[4*i +: 4] <= {mc_cs_n[i] | ~(mc_cmd_wren & init_done),
-                          mc_ras_n[i], mc_cas_n[i], mc_we_n[i]};
-    s_addr <= mc_address; s_ba <= mc_bank;
+    s_cmd <= mc_cmd; s_addr <= mc_address; s_ba <= mc_bank;
     s_cke <= mc_cke; s_odt <= mc_odt; s_rst_n <= mc_reset_n;
   end
 
-wire [KB-1:0] slot = step(div, KB, 0); // slot leaving the capture register now
-
-// The slot's fields are picked by comparison, not by computed part-selects.
+// Slot 0 goes on straight from the controller at the edge the capture
+// register takes the cycle (its outputs have settled by then); slot n
+// leaves the capture register n clocks later.  The slot's fields are
+// picked by comparison, not by computed part-selects.
 reg [3:0]     s_cmd_at;
 reg [ROW-1:0] s_addr_at;
 reg [2:0]     s_ba_at;
 reg           s_cke_at, s_odt_at;
 integer       si;
 always @* begin
-  s_cmd_at = s_cmd[3:0]; s_addr_at = s_addr[ROW-1:0]; s_ba_at = s_ba[2:0];
-  s_cke_at = s_cke[0];   s_odt_at  = s_odt[0];
+  s_cmd_at = mc_cmd[3:0]; s_addr_at = mc_address[ROW-1:0]; s_ba_at = mc_bank[2:0];
+  s_cke_at = mc_cke[0];   s_odt_at  = mc_odt[0];
   for (si = 1; si < K; si = si + 1)
-    if (slot == si) begin
+    if (div == si) begin
       s_cmd_at = s_cmd[4*si +: 4]; s_addr_at = s_addr[ROW*si +: ROW]; s_ba_at = s_ba[3*si +: 3];
       s_cke_at = s_cke[si];        s_odt_at  = s_odt[si];
     end
