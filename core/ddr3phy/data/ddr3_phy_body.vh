@@ -96,8 +96,8 @@ endfunction
 
 // Small counters step through gates: synthesis maps every distinct adder
 // width anew, which costs more than the few gates of a 1- to 3-bit step.
-function [7:0] step;                  // x + 1 (up) or x - 1 in the low w bits
-  input [7:0]   x;
+function [31:0] step;                 // x + 1 (up) or x - 1 in the low w bits
+  input [31:0]  x;
   input integer w, up;
   integer i;
   reg c;
@@ -367,7 +367,7 @@ reg [1:0]     f_wq;           // calibration words still to queue
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
 wire [G-1:0]  lane_bad;       // from the strobe groups, see below
 reg  [AW-1:0] lane_max;       // latest arrival over the groups
-wire          lane_spread;    // some group would need more delay than there is
+wire          lane_spread;    // the group visited would need more delay than there is
 
 localparam [3:0] C_WR = 4'b0100;
 
@@ -383,7 +383,7 @@ always @(posedge ck or posedge rst)
     lv_pulse <= 1'b0;
     if (f_wq != 2'd0) f_wq <= step(f_wq, 2, 0);
     if (tmr != 0)
-      tmr <= tmr - 1'b1;
+      tmr <= step(tmr, TW, 0);
     else case (st)
       ST_RESET: begin f_rst_n <= 1'b1; tmr <= T_CKE;     st <= ST_CKE; end   // RESET# high
       ST_CKE:   begin f_cke   <= 1'b1; tmr <= T_XPR - 1; st <= ST_MR2; end
@@ -461,7 +461,7 @@ always @(posedge ck or posedge rst)
         if (cal_step == 3'd3) tmr <= G - 1;
         st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
       end
-      ST_SEL:   st <= ST_PLACE;                     // lane_max found
+      ST_SEL:   begin st <= ST_PLACE; tmr <= G - 1; end   // lane_max found
       ST_PLACE: begin
         rd_lat_m1 <= lane_max;
         if (|lane_bad || lane_spread) begin cal_fail <= 1'b1; st <= ST_PRE; end
@@ -491,32 +491,36 @@ reg [3*K-1:0]   s_ba;
 reg [K-1:0]     s_cke, s_odt;
 reg             s_rst_n;
 
+reg [4*K-1:0] mc_cmd;
 integer i;
+always @*
+  for (i = 0; i < K; i = i + 1)
+    mc_cmd[4*i +: 4] = {mc_cs_n[i] | ~(mc_cmd_wren & init_done),
+                        mc_ras_n[i], mc_cas_n[i], mc_we_n[i]};
+
 always @(posedge ck or posedge rst)
   if (rst) begin
     s_cmd <= {K{C_NOP}}; s_addr <= {K*ROW{1'b0}}; s_ba <= {3*K{1'b0}};
     s_cke <= {K{1'b1}}; s_odt <= {K{1'b0}}; s_rst_n <= 1'b1;
   end else if (x1_edge) begin
-    for (i = 0; i < K; i = i + 1)
-      s_cmd[4*i +: 4] <= {mc_cs_n[i] | ~(mc_cmd_wren & init_done),
-                          mc_ras_n[i], mc_cas_n[i], mc_we_n[i]};
-    s_addr <= mc_address; s_ba <= mc_bank;
+    s_cmd <= mc_cmd; s_addr <= mc_address; s_ba <= mc_bank;
     s_cke <= mc_cke; s_odt <= mc_odt; s_rst_n <= mc_reset_n;
   end
 
-wire [KB-1:0] slot = step(div, KB, 0); // slot leaving the capture register now
-
-// The slot's fields are picked by comparison, not by computed part-selects.
+// Slot 0 goes on straight from the controller at the edge the capture
+// register takes the cycle (its outputs have settled by then); slot n
+// leaves the capture register n clocks later.  The slot's fields are
+// picked by comparison, not by computed part-selects.
 reg [3:0]     s_cmd_at;
 reg [ROW-1:0] s_addr_at;
 reg [2:0]     s_ba_at;
 reg           s_cke_at, s_odt_at;
 integer       si;
 always @* begin
-  s_cmd_at = s_cmd[3:0]; s_addr_at = s_addr[ROW-1:0]; s_ba_at = s_ba[2:0];
-  s_cke_at = s_cke[0];   s_odt_at  = s_odt[0];
+  s_cmd_at = mc_cmd[3:0]; s_addr_at = mc_address[ROW-1:0]; s_ba_at = mc_bank[2:0];
+  s_cke_at = mc_cke[0];   s_odt_at  = mc_odt[0];
   for (si = 1; si < K; si = si + 1)
-    if (slot == si) begin
+    if (div == si) begin
       s_cmd_at = s_cmd[4*si +: 4]; s_addr_at = s_addr[ROW*si +: ROW]; s_ba_at = s_ba[3*si +: 3];
       s_cke_at = s_cke[si];        s_odt_at  = s_odt[si];
     end
@@ -645,7 +649,7 @@ wire             wq_empty  = (wq_rp == wq_wp) && (wq_rl == wq_wl);
 reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
-reg           w_act, w_act_d, dq_oe;
+reg           w_act, w_act_d;
 reg           w_cal1;         // the calibration burst's second word is next
 reg [DQ-1:0]  w_beat_r, w_beat_f;
 reg [G-1:0]   w_mask_r, w_mask_f;
@@ -659,7 +663,7 @@ wire          w_pop   = w_take && (w_cur == K - 1 || w_last);
 always @(posedge ck or posedge rst)
   if (rst) begin
     wr_pipe <= {WLE{1'b0}}; wr_bl8_pipe <= {WLE{1'b0}};
-    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0; dq_oe <= 1'b0;
+    w_left <= 2'd0; w_pos <= {KB{1'b0}}; w_act <= 1'b0; w_act_d <= 1'b0;
     wq_wp <= {WQ_AW{1'b0}}; wq_rp <= {WQ_AW{1'b0}}; wq_wl <= 1'b0; wq_rl <= 1'b0;
     w_cal1 <= 1'b0;
   end else begin
@@ -681,7 +685,6 @@ always @(posedge ck or posedge rst)
     w_pos <= w_pop ? {KB{1'b0}} : (w_take ? step(w_cur, KB, 1) : w_pos);
     w_act <= w_take;
     w_act_d <= w_act;
-    dq_oe <= w_take || w_act || w_act_d;
   end
 
 // Beat pairs are picked by comparison, not by a computed part-select,
@@ -758,16 +761,12 @@ reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
 wire          g_seek;
 wire [G-1:0]  dqs_in, dqs_n_in;
 wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire [7:0]    lv_lvb [0:G-1];   // each group's levelling results,
+wire [2:0]    lv_lc  [0:G-1];   // each group's levelling result,
+wire [G-1:0]  lv_lcf;           // whether it found one,
 wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
 wire [G-1:0]  lv_gf;            // and whether it saw one
 wire [2:0]    lv_q0;            // group 0's levelled q, picked first
-wire [7:0]    lv_hot;           // lv_take at the delay being tried
 wire          w_en = w_take || w_act || w_act_d;
-
-generate for (b = 0; b < 8; b = b + 1) begin : g_hot
-  assign lv_hot[b] = lv_take && lv_i == b;
-end endgenerate
 
 // Levelling finds where CK rises only to within whole clocks.  Which clock
 // comes from the read strobe: a READ before levelling shows how much later
@@ -776,21 +775,19 @@ end endgenerate
 // candidate nearest group 0's plus that difference.  The groups are picked
 // one per clock, group 0 first, so that one circuit serves them all.
 localparam LGW = max2(1, clog2(G));
-// ST_WLX and ST_SEL visit the groups one per clock while tmr runs down.
+// ST_WLX, ST_SEL and ST_PLACE visit the groups one per clock while tmr runs down.
 wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
-reg  [7:0]     lvs_b;                          // its lvb, ga and gf
-reg  [5:0]     lvs_a;
-reg            lvs_f;
-reg  [2:0]     lv_c;                           // first low-to-high step of lvb
+reg  [2:0]     lv_c;                           // its step, see g_wlane,
 reg            lv_cf;
-integer        gi, kk;
+reg  [5:0]     lvs_a;                          // ga and gf
+reg            lvs_f;
+integer        gi;
 always @* begin
-  lvs_b = lv_lvb[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
+  lv_c = lv_lc[0]; lv_cf = lv_lcf[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
   for (gi = 1; gi < G; gi = gi + 1)
-    if (g_at == gi) begin lvs_b = lv_lvb[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi]; end
-  lv_c = 3'd0; lv_cf = 1'b0;
-  for (kk = 7; kk >= 1; kk = kk - 1)
-    if (lvs_b[kk] && !lvs_b[kk-1]) begin lv_c = kk; lv_cf = 1'b1; end
+    if (g_at == gi) begin
+      lv_c = lv_lc[gi]; lv_cf = lv_lcf[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi];
+    end
 end
 // Group 0's delay less its strobe arrival: each group's target delay is
 // this plus its own arrival (quarter clocks, modulo 64).
@@ -807,11 +804,18 @@ wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
 generate for (g = 0; g < G; g = g + 1) begin : g_wlane
-  localparam BW = 2 * GW + 5;
-  reg  [3*BW-1:0] wl;           // delayed by 1..3 clocks, 1 in the low bits
-  wire [BW-1:0] w0 = {w_act, w_en, dq_oe, w_mask_f[g], w_mask_r[g],
+  localparam BW = 2 * GW + 4;
+  reg  [2*BW-1:0] wl;           // delayed by 1..2 clocks, 1 in the low bits
+  // DQ is driven a clock after DQS is enabled, so the DQ enable of a tap
+  // is the DQS enable of the next.
+  wire [BW-1:0] w0 = {w_act, w_en, w_mask_f[g], w_mask_r[g],
                       w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
-  reg [7:0]  lvb;               // CK level returned at each delay tried
+  // The least delay tried at which the CK level returned turned from low
+  // to high, found as the delays are tried in order.
+  reg        lhi;               // level returned at the delay tried before
+  reg [2:0]  lc;
+  reg        lcf;
+  wire       lv_s = q0[g*GW];
   reg [2:0]  q;
   reg        qbad, gf;
   reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
@@ -828,19 +832,23 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
   always @(posedge ck or posedge rst)
     if (rst) begin
-      lvb <= 8'd0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0; ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
+      lhi <= 1'b0; lc <= 3'd0; lcf <= 1'b0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0;
+      ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
     end else begin
       dqs_prev <= dqs4[3:1];
       if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) lvb <= lvb | (lv_hot & {8{q0[g*GW]}});
-      else if (lv_pick && g_at == g) begin
+      if (lv_take) begin
+        lhi <= lv_s;
+        if (lv_s && !lhi && lv_i != 3'd0 && !lcf) begin lc <= lv_i; lcf <= 1'b1; end
+      end else if (lv_pick && g_at == g) begin
         q <= lv_qn;
         qbad <= !lv_cf || !lvs_f;
       end
     end
   assign lv_q[g]   = lv_mode ? lv_i : q;
   assign lv_bad[g] = qbad;
-  assign lv_lvb[g] = lvb;
+  assign lv_lc[g]  = lc;
+  assign lv_lcf[g] = lcf;
   assign lv_ga[g]  = ga[5:0];
   assign lv_gf[g]  = gf;
   if (g == 0) begin : g_ref
@@ -848,13 +856,15 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
 
   always @(posedge ck) begin
-    wl <= {wl[2*BW-1:0], w0};
+    wl <= {wl[BW-1:0], w0};
   end
   wire [1:0]    ns = {lv_q[g][2] & lv_q[g][0], lv_q[g][2] ^ lv_q[g][0]};   // n
   wire          h  = lv_q[g][1];
   wire          u  = !lv_q[g][0];
   wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
-  wire [BW-1:0] tz = ns[1] ? wl[2*BW +: BW] : (ns[0] ? wl[BW +: BW] : wl[0 +: BW]);
+  // The next tap is this one a clock later: n only changes while no burst is under way.
+  reg  [BW-1:0] tz;
+  always @(posedge ck) tz <= ty;
 
   reg [GW-1:0] dq_r, dq_f;
   reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
@@ -868,12 +878,12 @@ generate for (g = 0; g < G; g = g + 1) begin : g_wlane
   end
   always @(negedge ck or posedge rst)
     if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; dqoe_n <= 1'b0; end
-    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= ty[BW-3]; end
+    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= tz[BW-2]; end
 
   // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
   // y: waveforms changing on ck90 edges {DM, DQ}.
   wire [2:0]  x0 = h ? {~ck & tz[BW-1], tz[BW-2], dqoe_n && !lv_mode}
-                     : {ck & dqs_r, dqs_en, ty[BW-3] && !lv_mode};
+                     : {ck & dqs_r, dqs_en, tz[BW-2] && !lv_mode};
   wire [GW:0] y0 = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
   reg  [2:0]  xp, xn;
   reg  [GW:0] yp, yn;
@@ -946,10 +956,6 @@ wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a 
 
 wire [DQ-1:0] rd_r_q, rd_f_q;
 wire [AW-1:0] lane_arr [0:G-1];
-wire [G-1:0]  lane_far;
-assign lane_spread = |lane_far;
-// Earliest arrival that the delay lines can still bring to the latest.
-wire [AW:0]   lane_lo = {1'b0, lane_max} - (NDL - 1);
 
 reg [AW-1:0] lane_at;           // arrival of the group visited now
 integer      gl;
@@ -958,9 +964,15 @@ always @* begin
   for (gl = 1; gl < G; gl = gl + 1)
     if (g_at == gl) lane_at = lane_arr[gl];
 end
+// One subtractor serves both visits: in ST_SEL its borrow says the group
+// came later than the latest so far; in ST_PLACE the group takes the delay
+// that brings it to the latest arrival, and one that would need more than
+// the delay line holds fails.
+wire [AW:0] lane_d = {1'b0, lane_max} - {1'b0, lane_at};
+assign lane_spread = |lane_d[AW-1:2];
 always @(posedge ck or posedge rst)
   if (rst) lane_max <= {AW{1'b0}};
-  else if (st == ST_SEL && (g_at == 0 || lane_at > lane_max)) lane_max <= lane_at;
+  else if (st == ST_SEL && (g_at == 0 || lane_d[AW])) lane_max <= lane_at;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
@@ -970,7 +982,10 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   reg             fnd, f1, bad, vok;   // burst found with some setting / with ck90
   reg  [AW-1:0]   arr;          // clock of its first pair with the setting in sel
   wire [1:0]      cs  = !cal_step[2] ? cal_step[1:0] : sel;      // steps 0..3 search
-  reg  [GW-1:0]   e, o;         // rising and falling sample of the chosen clock
+  // rising and falling sample of the chosen clock, taken into the ck
+  // domain as they enter the delay line
+  wire [GW-1:0]   e = cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
+  wire [GW-1:0]   o = cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
   wire [NPB*GW-1:0] win;
   for (b = 0; b < NPW; b = b + 1) begin : g_win
     assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
@@ -979,11 +994,17 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
   // the one kept from ck if its first sample came earlier.  In quarter
   // clocks the ck sample came at 4 t0 - 2 a0, the ck90 one at
   // 4 t1 + 1 - 2 a1, so ck90 is earlier exactly when {t1, a0} < {t0, a1}.
-  wire       better = !fnd || {cal_at, sel[0]} < {arr, cs[0]};
+  // While a READ is looked for, cal_at counts up through t0 once: a hit
+  // before they met came at an earlier clock.
+  wire       at_arr = (cal_at == arr);
+  reg        past;              // cal_at has met arr since the last READ
+  wire       better = !fnd || (!past && !at_arr) || (at_arr && !sel[0] && cs[0]);
+  always @(posedge ck or posedge rst)
+    if (rst)                       past <= 1'b0;
+    else if (rd_issue)             past <= 1'b0;
+    else if (cal_seek && at_arr)   past <= 1'b1;
 
   always @(posedge ck) begin
-    e      <= cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
-    o      <= cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
     o_prev <= o;
     dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
   end
@@ -994,7 +1015,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
       arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
     end else if (cal_seek && win == CAL_LANE) begin
       if (cal_step == 3'd4) begin
-        if (cal_at == arr) vok <= 1'b1;
+        if (at_arr) vok <= 1'b1;
         else bad <= 1'b1;
       end else if (!cs[1] && !fnd) begin
         fnd <= 1'b1; sel <= {1'b0, cs[0]}; arr <= cal_at;
@@ -1004,15 +1025,13 @@ generate for (g = 0; g < G; g = g + 1) begin : g_lane
       end
     end else if (st == ST_SEL) begin
       if (!fnd) bad <= 1'b1;
-    end else if (st == ST_PLACE) begin
-      // lane_max - arr (never negative: the max is over arr), modulo 4
-      dly <= {lane_max[1] ^ arr[1] ^ (!lane_max[0] && arr[0]), lane_max[0] ^ arr[0]};
-      if (lane_far[g]) bad <= 1'b1;
+    end else if (st == ST_PLACE && g_at == g) begin
+      dly <= lane_d[1:0];
+      if (lane_spread) bad <= 1'b1;
     end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
       bad <= 1'b1;
 
   assign lane_arr[g] = arr;
-  assign lane_far[g] = !lane_lo[AW] && arr < lane_lo[AW-1:0];
   assign lane_bad[g]  = bad | lv_bad[g];
   assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
     dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
@@ -1026,7 +1045,6 @@ reg [RD_PIPE-1:0] rd_pipe, rd_bl8_pipe;
 reg [1:0]         r_left;
 reg [KB-1:0]      r_pos;
 reg [NB*DQ-1:0]   r_acc;
-reg               r_done;
 
 wire          r_start = init_done && rd_pipe[rd_lat_m1];
 wire          r_take  = r_start || (r_left != 2'd0);
@@ -1043,14 +1061,13 @@ integer j;
 always @(posedge ck or posedge rst)
   if (rst) begin
     rd_pipe <= {RD_PIPE{1'b0}}; rd_bl8_pipe <= {RD_PIPE{1'b0}};
-    r_left <= 2'd0; r_pos <= {KB{1'b0}}; r_done <= 1'b0;
+    r_left <= 2'd0; r_pos <= {KB{1'b0}};
   end else begin
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
     if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
     else if (r_left != 0)   r_left <= step(r_left, 2, 0);
     r_pos  <= r_end ? {KB{1'b0}} : (r_take ? step(r_cur, KB, 1) : r_pos);
-    r_done <= r_end;
   end
 
 // ECC is checked on the two beats of each clock as they arrive.
@@ -1070,39 +1087,40 @@ always @(posedge ck)
     if (r_take && r_cur == j)
       r_acc[2*j*DQ +: 2*DQ] <= {r_beat_f, r_beat_r};
 
-// A finished word sits in r_acc for one clock (the next burst can only
-// overwrite its first clock's beats at the same edge), then goes straight
-// out at a controller edge or waits in r_pend for the next one.  Bursts
-// never finish words faster than one per clk_x1 cycle.
-wire [NB*DQ-1:0] r_word = r_acc;
-
-reg [NB*DQ-1:0] r_pend, r_out;
-reg             r_pend_v, r_out_v, init_out;
+// A word goes out at the edge that brings its last beats, straight from the
+// capture path, unless clk_x1 rises at that edge: nothing the controller
+// samples may change there, so the word goes out from r_acc one edge later
+// (the next burst can only have overwritten its first clock's beats by the
+// same edge).  Bursts never finish words faster than one per clk_x1 cycle.
+// The last beats land on the word's last pair or, for a 4-beat burst at
+// 1:4, on its second (its high half carries no data, so they land on the
+// last pair as well).
+wire x1_rise = (div == K - 1);
+wire r_now   = r_end && !x1_rise;
+reg  [NB*DQ-1:0] r_out;
+reg              r_defer, r_out_v, init_out;
 always @(posedge ck or posedge rst)
   if (rst) begin
-    r_pend_v <= 1'b0; r_out_v <= 1'b0; init_out <= 1'b0;
-  end else if (x1_edge) begin
-    init_out <= init_done;
-    r_out_v  <= r_pend_v || r_done;
-    r_pend_v <= r_pend_v && r_done;
-  end else if (r_done)
-    r_pend_v <= 1'b1;
-
-always @(posedge ck)
-  if (x1_edge) begin
-    if (r_pend_v && r_done) r_pend <= r_word;
-  end else if (r_done)
-    r_pend <= r_word;
+    r_defer <= 1'b0; r_out_v <= 1'b0; init_out <= 1'b0;
+  end else begin
+    r_defer <= r_end && x1_rise;
+    if (x1_edge) begin
+      init_out <= init_done;
+      r_out_v  <= r_defer || r_now;
+    end else if (r_now)
+      r_out_v  <= 1'b1;
+  end
 
 // r_out stays 0 until the first read word, which only comes after the core
 // is ready; so the status needs gating only in its own few bits.
 always @(posedge ck or posedge rst)
   if (rst)
     r_out <= {NB*DQ{1'b0}};
-  else if (x1_edge) begin
-    if (r_pend_v)    r_out <= r_pend;
-    else if (r_done) r_out <= r_word;
-  end
+  else if (r_defer || r_now)
+    for (j = 0; j < K; j = j + 1)
+      r_out[2*j*DQ +: 2*DQ] <=
+        (r_now && (j == K - 1 || (j == 1 && r_cur == 1 && (BL_FIX4 || BL_OTF))))
+          ? {r_beat_f, r_beat_r} : r_acc[2*j*DQ +: 2*DQ];
 
 // Until the core is ready the read data carries the calibration status.
 wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
