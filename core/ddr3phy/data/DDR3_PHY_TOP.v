@@ -89,22 +89,15 @@ VX_PLL u_PLL (
 `include "ddr3_pll_config.v"
 
 // Only the branch of the configured ratio is elaborated, so only that
-// ratio's file has to be compiled.  A core left at the PHY's own defaults
-// instantiates it without parameters: synthesis then keeps the PHY as it
-// was read instead of elaborating it a second time.
-localparam PHY_DEFAULTS = !ECC_EN && INIT_RESET_US == 200 && INIT_CKE_US == 500;
-`define ddr3phy_params #(.ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US))
-`define ddr3phy_pins (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT)
-generate if (nCK_PER_CLK == 2 && PHY_DEFAULTS) begin : g_1_2
-  `ddr3phy_modname(ddr3_phy_1_2, `module_name_ddr) u_phy `ddr3phy_pins;
-end else if (nCK_PER_CLK == 2) begin : g_1_2
-  `ddr3phy_modname(ddr3_phy_1_2, `module_name_ddr) `ddr3phy_params u_phy `ddr3phy_pins;
-end else if (PHY_DEFAULTS) begin : g_1_4
-  `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) u_phy `ddr3phy_pins;
+// ratio's file has to be compiled.
+generate if (nCK_PER_CLK == 2) begin : g_1_2
+  `ddr3phy_modname(ddr3_phy_1_2, `module_name_ddr) #(
+    .ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)
+  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT);
 end else begin : g_1_4
-  `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) `ddr3phy_params u_phy `ddr3phy_pins;
+  `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) #(
+    .ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)
+  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT);
 end endgenerate
-`undef ddr3phy_params
-`undef ddr3phy_pins
 
 endmodule
