@@ -29,7 +29,7 @@ for name in "$@"; do
   ratio=$(sed -n 's/^parameter nCK_PER_CLK = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
   if ! /usr/bin/time -v -o "$fix/time.txt" yosys -q -l "$fix/yosys.log" -p \
        "read_verilog -lib $root/host/share/veltra_prims.v; \
-        read_verilog -I$fix -I$data $data/ddr3_1_${ratio}code.v $data/DDR3_PHY_TOP.v; \
+        read_verilog -defer -I$fix -I$data $data/ddr3_1_${ratio}code.v $data/DDR3_PHY_TOP.v; \
         synth -top core_$name; write_verilog -noattr $fix/netlist.v; tee -o $fix/stat.txt stat" \
        > /dev/null 2>&1; then
     echo "bench_synth: Yosys failed on $name"; tail -5 "$fix/yosys.log"; exit 1

@@ -234,8 +234,10 @@ bool prepareVeltra(const SynthesizeArgs &args, const QString &yosys, const QStri
         return false;
     }
     // Generic synthesis inserts no I/O buffers, so "disable_io" has nothing to switch off here.
+    // Sources are read with -defer: modules are elaborated once, with the parameters they are
+    // instantiated with, not first at their defaults as well.
     const QString body = QStringLiteral(R"(yosys read_verilog -lib [value prims]
-set ipgenRead [list read_verilog]
+set ipgenRead [list read_verilog -defer]
 foreach dir [values include] { lappend ipgenRead -I $dir }
 yosys {*}$ipgenRead {*}[values source]
 yosys synth -auto-top
