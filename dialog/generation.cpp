@@ -195,12 +195,7 @@ bool DDR3PHYDialog::loadConfigFile(const QString &path)
                               QMessageBox::Ok);
         return false;
     }
-    QMap<QString, QVariant> record;
-    file.beginGroup(QStringLiteral("Config"));
-    for (const QString &key : file.childKeys())
-        record.insert(key, file.value(key));
-    file.endGroup();
-    applyConfig(record);
+    applyConfig(configRecord(file));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "restorecheck.h"
 
 #include <QRegularExpression>
+#include <QSettings>
 
 namespace DDR3PHY {
 
@@ -88,6 +89,16 @@ bool restoredFlag(const Record &record, const QString &key, bool current,
     issues->append({key, shown(*it), QStringLiteral("neither true nor false"),
                     current ? QStringLiteral("true") : QStringLiteral("false")});
     return current;
+}
+
+Record configRecord(QSettings &ipc)
+{
+    Record record;
+    ipc.beginGroup(QStringLiteral("Config"));
+    for (const QString &key : ipc.childKeys())
+        record.insert(key, ipc.value(key));
+    ipc.endGroup();
+    return record;
 }
 
 QString restoreWarning(const QList<RestoreIssue> &issues)

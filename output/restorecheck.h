@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+class QSettings;
+
 namespace DDR3PHY {
 
 // A stored value a restore could not take as it stands, and what the control got instead.
@@ -17,6 +19,9 @@ struct RestoreIssue
 };
 
 using Record = QMap<QString, QVariant>;
+
+// The group "Config" of an .ipc file opened as an INI file: every key with its stored value.
+Record configRecord(QSettings &ipc);
 
 // Each reader returns the value to put into a control. A key the record lacks gives the value an
 // absent key has always given (index 0, number 0, false) and is no issue; a malformed value keeps

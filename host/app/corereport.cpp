@@ -5,6 +5,7 @@
 #include "generationreport.h"
 #include "hostsession.h"
 #include "ipgendialog.h"
+#include "restorecheck.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -69,14 +70,9 @@ ReportOutcome writeCoreReport(const QString &ipcPath, const QString &reportPath,
     QSettings ipc(ipcPath, QSettings::IniFormat);
     if (ipc.value(QStringLiteral("type")).toString() != reportedCoreType)
         return outcome;
-    QMap<QString, QVariant> record;
-    ipc.beginGroup(QStringLiteral("Config"));
-    for (const QString &key : ipc.childKeys())
-        record.insert(key, ipc.value(key));
-    ipc.endGroup();
-
     QString problem;
-    const std::optional<DDR3PHY::MemorySetup> setup = DDR3PHY::memorySetup(record, &problem);
+    const std::optional<DDR3PHY::MemorySetup> setup =
+        DDR3PHY::memorySetup(DDR3PHY::configRecord(ipc), &problem);
     DEV::DeviceArg device;
     const QString deviceId = ipc.value(QStringLiteral("target_device")).toString();
     if (!setup || !DEV::DeviceLibrary::findById(deviceId, &device)) {

@@ -1,4 +1,5 @@
 #include "generationreport.h"
+#include "restorecheck.h"
 #include "speedbins.h"
 
 #include <QtTest>
@@ -14,10 +15,7 @@ QMap<QString, QVariant> record(const QString &changes)
     QSettings written(qEnvironmentVariable("DDR3PHY_SOURCE_DIR") +
                           "/tests/plugin/expected/ddr3_phy_out.ipc",
                       QSettings::IniFormat);
-    written.beginGroup("Config");
-    QMap<QString, QVariant> r;
-    for (const QString &key : written.childKeys())
-        r.insert(key, written.value(key).toString());
+    Record r = configRecord(written);
     for (const QString &pair : changes.split(' ', Qt::SkipEmptyParts)) {
         const QStringList kv = pair.split('=');
         if (kv.value(1) == "-")
