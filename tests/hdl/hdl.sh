@@ -45,6 +45,8 @@ gen() {
 TB
 }
 core_files() { echo "$data/ddr3_1_${g_ratio}code.v $data/DDR3_PHY_TOP.v"; }
+# The Yosys command that reads the core generated into DIR as the host's synthesis does.
+read_core() { echo "read_verilog -defer -I$1 -I$data $(core_files)"; }
 
 # ys LOG COMMANDS: one Yosys run after reading the primitives ($prims); any
 # error or warning fails it and shows the first ones.

@@ -26,7 +26,7 @@ core=$(core_files); defs=""
 if [ $netlist = 1 ]; then
   need yosys
   # The netlist gets the short power-up waits of tb_config.vh.
-  ys "$work/synth.log" "read_verilog -defer -I$work/gen -I$data $core; \
+  ys "$work/synth.log" "$(read_core "$work/gen"); \
     chparam -set INIT_RESET_US 2 -set INIT_CKE_US 5 core_$cfg; synth -top core_$cfg; \
     write_verilog -noattr $work/netlist.v" || fail "$cfg (synthesis)"
   core=$work/netlist.v; defs=-DTB_NETLIST

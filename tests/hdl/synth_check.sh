@@ -7,7 +7,7 @@ set -eu
 need yosys
 sed -n 's/^\(s[24]_[a-z0-9]*\) .*/\1/p' "$hdl/configs.txt" > "$work/list"
 xargs -P "${1:-$(nproc)}" -n 1 sh -c '. "$0"; gen "$1" "$work/gen"
-  ys "$work/ys.log" "read_verilog -defer -I$work/gen -I$data $(core_files); synth -top core_$1" |
+  ys "$work/ys.log" "$(read_core "$work/gen"); synth -top core_$1" |
     sed "s/^/$1: /"' "$hdl/hdl.sh" < "$work/list" > "$work/results" 2>&1 || true
 cat "$work/results"
 total=$(wc -l < "$work/list")
