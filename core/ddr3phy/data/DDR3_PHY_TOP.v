@@ -68,12 +68,12 @@ inout  [DQ-1:0]       IO_ddr_dq;
 inout  [G-1:0]        IO_ddr_dqs;
 inout  [G-1:0]        IO_ddr_dqs_n;
 
-wire ck, ck90, pll_lock;
+wire ck, ck90, pll_lock, pll_reset;
 
 VX_PLL u_PLL (
   .CLKIN    (clk),
   .CLKFB    (1'b0),
-  .RESET    (~rst_n),
+  .RESET    (pll_reset),
   .PWRDN    (1'b0),
   .FBDSEL   (6'd0),
   .IDSEL    (6'd0),
@@ -93,11 +93,13 @@ VX_PLL u_PLL (
 generate if (nCK_PER_CLK == 2) begin : g_1_2
   `ddr3phy_modname(ddr3_phy_1_2, `module_name_ddr) #(
     .ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)
-  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT);
+  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .pll_reset(pll_reset), .rst_n(rst_n),
+         `DDR3PHY_CONNECT);
 end else begin : g_1_4
   `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) #(
     .ECC_EN(ECC_EN), .INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)
-  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .rst_n(rst_n), `DDR3PHY_CONNECT);
+  ) u_phy (.ck(ck), .ck90(ck90), .pll_lock(pll_lock), .pll_reset(pll_reset), .rst_n(rst_n),
+         `DDR3PHY_CONNECT);
 end endgenerate
 
 endmodule

@@ -6,7 +6,8 @@
 `include "ddr3_phy_naming.vh"
 `include "ddr3_phy_ports.vh"
 
-module `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) (ck, ck90, pll_lock, rst_n, `DDR3PHY_PORTS);
+module `ddr3phy_modname(ddr3_phy_1_4, `module_name_ddr) (
+  ck, ck90, pll_lock, pll_reset, rst_n, `DDR3PHY_PORTS);
 localparam RATIO = 4;
 `include "ddr3_phy_body.vh"
 endmodule

@@ -3,7 +3,10 @@
 // local parameter RATIO; everything else is here, written for either ratio.
 //
 // Clocks
-//   ck      memory clock from the PLL; also forwarded as the DDR3 CK.
+//   ck      memory clock from the PLL; also forwarded as the DDR3 CK.  The
+//           PLL is held in reset by pll_reset (rst_n low), made here so that
+//           the core's top holds no logic of its own: synthesis then maps
+//           gates for one module only.
 //   ck90    ck delayed by a quarter period (PLL CLKOUTP).  Write DQ/DM are
 //           launched on its edges so that they sit in the middle of the DQS
 //           edges.  Read DQ are sampled on the edges of both clocks; read
@@ -274,6 +277,7 @@ endfunction
 input                 ck;
 input                 ck90;
 input                 pll_lock;
+output                pll_reset;
 input                 rst_n;
 input  [K-1:0]        mc_cs_n;
 input  [K-1:0]        mc_ras_n;
@@ -318,6 +322,7 @@ end endgenerate
 // ---------------------------------------------------------------------------
 // Resets and the controller clock
 // ---------------------------------------------------------------------------
+assign pll_reset = !rst_n;
 wire rst_ok = rst_n & pll_lock;
 
 reg [1:0] rst_sync;
