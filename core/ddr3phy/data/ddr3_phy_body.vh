@@ -97,40 +97,6 @@ function integer max2;
   max2 = (a > b) ? a : b;
 endfunction
 
-// Counters and narrow sums go through gates: synthesis maps every distinct
-// adder width anew, which costs more than the few gates of these.  Calls
-// stand in continuous assignments: inside an always block synthesis would
-// copy a call's locals for every branch of the block.
-function [31:0] step;                 // x + 1 (up) or x - 1 in the low w bits
-  input [31:0]  x;
-  input integer w, up;
-  integer i;
-  reg c;
-  begin
-    step = x; c = 1'b1;
-    for (i = 0; i < w; i = i + 1) begin
-      step[i] = x[i] ^ c;
-      c = c & (up ? x[i] : !x[i]);
-    end
-  end
-endfunction
-
-function [32:0] add;                  // a + b + ci in the low w bits, carry out in bit w
-  input [31:0]  a, b;
-  input integer w;
-  input         ci;
-  integer i;
-  reg c;
-  begin
-    add = 33'd0; c = ci;
-    for (i = 0; i < w; i = i + 1) begin
-      add[i] = a[i] ^ b[i] ^ c;
-      c = (a[i] & b[i]) | (c & (a[i] ^ b[i]));
-    end
-    add[w] = c;
-  end
-endfunction
-
 function integer clog2;
   input integer v;
   integer i;
@@ -332,10 +298,10 @@ always @(posedge ck or negedge rst_ok)
 wire rst = rst_sync[1];
 
 reg [KB-1:0] div;
-wire [KB-1:0] div_inc = step(div, KB, 1);
+wire [KB:0]   div_c;          // carry chains: see g_carry
 always @(posedge ck or posedge rst)
   if (rst) div <= {KB{1'b0}};
-  else     div <= div_inc;
+  else     div <= div ^ div_c[KB-1:0];
 
 assign clk_x1 = ~div[KB-1];
 // The ck edge after clk_x1 rose: controller outputs have settled, and
@@ -377,23 +343,23 @@ localparam ST_RESET = 5'd0,  ST_CKE  = 5'd1,  ST_MR2  = 5'd2,  ST_MR3  = 5'd3,
 (* fsm_encoding = "none" *)
 reg [4:0]     st;
 reg [2:0]     lv_i;           // write levelling: delay being tried, quarter clocks
-wire [2:0]    lv_i_inc = step(lv_i, 3, 1);
+wire [3:0]    lv_i_c;
 reg           lv_pulse;       // one DQS burst, no command
 wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
 wire          lv_take = (st == ST_WLS && tmr == 0);
 wire          lv_pick = (st == ST_WLX);         // one group per clock, see g_at
 wire [G-1:0]  lv_bad;
 reg [TW-1:0]  tmr;
-wire [TW-1:0] tmr_dec = step(tmr, TW, 0);
+wire [TW:0]   tmr_c;
 reg           init_done, cal_done, cal_fail;
 reg [2:0]     cal_step;       // 0..3: settings searched; 4: the checking READ
-wire [2:0]    cal_step_inc = step(cal_step, 3, 1);
+wire [3:0]    cal_step_c;
 reg [3:0]     f_cmd;
 reg [ROW-1:0] f_addr;
 reg [2:0]     f_ba;
 reg           f_cke, f_rst_n;
 reg [1:0]     f_wq;           // calibration words still to queue
-wire [1:0]    f_wq_dec = step(f_wq, 2, 0);
+wire [2:0]    f_wq_c;
 
 reg [7:0]     rd_lat_m1;      // calibrated: ck from read issue to data, minus 1
 wire [G-1:0]  lane_bad;       // from the strobe groups, see below
@@ -412,9 +378,9 @@ always @(posedge ck or posedge rst)
   end else begin
     f_cmd <= C_NOP;
     lv_pulse <= 1'b0;
-    if (f_wq != 2'd0) f_wq <= f_wq_dec;
+    if (f_wq != 2'd0) f_wq <= f_wq ^ f_wq_c[1:0];
     if (tmr != 0)
-      tmr <= tmr_dec;
+      tmr <= tmr ^ tmr_c[TW-1:0];
     else case (st)
       ST_RESET: begin f_rst_n <= 1'b1; tmr <= T_CKE;     st <= ST_CKE; end   // RESET# high
       ST_CKE:   begin f_cke   <= 1'b1; tmr <= T_XPR - 1; st <= ST_MR2; end
@@ -462,7 +428,7 @@ always @(posedge ck or posedge rst)
       end
       ST_WLP:   begin lv_pulse <= 1'b1; tmr <= WLE + 40; st <= ST_WLS; end
       ST_WLS:   begin
-        lv_i <= lv_i_inc;
+        lv_i <= lv_i ^ lv_i_c[2:0];
         if (lv_i == 3'd7) begin st <= ST_WLX; tmr <= G - 1; end
         else st <= ST_WLP;
       end
@@ -488,7 +454,7 @@ always @(posedge ck or posedge rst)
         tmr <= RD_PIPE + 4; st <= ST_LOOK;
       end
       ST_LOOK:  begin
-        cal_step <= cal_step_inc;
+        cal_step <= cal_step ^ cal_step_c[2:0];
         if (cal_step == 3'd3) tmr <= G - 1;
         st <= (cal_step == 3'd3) ? ST_SEL : (cal_step == 3'd4) ? ST_PRE : ST_RD;
       end
@@ -636,7 +602,7 @@ reg [NB*DQ-1:0] wq_d [0:WQ_N-1];
 reg [NB*G-1:0]  wq_m [0:WQ_N-1];
 reg [WQ_AW-1:0] wq_wp, wq_rp;         // entry indices
 reg             wq_wl, wq_rl;         // and their laps, so that full != empty
-wire [WQ_AW-1:0] wq_wp_inc = step(wq_wp, WQ_AW, 1), wq_rp_inc = step(wq_rp, WQ_AW, 1);
+wire [WQ_AW:0] wq_wp_c, wq_rp_c;
 
 // The calibration burst: per beat one value for every bit of a strobe
 // group.  All eight differ, so a burst found a beat early or late never
@@ -691,8 +657,8 @@ wire          w_take  = w_start || (w_left != 2'd0);
 wire [KB-1:0] w_cur   = w_start ? {KB{1'b0}} : w_pos;
 wire          w_last  = !w_start && (w_left == 2'd1);
 wire          w_pop   = w_take && (w_cur == K - 1 || w_last);
-wire [1:0]    w_left_dec = step(w_left, 2, 0);
-wire [KB-1:0] w_cur_inc  = step(w_cur, KB, 1);
+wire [2:0]    w_left_c;
+wire [KB:0]   w_cur_c;
 
 always @(posedge ck or posedge rst)
   if (rst) begin
@@ -704,19 +670,19 @@ always @(posedge ck or posedge rst)
     wr_pipe     <= {wr_pipe[WLE-2:0], wr_issue || lv_pulse};
     wr_bl8_pipe <= {wr_bl8_pipe[WLE-2:0], cmd_bl8 && !lv_pulse};
     if (wq_we) begin
-      wq_wp <= (wq_wp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_wp_inc;
+      wq_wp <= (wq_wp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_wp ^ wq_wp_c[WQ_AW-1:0];
       if (wq_wp == WQ_N - 1) wq_wl <= !wq_wl;
     end
     // A WRITE whose data never came writes stale data but must not put
     // the queue out of step with the words that do come.
     if (w_pop && !wq_empty) begin
-      wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_rp_inc;
+      wq_rp <= (wq_rp == WQ_N - 1) ? {WQ_AW{1'b0}} : wq_rp ^ wq_rp_c[WQ_AW-1:0];
       if (wq_rp == WQ_N - 1) wq_rl <= !wq_rl;
       if (!init_done) w_cal1 <= 1'b1;
     end
     if (w_start)            w_left <= (!BL_FIX4 && wr_bl8_pipe[WLE-1-WADV]) ? 2'd3 : 2'd1;
-    else if (w_left != 0)   w_left <= w_left_dec;
-    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur_inc : w_pos);
+    else if (w_left != 0)   w_left <= w_left ^ w_left_c[1:0];
+    w_pos <= w_pop ? {KB{1'b0}} : (w_take ? w_cur ^ w_cur_c[KB-1:0] : w_pos);
     w_act <= w_take;
     w_act_d <= w_act;
   end
@@ -824,18 +790,24 @@ always @* begin
     end
 end
 // Group 0's delay less its strobe arrival: each group's target delay is
-// this plus its own arrival (quarter clocks, modulo 64).
-wire [5:0] lv_base = add(lv_q0, ~lv_ga[0], 6, 1'b0);      // q0 - 1 - ga0
+// this plus its own arrival (quarter clocks, modulo 64).  q0 - 1 - ga0 is
+// q0 + ~ga0.
+wire [5:0] lv_ba = {3'b000, lv_q0}, lv_bb = ~lv_ga[0];
+wire [6:0] lv_base_c;
+wire [5:0] lv_base = lv_ba ^ lv_bb ^ lv_base_c[5:0];
 // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
 // one 4 away is taken when the target is 2 or more beyond d on its side,
 // and q = d + 1 then differs from c only in bit 2.  Beyond on the low side
 // (c >= 4) is target <= c - 3 = c[1:0] + 1, on the high side (c < 4) it is
 // not target <= c[1:0]: one compare with a number from 0 to 4 (lv_lim),
 // the carry of lv_lim - target[2:0].
-wire [5:0]        lv_tgt  = (g_at == 0) ? 6'd0 : add(lv_base, lvs_a, 6, 1'b0);  // signed
-wire [2:0]        lv_lim  = add(lv_c[1:0], lv_c[2], 3, 1'b0);
-wire              lv_le   = lv_tgt[5] || (lv_tgt[4:3] == 2'd0 &&
-                                           add(lv_lim, ~lv_tgt[2:0], 3, 1'b1) >> 3);
+wire [6:0]        lv_tgt_c;
+wire [5:0]        lv_tgt  = (g_at == 0) ? 6'd0 : lv_base ^ lvs_a ^ lv_tgt_c[5:0];  // signed
+wire [2:0]        lv_lim  = {lv_c[1] & lv_c[0] & lv_c[2], lv_c[1] ^ (lv_c[0] & lv_c[2]),
+                             lv_c[0] ^ lv_c[2]};
+wire [2:0]        lv_tn   = ~lv_tgt[2:0];
+wire [3:0]        lv_le_c;
+wire              lv_le   = lv_tgt[5] || (lv_tgt[4:3] == 2'd0 && lv_le_c[3]);
 wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
@@ -970,6 +942,7 @@ endfunction
 localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
 
 reg [7:0] cal_cnt;              // ck since the last READ left stage A
+wire [8:0] cal_cnt_c;
 reg       cal_arm;              // a calibration READ is being looked for
 reg       cal_ge, cal_lt;       // cal_cnt >= NPW - 1, cal_cnt < RD_PIPE, kept as it counts
 always @(posedge ck or posedge rst)
@@ -979,7 +952,7 @@ always @(posedge ck or posedge rst)
     if (rd_issue) begin
       cal_cnt <= 8'd0; cal_ge <= 1'b0; cal_lt <= 1'b1;      // NPW >= 2
     end else if (cal_cnt != 8'hff) begin
-      cal_cnt <= cal_cnt + 1'b1;
+      cal_cnt <= cal_cnt ^ cal_cnt_c[7:0];
       if (cal_cnt == NPW - 2)     cal_ge <= 1'b1;
       if (cal_cnt == RD_PIPE - 1) cal_lt <= 1'b0;
     end
@@ -1087,8 +1060,8 @@ wire          r_take  = r_start || (r_left != 2'd0);
 wire [KB-1:0] r_cur   = r_start ? {KB{1'b0}} : r_pos;
 wire          r_last  = !r_start && (r_left == 2'd1);
 wire          r_end   = r_take && (r_cur == K - 1 || r_last);
-wire [1:0]    r_left_dec = step(r_left, 2, 0);
-wire [KB-1:0] r_cur_inc  = step(r_cur, KB, 1);
+wire [2:0]    r_left_c;
+wire [KB:0]   r_cur_c;
 
 // Only a burst length chosen per command needs its own pipe; a fixed one
 // is a constant here, so that synthesis drops the pipe outright instead of
@@ -1104,8 +1077,8 @@ always @(posedge ck or posedge rst)
     rd_pipe     <= {rd_pipe[RD_PIPE-2:0], rd_issue};
     rd_bl8_pipe <= {rd_bl8_pipe[RD_PIPE-2:0], cmd_bl8};
     if (r_start)            r_left <= r_bl8 ? 2'd3 : 2'd1;
-    else if (r_left != 0)   r_left <= r_left_dec;
-    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur_inc : r_pos);
+    else if (r_left != 0)   r_left <= r_left ^ r_left_c[1:0];
+    r_pos  <= r_end ? {KB{1'b0}} : (r_take ? r_cur ^ r_cur_c[KB-1:0] : r_pos);
   end
 
 // ECC is checked on the two beats of each clock as they arrive.
@@ -1165,3 +1138,42 @@ wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
 assign phy_rd_data       = r_out | {{NB*DQ-2-G{1'b0}}, init_out ? {G+2{1'b0}} : status};
 assign ddr_init_complete = init_out;
+
+// ---------------------------------------------------------------------------
+// Carry chains of the counters and sums above, written out bit by bit:
+// synthesis maps every distinct adder width anew and copies a function's
+// locals for every call, both of which cost more than these few gates.  Bit
+// i + 1 of a chain is the carry out of bit i: x + 1 = x ^ c with c[i+1] =
+// c[i] & x[i]; x - 1 = x ^ c with c[i+1] = c[i] & !x[i]; a + b + c[0] =
+// a ^ b ^ c with c[i+1] = a[i] & b[i] | c[i] & (a[i] ^ b[i]).
+// ---------------------------------------------------------------------------
+assign {div_c[0], lv_i_c[0], tmr_c[0], cal_step_c[0], f_wq_c[0], wq_wp_c[0], wq_rp_c[0]} = 7'h7f;
+assign {w_left_c[0], w_cur_c[0], r_left_c[0], r_cur_c[0], cal_cnt_c[0]} = 5'h1f;
+assign {lv_base_c[0], lv_tgt_c[0], lv_le_c[0]} = 3'b001;
+generate for (b = 0; b < max2(TW, 8); b = b + 1) begin : g_carry
+  if (b < KB) begin : g_kb
+    assign div_c[b + 1]   = div_c[b] & div[b];
+    assign w_cur_c[b + 1] = w_cur_c[b] & w_cur[b];
+    assign r_cur_c[b + 1] = r_cur_c[b] & r_cur[b];
+  end
+  if (b < 2) begin : g_2
+    assign f_wq_c[b + 1]   = f_wq_c[b] & !f_wq[b];
+    assign w_left_c[b + 1] = w_left_c[b] & !w_left[b];
+    assign r_left_c[b + 1] = r_left_c[b] & !r_left[b];
+  end
+  if (b < 3) begin : g_3
+    assign lv_i_c[b + 1]     = lv_i_c[b] & lv_i[b];
+    assign cal_step_c[b + 1] = cal_step_c[b] & cal_step[b];
+    assign lv_le_c[b + 1]    = lv_lim[b] & lv_tn[b] | lv_le_c[b] & (lv_lim[b] ^ lv_tn[b]);
+  end
+  if (b < WQ_AW) begin : g_wq
+    assign wq_wp_c[b + 1] = wq_wp_c[b] & wq_wp[b];
+    assign wq_rp_c[b + 1] = wq_rp_c[b] & wq_rp[b];
+  end
+  if (b < 6) begin : g_6
+    assign lv_base_c[b + 1] = lv_ba[b] & lv_bb[b] | lv_base_c[b] & (lv_ba[b] ^ lv_bb[b]);
+    assign lv_tgt_c[b + 1]  = lv_base[b] & lvs_a[b] | lv_tgt_c[b] & (lv_base[b] ^ lvs_a[b]);
+  end
+  if (b < 8)  begin : g_8  assign cal_cnt_c[b + 1] = cal_cnt_c[b] & cal_cnt[b]; end
+  if (b < TW) begin : g_tw assign tmr_c[b + 1]     = tmr_c[b] & !tmr[b];        end
+end endgenerate
