@@ -46,7 +46,7 @@ public:
     }
     ~StderrCapture()
     {
-        text();
+        restore();
         std::fclose(m_file);
     }
     StderrCapture(const StderrCapture &) = delete;
@@ -54,12 +54,7 @@ public:
 
     QString text()
     {
-        if (m_saved >= 0) {
-            std::fflush(stderr);
-            ::dup2(m_saved, 2);
-            ::close(m_saved);
-            m_saved = -1;
-        }
+        restore();
         std::rewind(m_file);
         QFile captured;
         captured.open(m_file, QIODevice::ReadOnly);
@@ -67,6 +62,16 @@ public:
     }
 
 private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
     std::FILE *m_file;
     int m_saved = -1;
 };
