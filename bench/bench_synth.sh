@@ -1,10 +1,13 @@
 #!/bin/sh
-# Yosys time (wall clock and CPU: the CPU figure is the one to compare on a
-# busy machine), peak memory and cell count of generated cores, run as the
+# Yosys time, peak memory and cell count of generated cores, run as the
 # host's synthesis step runs them (primitive library, core sources, generic
 # `synth`, netlist written).  Cores are named as in tests/hdl/configs.txt.
 #   bench_synth.sh [NAME...]    (default: s2_dq16 s4_dq72e, the default core
 #                                and the largest)
+# Times: wall clock; CPU of the whole run, ABC's child process included; and
+# Yosys's CPU as Yosys itself reports it at the end of its log, next to its
+# peak memory.  The CPU figures are the ones to compare on a busy machine.
+# REPEAT=N runs each core N times and adds a line of medians.
 # IPGEN names the ipgen to generate with (default build/ipgen); HDL a folder
 # with another version of core/ddr3phy/data to measure instead, e.g. one
 # exported with `git archive REV core/ddr3phy/data | tar -x -C DIR`.
@@ -27,8 +30,8 @@ done
 work=${KEEP:-$(mktemp -d)}
 [ -n "${KEEP:-}" ] || trap 'rm -rf "$work"' EXIT INT TERM
 
-printf '%-14s %8s %8s %9s %8s%s\n' core "wall [s]" "CPU [s]" "peak [MB]" cells \
-  "${COUNT:+  instructions [G]}"
+printf '%-14s %8s %8s %9s %9s %8s\n' core "wall [s]" "CPU [s]" "Yosys [s]" "peak [MB]" cells
+median() { sort -n | awk '{ v[NR] = $1 } END { printf "%.2f", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
 for name in "$@"; do
   fix=$work/$name
   rm -rf "$fix"
@@ -37,22 +40,33 @@ for name in "$@"; do
   script="read_verilog -lib $root/host/share/veltra_prims.v; \
           read_verilog -defer -I$fix -I$data $data/ddr3_1_${ratio}code.v $data/DDR3_PHY_TOP.v; \
           synth -top core_$name; write_verilog -noattr $fix/netlist.v; tee -o $fix/stat.txt stat"
-  if ! /usr/bin/time -v -o "$fix/time.txt" yosys -q -l "$fix/yosys.log" -p "$script" \
-       > /dev/null 2>&1; then
-    echo "bench_synth: Yosys failed on $name"; tail -5 "$fix/yosys.log"; exit 1
+  : > "$fix/runs.txt"
+  run=0
+  while [ $run -lt "${REPEAT:-1}" ]; do
+    run=$((run + 1))
+    if ! /usr/bin/time -v -o "$fix/time.txt" yosys -q -l "$fix/yosys.log" -p "$script" \
+         > /dev/null 2>&1; then
+      echo "bench_synth: Yosys failed on $name"; tail -5 "$fix/yosys.log"; exit 1
+    fi
+    secs=$(sed -n 's/^.*Elapsed (wall clock) time.*: \(.*\)$/\1/p' "$fix/time.txt" |
+           awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }')
+    cpu=$(sed -n 's/^.*\(User\|System\) time (seconds): \([0-9.]*\)$/\2/p' "$fix/time.txt" |
+          awk '{ s += $1 } END { printf "%.2f", s }')
+    own=$(sed -n 's/^End of script.*CPU: user \([0-9.]*\)s system \([0-9.]*\)s.*$/\1 \2/p' \
+            "$fix/yosys.log" | awk '{ printf "%.2f", $1 + $2 }')
+    kb=$(sed -n 's/^.*Maximum resident set size (kbytes): \([0-9]*\)$/\1/p' "$fix/time.txt")
+    cells=$(sed -n 's/^ *Number of cells: *\([0-9]*\).*/\1/p' "$fix/stat.txt" | tail -1)
+    echo "$secs $cpu $own" >> "$fix/runs.txt"
+    printf '%-14s %8s %8s %9s %9d %8s\n' "$name" "$secs" "$cpu" "$own" $((kb / 1024)) "$cells"
+  done
+  if [ "${REPEAT:-1}" -gt 1 ]; then
+    printf '%-14s %8s %8s %9s\n' "  median" "$(cut -d' ' -f1 "$fix/runs.txt" | median)" \
+      "$(cut -d' ' -f2 "$fix/runs.txt" | median)" "$(cut -d' ' -f3 "$fix/runs.txt" | median)"
   fi
-  secs=$(sed -n 's/^.*Elapsed (wall clock) time.*: \(.*\)$/\1/p' "$fix/time.txt" |
-         awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.1f", s }')
-  cpu=$(sed -n 's/^.*\(User\|System\) time (seconds): \([0-9.]*\)$/\2/p' "$fix/time.txt" |
-        awk '{ s += $1 } END { printf "%.1f", s }')
-  kb=$(sed -n 's/^.*Maximum resident set size (kbytes): \([0-9]*\)$/\1/p' "$fix/time.txt")
-  cells=$(sed -n 's/^ *Number of cells: *\([0-9]*\).*/\1/p' "$fix/stat.txt" | tail -1)
-  count=
   if [ -n "${COUNT:-}" ]; then
     valgrind --tool=callgrind --callgrind-out-file=/dev/null yosys -q -p "$script" \
       > /dev/null 2> "$fix/count.txt"
-    count=$(sed -n 's/^.*Collected : \([0-9]*\)$/\1/p' "$fix/count.txt" |
-            awk '{ printf "%18.2f", $1 / 1e9 }')
+    printf '%-14s %18s\n' "  instructions" "$(sed -n 's/^.*Collected : \([0-9]*\)$/\1/p' \
+      "$fix/count.txt" | awk '{ printf "%.2f G", $1 / 1e9 }')"
   fi
-  printf '%-14s %8s %8s %9d %8s%s\n' "$name" "$secs" "$cpu" $((kb / 1024)) "$cells" "$count"
 done
