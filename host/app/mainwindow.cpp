@@ -139,12 +139,15 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
 void MainWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
-    file->addAction(tr("&New Project…"), this, &MainWindow::newProject, QKeySequence::New);
-    file->addAction(tr("&Open Project…"), this, &MainWindow::openProject, QKeySequence::Open);
+    // Shortcuts are set on the action: Qt 6 deprecates the overload that takes one.
+    file->addAction(tr("&New Project…"), this, &MainWindow::newProject)
+        ->setShortcut(QKeySequence::New);
+    file->addAction(tr("&Open Project…"), this, &MainWindow::openProject)
+        ->setShortcut(QKeySequence::Open);
     file->addSeparator();
     file->addAction(tr("Open IP &Config…"), this, &MainWindow::openConfig);
     file->addSeparator();
-    file->addAction(tr("&Quit"), this, &QWidget::close, QKeySequence::Quit);
+    file->addAction(tr("&Quit"), this, &QWidget::close)->setShortcut(QKeySequence::Quit);
 }
 
 QWidget *MainWindow::buildCataloguePanel()
