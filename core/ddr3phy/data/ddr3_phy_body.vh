@@ -1,12 +1,13 @@
 // Body of the DDR3 PHY module, shared by ddr3_1_2code.v and ddr3_1_4code.v.
-// The including file opens the module (its name and port list) and sets the
-// local parameter RATIO; everything else is here, written for either ratio.
+// The including file opens the module (its name and port list), sets the
+// local parameter RATIO and names the strobe group module (DDR3PHY_LANE,
+// ddr3_phy_lane.vh); everything else is here, written for either ratio.
 //
 // Clocks
 //   ck      memory clock from the PLL; also forwarded as the DDR3 CK.  The
 //           PLL is held in reset by pll_reset (rst_n low), made here so that
-//           the core's top holds no logic of its own: synthesis then maps
-//           gates for one module only.
+//           the core's top holds no logic of its own and synthesis has no
+//           gates to map there.
 //   ck90    ck delayed by a quarter period (PLL CLKOUTP).  Write DQ/DM are
 //           launched on its edges so that they sit in the middle of the DQS
 //           edges.  Read DQ are sampled on the edges of both clocks; read
@@ -348,7 +349,6 @@ reg           lv_pulse;       // one DQS burst, no command
 wire          lv_mode = (st == ST_WLP || st == ST_WLS || st == ST_WLX);
 wire          lv_take = (st == ST_WLS && tmr == 0);
 wire          lv_pick = (st == ST_WLX);         // one group per clock, see g_at
-wire [G-1:0]  lv_bad;
 reg [TW-1:0]  tmr;
 wire [TW:0]   tmr_c;
 reg           init_done, cal_done, cal_fail;
@@ -737,35 +737,15 @@ always @(posedge ck) begin
   w_mask_f <= w_cmask_f;
 end
 
-// Write outputs, per strobe group.  The group's share of the engine's
-// outputs is delayed by n whole clocks (0..2); from it the group makes its
-// DDR waveforms as if CK were on time: DQS is ck gated by a flop that only
-// changes while ck is low, DQ/DM change on ck90 edges a quarter clock before
-// each DQS edge.  With h the waveforms come half a clock later: the beats
-// swap edges (the second one from the next tap) and DQS is ~ck gated by
-// the next tap.  With u one stage delays them by three quarters of a clock:
-// it samples on the edges of the clock a quarter away from the one the
-// waveform changes on and shows the sample at the next edge.  A
-// write-levelled delay of d quarter clocks (-1..6, held as q = d + 1) is
-// 4n + 2h + 3u = d + 4 WADV in quarter clocks: n = q[2] + q[0],
-// h = q[1], u = !q[0].
-//
-// DQS is driven from the falling CK edge one and a half clocks before its
-// first rising edge (preamble) to the falling edge a clock after its last
-// falling edge (postamble): both ends sit half a clock from any CK rising
-// edge, so CK may arrive a quarter clock early or late at the memory.
-// Bursts with one clock between them keep DQS driven low in the gap.
-wire [DQ-1:0] dq_out, dq_in;
-reg  [DQ-1:0] q0, q1, q2, q3;                    // read samples, see Read capture
-reg  [G-1:0]  qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
-wire          g_seek;
-wire [G-1:0]  dqs_in, dqs_n_in;
-wire [2:0]    lv_q [0:G-1];     // levelled delay of each group: q - 1 quarter clocks
-wire [2:0]    lv_lc  [0:G-1];   // each group's levelling result,
-wire [G-1:0]  lv_lcf;           // whether it found one,
-wire [5:0]    lv_ga  [0:G-1];   // read strobe arrival
-wire [G-1:0]  lv_gf;            // and whether it saw one
-wire [2:0]    lv_q0;            // group 0's levelled q, picked first
+// Write outputs and read capture are per strobe group: see ddr3_phy_lane.vh.
+// What each group found, G entries side by side:
+wire [3*G-1:0] lv_lc;          // its levelling step,
+wire [G-1:0]   lv_lcf;         // whether it found one,
+wire [6*G-1:0] lv_ga;          // its read strobe arrival
+wire [G-1:0]   lv_gf;          // and whether it saw one
+wire [3*G-1:0] lv_q;           // its levelled delay + 1 (group 0's is picked first)
+wire           g_seek;
+
 wire          w_en = w_take || w_act || w_act_d;
 
 // Levelling finds where CK rises only to within whole clocks.  Which clock
@@ -777,22 +757,22 @@ wire          w_en = w_take || w_act || w_act_d;
 localparam LGW = max2(1, clog2(G));
 // ST_WLX, ST_SEL and ST_PLACE visit the groups one per clock while tmr runs down.
 wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
-reg  [2:0]     lv_c;                           // its step, see g_wlane,
+reg  [2:0]     lv_c;                           // its step,
 reg            lv_cf;
 reg  [5:0]     lvs_a;                          // ga and gf
 reg            lvs_f;
 integer        gi;
 always @* begin
-  lv_c = lv_lc[0]; lv_cf = lv_lcf[0]; lvs_a = lv_ga[0]; lvs_f = lv_gf[0];
+  lv_c = lv_lc[0 +: 3]; lv_cf = lv_lcf[0]; lvs_a = lv_ga[0 +: 6]; lvs_f = lv_gf[0];
   for (gi = 1; gi < G; gi = gi + 1)
     if (g_at == gi) begin
-      lv_c = lv_lc[gi]; lv_cf = lv_lcf[gi]; lvs_a = lv_ga[gi]; lvs_f = lv_gf[gi];
+      lv_c = lv_lc[3*gi +: 3]; lv_cf = lv_lcf[gi]; lvs_a = lv_ga[6*gi +: 6]; lvs_f = lv_gf[gi];
     end
 end
 // Group 0's delay less its strobe arrival: each group's target delay is
 // this plus its own arrival (quarter clocks, modulo 64).  q0 - 1 - ga0 is
 // q0 + ~ga0.
-wire [5:0] lv_ba = {3'b000, lv_q0}, lv_bb = ~lv_ga[0];
+wire [5:0] lv_ba = {3'b000, lv_q[0 +: 3]}, lv_bb = ~lv_ga[0 +: 6];
 wire [6:0] lv_base_c;
 wire [5:0] lv_base = lv_ba ^ lv_bb ^ lv_base_c[5:0];
 // Candidates c-1 and c-1 +/- 4 (d = q - 1 quarter clocks of delay): the
@@ -811,125 +791,10 @@ wire              lv_le   = lv_tgt[5] || (lv_tgt[4:3] == 2'd0 && lv_le_c[3]);
 wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 
-generate for (g = 0; g < G; g = g + 1) begin : g_wlane
-  localparam BW = 2 * GW + 4;
-  reg  [2*BW-1:0] wl;           // delayed by 1..2 clocks, 1 in the low bits
-  // DQ is driven a clock after DQS is enabled, so the DQ enable of a tap
-  // is the DQS enable of the next.
-  wire [BW-1:0] w0 = {w_act, w_en, w_mask_f[g], w_mask_r[g],
-                      w_beat_f[g*GW +: GW], w_beat_r[g*GW +: GW]};
-  // The least delay tried at which the CK level returned turned from low
-  // to high, found as the delays are tried in order.
-  reg        lhi;               // level returned at the delay tried before
-  reg [2:0]  lc;
-  reg        lcf;
-  wire       lv_s = q0[g*GW];
-  reg [2:0]  q;
-  reg        qbad, gf;
-  reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
-  wire [3:0] dqs4 = {sd3[g], sd2[g], sd1[g], sd0[g]};
-  reg  [2:0] dqs_prev;
-  reg  [1:0] gj;
-  reg        gh;
-  always @* begin
-    gh = 1'b0; gj = 2'd0;
-    if      (dqs4[0] == 1'b1 && dqs_prev == 3'b000)          begin gh = 1'b1; gj = 2'd0; end
-    else if (dqs4[1:0] == 2'b10 && dqs_prev[2:1] == 2'b00)   begin gh = 1'b1; gj = 2'd1; end
-    else if (dqs4[2:0] == 3'b100 && dqs_prev[2] == 1'b0)     begin gh = 1'b1; gj = 2'd2; end
-    else if (dqs4 == 4'b1000)                                begin gh = 1'b1; gj = 2'd3; end
-  end
-  always @(posedge ck or posedge rst)
-    if (rst) begin
-      lhi <= 1'b0; lc <= 3'd0; lcf <= 1'b0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0;
-      ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
-    end else begin
-      dqs_prev <= dqs4[3:1];
-      if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt[AW-1:0], gj}; end
-      if (lv_take) begin
-        lhi <= lv_s;
-        if (lv_s && !lhi && lv_i != 3'd0 && !lcf) begin lc <= lv_i; lcf <= 1'b1; end
-      end else if (lv_pick && g_at == g) begin
-        q <= lv_qn;
-        qbad <= !lv_cf || !lvs_f;
-      end
-    end
-  assign lv_q[g]   = lv_mode ? lv_i : q;
-  assign lv_bad[g] = qbad;
-  assign lv_lc[g]  = lc;
-  assign lv_lcf[g] = lcf;
-  assign lv_ga[g]  = ga[5:0];
-  assign lv_gf[g]  = gf;
-  if (g == 0) begin : g_ref
-    assign lv_q0 = q;
-  end
-
-  always @(posedge ck) begin
-    wl <= {wl[BW-1:0], w0};
-  end
-  wire [1:0]    ns = {lv_q[g][2] & lv_q[g][0], lv_q[g][2] ^ lv_q[g][0]};   // n
-  wire          h  = lv_q[g][1];
-  wire          u  = !lv_q[g][0];
-  wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
-  // The next tap is this one a clock later: n only changes while no burst is under way.
-  reg  [BW-1:0] tz;
-  always @(posedge ck) tz <= ty;
-
-  reg [GW-1:0] dq_r, dq_f;
-  reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
-  always @(posedge ck90) begin
-    dq_r <= h ? tz[GW +: GW] : ty[0 +: GW];
-    dm_r <= h ? tz[2*GW + 1] : ty[2*GW];
-  end
-  always @(negedge ck90) begin
-    dq_f <= h ? ty[0 +: GW]  : ty[GW +: GW];
-    dm_f <= h ? ty[2*GW]     : ty[2*GW + 1];
-  end
-  always @(negedge ck or posedge rst)
-    if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; dqoe_n <= 1'b0; end
-    else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= tz[BW-2]; end
-
-  // x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
-  // y: waveforms changing on ck90 edges {DM, DQ}.
-  wire [2:0]  x0 = h ? {~ck & tz[BW-1], tz[BW-2], dqoe_n && !lv_mode}
-                     : {ck & dqs_r, dqs_en, tz[BW-2] && !lv_mode};
-  wire [GW:0] y0 = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
-  reg  [2:0]  xp, xn;
-  reg  [GW:0] yp, yn;
-  always @(posedge ck90) xp <= x0;
-  always @(negedge ck90) xn <= x0;
-  always @(posedge ck)   yp <= y0;
-  always @(negedge ck)   yn <= y0;
-  wire [2:0]  xo = u ? (ck90 ? xn : xp) : x0;
-  wire [GW:0] yo = u ? (ck ? yn : yp) : y0;
-
-  assign O_ddr_dqm[g] = yo[GW];
-  assign dq_out[g*GW +: GW] = yo[GW-1:0];
-  // The bidirectional pins go through the device's pad buffer: a tristate
-  // written as plain logic does not survive generic synthesis (an undriven
-  // mux input is taken as "don't care").
-  for (b = 0; b < GW; b = b + 1) begin : g_dq_io
-    VX_IOBUF u_io (.IO(IO_ddr_dq[g*GW + b]), .I(yo[b]), .OE(xo[0]), .O(dq_in[g*GW + b]));
-  end
-  VX_IOBUF u_io_p (.IO(IO_ddr_dqs[g]),   .I(xo[2]),  .OE(xo[1]), .O(dqs_in[g]));
-  VX_IOBUF u_io_n (.IO(IO_ddr_dqs_n[g]), .I(~xo[2]), .OE(xo[1]), .O(dqs_n_in[g]));
-end endgenerate
 
 // ---------------------------------------------------------------------------
-// Read capture.  Every DQ is sampled at the four quarter points of each
-// clock (both edges of ck and ck90); each strobe group moves the pair of
-// samples of its sampling clock into the ck domain at the start of the next
-// clock (the other pair is never used, so it is not kept).  It builds its
-// beat pairs from them, with the first beat on the rising or the falling
-// sample, and delays them by up to NDL-1 clocks so that all groups line up.
+// Read calibration, shared by the groups (their capture: ddr3_phy_lane.vh).
 // ---------------------------------------------------------------------------
-always @(posedge ck)   begin q0 <= dq_in; qd0 <= dqs_in; end
-always @(posedge ck90) begin q1 <= dq_in; qd1 <= dqs_in; end
-always @(negedge ck)   begin q2 <= dq_in; qd2 <= dqs_in; end
-always @(negedge ck90) begin q3 <= dq_in; qd3 <= dqs_in; end
-always @(posedge ck) begin
-  sd0 <= qd0; sd1 <= qd1; sd2 <= qd2; sd3 <= qd3;
-end
-
 // The calibration burst as one group sees it, beat 0 in the low bits.
 function [NPB*GW-1:0] cal_lane;
   input integer dummy;
@@ -963,15 +828,15 @@ wire       cal_seek = cal_arm && st == ST_LOOK && cal_ge && cal_lt;
 assign     g_seek   = cal_arm && st == ST_GLOOK && cal_lt;
 wire [AW-1:0] cal_at = cal_cnt - (NPW - 1);     // clock of the first pair on a hit
 
-wire [DQ-1:0] rd_r_q, rd_f_q;
-wire [AW-1:0] lane_arr [0:G-1];
+wire [DQ-1:0]   rd_r_q, rd_f_q;
+wire [AW*G-1:0] lane_arr;
 
 reg [AW-1:0] lane_at;           // arrival of the group visited now
 integer      gl;
 always @* begin
-  lane_at = lane_arr[0];
+  lane_at = lane_arr[0 +: AW];
   for (gl = 1; gl < G; gl = gl + 1)
-    if (g_at == gl) lane_at = lane_arr[gl];
+    if (g_at == gl) lane_at = lane_arr[AW*gl +: AW];
 end
 // One subtractor serves both visits: in ST_SEL its borrow says the group
 // came later than the latest so far; in ST_PLACE the group takes the delay
@@ -984,67 +849,23 @@ always @(posedge ck or posedge rst)
   else if (st == ST_SEL && (g_at == 0 || lane_d[AW])) lane_max <= lane_at;
 
 generate for (g = 0; g < G; g = g + 1) begin : g_lane
-  reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
-  reg  [1:0]      dly;
-  reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
-  reg  [GW-1:0]   o_prev;
-  reg             fnd, f1, bad, vok;   // burst found with some setting / with ck90
-  reg  [AW-1:0]   arr;          // clock of its first pair with the setting in sel
-  wire [1:0]      cs  = !cal_step[2] ? cal_step[1:0] : sel;      // steps 0..3 search
-  // rising and falling sample of the chosen clock, taken into the ck
-  // domain as they enter the delay line
-  wire [GW-1:0]   e = cs[1] ? q1[g*GW +: GW] : q0[g*GW +: GW];
-  wire [GW-1:0]   o = cs[1] ? q3[g*GW +: GW] : q2[g*GW +: GW];
-  wire [NPB*GW-1:0] win;
-  for (b = 0; b < NPW; b = b + 1) begin : g_win
-    assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
-  end
-  // The ck settings are searched first; the first hit with ck90 replaces
-  // the one kept from ck if its first sample came earlier.  In quarter
-  // clocks the ck sample came at 4 t0 - 2 a0, the ck90 one at
-  // 4 t1 + 1 - 2 a1, so ck90 is earlier exactly when {t1, a0} < {t0, a1}.
-  // While a READ is looked for, cal_at counts up through t0 once: a hit
-  // before they met came at an earlier clock.
-  wire       at_arr = (cal_at == arr);
-  reg        past;              // cal_at has met arr since the last READ
-  wire       better = !fnd || (!past && !at_arr) || (at_arr && !sel[0] && cs[0]);
-  always @(posedge ck or posedge rst)
-    if (rst)                       past <= 1'b0;
-    else if (rd_issue)             past <= 1'b0;
-    else if (cal_seek && at_arr)   past <= 1'b1;
-
-  always @(posedge ck) begin
-    o_prev <= o;
-    dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
-  end
-
-  always @(posedge ck or posedge rst)
-    if (rst) begin
-      sel <= 2'd0; dly <= 2'd0; fnd <= 1'b0; f1 <= 1'b0;
-      arr <= {AW{1'b0}}; bad <= 1'b0; vok <= 1'b0;
-    end else if (cal_seek && win == CAL_LANE) begin
-      if (cal_step == 3'd4) begin
-        if (at_arr) vok <= 1'b1;
-        else bad <= 1'b1;
-      end else if (!cs[1] && !fnd) begin
-        fnd <= 1'b1; sel <= {1'b0, cs[0]}; arr <= cal_at;
-      end else if (cs[1] && !f1) begin
-        f1 <= 1'b1;
-        if (better) begin fnd <= 1'b1; sel <= {1'b1, cs[0]}; arr <= cal_at; end
-      end
-    end else if (st == ST_SEL) begin
-      if (!fnd) bad <= 1'b1;
-    end else if (st == ST_PLACE && g_at == g) begin
-      dly <= lane_d[1:0];
-      if (lane_spread) bad <= 1'b1;
-    end else if (st == ST_PRE && cal_step == 3'd5 && !vok)
-      bad <= 1'b1;
-
-  assign lane_arr[g] = arr;
-  assign lane_bad[g]  = bad | lv_bad[g];
-  assign {rd_f_q[g*GW +: GW], rd_r_q[g*GW +: GW]} =
-    dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
-           : (dly[0] ? dl[2*GW +: 2*GW] : dl[0 +: 2*GW]);
+  `DDR3PHY_LANE #(.GW(GW), .AW(AW), .NPB(NPB), .NDL(NDL), .CAL_LANE(CAL_LANE)) u (
+    .ck(ck), .ck90(ck90), .rst(rst),
+    .w_act(w_act), .w_en(w_en),
+    .w_beat_r(w_beat_r[g*GW +: GW]), .w_beat_f(w_beat_f[g*GW +: GW]),
+    .w_mask_r(w_mask_r[g]), .w_mask_f(w_mask_f[g]),
+    .visit(g_at == g), .lv_mode(lv_mode), .lv_take(lv_take), .lv_pick(lv_pick),
+    .lv_i(lv_i), .lv_qn(lv_qn), .lv_ok(lv_cf && lvs_f),
+    .g_seek(g_seek), .cal_seek(cal_seek), .rd_issue(rd_issue),
+    .cal_cnt(cal_cnt[AW-1:0]), .cal_at(cal_at), .cal_step(cal_step),
+    .st_sel(st == ST_SEL), .st_place(st == ST_PLACE),
+    .st_check(st == ST_PRE && cal_step == 3'd5),
+    .lane_d(lane_d[1:0]), .lane_spread(lane_spread),
+    .q(lv_q[3*g +: 3]), .lc(lv_lc[3*g +: 3]), .lcf(lv_lcf[g]),
+    .ga_q(lv_ga[6*g +: 6]), .gf(lv_gf[g]), .arr(lane_arr[AW*g +: AW]), .bad(lane_bad[g]),
+    .rd_r(rd_r_q[g*GW +: GW]), .rd_f(rd_f_q[g*GW +: GW]),
+    .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
+    .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));
 end endgenerate
 
 // ---------------------------------------------------------------------------
