@@ -5,6 +5,7 @@
 // however many groups the bus has.  The state machine, the levelling
 // arithmetic and the read latency are shared and stay in the PHY module
 // (ddr3_phy_body.vh).
+`timescale 1ps/1ps
 module `DDR3PHY_LANE #(
   parameter GW  = 8,                  // DQ bits of the group
   parameter AW  = 5,                  // bits of a clock count within the read pipe
