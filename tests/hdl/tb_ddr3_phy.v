@@ -222,6 +222,26 @@ end
 
 // Anything odd on the bus after initialisation is a failure too.
 integer n_bus_ref = 0;
+`ifndef TB_NETLIST
+// What each strobe group found, printed as someone bringing up a board would read it.
+wire [3*G-1:0]     f_q;
+wire [2*G-1:0]     f_sel, f_dly;
+wire [8*G-1:0]     f_arr;
+genvar tg;
+generate for (tg = 0; tg < G; tg = tg + 1) begin : g_found
+  assign f_q[3*tg +: 3]       = `TB_PHY.g_lane[tg].u.q;
+  assign f_sel[2*tg +: 2]     = `TB_PHY.g_lane[tg].u.sel;
+  assign f_dly[2*tg +: 2]     = `TB_PHY.g_lane[tg].u.dly;
+  assign f_arr[8*tg +: 8]     = `TB_PHY.g_lane[tg].u.arr;
+end endgenerate
+integer fg;
+always @(posedge ddr_init_complete)
+  for (fg = 0; fg < G; fg = fg + 1)
+    $display("[%0t] strobe group %0d: write delay %0d/4 ck, capture sel %b, arrival %0d ck, %0d ck added",
+             $realtime, fg, $signed({1'b0, f_q[3*fg +: 3]}) - 1, f_sel[2*fg +: 2],
+             f_arr[8*fg +: 8], f_dly[2*fg +: 2]);
+`endif
+
 always @(posedge O_ddr_clk) if (ddr_init_complete) begin
   if (^{O_ddr_cs_n, O_ddr_cke, O_ddr_reset_n} === 1'bx) `TBERR(("unknown level on CS#/CKE/RESET#"))
   if ({O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n} == REF) n_bus_ref = n_bus_ref + 1;
