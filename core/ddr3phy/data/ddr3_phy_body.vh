@@ -757,9 +757,9 @@ wire          w_en = w_take || w_act || w_act_d;
 localparam LGW = max2(1, clog2(G));
 // ST_WLX, ST_SEL and ST_PLACE visit the groups one per clock while tmr runs down.
 wire [LGW-1:0] g_at = G - 1 - tmr[LGW-1:0];
-reg  [2:0]     lv_c;                           // its step,
-reg            lv_cf;
-reg  [5:0]     lvs_a;                          // ga and gf
+reg  [2:0]     lv_c;                           // the visited group's step and whether
+reg            lv_cf;                          // it found one, its strobe arrival
+reg  [5:0]     lvs_a;                          // and whether it saw one
 reg            lvs_f;
 integer        gi;
 always @* begin
@@ -790,7 +790,6 @@ wire [3:0]        lv_le_c;
 wire              lv_le   = lv_tgt[5] || (lv_tgt[4:3] == 2'd0 && lv_le_c[3]);
 wire              lv_flip = lv_c[2] ? lv_le : !lv_le;
 wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
-
 
 // ---------------------------------------------------------------------------
 // Read calibration, shared by the groups (their capture: ddr3_phy_lane.vh).
