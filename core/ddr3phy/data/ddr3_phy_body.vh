@@ -594,52 +594,51 @@ generate
 endgenerate
 
 // ---------------------------------------------------------------------------
-// Write data queue.  It holds the words as the controller presents them;
-// ECC is added as the beats leave (two encoders instead of one per beat).
+// Write data queue.  It holds the words as the controller presents them,
+// each strobe group its share (ddr3_phy_lane.vh); ECC is added as the beats
+// leave (two encoders instead of one per beat).
 // ---------------------------------------------------------------------------
 genvar b, g;
-reg [NB*DQ-1:0] wq_d [0:WQ_N-1];
-reg [NB*G-1:0]  wq_m [0:WQ_N-1];
+localparam DG = ECC_ON ? 64 / GW : G; // groups that queue data: with ECC not the check lanes
+
+// Read bits of group g that carry anything: with ECC, of the check lanes
+// only [65:64], the error flags.
+function [GW-1:0] r_live;
+  input integer g;
+  integer i;
+  for (i = 0; i < GW; i = i + 1) r_live[i] = !ECC_ON || g * GW + i < 66;
+endfunction
 reg [WQ_AW-1:0] wq_wp, wq_rp;         // entry indices
 reg             wq_wl, wq_rl;         // and their laps, so that full != empty
 wire [WQ_AW:0] wq_wp_c, wq_rp_c;
 
 // The calibration burst: per beat one value for every bit of a strobe
-// group.  All eight differ, so a burst found a beat early or late never
-// matches, and every bit toggles.
-function [NB*DQ-1:0] cal_word;
+// group, the same on every group.  All eight differ, so a burst found a
+// beat early or late never matches, and every bit toggles.  cal_group(w) is
+// word w of it as one group holds it, beat 0 in the low bits.
+function [NB*GW-1:0] cal_group;
   input integer w;
   integer bt, q;
-  reg [7:0]    v;
-  reg [GW-1:0] lane;
+  reg [7:0] v;
   begin
     for (bt = 0; bt < NB; bt = bt + 1) begin
       case ((w * NB + bt) % 8)
         0: v = 8'h5a; 1: v = 8'hc3; 2: v = 8'h96; 3: v = 8'h0f;
         4: v = 8'ha5; 5: v = 8'h3c; 6: v = 8'h69; default: v = 8'hf0;
       endcase
-      for (q = 0; q < GW; q = q + 1) lane[q] = v[q];
-      cal_word[bt * DQ +: DQ] = {G{lane}};
+      for (q = 0; q < GW; q = q + 1) cal_group[bt * GW + q] = v[q];
     end
   end
 endfunction
 
-localparam [NB*DQ-1:0] CAL_W0 = cal_word(0), CAL_W1 = cal_word(1);
+localparam [NB*GW-1:0] CAL_G0 = cal_group(0), CAL_G1 = cal_group(1);
 
-wire wq_we = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
-always @(posedge ck)
-  if (!rst && wq_we) begin
-    wq_d[wq_wp] <= mc_wrdata;
-    wq_m[wq_wp] <= mc_wrdata_mask;
-  end
-
-wire [NB*DQ-1:0] wq_head_d = wq_d[wq_rp];
-wire [NB*G-1:0]  wq_head_m = wq_m[wq_rp];
-wire             wq_empty  = (wq_rp == wq_wp) && (wq_rl == wq_wl);
+wire wq_we    = init_done ? (x1_edge && mc_wrdata_en) : (f_wq != 2'd0);
+wire wq_empty = (wq_rp == wq_wp) && (wq_rl == wq_wl);
 
 // ---------------------------------------------------------------------------
-// Write burst engine.  w_beat_* hold the two beats of the next clock;
-// w_act says that the next clock carries data (DQS toggles).  The engine
+// Write burst engine.  Each group's w_beat_* hold the two beats of the next
+// clock; w_act says that the next clock carries data (DQS toggles).  The engine
 // runs WADV clocks ahead of the write latency: each strobe group delays its
 // share again by its levelled amount, WADV clocks for a group that needs
 // none (see the write outputs below).
@@ -649,8 +648,6 @@ reg [1:0]     w_left;
 reg [KB-1:0]  w_pos;
 reg           w_act, w_act_d;
 reg           w_cal1;         // the calibration burst's second word is next
-reg [DQ-1:0]  w_beat_r, w_beat_f;
-reg [G-1:0]   w_mask_r, w_mask_f;
 
 wire          w_start = wr_pipe[WLE-1-WADV];
 wire          w_take  = w_start || (w_left != 2'd0);
@@ -687,39 +684,18 @@ always @(posedge ck or posedge rst)
     w_act_d <= w_act;
   end
 
-// Beat pairs are picked by comparison, not by a computed part-select,
-// which synthesis would first build as a barrel shifter over the word.
-// The calibration burst only takes its places in the queue: its beats are
-// constants, put in here (one pair wide) rather than where words enter.
-reg  [DQ-1:0] w_src_r, w_src_f;
-reg  [G-1:0]  w_srm_r, w_srm_f;
-integer n;
-always @* begin
-  w_src_r = wq_head_d[0 +: DQ]; w_src_f = wq_head_d[DQ +: DQ];
-  w_srm_r = wq_head_m[0 +: G];  w_srm_f = wq_head_m[G +: G];
-  for (n = 1; n < K; n = n + 1)
-    if (w_cur == n) begin
-      w_src_r = wq_head_d[2*n*DQ +: DQ]; w_src_f = wq_head_d[(2*n+1)*DQ +: DQ];
-      w_srm_r = wq_head_m[2*n*G +: G];   w_srm_f = wq_head_m[(2*n+1)*G +: G];
-    end
-  if (!init_done) begin
-    {w_src_f, w_src_r} = w_cal1 ? CAL_W1[0 +: 2*DQ] : CAL_W0[0 +: 2*DQ];
-    for (n = 1; n < K; n = n + 1)
-      if (w_cur == n)
-        {w_src_f, w_src_r} = w_cal1 ? CAL_W1[2*n*DQ +: 2*DQ] : CAL_W0[2*n*DQ +: 2*DQ];
-    w_srm_r = {G{1'b0}}; w_srm_f = {G{1'b0}};
-  end
-end
+// The groups pick the beat pair w_cur from the head of their queues (or of
+// the calibration burst) and take it back with ECC put in.
+wire [DQ-1:0] w_src_r, w_src_f;
+wire [G-1:0]  w_srm_r, w_srm_f;
 wire [DQ-1:0] w_code_r, w_code_f;
 wire [G-1:0]  w_cmask_r, w_cmask_f;
 generate
   if (ECC_ON) begin : g_ecc_enc
     // The check lanes replace [71:64] and are masked only with the whole
-    // beat.  The calibration burst carries the same pattern on every group,
-    // so its check lanes repeat lanes [7:0] and need not be queued.
-    localparam DG = 64 / GW;                    // strobe groups holding data
-    assign w_code_r  = {init_done ? ecc_encode(w_src_r[63:0]) : w_src_r[7:0], w_src_r[63:0]};
-    assign w_code_f  = {init_done ? ecc_encode(w_src_f[63:0]) : w_src_f[7:0], w_src_f[63:0]};
+    // beat; their groups queue nothing and offer only the calibration burst.
+    assign w_code_r  = {init_done ? ecc_encode(w_src_r[63:0]) : w_src_r[71:64], w_src_r[63:0]};
+    assign w_code_f  = {init_done ? ecc_encode(w_src_f[63:0]) : w_src_f[71:64], w_src_f[63:0]};
     assign w_cmask_r = {{G-DG{&w_srm_r[DG-1:0]}}, w_srm_r[DG-1:0]};
     assign w_cmask_f = {{G-DG{&w_srm_f[DG-1:0]}}, w_srm_f[DG-1:0]};
   end else begin : g_no_ecc
@@ -729,13 +705,6 @@ generate
     assign w_cmask_f = w_srm_f;
   end
 endgenerate
-
-always @(posedge ck) begin
-  w_beat_r <= w_code_r;
-  w_beat_f <= w_code_f;
-  w_mask_r <= w_cmask_r;
-  w_mask_f <= w_cmask_f;
-end
 
 // Write outputs and read capture are per strobe group: see ddr3_phy_lane.vh.
 // What each group found, G entries side by side:
@@ -794,17 +763,6 @@ wire [2:0]        lv_qn   = {lv_c[2] ^ lv_flip, lv_c[1:0]};
 // ---------------------------------------------------------------------------
 // Read calibration, shared by the groups (their capture: ddr3_phy_lane.vh).
 // ---------------------------------------------------------------------------
-// The calibration burst as one group sees it, beat 0 in the low bits.
-function [NPB*GW-1:0] cal_lane;
-  input integer dummy;
-  integer bt;
-  begin
-    for (bt = 0; bt < NPB; bt = bt + 1)
-      cal_lane[bt*GW +: GW] = (bt < NB) ? CAL_W0[bt*DQ +: GW] : CAL_W1[(bt-NB)*DQ +: GW];
-  end
-endfunction
-localparam [NPB*GW-1:0] CAL_LANE = cal_lane(0);
-
 reg [7:0] cal_cnt;              // ck since the last READ left stage A
 wire [8:0] cal_cnt_c;
 reg       cal_arm;              // a calibration READ is being looked for
@@ -847,33 +805,12 @@ always @(posedge ck or posedge rst)
   if (rst) lane_max <= {AW{1'b0}};
   else if (st == ST_SEL && (g_at == 0 || lane_d[AW])) lane_max <= lane_at;
 
-generate for (g = 0; g < G; g = g + 1) begin : g_lane
-  `DDR3PHY_LANE #(.GW(GW), .AW(AW), .NPB(NPB), .NDL(NDL), .CAL_LANE(CAL_LANE)) u (
-    .ck(ck), .ck90(ck90), .rst(rst),
-    .w_act(w_act), .w_en(w_en),
-    .w_beat_r(w_beat_r[g*GW +: GW]), .w_beat_f(w_beat_f[g*GW +: GW]),
-    .w_mask_r(w_mask_r[g]), .w_mask_f(w_mask_f[g]),
-    .visit(g_at == g), .lv_mode(lv_mode), .lv_take(lv_take), .lv_pick(lv_pick),
-    .lv_i(lv_i), .lv_qn(lv_qn), .lv_ok(lv_cf && lvs_f),
-    .g_seek(g_seek), .cal_seek(cal_seek), .rd_issue(rd_issue),
-    .cal_cnt(cal_cnt[AW-1:0]), .cal_at(cal_at), .cal_step(cal_step),
-    .st_sel(st == ST_SEL), .st_place(st == ST_PLACE),
-    .st_check(st == ST_PRE && cal_step == 3'd5),
-    .lane_d(lane_d[1:0]), .lane_spread(lane_spread),
-    .q(lv_q[3*g +: 3]), .lc(lv_lc[3*g +: 3]), .lcf(lv_lcf[g]),
-    .ga_q(lv_ga[6*g +: 6]), .gf(lv_gf[g]), .arr(lane_arr[AW*g +: AW]), .bad(lane_bad[g]),
-    .rd_r(rd_r_q[g*GW +: GW]), .rd_f(rd_f_q[g*GW +: GW]),
-    .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
-    .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));
-end endgenerate
-
 // ---------------------------------------------------------------------------
 // Read burst engine: collects beats into words for the controller.
 // ---------------------------------------------------------------------------
 reg [RD_PIPE-1:0] rd_pipe, rd_bl8_pipe;
 reg [1:0]         r_left;
 reg [KB-1:0]      r_pos;
-reg [NB*DQ-1:0]   r_acc;
 
 wire          r_start = init_done && rd_pipe[rd_lat_m1];
 wire          r_take  = r_start || (r_left != 2'd0);
@@ -913,10 +850,12 @@ generate
   end
 endgenerate
 
-always @(posedge ck)
+// Each group gathers its share of the word (r_acc, r_out: ddr3_phy_lane.vh);
+// here is which pair of it the arriving beats go to.
+reg [K-1:0] r_acc_we;
+always @*
   for (j = 0; j < K; j = j + 1)
-    if (r_take && r_cur == j)
-      r_acc[2*j*DQ +: 2*DQ] <= {r_beat_f, r_beat_r};
+    r_acc_we[j] = r_take && r_cur == j;
 
 // A word goes out at the edge that brings its last beats, straight from the
 // capture path, unless clk_x1 rises at that edge: nothing the controller
@@ -928,7 +867,7 @@ always @(posedge ck)
 // last pair as well).
 wire x1_rise = (div == K - 1);
 wire r_now   = r_end && !x1_rise;
-reg  [NB*DQ-1:0] r_out;
+wire [NB*DQ-1:0] r_out;
 reg              r_defer, r_out_v, init_out;
 always @(posedge ck or posedge rst)
   if (rst) begin
@@ -942,22 +881,63 @@ always @(posedge ck or posedge rst)
       r_out_v  <= 1'b1;
   end
 
+// The pairs of the word that come straight from the arriving beats: only
+// the last, or the second after a 4-beat burst at 1:4 (R_FRESH: the pairs
+// that ever can, so that the groups build no selection for the others).
+localparam [K-1:0] R_FRESH = {1'b1, {K-1{1'b0}}} | ((BL_FIX4 || BL_OTF) ? 2'b10 : 2'b00);
+wire        r_upd = r_defer || r_now;
+reg [K-1:0] r_fresh;
+always @*
+  for (j = 0; j < K; j = j + 1)
+    r_fresh[j] = r_now && (j == K - 1 || (j == 1 && r_cur == 1 && (BL_FIX4 || BL_OTF)));
+
 // r_out stays 0 until the first read word, which only comes after the core
 // is ready; so the status needs gating only in its own few bits.
-always @(posedge ck or posedge rst)
-  if (rst)
-    r_out <= {NB*DQ{1'b0}};
-  else if (r_defer || r_now)
-    for (j = 0; j < K; j = j + 1)
-      r_out[2*j*DQ +: 2*DQ] <=
-        (r_now && (j == K - 1 || (j == 1 && r_cur == 1 && (BL_FIX4 || BL_OTF))))
-          ? {r_beat_f, r_beat_r} : r_acc[2*j*DQ +: 2*DQ];
 
 // Until the core is ready the read data carries the calibration status.
 wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
 assign phy_rd_data       = r_out | {{NB*DQ-2-G{1'b0}}, init_out ? {G+2{1'b0}} : status};
 assign ddr_init_complete = init_out;
+
+// ---------------------------------------------------------------------------
+// The strobe groups.  Each takes its bits of every beat of the controller's
+// words and gives back its bits of the read words.
+// ---------------------------------------------------------------------------
+generate for (g = 0; g < G; g = g + 1) begin : g_lane
+  wire [NB*GW-1:0] wd, rd;
+  wire [NB-1:0]    wm;
+  for (b = 0; b < NB; b = b + 1) begin : g_beat
+    assign wd[b*GW +: GW] = mc_wrdata[b*DQ + g*GW +: GW];
+    assign wm[b]          = mc_wrdata_mask[b*G + g];
+    assign r_out[b*DQ + g*GW +: GW] = rd[b*GW +: GW];
+  end
+  `DDR3PHY_LANE #(.GW(GW), .K(K), .KB(KB), .WQ_N(WQ_N), .WQ_AW(WQ_AW), .QUEUE(g < DG),
+    .CAL_W({CAL_G1, CAL_G0}), .AW(AW), .NPB(NPB), .NDL(NDL), .FRESH(R_FRESH),
+    .R_LIVE(r_live(g))) u (
+    .ck(ck), .ck90(ck90), .rst(rst), .init_done(init_done),
+    .wq_we(wq_we), .wq_wp(wq_wp), .wq_rp(wq_rp), .wr_data(wd), .wr_mask(wm),
+    .w_cal1(w_cal1), .w_cur(w_cur),
+    .w_src_r(w_src_r[g*GW +: GW]), .w_src_f(w_src_f[g*GW +: GW]),
+    .w_srm_r(w_srm_r[g]), .w_srm_f(w_srm_f[g]),
+    .w_code_r(w_code_r[g*GW +: GW]), .w_code_f(w_code_f[g*GW +: GW]),
+    .w_cmask_r(w_cmask_r[g]), .w_cmask_f(w_cmask_f[g]),
+    .w_act(w_act), .w_en(w_en),
+    .visit(g_at == g), .lv_mode(lv_mode), .lv_take(lv_take), .lv_pick(lv_pick),
+    .lv_i(lv_i), .lv_qn(lv_qn), .lv_ok(lv_cf && lvs_f),
+    .g_seek(g_seek), .cal_seek(cal_seek), .rd_issue(rd_issue),
+    .cal_cnt(cal_cnt[AW-1:0]), .cal_at(cal_at), .cal_step(cal_step),
+    .st_sel(st == ST_SEL), .st_place(st == ST_PLACE),
+    .st_check(st == ST_PRE && cal_step == 3'd5),
+    .lane_d(lane_d[1:0]), .lane_spread(lane_spread),
+    .q(lv_q[3*g +: 3]), .lc(lv_lc[3*g +: 3]), .lcf(lv_lcf[g]),
+    .ga_q(lv_ga[6*g +: 6]), .gf(lv_gf[g]), .arr(lane_arr[AW*g +: AW]), .bad(lane_bad[g]),
+    .rd_r(rd_r_q[g*GW +: GW]), .rd_f(rd_f_q[g*GW +: GW]),
+    .r_beat_r(r_beat_r[g*GW +: GW]), .r_beat_f(r_beat_f[g*GW +: GW]),
+    .r_acc_we(r_acc_we), .r_upd(r_upd), .r_fresh(r_fresh), .r_out(rd),
+    .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
+    .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));
+end endgenerate
 
 // ---------------------------------------------------------------------------
 // Carry chains of the counters and sums above, written out bit by bit:

@@ -1,23 +1,44 @@
-// One strobe group of the DDR3 PHY: its write outputs, its read capture and
-// what write levelling and read calibration found for it.  The including
-// ratio file names it (DDR3PHY_LANE) after its PHY module.  Every group is
-// this module with the same parameters, so synthesis maps its gates once
-// however many groups the bus has.  The state machine, the levelling
-// arithmetic and the read latency are shared and stay in the PHY module
-// (ddr3_phy_body.vh).
+// One strobe group of the DDR3 PHY: its share of the write queue and of the
+// read words, its write outputs, its read capture and what write levelling
+// and read calibration found for it.  The including ratio file names it
+// (DDR3PHY_LANE) after its PHY module.  Every group is this module with the
+// same parameters, so synthesis maps its gates once however many groups the
+// bus has; with ECC the check lanes, which queue nothing and return only the
+// error flags, are variants of their own.  The state machine, the queue and
+// burst counters, ECC, the levelling arithmetic and the read latency are
+// shared and stay in the PHY module (ddr3_phy_body.vh).
 `timescale 1ps/1ps
 module `DDR3PHY_LANE #(
-  parameter GW  = 8,                  // DQ bits of the group
-  parameter AW  = 5,                  // bits of a clock count within the read pipe
-  parameter NPB = 8,                  // beats of the calibration burst
-  parameter NDL = 4,                  // delay line depth, clocks
-  parameter [NPB*GW-1:0] CAL_LANE = 0 // the calibration burst, beat 0 in the low bits
+  parameter GW    = 8,                // DQ bits of the group
+  parameter K     = 2,                // clocks per controller word
+  parameter KB    = 1,                // bits of a clock's place in the word
+  parameter WQ_N  = 4,                // write queue entries
+  parameter WQ_AW = 2,                // bits of an entry index
+  parameter QUEUE = 1,                // 0: the group's write data is replaced (ECC check lanes)
+  parameter [4*K*GW-1:0] CAL_W = 0,   // the calibration burst's two words, beat 0 in the low bits
+  parameter AW    = 5,                // bits of a clock count within the read pipe
+  parameter NPB   = 8,                // beats of the calibration burst read back
+  parameter NDL   = 4,                // delay line depth, clocks
+  parameter [K-1:0] FRESH = 0,        // pairs of a read word that can come from arriving beats
+  parameter [GW-1:0] R_LIVE = {GW{1'b1}}  // read bits that carry anything (ECC check lanes:
+                                          // only the error flags)
 ) (
-  input               ck, ck90, rst,
-  // The write engine's two beats of the next clock, and whether it carries data.
+  input               ck, ck90, rst, init_done,
+  // Write queue: the group's bits of each word, beat 0 in the low bits.
+  input               wq_we,
+  input  [WQ_AW-1:0]  wq_wp, wq_rp,
+  input  [2*K*GW-1:0] wr_data,
+  input  [2*K-1:0]    wr_mask,
+  // The write engine: the beat pair w_cur of the queue's head (or of the
+  // calibration burst's word w_cal1), and that pair as it goes out (with
+  // ECC the check bits put in); whether the next clock carries data.
+  input               w_cal1,
+  input  [KB-1:0]     w_cur,
+  output reg [GW-1:0] w_src_r, w_src_f,
+  output reg          w_srm_r, w_srm_f,
+  input      [GW-1:0] w_code_r, w_code_f,
+  input               w_cmask_r, w_cmask_f,
   input               w_act, w_en,
-  input      [GW-1:0] w_beat_r, w_beat_f,
-  input               w_mask_r, w_mask_f,
   // Write levelling: the delay being tried, and the one picked for this group
   // while the state machine visits it.
   input               visit,
@@ -40,14 +61,76 @@ module `DDR3PHY_LANE #(
   output reg [AW-1:0] arr,            // clock of the burst's first pair
   output              bad,            // levelling or read calibration failed
   output     [GW-1:0] rd_r, rd_f,     // read beats, lined up with the other groups
+  // Read words: the beats as they go to the controller (with ECC corrected),
+  // the pair each takes, when a word goes out and which of its pairs come
+  // straight from the arriving beats.
+  input      [GW-1:0] r_beat_r, r_beat_f,
+  input      [K-1:0]  r_acc_we,
+  input               r_upd,
+  input      [K-1:0]  r_fresh,
+  output reg [2*K*GW-1:0] r_out,
   output              dqm,
   inout      [GW-1:0] dq,
   inout               dqs, dqs_n
 );
 
+localparam NB  = 2 * K;               // beats per word
 localparam NPW = NPB / 2;             // clocks of the calibration burst on the bus
 localparam BW  = 2 * GW + 4;
+localparam [NB*GW-1:0]  CAL_W0 = CAL_W[0 +: NB*GW], CAL_W1 = CAL_W[NB*GW +: NB*GW];
+localparam [NPB*GW-1:0] CAL_LANE = CAL_W[0 +: NPB*GW];
 genvar b;
+integer n;
+
+// ---------------------------------------------------------------------------
+// Write queue share.  Beat pairs are picked by comparison, not by a computed
+// part-select, which synthesis would first build as a barrel shifter over
+// the word.  The calibration burst only takes its places in the queue: its
+// beats are constants, put in here (one pair wide) rather than where words
+// enter.
+// ---------------------------------------------------------------------------
+wire [NB*GW-1:0] head_d;
+wire [NB-1:0]    head_m;
+generate if (QUEUE) begin : g_queue
+  reg [NB*GW-1:0] wq_d [0:WQ_N-1];
+  reg [NB-1:0]    wq_m [0:WQ_N-1];
+  always @(posedge ck)
+    if (!rst && wq_we) begin
+      wq_d[wq_wp] <= wr_data;
+      wq_m[wq_wp] <= wr_mask;
+    end
+  assign head_d = wq_d[wq_rp];
+  assign head_m = wq_m[wq_rp];
+end else begin : g_no_queue
+  assign head_d = {NB*GW{1'b0}};
+  assign head_m = {NB{1'b0}};
+end endgenerate
+
+always @* begin
+  w_src_r = head_d[0 +: GW]; w_src_f = head_d[GW +: GW];
+  w_srm_r = head_m[0];       w_srm_f = head_m[1];
+  for (n = 1; n < K; n = n + 1)
+    if (w_cur == n) begin
+      w_src_r = head_d[2*n*GW +: GW]; w_src_f = head_d[(2*n+1)*GW +: GW];
+      w_srm_r = head_m[2*n];          w_srm_f = head_m[2*n+1];
+    end
+  if (!init_done || !QUEUE) begin
+    {w_src_f, w_src_r} = w_cal1 ? CAL_W1[0 +: 2*GW] : CAL_W0[0 +: 2*GW];
+    for (n = 1; n < K; n = n + 1)
+      if (w_cur == n)
+        {w_src_f, w_src_r} = w_cal1 ? CAL_W1[2*n*GW +: 2*GW] : CAL_W0[2*n*GW +: 2*GW];
+    w_srm_r = 1'b0; w_srm_f = 1'b0;
+  end
+end
+
+reg [GW-1:0] w_beat_r, w_beat_f;
+reg          w_mask_r, w_mask_f;
+always @(posedge ck) begin
+  w_beat_r <= w_code_r;
+  w_beat_f <= w_code_f;
+  w_mask_r <= w_cmask_r;
+  w_mask_f <= w_cmask_f;
+end
 
 wire [GW-1:0] dq_in;
 wire          dqs_in;
@@ -236,5 +319,22 @@ assign bad = rbad | qbad;
 assign {rd_f, rd_r} =
   dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
          : (dly[0] ? dl[2*GW +: 2*GW] : dl[0 +: 2*GW]);
+
+// ---------------------------------------------------------------------------
+// Read word share (the PHY module says when, see its read burst engine).
+// ---------------------------------------------------------------------------
+// Bits that are always 0 get constant flip-flops, which synthesis removes.
+wire [2*GW-1:0] r_pair = {r_beat_f & R_LIVE, r_beat_r & R_LIVE};
+reg  [NB*GW-1:0] r_acc;
+always @(posedge ck)
+  for (n = 0; n < K; n = n + 1)
+    if (r_acc_we[n]) r_acc[2*n*GW +: 2*GW] <= r_pair;
+
+always @(posedge ck or posedge rst)
+  if (rst)
+    r_out <= {NB*GW{1'b0}};
+  else if (r_upd)
+    for (n = 0; n < K; n = n + 1)
+      r_out[2*n*GW +: 2*GW] <= (FRESH[n] && r_fresh[n]) ? r_pair : r_acc[2*n*GW +: 2*GW];
 
 endmodule
