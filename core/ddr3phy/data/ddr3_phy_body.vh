@@ -881,20 +881,19 @@ always @(posedge ck or posedge rst)
       r_out_v  <= 1'b1;
   end
 
-// The pairs of the word that come straight from the arriving beats: only
-// the last, or the second after a 4-beat burst at 1:4 (R_FRESH: the pairs
-// that ever can, so that the groups build no selection for the others).
+// The pairs of the word that come straight from the arriving beats: the
+// last, or the second after a 4-beat burst at 1:4.  R_FRESH holds the pairs
+// that ever can, so that the groups build no selection for the others.
 localparam [K-1:0] R_FRESH = {1'b1, {K-1{1'b0}}} | ((BL_FIX4 || BL_OTF) ? 2'b10 : 2'b00);
 wire        r_upd = r_defer || r_now;
 reg [K-1:0] r_fresh;
 always @*
   for (j = 0; j < K; j = j + 1)
-    r_fresh[j] = r_now && (j == K - 1 || (j == 1 && r_cur == 1 && (BL_FIX4 || BL_OTF)));
-
-// r_out stays 0 until the first read word, which only comes after the core
-// is ready; so the status needs gating only in its own few bits.
+    r_fresh[j] = R_FRESH[j] && r_now && (j == K - 1 || r_cur == 1);
 
 // Until the core is ready the read data carries the calibration status.
+// r_out stays 0 until the first read word, which only comes after the core
+// is ready; so the status needs gating only in its own few bits.
 wire [G+1:0]     status = {lane_bad, cal_fail, cal_done};
 assign phy_rd_data_valid = r_out_v;
 assign phy_rd_data       = r_out | {{NB*DQ-2-G{1'b0}}, init_out ? {G+2{1'b0}} : status};
