@@ -641,7 +641,7 @@ wire wq_empty = (wq_rp == wq_wp) && (wq_rl == wq_wl);
 // clock; w_act says that the next clock carries data (DQS toggles).  The engine
 // runs WADV clocks ahead of the write latency: each strobe group delays its
 // share again by its levelled amount, WADV clocks for a group that needs
-// none (see the write outputs below).
+// none (see the write outputs in ddr3_phy_lane.vh).
 // ---------------------------------------------------------------------------
 reg [WLE-1:0] wr_pipe, wr_bl8_pipe;
 reg [1:0]     w_left;
