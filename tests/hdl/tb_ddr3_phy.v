@@ -220,8 +220,6 @@ always @(posedge clk_x1) begin
   end
 end
 
-// Anything odd on the bus after initialisation is a failure too.
-integer n_bus_ref = 0;
 `ifndef TB_NETLIST
 // What each strobe group found, printed as someone bringing up a board would read it.
 wire [3*G-1:0]     f_q;
@@ -242,6 +240,8 @@ always @(posedge ddr_init_complete)
              f_arr[8*fg +: 8], f_dly[2*fg +: 2]);
 `endif
 
+// Anything odd on the bus after initialisation is a failure too.
+integer n_bus_ref = 0;
 always @(posedge O_ddr_clk) if (ddr_init_complete) begin
   if (^{O_ddr_cs_n, O_ddr_cke, O_ddr_reset_n} === 1'bx) `TBERR(("unknown level on CS#/CKE/RESET#"))
   if ({O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n} == REF) n_bus_ref = n_bus_ref + 1;
