@@ -222,22 +222,14 @@ end
 
 `ifndef TB_NETLIST
 // What each strobe group found, printed as someone bringing up a board would read it.
-wire [3*G-1:0]     f_q;
-wire [2*G-1:0]     f_sel, f_dly;
-wire [8*G-1:0]     f_arr;
 genvar tg;
 generate for (tg = 0; tg < G; tg = tg + 1) begin : g_found
-  assign f_q[3*tg +: 3]       = `TB_PHY.g_lane[tg].u.q;
-  assign f_sel[2*tg +: 2]     = `TB_PHY.g_lane[tg].u.sel;
-  assign f_dly[2*tg +: 2]     = `TB_PHY.g_lane[tg].u.dly;
-  assign f_arr[8*tg +: 8]     = `TB_PHY.g_lane[tg].u.arr;
+  always @(posedge ddr_init_complete)
+    $display("[%0t] strobe group %0d: write tap %0d + %0d beats + %0d ck, read DQS tap %0d, burst word %0d",
+             $realtime, tg, `TB_PHY.g_grp[tg].u_grp.wr_tap, `TB_PHY.g_grp[tg].u_grp.wr_coarse,
+             $signed({1'b0, `TB_PHY.g_grp[tg].u_grp.wr_clock}) - 1,
+             `TB_PHY.g_grp[tg].u_grp.dqs_in_tap, `TB_PHY.g_grp[tg].u_grp.gate_word);
 end endgenerate
-integer fg;
-always @(posedge ddr_init_complete)
-  for (fg = 0; fg < G; fg = fg + 1)
-    $display("[%0t] strobe group %0d: write delay %0d/4 ck, capture sel %b, arrival %0d ck, %0d ck added",
-             $realtime, fg, $signed({1'b0, f_q[3*fg +: 3]}) - 1, f_sel[2*fg +: 2],
-             f_arr[8*fg +: 8], f_dly[2*fg +: 2]);
 `endif
 
 // Anything odd on the bus after initialisation is a failure too.
@@ -304,8 +296,8 @@ initial begin
 `ifdef TB_NETLIST
   $display("[%0t] initialisation complete", $realtime);
 `else
-  $display("[%0t] initialisation complete, read latency %0d ck", $realtime,
-           `TB_PHY.rd_lat_m1 + 1);
+  $display("[%0t] initialisation complete, read latency %0d cycles", $realtime,
+           `TB_PHY.rd_lat);
 `endif
   expect_mr("CL", mem.m_cl, CL);
   expect_mr("CWL", mem.m_cwl, CWL);

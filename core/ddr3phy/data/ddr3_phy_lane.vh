@@ -1,340 +1,366 @@
-// One strobe group of the DDR3 PHY: its share of the write queue and of the
-// read words, its write outputs, its read capture and what write levelling
-// and read calibration found for it.  The including ratio file names it
-// (DDR3PHY_LANE) after its PHY module.  Every group is this module with the
-// same parameters, so synthesis maps its gates once however many groups the
-// bus has; with ECC the check lanes, which queue nothing and return only the
-// error flags, are variants of their own.  The state machine, the queue and
-// burst counters, ECC, the levelling arithmetic and the read latency are
-// shared and stay in the PHY module (ddr3_phy_body.vh).
-`timescale 1ps/1ps
-module `DDR3PHY_LANE #(
-  parameter GW    = 8,                // DQ bits of the group
-  parameter K     = 2,                // clocks per controller word
-  parameter KB    = 1,                // bits of a clock's place in the word
-  parameter WQ_N  = 4,                // write queue entries
-  parameter WQ_AW = 2,                // bits of an entry index
-  parameter QUEUE = 1,                // 0: the group's write data is replaced (ECC check lanes)
-  parameter [4*K*GW-1:0] CAL_W = 0,   // the calibration burst's two words, beat 0 in the low bits
-  parameter AW    = 5,                // bits of a clock count within the read pipe
-  parameter NPB   = 8,                // beats of the calibration burst read back
-  parameter NDL   = 4,                // delay line depth, clocks
-  parameter [K-1:0] FRESH = 0,        // pairs of a read word that can come from arriving beats
-  parameter [GW-1:0] R_LIVE = {GW{1'b1}}  // read bits that carry anything (ECC check lanes:
-                                          // only the error flags)
-) (
-  input               ck, ck90, rst, init_done,
-  // Write queue: the group's bits of each word, beat 0 in the low bits.
-  input               wq_we,
-  input  [WQ_AW-1:0]  wq_wp, wq_rp,
-  input  [2*K*GW-1:0] wr_data,
-  input  [2*K-1:0]    wr_mask,
-  // The write engine: the beat pair w_cur of the queue's head (or of the
-  // calibration burst's word w_cal1), and that pair as it goes out (with
-  // ECC the check bits put in); whether the next clock carries data.
-  input               w_cal1,
-  input  [KB-1:0]     w_cur,
-  output reg [GW-1:0] w_src_r, w_src_f,
-  output reg          w_srm_r, w_srm_f,
-  input      [GW-1:0] w_code_r, w_code_f,
-  input               w_cmask_r, w_cmask_f,
-  input               w_act, w_en,
-  // Write levelling: the delay being tried, and the one picked for this group
-  // while the state machine visits it.
-  input               visit,
-  input               lv_mode, lv_take, lv_pick,
-  input      [2:0]    lv_i, lv_qn,
-  input               lv_ok,          // the visited group saw a CK step and a read strobe
-  // Read calibration.
-  input               g_seek, cal_seek, rd_issue,
-  input      [AW-1:0] cal_cnt, cal_at,
-  input      [2:0]    cal_step,
-  input               st_sel, st_place, st_check,
-  input      [1:0]    lane_d,         // delay that brings the visited group to the latest
-  input               lane_spread,    // more than the delay line holds
-  // What the group found.
-  output reg [2:0]    q,              // levelled delay + 1, quarter clocks
-  output reg [2:0]    lc,             // levelling step
-  output reg          lcf,            // and whether one was found
-  output     [5:0]    ga_q,           // read strobe arrival, quarter clocks
-  output reg          gf,             // and whether one was seen
-  output reg [AW-1:0] arr,            // clock of the burst's first pair
-  output              bad,            // levelling or read calibration failed
-  output     [GW-1:0] rd_r, rd_f,     // read beats, lined up with the other groups
-  // Read words: the beats as they go to the controller (with ECC corrected),
-  // the pair each takes, when a word goes out and which of its pairs come
-  // straight from the arriving beats.
-  input      [GW-1:0] r_beat_r, r_beat_f,
-  input      [K-1:0]  r_acc_we,
-  input               r_upd,
-  input      [K-1:0]  r_fresh,
-  output reg [2*K*GW-1:0] r_out,
-  output              dqm,
-  inout      [GW-1:0] dq,
-  inout               dqs, dqs_n
-);
-
-localparam NB  = 2 * K;               // beats per word
-localparam NPW = NPB / 2;             // clocks of the calibration burst on the bus
-localparam BW  = 2 * GW + 4;
-localparam [NB*GW-1:0]  CAL_W0 = CAL_W[0 +: NB*GW], CAL_W1 = CAL_W[NB*GW +: NB*GW];
-localparam [NPB*GW-1:0] CAL_LANE = CAL_W[0 +: NPB*GW];
-genvar b;
-integer n;
-
-// ---------------------------------------------------------------------------
-// Write queue share.  Beat pairs are picked by comparison, not by a computed
-// part-select, which synthesis would first build as a barrel shifter over
-// the word.  The calibration burst only takes its places in the queue: its
-// beats are constants, put in here (one pair wide) rather than where words
-// enter.
-// ---------------------------------------------------------------------------
-wire [NB*GW-1:0] head_d;
-wire [NB-1:0]    head_m;
-generate if (QUEUE) begin : g_queue
-  reg [NB*GW-1:0] wq_d [0:WQ_N-1];
-  reg [NB-1:0]    wq_m [0:WQ_N-1];
-  always @(posedge ck)
-    if (!rst && wq_we) begin
-      wq_d[wq_wp] <= wr_data;
-      wq_m[wq_wp] <= wr_mask;
-    end
-  assign head_d = wq_d[wq_rp];
-  assign head_m = wq_m[wq_rp];
-end else begin : g_no_queue
-  assign head_d = {NB*GW{1'b0}};
-  assign head_m = {NB{1'b0}};
-end endgenerate
-
-always @* begin
-  w_src_r = head_d[0 +: GW]; w_src_f = head_d[GW +: GW];
-  w_srm_r = head_m[0];       w_srm_f = head_m[1];
-  for (n = 1; n < K; n = n + 1)
-    if (w_cur == n) begin
-      w_src_r = head_d[2*n*GW +: GW]; w_src_f = head_d[(2*n+1)*GW +: GW];
-      w_srm_r = head_m[2*n];          w_srm_f = head_m[2*n+1];
-    end
-  if (!init_done || !QUEUE) begin
-    {w_src_f, w_src_r} = w_cal1 ? CAL_W1[0 +: 2*GW] : CAL_W0[0 +: 2*GW];
-    for (n = 1; n < K; n = n + 1)
-      if (w_cur == n)
-        {w_src_f, w_src_r} = w_cal1 ? CAL_W1[2*n*GW +: 2*GW] : CAL_W0[2*n*GW +: 2*GW];
-    w_srm_r = 1'b0; w_srm_f = 1'b0;
-  end
-end
-
-reg [GW-1:0] w_beat_r, w_beat_f;
-reg          w_mask_r, w_mask_f;
-always @(posedge ck) begin
-  w_beat_r <= w_code_r;
-  w_beat_f <= w_code_f;
-  w_mask_r <= w_cmask_r;
-  w_mask_f <= w_cmask_f;
-end
-
-wire [GW-1:0] dq_in;
-wire          dqs_in;
-reg  [GW-1:0] q0, q1, q2, q3;         // read samples, see Read capture
-reg           qd0, qd1, qd2, qd3, sd0, sd1, sd2, sd3;
-
-// ---------------------------------------------------------------------------
-// Write outputs.  The group's share of the engine's outputs is delayed by n
-// whole clocks (0..2); from it the group makes its DDR waveforms as if CK
-// were on time: DQS is ck gated by a flop that only changes while ck is
-// low, DQ/DM change on ck90 edges a quarter clock before each DQS edge.
-// With h the waveforms come half a clock later: the beats swap edges (the
-// second one from the next tap) and DQS is ~ck gated by the next tap.  With
-// u one stage delays them by three quarters of a clock: it samples on the
-// edges of the clock a quarter away from the one the waveform changes on
-// and shows the sample at the next edge.  A write-levelled delay of d
-// quarter clocks (-1..6, held as q = d + 1) is 4n + 2h + 3u = d + 4 WADV in
-// quarter clocks: n = q[2] + q[0], h = q[1], u = !q[0].
+// One strobe group of the DDR3 PHY (module DDR3PHY_LANE): its pins, their
+// I/O primitives, and what calibration finds for the group and its bits.
 //
-// DQS is driven from the falling CK edge one and a half clocks before its
-// first rising edge (preamble) to the falling edge a clock after its last
-// falling edge (postamble): both ends sit half a clock from any CK rising
-// edge, so CK may arrive a quarter clock early or late at the memory.
-// Bursts with one clock between them keep DQS driven low in the gap.
+// Per pin (all primitives of the device library):
+//   DQS  VX_OSER on ck -> VX_DELAY (output) -> VX_IOBUF, the enable through
+//        a VX_DELAY of its own at the same tap; DQS# is the complement of
+//        the delayed DQS (a differential pad).  Read: VX_IOBUF -> VX_DELAY
+//        (input) -> VX_IDES on ck, sampled as data: calibration reads the
+//        preamble and the burst's first beat from it; no logic uses DQS as
+//        a clock.
+//   DQ   VX_OSER on ck90 -> VX_DELAY (output) -> VX_IOBUF (enable through its
+//        own VX_DELAY); read: VX_DELAY (input) -> VX_IDES on ck.
+//   DM   VX_OSER on ck90 -> VX_DELAY (output) -> VX_OBUF.
+// All output delays of the group sit at the levelled tap (wr_tap).
+//
+// Write: the shared beat stream (ddr3_phy_write.vh) is delayed by wr_shift
+// beats: GS_BASE + wr_coarse + 2 * wr_clock.  wr_coarse (0 or 1 beat) and
+// wr_tap come from write levelling; wr_clock - 1 (-1..2) is the whole clock
+// that levelling cannot see: the group's write delay is picked so that it
+// exceeds group 0's by as much as its read burst arrives later than group
+// 0's (fly-by routing delays a group's CK and its read data alike).  Both
+// are compared in quarter clocks, measured with the group's own taps.
+//
+// Read: each bit's input tap is centred in its own eye, measured over a
+// known burst; the deserializers are slipped so that a burst from slot 0
+// starts a word, and the words are delayed by rd_lat - gate_word cycles so
+// that all groups line up (rd_word).
+//
+// Results (stable names, kept in RTL and netlist):
+//   dqs_in_tap     DQS input tap (centre of its cleanest read window)
+//   gate_pos       beat of the first read DQS rising edge, counted from the
+//                  READ's stage-a cycle; gate_word = gate_pos / NB
+//   wr_tap, wr_coarse, wr_clock   write levelling
+//   g_dq[b].dq_in_tap, .eye_first, .eye_last   per bit: centre and eye
+//                  (eye width eye_last - eye_first + 1 taps; also the
+//                  ports rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap
+//                  and cal_rd_eye)
+//   bad            the group failed calibration
+//
+// Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
+`timescale 1ps/1ps
+module `DDR3PHY_LANE (
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+parameter GW = 8;   // DQ bits of the group
+`include "vlmc_param.v"
+`include "ddr3_phy_timing.vh"
+
+input ck, ck90, clk_x1, rst;
+// Write stream (shared by the groups) and this group's share of it.
+input  [2*nCK_PER_CLK*GW-1:0] st_dq;
+input  [2*nCK_PER_CLK-1:0] st_dm, st_dq_oe, st_dqs_val, st_dqs_oe;
+// Read words, lined up with the other groups.
+output reg [2*nCK_PER_CLK*GW-1:0] rd_word;
+// Calibration (ddr3_phy_cal.vh).
+input  [3:0] cal_phase;
+input  [6:0] sweep_tap;
+input sweep_coarse;
+input step_end;   // a step's READ or pulse is over
+input  [5:0] rd_cnt;   // cycles since the sequencer's READ
+input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
+input  signed [9:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
+output reg signed [9:0] arr_q, wr_q;   // this group's, in quarter clocks
+output     [5:0] gate_word_out;
+output bad;
+output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
+// Pins.
+output dqm;
+inout  [GW-1:0] dq;
+inout dqs, dqs_n;
+
+localparam DW      = (2 * WLE - 2) / NB + 1;
+localparam GS_BASE = 2 * WLE - 2 - NB * (DW - 1);
+localparam GS_MAX  = GS_BASE + 1 + 6;
+localparam HW      = (GS_MAX + NB - 1) / NB;    // stream words kept for the shift
+localparam NGP     = 2 + NPB;                    // preamble + burst, as DQS samples
+// DQS as the deserializer samples a burst at the centre of each beat:
+// two beats of preamble low, then high on every even beat.
+localparam [NGP-1:0] GATE_PATTERN = {{NPB/2{2'b01}}, 2'b00};
+localparam [NPB-1:0] DQ_PATTERN   = {NPB/2{2'b10}};   // the written / MPR pattern
+
+integer b, j;
+genvar gb;
+
 // ---------------------------------------------------------------------------
-reg  [2*BW-1:0] wl;           // delayed by 1..2 clocks, 1 in the low bits
-// DQ is driven a clock after DQS is enabled, so the DQ enable of a tap
-// is the DQS enable of the next.
-wire [BW-1:0] w0 = {w_act, w_en, w_mask_f, w_mask_r, w_beat_f, w_beat_r};
-// The least delay tried at which the CK level returned turned from low
-// to high, found as the delays are tried in order.
-reg        lhi;               // level returned at the delay tried before
-wire       lv_s = q0[0];
-reg        qbad;
-reg [AW+1:0] ga;              // quarter clock of the first read DQS rise
-wire [3:0] dqs4 = {sd3, sd2, sd1, sd0};
-reg  [2:0] dqs_prev;
-reg  [1:0] gj;
-reg        gh;
+// Write: the stream delayed by wr_shift beats.
+// ---------------------------------------------------------------------------
+reg  [6:0]        wr_tap;
+reg               wr_coarse;
+reg  [1:0]        wr_clock;                      // whole clocks added, + 1 (0..3)
+wire [4:0]        wr_shift = (cal_phase == PH_LEVEL) ? GS_BASE + sweep_coarse
+                                                     : GS_BASE + wr_coarse + 2 * wr_clock;
+wire [6:0]        out_tap  = (cal_phase == PH_LEVEL) ? sweep_tap : wr_tap;
+
+localparam SB = GW + 4;                          // per beat: DQ, DM, DQ enable, DQS, DQS enable
+wire [NB*SB-1:0] st_now;
+generate for (gb = 0; gb < NB; gb = gb + 1) begin : g_st
+  assign st_now[gb*SB +: SB] = {st_dqs_oe[gb], st_dqs_val[gb], st_dq_oe[gb], st_dm[gb],
+                                st_dq[gb*GW +: GW]};
+end endgenerate
+reg  [HW*NB*SB-1:0]     st_old;                 // the HW words before, oldest lowest
+wire [(HW+1)*NB*SB-1:0] st_all = {st_now, st_old};
+always @(posedge clk_x1) st_old <= st_all[NB*SB +: HW*NB*SB];
+reg  [NB*SB-1:0] w_out;
 always @* begin
-  gh = 1'b0; gj = 2'd0;
-  if      (dqs4[0] == 1'b1 && dqs_prev == 3'b000)          begin gh = 1'b1; gj = 2'd0; end
-  else if (dqs4[1:0] == 2'b10 && dqs_prev[2:1] == 2'b00)   begin gh = 1'b1; gj = 2'd1; end
-  else if (dqs4[2:0] == 3'b100 && dqs_prev[2] == 1'b0)     begin gh = 1'b1; gj = 2'd2; end
-  else if (dqs4 == 4'b1000)                                begin gh = 1'b1; gj = 2'd3; end
+  w_out = st_all[HW*NB*SB +: NB*SB];
+  for (j = 1; j <= GS_MAX; j = j + 1)
+    if (wr_shift == j) w_out = st_all[(HW*NB - j)*SB +: NB*SB];
 end
-always @(posedge ck or posedge rst)
+
+reg [NB-1:0]    o_dqs, o_dqs_oe, o_dq_oe, o_dm;
+reg [GW*NB-1:0] o_dq;                            // bit b's beats at [b*NB +: NB]
+always @*
+  for (j = 0; j < NB; j = j + 1) begin
+    {o_dqs_oe[j], o_dqs[j], o_dq_oe[j], o_dm[j]} = w_out[j*SB + GW +: 4];
+    for (b = 0; b < GW; b = b + 1) o_dq[b*NB + j] = w_out[j*SB + b];
+  end
+
+// DQS out and in.
+wire dqs_q, dqs_oe_q, dqs_d, dqs_oe_d, dqs_pad, dqs_in;
+VX_OSER #(.RATIO(NB)) u_dqs_oser (.D(o_dqs), .TX(o_dqs_oe), .FCLK(ck), .PCLK(clk_x1),
+                                  .RESET(rst), .Q(dqs_q), .OE(dqs_oe_q));
+VX_DELAY #(.DIRECTION("OUTPUT")) u_dqs_out_dly (.A(dqs_q), .Z(dqs_d), .CLK(clk_x1), .LOAD(1'b1),
+  .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+VX_DELAY #(.DIRECTION("OUTPUT")) u_dqs_oe_dly (.A(dqs_oe_q), .Z(dqs_oe_d), .CLK(clk_x1),
+  .LOAD(1'b1), .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+VX_IOBUF u_dqs_io   (.IO(dqs),   .I(dqs_d),  .OE(dqs_oe_d), .O(dqs_pad));
+VX_IOBUF u_dqs_n_io (.IO(dqs_n), .I(!dqs_d), .OE(dqs_oe_d), .O());
+
+reg  [6:0]    dqs_in_tap;
+wire [NB-1:0] dqs_word;
+VX_DELAY #(.DIRECTION("INPUT")) u_dqs_in_dly (.A(dqs_pad), .Z(dqs_in), .CLK(clk_x1), .LOAD(1'b1),
+  .VALUE(cal_phase == PH_GATE ? sweep_tap : dqs_in_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+reg slip;
+VX_IDES #(.RATIO(NB)) u_dqs_ides (.D(dqs_in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst),
+                                  .BITSLIP(slip), .Q(dqs_word));
+
+// DM.
+wire dm_q, dm_d;
+VX_OSER #(.RATIO(NB)) u_dm_oser (.D(o_dm), .TX({NB{1'b1}}), .FCLK(ck90), .PCLK(clk_x1),
+                                 .RESET(rst), .Q(dm_q), .OE());
+VX_DELAY #(.DIRECTION("OUTPUT")) u_dm_dly (.A(dm_q), .Z(dm_d), .CLK(clk_x1), .LOAD(1'b1),
+  .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+VX_OBUF u_dm_obuf (.O(dqm), .I(dm_d));
+
+// ---------------------------------------------------------------------------
+// Read: position of the burst, from the DQS samples.
+// ---------------------------------------------------------------------------
+reg [2*NB-1:0] dqs_hist;                        // the two words before dqs_word
+always @(posedge clk_x1) dqs_hist <= {dqs_word, dqs_hist[NB +: NB]};
+wire [3*NB-1:0] dqs_win = {dqs_word, dqs_hist};   // oldest beat in bit 0
+
+// The earliest offset in the window at which the preamble and burst show.
+reg            gate_hit;
+reg [5:0]      gate_off;
+always @* begin
+  gate_hit = 1'b0; gate_off = 6'd0;
+  for (j = 3 * NB - NGP; j >= 0; j = j - 1)
+    if (dqs_win[j +: NGP] == GATE_PATTERN) begin gate_hit = 1'b1; gate_off = j; end
+end
+wire        look     = rd_cnt != 0 && rd_cnt <= RD_LOOK;
+// Beat of the first DQS rising edge, from the READ's stage-a cycle
+// (rd_cnt - 1): the window's oldest word is two cycles older.
+wire [8:0]  hit_pos  = (rd_cnt - 3) * NB + gate_off + 2;
+
+reg         gate_seen;                          // this READ's burst was found
+reg [8:0]   seen_pos;
+always @(posedge clk_x1)
+  if (rst || rd_cnt == 0) gate_seen <= 1'b0;
+  else if (look && gate_hit && !gate_seen) begin gate_seen <= 1'b1; seen_pos <= hit_pos; end
+
+// DQS input sweep: the longest run of taps at which the burst was found
+// gives the tap; the first two runs that begin after a miss give half a
+// clock in taps (gate_half).
+reg [6:0] run_start, best_start, start1, start2;
+reg [7:0] best_len;
+reg       in_run, have1, have2;
+wire [7:0] run_len = in_run ? sweep_tap - run_start + 1 : 8'd1;
+always @(posedge clk_x1)
   if (rst) begin
-    lhi <= 1'b0; lc <= 3'd0; lcf <= 1'b0; q <= 3'd1; qbad <= 1'b0; gf <= 1'b0;
-    ga <= {AW+2{1'b0}}; dqs_prev <= 3'b000;
-  end else begin
-    dqs_prev <= dqs4[3:1];
-    if (g_seek && gh && !gf) begin gf <= 1'b1; ga <= {cal_cnt, gj}; end
-    if (lv_take) begin
-      lhi <= lv_s;
-      if (lv_s && !lhi && lv_i != 3'd0 && !lcf) begin lc <= lv_i; lcf <= 1'b1; end
-    end else if (lv_pick && visit) begin
-      q <= lv_qn;
-      qbad <= !lv_ok;
+    in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
+    have1 <= 1'b0; have2 <= 1'b0; start1 <= 7'd0; start2 <= 7'd0;
+  end else if (cal_phase == PH_GATE && step_end) begin
+    in_run <= gate_seen;
+    if (gate_seen) begin
+      if (!in_run) begin
+        run_start <= sweep_tap;
+        if (sweep_tap != 0 && !have1) begin have1 <= 1'b1; start1 <= sweep_tap; end
+        else if (sweep_tap != 0 && !have2) begin have2 <= 1'b1; start2 <= sweep_tap; end
+      end
+      if (run_len > best_len) begin
+        best_len <= run_len; best_start <= in_run ? run_start : sweep_tap;
+      end
     end
   end
-assign ga_q = ga[5:0];
+wire [6:0] gate_half = have2 ? start2 - start1 : have1 ? start1 : best_len[6:0];
+always @* dqs_in_tap = best_start + best_len[7:1];
 
-wire [2:0] lv_q = lv_mode ? lv_i : q;
-always @(posedge ck) begin
-  wl <= {wl[BW-1:0], w0};
-end
-wire [1:0]    ns = {lv_q[2] & lv_q[0], lv_q[2] ^ lv_q[0]};   // n
-wire          h  = lv_q[1];
-wire          u  = !lv_q[0];
-wire [BW-1:0] ty = ns[1] ? wl[BW +: BW]   : (ns[0] ? wl[0 +: BW]  : w0);
-// The next tap is this one a clock later: n only changes while no burst is under way.
-reg  [BW-1:0] tz;
-always @(posedge ck) tz <= ty;
-
-reg [GW-1:0] dq_r, dq_f;
-reg          dm_r, dm_f, dqs_r, dqs_en, dqoe_n;
-always @(posedge ck90) begin
-  dq_r <= h ? tz[GW +: GW] : ty[0 +: GW];
-  dm_r <= h ? tz[2*GW + 1] : ty[2*GW];
-end
-always @(negedge ck90) begin
-  dq_f <= h ? ty[0 +: GW]  : ty[GW +: GW];
-  dm_f <= h ? ty[2*GW]     : ty[2*GW + 1];
-end
-always @(negedge ck or posedge rst)
-  if (rst) begin dqs_r <= 1'b0; dqs_en <= 1'b0; dqoe_n <= 1'b0; end
-  else begin dqs_r <= ty[BW-1]; dqs_en <= ty[BW-2]; dqoe_n <= tz[BW-2]; end
-
-// x: waveforms changing on ck edges {DQS, DQS enable, DQ enable};
-// y: waveforms changing on ck90 edges {DM, DQ}.
-wire [2:0]  x0 = h ? {~ck & tz[BW-1], tz[BW-2], dqoe_n && !lv_mode}
-                   : {ck & dqs_r, dqs_en, tz[BW-2] && !lv_mode};
-wire [GW:0] y0 = ck90 ? {dm_f, dq_f} : {dm_r, dq_r};
-reg  [2:0]  xp, xn;
-reg  [GW:0] yp, yn;
-always @(posedge ck90) xp <= x0;
-always @(negedge ck90) xn <= x0;
-always @(posedge ck)   yp <= y0;
-always @(negedge ck)   yn <= y0;
-wire [2:0]  xo = u ? (ck90 ? xn : xp) : x0;
-wire [GW:0] yo = u ? (ck ? yn : yp) : y0;
-
-assign dqm = yo[GW];
-// The bidirectional pins go through the device's pad buffer: a tristate
-// written as plain logic does not survive generic synthesis (an undriven
-// mux input is taken as "don't care").
-generate for (b = 0; b < GW; b = b + 1) begin : g_dq_io
-  VX_IOBUF u_io (.IO(dq[b]), .I(yo[b]), .OE(xo[0]), .O(dq_in[b]));
-end endgenerate
-VX_IOBUF u_io_p (.IO(dqs),   .I(xo[2]),  .OE(xo[1]), .O(dqs_in));
-VX_IOBUF u_io_n (.IO(dqs_n), .I(~xo[2]), .OE(xo[1]), .O());
-
-// ---------------------------------------------------------------------------
-// Read capture.  Every DQ is sampled at the four quarter points of each
-// clock (both edges of ck and ck90); the group moves the pair of samples of
-// its sampling clock into the ck domain at the start of the next clock (the
-// other pair is never used, so it is not kept).  It builds its beat pairs
-// from them, with the first beat on the rising or the falling sample, and
-// delays them by up to NDL-1 clocks so that all groups line up.
-// ---------------------------------------------------------------------------
-always @(posedge ck)   begin q0 <= dq_in; qd0 <= dqs_in; end
-always @(posedge ck90) begin q1 <= dq_in; qd1 <= dqs_in; end
-always @(negedge ck)   begin q2 <= dq_in; qd2 <= dqs_in; end
-always @(negedge ck90) begin q3 <= dq_in; qd3 <= dqs_in; end
-always @(posedge ck) begin
-  sd0 <= qd0; sd1 <= qd1; sd2 <= qd2; sd3 <= qd3;
-end
-
-reg  [1:0]      sel;          // {sample on ck90, first beat on the falling sample}
-reg  [1:0]      dly;
-reg  [NDL*2*GW-1:0] dl;       // beat pairs {second, first}, newest in the low bits
-reg  [GW-1:0]   o_prev;
-reg             fnd, f1, rbad, vok;  // burst found with some setting / with ck90
-wire [1:0]      cs  = !cal_step[2] ? cal_step[1:0] : sel;      // steps 0..3 search
-// rising and falling sample of the chosen clock, taken into the ck
-// domain as they enter the delay line
-wire [GW-1:0]   e = cs[1] ? q1 : q0;
-wire [GW-1:0]   o = cs[1] ? q3 : q2;
-wire [NPB*GW-1:0] win;
-generate for (b = 0; b < NPW; b = b + 1) begin : g_win
-  assign win[b*2*GW +: 2*GW] = dl[(NPW-1-b)*2*GW +: 2*GW];
-end endgenerate
-// The ck settings are searched first; the first hit with ck90 replaces
-// the one kept from ck if its first sample came earlier.  In quarter
-// clocks the ck sample came at 4 t0 - 2 a0, the ck90 one at
-// 4 t1 + 1 - 2 a1, so ck90 is earlier exactly when {t1, a0} < {t0, a1}.
-// While a READ is looked for, cal_at counts up through t0 once: a hit
-// before they met came at an earlier clock.
-wire       at_arr = (cal_at == arr);
-reg        past;              // cal_at has met arr since the last READ
-wire       better = !fnd || (!past && !at_arr) || (at_arr && !sel[0] && cs[0]);
-always @(posedge ck or posedge rst)
-  if (rst)                       past <= 1'b0;
-  else if (rd_issue)             past <= 1'b0;
-  else if (cal_seek && at_arr)   past <= 1'b1;
-
-always @(posedge ck) begin
-  o_prev <= o;
-  dl     <= {dl[(NDL-1)*2*GW-1:0], cs[0] ? {e, o_prev} : {o, e}};
-end
-
-always @(posedge ck or posedge rst)
+// Burst position at the centre tap; the deserializers are then slipped by
+// its beat within the word, so that a burst of slot 0 starts a word.
+reg  [8:0] gate_pos;
+reg  [5:0] gate_word;
+reg  [2:0] slips_left;
+reg        gate_bad;
+assign gate_word_out = gate_word;
+always @(posedge clk_x1)
   if (rst) begin
-    sel <= 2'd0; dly <= 2'd0; fnd <= 1'b0; f1 <= 1'b0;
-    arr <= {AW{1'b0}}; rbad <= 1'b0; vok <= 1'b0;
-  end else if (cal_seek && win == CAL_LANE) begin
-    if (cal_step == 3'd4) begin
-      if (at_arr) vok <= 1'b1;
-      else rbad <= 1'b1;
-    end else if (!cs[1] && !fnd) begin
-      fnd <= 1'b1; sel <= {1'b0, cs[0]}; arr <= cal_at;
-    end else if (cs[1] && !f1) begin
-      f1 <= 1'b1;
-      if (better) begin fnd <= 1'b1; sel <= {1'b1, cs[0]}; arr <= cal_at; end
+    gate_pos <= 9'd0; gate_word <= 6'd0; slips_left <= 3'd0; slip <= 1'b0; gate_bad <= 1'b0;
+  end else begin
+    slip <= 1'b0;
+    if (step_end && cal_phase == PH_GATE_POS) begin
+      gate_pos   <= seen_pos;
+      slips_left <= seen_pos % NB;
+      if (!gate_seen || best_len == 0) gate_bad <= 1'b1;
     end
-  end else if (st_sel) begin
-    if (!fnd) rbad <= 1'b1;
-  end else if (st_place && visit) begin
-    dly <= lane_d;
-    if (lane_spread) rbad <= 1'b1;
-  end else if (st_check && !vok)
-    rbad <= 1'b1;
-
-assign bad = rbad | qbad;
-assign {rd_f, rd_r} =
-  dly[1] ? (dly[0] ? dl[6*GW +: 2*GW] : dl[4*GW +: 2*GW])
-         : (dly[0] ? dl[2*GW +: 2*GW] : dl[0 +: 2*GW]);
+    // One slip every other cycle.
+    if (cal_phase == PH_SLIP && slips_left != 0 && !slip) begin
+      slip <= 1'b1; slips_left <= slips_left - 1'b1;
+    end
+    if (step_end && cal_phase == PH_GATE_CHK) begin
+      gate_word <= seen_pos / NB;
+      if (!gate_seen || seen_pos % NB != 0 || seen_pos / NB != gate_pos / NB) gate_bad <= 1'b1;
+    end
+    if (step_end && cal_phase == PH_CHECK && (!gate_seen || seen_pos != gate_word * NB))
+      gate_bad <= 1'b1;
+  end
 
 // ---------------------------------------------------------------------------
-// Read word share (the PHY module says when, see its read burst engine).
+// DQ pins and their calibration.
 // ---------------------------------------------------------------------------
-// Bits that are always 0 get constant flip-flops, which synthesis removes.
-wire [2*GW-1:0] r_pair = {r_beat_f & R_LIVE, r_beat_r & R_LIVE};
-reg  [NB*GW-1:0] r_acc;
-always @(posedge ck)
-  for (n = 0; n < K; n = n + 1)
-    if (r_acc_we[n]) r_acc[2*n*GW +: 2*GW] <= r_pair;
+wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
+wire [GW-1:0] bit_seen;                         // the bit passed at some tap
+wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
+wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
 
-always @(posedge ck or posedge rst)
-  if (rst)
-    r_out <= {NB*GW{1'b0}};
-  else if (r_upd)
-    for (n = 0; n < K; n = n + 1)
-      r_out[2*n*GW +: 2*GW] <= (FRESH[n] && r_fresh[n]) ? r_pair : r_acc[2*n*GW +: 2*GW];
+generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
+  wire q, oe_q, d, oe_d, pad, in;
+  VX_OSER #(.RATIO(NB)) u_oser (.D(o_dq[gb*NB +: NB]), .TX(o_dq_oe), .FCLK(ck90), .PCLK(clk_x1),
+                                .RESET(rst), .Q(q), .OE(oe_q));
+  VX_DELAY #(.DIRECTION("OUTPUT")) u_out_dly (.A(q), .Z(d), .CLK(clk_x1), .LOAD(1'b1),
+    .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  VX_DELAY #(.DIRECTION("OUTPUT")) u_oe_dly (.A(oe_q), .Z(oe_d), .CLK(clk_x1), .LOAD(1'b1),
+    .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  VX_IOBUF u_io (.IO(dq[gb]), .I(d), .OE(oe_d), .O(pad));
+
+  reg  [6:0] eye_first, eye_last;
+  reg        seen, pass;
+  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first + 1) / 2;
+  VX_DELAY #(.DIRECTION("INPUT")) u_idly (.A(pad), .Z(in), .CLK(clk_x1), .LOAD(1'b1),
+    .VALUE(cal_phase == PH_DQ ? sweep_tap : dq_in_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  VX_IDES #(.RATIO(NB)) u_ides (.D(in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(slip),
+                                .Q(dq_word[gb*NB +: NB]));
+
+  reg  [NB-1:0] prev;
+  wire [2*NB-1:0] two = {dq_word[gb*NB +: NB], prev};
+  always @(posedge clk_x1) prev <= dq_word[gb*NB +: NB];
+  wire burst_ok = two[(NPB > NB ? 0 : NB) +: NPB] == DQ_PATTERN;
+
+  always @(posedge clk_x1)
+    if (rst || rd_cnt == 0) pass <= 1'b0;
+    else if (rd_cnt == chk_cnt) pass <= burst_ok;
+
+  always @(posedge clk_x1)
+    if (rst) begin
+      seen <= 1'b0; eye_first <= 7'd0; eye_last <= 7'd0;
+    end else if (cal_phase == PH_DQ && step_end && pass) begin
+      if (!seen) eye_first <= sweep_tap;
+      eye_last <= sweep_tap;
+      seen     <= 1'b1;
+    end
+  assign rd_taps[7*gb +: 7] = dq_in_tap;
+  assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;
+  assign bit_pass[gb] = pass;
+  assign bit_seen[gb] = seen;
+end endgenerate
+
+reg dq_bad;
+always @(posedge clk_x1)
+  if (rst) dq_bad <= 1'b0;
+  else if (step_end && cal_phase == PH_CHECK && (bit_seen != {GW{1'b1}} || bit_pass != {GW{1'b1}}))
+    dq_bad <= 1'b1;
+
+// Read words: delayed to the common latency.
+reg  [NB*GW-1:0] rd_now, rd_h1, rd_h2;
+always @* for (b = 0; b < GW; b = b + 1) for (j = 0; j < NB; j = j + 1)
+  rd_now[j*GW + b] = dq_word[b*NB + j];
+always @(posedge clk_x1) begin rd_h1 <= rd_now; rd_h2 <= rd_h1; end
+wire [5:0] rd_delay = rd_lat - gate_word;
+always @*
+  case (rd_delay)
+    6'd0:    rd_word = rd_now;
+    6'd1:    rd_word = rd_h1;
+    default: rd_word = rd_h2;
+  endcase
+reg lat_bad;                                    // more delay than the words kept
+always @(posedge clk_x1)
+  if (rst) lat_bad <= 1'b0;
+  else if (step_end && cal_phase == PH_CHECK && rd_delay > 2) lat_bad <= 1'b1;
+
+// ---------------------------------------------------------------------------
+// Write levelling: with MR1 A7 set, every DQS rising edge makes the memory
+// return the CK level it saw on the group's DQ.  The first tap at which that
+// level turns from low to high is where DQS meets CK's rising edge; a sweep
+// also finds the falling edge, which gives half a clock in output taps.
+// ---------------------------------------------------------------------------
+wire lv_one  = dq_word[0 +: NB] == {NB{1'b1}};
+wire lv_zero = dq_word[0 +: NB] == {NB{1'b0}};
+reg  lv_prev, lv_have, lv_found, rise_found, fall_found;
+reg  [6:0] rise_tap, fall_tap;
+always @(posedge clk_x1)
+  if (rst) begin
+    lv_prev <= 1'b0; lv_have <= 1'b0; lv_found <= 1'b0; rise_found <= 1'b0; fall_found <= 1'b0;
+    rise_tap <= 7'd0; fall_tap <= 7'd0; wr_tap <= 7'd0; wr_coarse <= 1'b0;
+  end else if (cal_phase == PH_LEVEL && step_end && (lv_one || lv_zero)) begin
+    lv_prev <= lv_one;
+    lv_have <= 1'b1;
+    if (lv_have && sweep_tap != 0) begin
+      if (!lv_prev && lv_one && !lv_found) begin
+        lv_found <= 1'b1; wr_tap <= sweep_tap; wr_coarse <= sweep_coarse;
+      end
+      if (!sweep_coarse && !lv_prev && lv_one && !rise_found) begin
+        rise_found <= 1'b1; rise_tap <= sweep_tap;
+      end
+      if (!sweep_coarse && lv_prev && lv_zero && !fall_found) begin
+        fall_found <= 1'b1; fall_tap <= sweep_tap;
+      end
+    end
+  end
+wire [6:0] wr_half = (rise_found && fall_found) ?
+                     (rise_tap > fall_tap ? rise_tap - fall_tap : fall_tap - rise_tap) : gate_half;
+
+// Quarter clocks of a tap count x with h taps to half a clock:
+// round(2 x / h), counted up one compare per cycle.
+reg  [1:0]  q_step;                              // 0: read arrival, 1: write delay, 2: done
+reg  [4:0]  q_count;
+reg  [9:0]  q_limit;
+wire [6:0]  q_x    = (q_step == 0) ? dqs_in_tap : wr_tap;
+wire [6:0]  q_half = (q_step == 0) ? gate_half : wr_half;
+always @(posedge clk_x1)
+  if (rst || cal_phase != PH_LV_PICK) begin
+    q_step <= 2'd0; q_count <= 5'd0; q_limit <= 10'd0;
+  end else if (q_step != 2) begin
+    if (q_limit == 0) q_limit <= q_half;                    // first threshold: half a quarter
+    else if (4 * q_x >= q_limit && q_count != 5'd31) begin
+      q_count <= q_count + 1'b1; q_limit <= q_limit + 2 * q_half;
+    end else begin
+      if (q_step == 0) arr_q <= 2 * gate_pos - q_count;      // DQS input delay makes it look later
+      else             wr_q  <= 2 * wr_coarse + q_count;
+      q_step <= q_step + 1'b1; q_count <= 5'd0; q_limit <= 10'd0;
+    end
+  end
+
+// The whole clock: this group's write delay less group 0's should be its
+// read arrival less group 0's.
+wire signed [9:0] clk_diff = (arr_q - arr0_q) - (wr_q - wr0_q) + 2;
+reg lv_bad;
+always @(posedge clk_x1)
+  if (rst) begin
+    wr_clock <= 2'd1; lv_bad <= 1'b0;
+  end else if (cal_phase == PH_LV_PICK && step_end) begin
+    wr_clock <= (clk_diff >>> 2) + 1;
+    if (!lv_found || (clk_diff >>> 2) < -1 || (clk_diff >>> 2) > 2) lv_bad <= 1'b1;
+  end
+
+assign bad = gate_bad | dq_bad | lv_bad | lat_bad;
 
 endmodule

@@ -1,0 +1,99 @@
+// Latencies, burst settings and waits shared by the PHY's modules; included
+// inside a module after vlmc_param.v.  No logic.
+//
+// Every wait is counted in clk_x1 cycles and derived from vlmc_param.v.  A
+// time t becomes memory clocks as ceil(t / (tCK * 49 / 50)): the PLL search
+// accepts a clock up to 2 % faster than the tCK asked for, whose period is
+// at least tCK * 49 / 50.  Memory clocks become clk_x1 cycles rounded up, so
+// a command issued n cycles after another is at least n * K clocks later.
+
+localparam K    = nCK_PER_CLK;                     // memory clocks per clk_x1 cycle
+localparam NB   = 2 * K;                           // DQ beats per clk_x1 cycle
+localparam AL_N = (AL == "CL-1") ? CL - 1 : (AL == "CL-2") ? CL - 2 : 0;
+localparam WL   = CWL + AL_N;
+localparam RL   = CL + AL_N;
+// A registered DIMM acts on every command one clock later.
+localparam WLE  = WL + ((REG_CTRL == "ON") ? 1 : 0);
+localparam RLE  = RL + ((REG_CTRL == "ON") ? 1 : 0);
+
+localparam BL_FIX8 = (BURST_MODE == "8");
+localparam BL_FIX4 = (BURST_MODE == "4");
+localparam BL_OTF  = !BL_FIX8 && !BL_FIX4 && ROW_WIDTH > 12;   // A12 picks BC4 or BL8
+// The calibration bursts: 8 beats, or 4 where the mode register fixes BC4.
+localparam NPB  = BL_FIX4 ? 4 : 8;
+
+function integer ps2ck;
+  input integer ps;
+  ps2ck = (ps * 50 + tCK * 49 - 1) / (tCK * 49);
+endfunction
+
+function integer ck2cyc;
+  input integer ck;
+  ck2cyc = (ck + K - 1) / K;
+endfunction
+
+function integer max2;
+  input integer a, b;
+  max2 = (a > b) ? a : b;
+endfunction
+
+function integer clog2;
+  input integer v;
+  integer i;
+  begin
+    clog2 = 0;
+    for (i = 1; i < v; i = i * 2) clog2 = clog2 + 1;
+  end
+endfunction
+
+// JEDEC waits, in clk_x1 cycles.
+localparam CYC_MRD  = ck2cyc(4);                              // MRS to MRS
+localparam CYC_MOD  = ck2cyc(max2(12, ps2ck(15000)));         // MRS to any other command
+localparam CYC_RCD  = ck2cyc(max2(1, ps2ck(tRCD)));
+localparam CYC_RP   = ck2cyc(max2(1, ps2ck(tRP)));
+localparam CYC_RAS  = ck2cyc(ps2ck(tRAS));
+localparam CYC_RFC  = ck2cyc(ps2ck(tRFC));
+localparam CYC_XPR  = ck2cyc(max2(5, ps2ck(tRFC + 10000)));
+// ZQCL at initialisation takes tZQinit (512 clocks); the DLL reset in MR0,
+// issued just before, needs tDLLK before a READ: both run together.
+localparam CYC_ZQI  = ck2cyc(max2(512, tDLLK));
+localparam CYC_ZQCS = ck2cyc(64);                             // tZQCS
+// A command issued in cycle x reaches the pins CMD_LAT cycles later
+// (ddr3_phy_cmd.vh); a wait that ends with a strobe edge rather than a
+// command adds it.
+localparam CMD_LAT = 4;
+// Write levelling: tWLMRD (40 clocks) from the MRS to the first DQS edge,
+// and the feedback on DQ arrives at most tWLO (7.5 ns) after the DQS edge,
+// plus the board's round trip (up to 2 clocks and 1 ns are allowed for).
+localparam CYC_WLMRD = ck2cyc(40);
+localparam CYC_WLO   = ck2cyc(ps2ck(7500 + 1000) + 2);
+// WRITE to READ in the same calibration: the burst (WL + 4 clocks), then tWTR.
+localparam CYC_WTR  = ck2cyc(WLE + 4 + max2(4, ps2ck(tWTR)));
+// READ to PRECHARGE: AL + tRTP (at least 4 clocks).
+localparam CYC_RTP  = ck2cyc(AL_N + max2(4, ps2ck(tRTP)));
+// READ to WRITE: RL + 6 - WL clocks plus the round trip (2 clocks allowed).
+localparam CYC_RTW  = ck2cyc(RLE + 6 - WLE + 2);
+
+// Reading back during calibration.  A READ the sequencer issues in cycle x
+// is in the command path's stage a in cycle x + 1, on the pins from the end
+// of cycle x + 4; its data can come RLE clocks later, plus the burst,
+// the board's round trip (2 clocks and 1 ns are allowed for, and tDQSCK),
+// plus the deserializer (2 cycles) and three words of history.
+// rd_cnt counts cycles from x; a group looks for the burst while rd_cnt is
+// at most RD_LOOK, and the sequencer leaves RD_STEP cycles between READs.
+localparam RD_LOOK = 5 + ck2cyc(RLE + NPB / 2 + 2 + ps2ck(1000) + 2) + 2 + 3;
+localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
+localparam CNT_W   = clog2(RD_STEP + 2);
+
+// Calibration phases, in the order the sequencer runs them; the groups take
+// their part of each from cal_phase (ddr3_phy_lane.vh).
+localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failure
+                 PH_GATE     = 4'd1,   // DQS input tap swept, READ per tap
+                 PH_GATE_POS = 4'd2,   // READ at the centre: burst position
+                 PH_SLIP     = 4'd3,   // deserializers slipped to a word boundary
+                 PH_GATE_CHK = 4'd4,   // READ: the burst now starts a word
+                 PH_LEVEL    = 4'd5,   // write levelling: DQS output tap swept
+                 PH_LV_PICK  = 4'd6,   // levelled delay and whole clock picked
+                 PH_DQ       = 4'd7,   // DQ input taps swept over a known burst
+                 PH_CHECK    = 4'd8,   // READ: every bit at its centre
+                 PH_RUN      = 4'd9;   // calibrated
