@@ -52,8 +52,9 @@ inout  [G-1:0]   dqs, dqs_n;
 
 integer errors = 0;
 integer bin_flags = 0;
-integer rd_dly, ck_skew, fly;
+integer rd_dly, ck_skew, fly, verbose;
 initial begin
+  verbose = VERBOSE || $test$plusargs("model_verbose");
   if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = RD_DLY;
   if (!$value$plusargs("ck_skew=%d", ck_skew)) ck_skew = CK_SKEW;
   if (!$value$plusargs("fly=%d", fly)) fly = FLY;
@@ -98,6 +99,8 @@ integer    m_bl_mode = -1;            // 0 BL8, 1 on the fly, 2 BC4
 integer    m_bt = -1;                 // 1 interleaved
 integer    m_rtt_nom = -1, m_rtt_wr = -1, m_drv = -1;
 integer    m_dll_on = -1;
+reg        m_mpr = 1'b0;              // MR3 A2: reads return the predefined pattern
+integer    cyc_mpr_free = -100;       // first clock an MRS may leave MPR mode (tMPRR)
 reg        dll_reset_seen = 1'b0;
 
 task decode_mr;
@@ -142,7 +145,11 @@ task decode_mr;
         case (v[10:9]) 2'b00: m_rtt_wr = 0; 2'b01: m_rtt_wr = 60; 2'b10: m_rtt_wr = 120;
           default: begin m_rtt_wr = -1; `MERR(("MR2 reserved RTT_WR")) end endcase
       end
-      3'd3: if (v[2]) `MERR(("MR3 multi-purpose register left on"))
+      3'd3: begin
+        if (v[2] && v[1:0] != 2'b00) `MERR(("MR3 selects reserved MPR location %0d", v[1:0]))
+        if (v[2] && m_wlev) `MERR(("MPR enabled with write levelling on"))
+        m_mpr = v[2];
+      end
       default: `MERR(("MRS to bank %0d", b))
     endcase
   end
@@ -261,7 +268,7 @@ always @(reset_n) begin
   end else if (reset_n === 1'b0 && prev_reset_n === 1'b1) begin
     t_reset_low = $realtime; t_reset_high = -1; t_cke_high = -1;
     mr_written = 0; mrs_count = 0; zq_init_done = 0; first_cmd_seen = 0;
-    dll_reset_seen = 0;
+    dll_reset_seen = 0; m_mpr = 0;
   end
   prev_reset_n = reset_n;
 end
@@ -287,7 +294,7 @@ reg [ROW-1:0] prev2t_addr;
 reg [2:0]     prev2t_rcw;
 integer b, k, s, rl, wl, nb, idx, h;
 reg bl8, ap;
-reg [2:0] st;
+reg [2:0] st, beat_no;
 
 always @(negedge ck) begin
   half = 2 * cyc + 1; t_edge = $realtime;
@@ -356,7 +363,7 @@ always @(posedge ck) begin
   end
 
   if (reset_n === 1'b1 && cke === 1'b1 && c_cmd[3] === 1'b0 && c_cmd !== 4'b0111) begin
-    if (VERBOSE) $display("[%0t] cyc %0d cmd %b ba %0d addr %h", $time, cyc, c_cmd, c_ba, c_addr);
+    if (verbose) $display("[%0t] cyc %0d cmd %b ba %0d addr %h", $time, cyc, c_cmd, c_ba, c_addr);
     if (TWO_T && !REG && (prev2t_ba !== c_ba || prev2t_addr !== c_addr ||
                           prev2t_rcw !== c_cmd[2:0]))
       `MERR(("2T mode: address/command not held the clock before CS#"))
@@ -377,7 +384,10 @@ task command;
     if (c_cmd != 4'b0000 && cyc - cyc_mrs < 12)
       `MERR(("tMOD violated: %0d clocks after MRS", cyc - cyc_mrs))
     else if (c_cmd != 4'b0000) need(t_mrs, 15000.0, 12, "tMOD", 0);
-    if (c_cmd != 4'b0000) need(t_ref, tRFC, 0, "tRFC", 0);
+    need(t_ref, tRFC, 0, "tRFC", 0);
+    // In MPR mode the device takes READs and the MRS that leaves it, nothing else.
+    if (m_mpr && c_cmd != 4'b0101 && !(c_cmd == 4'b0000 && c_ba == 3))
+      `MERR(("%0s while MPR is enabled (only READ and MRS to MR3 allowed)", cmd_name(c_cmd)))
     for (k = 0; k < 8; k = k + 1) resolve_ap(k);
     b = c_ba;
     case (c_cmd)
@@ -385,11 +395,30 @@ task command;
       4'b0001: do_ref;
       4'b0010: do_pre;
       4'b0011: do_act;
-      4'b0100: do_col(1'b1);
+      4'b0100: if (!m_mpr) do_col(1'b1);
       4'b0101: do_col(1'b0);
       4'b0110: do_zq;
       default: `MERR(("reserved command %b", c_cmd))
     endcase
+  end
+endtask
+
+function [8*8-1:0] cmd_name;
+  input [3:0] c;
+  case (c)
+    4'b0000: cmd_name = "MRS";   4'b0001: cmd_name = "REFRESH"; 4'b0010: cmd_name = "PRECHARGE";
+    4'b0011: cmd_name = "ACTIVATE"; 4'b0100: cmd_name = "WRITE"; 4'b0101: cmd_name = "READ";
+    4'b0110: cmd_name = "ZQ";    default: cmd_name = "reserved";
+  endcase
+endfunction
+
+// MRS and ZQ calibration need every bank closed and precharged for tRP.
+task all_precharged_check;
+  input [8*8-1:0] what;
+  begin
+    all_idle_check(what);
+    for (k = 0; k < 8; k = k + 1)
+      need(t_pre[k], tRP, 0, what == "MRS" ? "tRP before MRS" : "tRP before ZQ", k);
   end
 endtask
 
@@ -403,8 +432,12 @@ endtask
 
 task do_mrs;
   begin
-    all_idle_check("MRS");
+    all_precharged_check("MRS");
     if (cyc - cyc_mrs < 4) `MERR(("tMRD violated: %0d clocks", cyc - cyc_mrs))
+    if (m_mpr && c_ba == 3 && cyc < cyc_mpr_free)
+      `MERR(("MRS leaving MPR mode %0d clocks before the last MPR burst ended plus tMPRR",
+             cyc_mpr_free - cyc))
+    if (m_mpr && c_ba != 3) `MERR(("MRS to MR%0d while MPR is enabled", c_ba))
     if (mrs_count < 4 && c_ba != ((mrs_count == 0) ? 2 : (mrs_count == 1) ? 3 :
                                   (mrs_count == 2) ? 1 : 0))
       `MERR(("initialisation writes MR%0d out of the order MR2, MR3, MR1, MR0", c_ba))
@@ -414,7 +447,7 @@ task do_mrs;
     decode_mr(c_ba, c_addr);
     if (c_ba == 0 && c_addr[8]) cyc_dll_reset = cyc;
     t_mrs = $realtime; cyc_mrs = cyc; bin_checked = 1'b0;
-    if (VERBOSE) $display("[%0t] MRS MR%0d = %h", $time, c_ba, c_addr);
+    if (verbose) $display("[%0t] MRS MR%0d = %h", $time, c_ba, c_addr);
   end
 endtask
 
@@ -428,7 +461,7 @@ endtask
 
 task do_zq;
   begin
-    all_idle_check("ZQ");
+    all_precharged_check("ZQ");
     if (c_addr[10]) begin
       zq_busy_until = cyc + (zq_init_done ? 256 : 512);
       zq_init_done = 1;
@@ -496,9 +529,9 @@ task do_col;
   input is_wr;
   begin
     ready_check;
-    if (!open[b]) `MERR(("%0s to closed bank %0d", is_wr ? "WRITE" : "READ", b))
+    if (!open[b] && !m_mpr) `MERR(("%0s to closed bank %0d", is_wr ? "WRITE" : "READ", b))
     else begin
-      need(t_act[b] - al_cycles(0) * tck, tRCD, 0, "tRCD", b);
+      if (!m_mpr) need(t_act[b] - al_cycles(0) * tck, tRCD, 0, "tRCD", b);
       if (cyc - cyc_last_col < 4) `MERR(("tCCD violated: %0d clocks", cyc - cyc_last_col))
       if (!bin_checked) check_bin;
       rl = m_cl + al_cycles(0);
@@ -507,6 +540,9 @@ task do_col;
       ap  = c_addr[10];
       nb  = bl8 ? 8 : 4;
       st  = c_addr[2:0];
+      // MPR bursts start on a nibble; a BL8 one at the first.
+      if (m_mpr && (st[1:0] != 2'b00 || (bl8 && st[2])))
+        `MERR(("MPR READ with A2:A0 = %b (%0s)", st, bl8 ? "BL8 needs 000" : "BC4 needs x00"))
       if (is_wr) begin
         if (cyc - cyc_last_rd < rl + 6 - wl)
           `MERR(("READ to WRITE turnaround: %0d clocks", cyc - cyc_last_rd))
@@ -540,12 +576,18 @@ task do_col;
             if (rs_dqv[h]) `MERR(("read data overlaps the previous burst"))
             rs_dqs[h] = (k % 2 == 0) ? 2 : 1;
             rs_dqv[h] = 1;
-            rs_dq[h]  = mem[open_slot[b] * COLS +
-                            {c_addr[COL_WIDTH-1:3], burst_beat(st, k - 2, m_bt == 1)}];
+            // The predefined pattern is 0, 1, 0, 1... in burst order on every DQ.
+            beat_no = burst_beat(m_mpr ? {st[2], 2'b00} : st, k - 2, m_bt == 1 && !m_mpr);
+            rs_dq[h]  = m_mpr ? {DQ{beat_no[0]}} :
+                        mem[open_slot[b] * COLS + {c_addr[COL_WIDTH-1:3], beat_no}];
           end else if (rs_dqs[h] == 0) rs_dqs[h] = 1;
         end
-        t_rd[b] = $realtime; rd_since_act[b] = 1; cyc_last_rd = cyc;
-        if (ap) begin
+        cyc_last_rd = cyc;
+        // tMPRR (1 clock) after the burst's last data before MRS may leave MPR mode.
+        if (m_mpr) cyc_mpr_free = cyc + rl + nb / 2 + 1;
+        else t_rd[b] = $realtime;
+        if (!m_mpr) rd_since_act[b] = 1;
+        if (ap && !m_mpr) begin
           ap_pending[b] = 1;
           t_ap[b] = maxr($realtime + al_cycles(0) * tck + maxr(tRTP, 4 * tck), t_act[b] + tRAS);
         end

@@ -1,0 +1,121 @@
+// Bench for the device model itself: a hand-written command stream on an
+// ideal bus, each step expecting the model to stay quiet or to report
+// exactly the breach it was built to catch.  The model referees the PHY, so
+// a check that never fires is as bad as one that fires on legal traffic.
+//
+// Clock: CK of tCK from vlmc_param.v; commands change at CK's falling edge.
+`timescale 1ps/1fs
+module tb_model;
+`include "vlmc_param.v"
+localparam G = (DRAM_WIDTH == 4) ? DQ_WIDTH / 4 : DQ_WIDTH / 8, DQ = DQ_WIDTH, ROW = ROW_WIDTH;
+localparam MRS = 4'b0000, REF = 4'b0001, PRE = 4'b0010, ACT = 4'b0011, WRITE = 4'b0100,
+           READ = 4'b0101, ZQ = 4'b0110, NOP = 4'b0111;
+localparam CL_CODE = 4'b0100, CWL_CODE = 3'd0;     // {A6:A4, A2}: CL 6, CWL 5 (DDR3-800)
+
+reg ck = 1'b0;
+always #(tCK / 2.0) ck = ~ck;
+reg            cke = 1'b0, reset_n = 1'b0, odt = 1'b0;
+reg  [3:0]     c = NOP;
+reg  [2:0]     ba = 0;
+reg  [ROW-1:0] addr = 0;
+reg  [G-1:0]   dm = 0, dqs_o = 0;
+reg            dqs_oe = 1'b0;
+wire [DQ-1:0]  dq;
+wire [G-1:0]   dqs, dqs_n;
+assign dqs   = dqs_oe ? dqs_o : {G{1'bz}};
+assign dqs_n = dqs_oe ? ~dqs_o : {G{1'bz}};
+
+ddr3_model #(.RESET_US(1), .CKE_US(1)) mem (.ck(ck), .ck_n(~ck), .cke(cke), .cs_n(c[3]),
+  .ras_n(c[2]), .cas_n(c[1]), .we_n(c[0]), .ba(ba), .addr(addr), .odt(odt), .reset_n(reset_n),
+  .dm(dm), .dq(dq), .dqs(dqs), .dqs_n(dqs_n));
+
+integer fails = 0, seen = 0;
+
+// One command at the next rising edge, then `gap - 1` clocks of NOP.
+task cmd(input [3:0] cc, input [2:0] b, input [ROW-1:0] a, input integer gap);
+  begin
+    @(negedge ck) begin c = cc; ba = b; addr = a; end
+    @(negedge ck) c = NOP;
+    repeat (gap - 2) @(negedge ck);
+  end
+endtask
+
+// The model's error count moved by `want` since the last step.
+task want_errors(input integer want, input [8*40-1:0] what);
+  begin
+    if (mem.errors - seen != want) begin
+      fails = fails + 1;
+      $display("MODEL CHECK FAILED: %0s: %0d model errors, want %0d", what, mem.errors - seen, want);
+    end else $display("ok: %0s", what);
+    seen = mem.errors;
+  end
+endtask
+
+// Samples one BL8 read burst RL clocks after the READ, a quarter clock into each beat.
+reg [DQ-1:0] beat [0:7];
+task read_burst(input [ROW-1:0] a, input integer rl);
+  integer i;
+  begin
+    cmd(READ, 0, a, 1);
+    // cmd returned one clock after the READ's edge, at a falling edge.
+    repeat (rl) @(posedge ck);
+    for (i = 0; i < 8; i = i + 1) begin
+      #(tCK / 4.0) beat[i] = dq;
+      if (i % 2 == 0) @(negedge ck); else @(posedge ck);
+    end
+  end
+endtask
+
+integer i;
+reg ok;
+initial begin
+  #1000000 reset_n = 1'b1;
+  #1000000 cke = 1'b1;
+  repeat (tRFC / tCK + 20) @(negedge ck);
+  cmd(MRS, 2, CWL_CODE << 3, 4);
+  cmd(MRS, 3, 0, 4);
+  cmd(MRS, 1, 0, 4);
+  cmd(MRS, 0, (CL_CODE[3:1] << 4) | (CL_CODE[0] << 2) | (1 << 8) | (3'b010 << 9), 12);
+  cmd(ZQ, 0, 1 << 10, 520);
+  want_errors(0, "initialisation");
+
+  // MPR: enable, read the pattern, leave.
+  cmd(MRS, 3, 4, 12);
+  read_burst(0, 6);
+  ok = 1'b1;
+  for (i = 0; i < 8; i = i + 1) if (beat[i] !== {DQ{i[0]}}) ok = 1'b0;
+  if (!ok) begin
+    fails = fails + 1;
+    $display("MODEL CHECK FAILED: MPR pattern %h %h %h %h", beat[0], beat[1], beat[2], beat[3]);
+  end
+  cmd(MRS, 3, 0, 12);
+  want_errors(0, "MPR read of the predefined pattern");
+
+  cmd(MRS, 3, 4, 12);
+  cmd(READ, 0, 0, 2);
+  cmd(MRS, 3, 0, 12);
+  want_errors(1, "MPR left while its burst runs (tMPRR)");
+  cmd(MRS, 3, 4, 12);
+  cmd(ZQ, 0, 0, 80);
+  cmd(READ, 0, 1, 20);
+  cmd(MRS, 3, 0, 12);
+  want_errors(2, "ZQCS and a misaligned READ in MPR");
+
+  cmd(ACT, 0, 5, 6);
+  cmd(PRE, 0, 0, 2);
+  cmd(MRS, 3, 0, 12);
+  want_errors(2, "PRE before tRAS, MRS before tRP");
+  cmd(ACT, 1, 5, 2);
+  cmd(READ, 1, 0, 40);
+  cmd(PRE, 1, 0, 12);
+  cmd(ZQ, 0, 0, 80);
+  want_errors(1, "READ before tRCD");
+  cmd(REF, 0, 0, 2);
+  cmd(MRS, 3, 0, 12);
+  want_errors(1, "MRS inside tRFC");
+
+  if (fails == 0) $display("RESULT: PASS model checks");
+  else $display("RESULT: FAIL model checks (%0d)", fails);
+  $finish;
+end
+endmodule
