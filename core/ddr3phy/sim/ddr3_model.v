@@ -6,6 +6,11 @@
 // shows up as data at the wrong time.  Every protocol or timing breach is
 // reported as "DDR3 MODEL ERROR" and counted in `errors`.
 //
+// MPR (MR3 A2 = 1, location 0): with all banks precharged, READs return the
+// predefined pattern 0, 1, 0, 1... on every DQ (BL8 from A2:A0 = 000, BC4
+// from x00); any command but READ and the MRS to MR3 that leaves is an error,
+// and that MRS must wait until the last MPR burst has ended plus tMPRR.
+//
 // Storage holds NSLOT open-able (bank,row) pairs; rows are mapped to slots
 // when first activated.
 //
