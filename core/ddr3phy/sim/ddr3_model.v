@@ -65,6 +65,117 @@ initial begin
   if (!$value$plusargs("fly=%d", fly)) fly = FLY;
 end
 
+// ------------------------------------------------ board and die variation
+// JEDEC limits at the core's clock (DDR3-800, -1066, -1333, -1600, faster).
+function integer by_speed;
+  input integer v800, v1066, v1333, v1600, vfast;
+  by_speed = (tCK >= 2500) ? v800 : (tCK >= 1875) ? v1066 : (tCK >= 1500) ? v1333 :
+             (tCK >= 1250) ? v1600 : vfast;
+endfunction
+localparam integer DQSCK_LIM = by_speed(400, 300, 255, 225, 195);  // tDQSCK min/max
+localparam integer T_WLS     = by_speed(325, 245, 195, 165, 140);  // levelling setup = hold
+localparam integer WLO_MAX   = by_speed(9000, 9000, 9000, 7500, 7500);
+
+// All random draws come from one seed: +model_seed=N, else the primitives'
+// +vx_seed=N, else 1.
+//   +skew=PS         each DQ and DM line its own fixed delay, 0..PS, both ways
+//   +jitter=PS       each DQ, DM and DQS transition moved by -PS..+PS (default 30)
+//   +dqsck=PS        tDQSCK's steady part (default 0)
+//   +dqsck_rand=PS   tDQSCK drawn anew by -PS..+PS for every read burst that
+//                    starts from an idle bus (default a quarter of the limit)
+//   +dqsck_drift_rate=PS_PER_US, +dqsck_drift_amp=PS
+//   +dly_drift_rate=PS_PER_US,   +dly_drift_amp=PS
+//                    triangle drift of tDQSCK and of the DQ/DQS line delays
+//                    (both ways): from 0 up to +amp, down to -amp and back,
+//                    at rate ps per us of simulated time; +drift_rate and
+//                    +drift_amp set both
+//   +twlo=PS         write levelling feedback delay (default drawn per strobe
+//                    group in 0..tWLO max)
+// tDQSCK stays inside the JEDEC limit whatever is asked.  Delays a read could
+// not have (before the CK edge) are taken as zero.
+integer seed, skew_max, jitter, dqsck_base, dqsck_rand, twlo_arg;
+real    dqsck_rate, dqsck_amp, dly_rate, dly_amp, drift_rate_all, drift_amp_all;
+integer skew_ps    [0:DQ-1];   // each DQ line's fixed delay
+integer skew_dm_ps [0:G-1];    // each DM line's
+integer twlo_ps    [0:G-1];
+integer w_lat;                 // common delay on every write-side line and CK, so that
+                               // jitter and drift never ask for a negative delay
+realtime dqsck_ps = 0;         // tDQSCK of the read burst on the bus (or the last one)
+integer nv;
+
+function integer urand;        // uniform lo..hi
+  input integer lo, hi;
+  urand = (hi <= lo) ? lo : lo + ($random(seed) & 32'h7fffffff) % (hi - lo + 1);
+endfunction
+
+initial begin
+  if (!$value$plusargs("model_seed=%d", seed))
+    if (!$value$plusargs("vx_seed=%d", seed)) seed = 1;
+  if (!$value$plusargs("skew=%d", skew_max)) skew_max = 0;
+  if (!$value$plusargs("jitter=%d", jitter)) jitter = 30;
+  if (!$value$plusargs("dqsck=%d", dqsck_base)) dqsck_base = 0;
+  if (!$value$plusargs("dqsck_rand=%d", dqsck_rand)) dqsck_rand = DQSCK_LIM / 4;
+  if (!$value$plusargs("drift_rate=%f", drift_rate_all)) drift_rate_all = 0;
+  if (!$value$plusargs("drift_amp=%f", drift_amp_all)) drift_amp_all = 0;
+  if (!$value$plusargs("dqsck_drift_rate=%f", dqsck_rate)) dqsck_rate = drift_rate_all;
+  if (!$value$plusargs("dqsck_drift_amp=%f", dqsck_amp)) dqsck_amp = drift_amp_all;
+  if (!$value$plusargs("dly_drift_rate=%f", dly_rate)) dly_rate = drift_rate_all;
+  if (!$value$plusargs("dly_drift_amp=%f", dly_amp)) dly_amp = drift_amp_all;
+  if (!$value$plusargs("twlo=%d", twlo_arg)) twlo_arg = -1;
+  seed = seed * 7919 + 17;     // keep the model's stream apart from the primitives'
+  for (nv = 0; nv < DQ; nv = nv + 1) skew_ps[nv] = urand(0, skew_max);
+  for (nv = 0; nv < G; nv = nv + 1) begin
+    skew_dm_ps[nv] = urand(0, skew_max);
+    twlo_ps[nv] = twlo_arg >= 0 ? twlo_arg : urand(0, WLO_MAX);
+  end
+  w_lat = jitter + $rtoi(dly_amp) + 1;
+  if (verbose)
+    for (nv = 0; nv < DQ; nv = nv + 1) $display("ddr3_model: DQ%0d line delay %0d ps", nv, skew_ps[nv]);
+end
+
+// Triangle wave: 0 at time 0, rising at `rate` ps/us to +amp, falling to -amp.
+function real drift;
+  input real rate, amp;
+  real x;
+  begin
+    if (rate <= 0.0 || amp <= 0.0) drift = 0.0;
+    else begin
+      x = $realtime / 1.0e6 * rate + amp;               // phase, 0 .. 4 amp
+      x = x - 4.0 * amp * $floor(x / (4.0 * amp));
+      drift = (x < 2.0 * amp) ? x - amp : 3.0 * amp - x;
+    end
+  end
+endfunction
+
+// The DQ/DQS line drift now (read: readable by a bench).
+function real dly_drift_ps;
+  input integer dummy;
+  dly_drift_ps = drift(dly_rate, dly_amp);
+endfunction
+
+// tDQSCK for a read burst starting now.
+function real new_dqsck;
+  input integer dummy;
+  real v;
+  begin
+    v = dqsck_base + drift(dqsck_rate, dqsck_amp) + urand(-dqsck_rand, dqsck_rand);
+    new_dqsck = (v > DQSCK_LIM) ? DQSCK_LIM : (v < -DQSCK_LIM) ? -DQSCK_LIM : v;
+  end
+endfunction
+
+function integer jit;
+  input integer dummy;
+  jit = urand(-jitter, jitter);
+endfunction
+
+// Nominal delay (no jitter) from a CK edge at the model's pins to the start
+// of the read beat it launches on DQ line `line` at the PHY's pins, with the
+// tDQSCK of the current burst: that bit's eye is centred half a bit time later.
+function real rd_arrival_ps;
+  input integer line;
+  rd_arrival_ps = rd_dly + (line / (DQ / G)) * fly + dqsck_ps + dly_drift_ps(0) + skew_ps[line];
+endfunction
+
 // ---------------------------------------------------------------- storage
 reg [DQ-1:0]  mem [0:NSLOT*COLS-1];
 reg [2:0]     slot_ba  [0:NSLOT-1];
@@ -208,6 +319,7 @@ reg [DQ-1:0] rs_dq  [0:255];
 // ----------------------------------------------------- write data schedule
 reg          ws_v     [0:255];
 reg          ws_first [0:255];
+integer      ws_beat  [0:255];     // beat number within its burst
 integer      ws_addr  [0:255];     // mem index, -1 for a beat outside BC4
 reg [G-1:0]  ws_got   [0:255];
 
@@ -556,7 +668,7 @@ task do_col;
           h = (2 * (cyc + wl) + k) % 256;
           if (k < nb) begin
             if (ws_v[h]) `MERR(("write data overlaps the previous burst"))
-            ws_v[h] = 1; ws_got[h] = 0; ws_first[h] = (k == 0);
+            ws_v[h] = 1; ws_got[h] = 0; ws_first[h] = (k == 0); ws_beat[h] = k;
             ws_addr[h] = open_slot[b] * COLS +
                          {c_addr[COL_WIDTH-1:3], burst_beat(st, k, m_bt == 1)};
           end
@@ -608,6 +720,7 @@ task drive_half;
   integer e;
   begin
     e = hh % 256;
+    if (!dqs_oe && rs_dqs[e] != 0) dqsck_ps = new_dqsck(0);
     dqs_oe  = (rs_dqs[e] != 0);
     dqs_val = (rs_dqs[e] == 2);
     dq_oe   = rs_dqv[e];
@@ -625,109 +738,183 @@ task check_write_half;
     e = (hh + 256 - 8) % 256;
     if (ws_v[e]) begin
       if (ws_got[e] != {G{1'b1}})
-        `MERR(("write beat missing on strobes %b", ~ws_got[e]))
+        `MERR(("write beat %0d of a burst: no DQS latching edge within tDQSS of its CK edge on strobes %b",
+               ws_beat[e], ~ws_got[e]))
       ws_v[e] = 0;
     end
   end
 endtask
 
-// Write timing of one strobe group, against the CK edges that group sees:
-//   tDQSS      a DQS rising (falling) edge within 0.25 tCK of a CK rising
-//              (falling) edge, and write data due at that edge;
+// Write timing of one strobe group at the die: DQ, DM and DQS after their
+// line delays (per-bit skew, drift, jitter), against the CK edges the group
+// sees (ck_skew + g * fly later than at the pins):
+//   tDQSS      a DQS rising (falling) edge latches the beat due at a CK rising
+//              (falling) edge only within 0.25 tCK of it; a beat no edge
+//              latched is reported as having no DQS latching edge;
 //   tDSS/tDSH  DQS falling, including the start of the preamble, at least
 //              0.2 tCK from any CK rising edge;
 //   tWPRE      DQS driven low at least 0.9 tCK before the first rising edge
 //              of a burst that does not follow straight on from another;
 //   tWPST      DQS held low at least 0.3 tCK after its last falling edge;
-//   tDS/tDH    DQ and DM settled 75 ps before and held 150 ps after an edge
-//              that takes a beat.
-// In write levelling (MR1 A7) each DQS rising edge samples CK instead and
-// the group's DQ return the sample after tWLO.
-localparam realtime T_DS = 75.0, T_DH = 150.0, T_WLO = 2500.0;
+//   tDS/tDH    each DQ bit and DM settled 75 ps before and held 150 ps after
+//              an edge of its strobe that takes a beat.
+// In write levelling (MR1 A7) each DQS rising edge samples CK instead and the
+// group's DQ return the sample after tWLO; a CK edge within tWLS before or
+// tWLH after the DQS edge gives a random sample.
+// Readable per group: dqss_min_ps, dqss_max_ps (DQS rising edges that took a
+// beat, ps after their CK edge at the die, jitter included).
+localparam realtime T_DS = 75.0, T_DH = 150.0;
 
-genvar gi;
+reg [DQ-1:0]  dq_die  = {DQ{1'bz}};
+reg [G-1:0]   dm_die  = {G{1'bz}}, dqs_die = {G{1'bz}};
+realtime      t_dq_chg [0:DQ-1];
+realtime      t_dm_chg [0:G-1];
+realtime      t_take_g [0:G-1];
+initial for (nv = 0; nv < DQ; nv = nv + 1) t_dq_chg[nv] = -1.0e12;
+initial for (nv = 0; nv < G; nv = nv + 1) begin t_dm_chg[nv] = -1.0e12; t_take_g[nv] = -1.0e12; end
+
+// Delay of a line from the PHY's pins to the die: line skew, drift, jitter.
+function integer w_delay;
+  input integer skew;
+  w_delay = w_lat + skew + $rtoi(dly_drift_ps(0)) + jit(0);
+endfunction
+
+// Delay from the device's launching CK edge to the PHY's pins for a read
+// line of group g: round trip, fly-by, tDQSCK, drift, skew, jitter.
+function integer r_delay;
+  input integer g, skew;
+  integer v;
+  begin
+    v = rd_dly + g * fly + $rtoi(dqsck_ps + dly_drift_ps(0)) + skew + jit(0);
+    r_delay = v < 0 ? 0 : v;
+  end
+endfunction
+
+genvar gi, bi;
 generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
-  reg          o_oe = 1'b0, o_sv = 1'b0, o_dqoe = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
-  reg [GW-1:0] o_dq = {GW{1'b0}};
-  integer      dly;
-  always @(dqs_oe or dqs_val or dq_oe or dq_drv) begin
-    dly = rd_dly + gi * fly;
-    o_oe   <= #(dly) dqs_oe;
-    o_sv   <= #(dly) dqs_val;
-    o_dqoe <= #(dly) dq_oe;
-    o_dq   <= #(dly) dq_drv[gi*GW +: GW];
+  reg          o_oe = 1'b0, o_sv = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
+  reg [GW-1:0] o_dq = {GW{1'b0}}, o_dqoe = {GW{1'b0}};
+  integer      rdl, wdl;
+  real         dqss_min_ps = 1.0e9, dqss_max_ps = -1.0e9;
+  always @(dqs_oe or dqs_val) begin
+    rdl = r_delay(gi, 0);
+    o_oe <= #(rdl) dqs_oe;
+    o_sv <= #(rdl) dqs_val;
   end
   assign dqs[gi]   = o_oe ? o_sv  : 1'bz;
   assign dqs_n[gi] = o_oe ? ~o_sv : 1'bz;
-  assign dq[gi*GW +: GW] = o_dqoe ? o_dq : wl_oe ? {GW{wl_v}} : {GW{1'bz}};
 
-  reg      last = 1'bz;
-  integer  hx, e, k, n;
-  realtime off, dt, ph, t_low = 0, t_take = -1.0e12, t_dq = -1.0e12;
-  reg      took;
-
-  always @(m_wlev) if (!m_wlev) wl_oe <= #(T_WLO) 1'b0;
-
-  always @(dq[gi*GW +: GW] or dm[gi]) begin
-    if (!o_dqoe && !wl_oe && $realtime - t_take < T_DH - 1.0)
-      `MERR(("DQ/DM of strobe %0d changed %0.0f ps after a write edge (tDH)", gi,
-             $realtime - t_take))
-    t_dq = $realtime;
+  always @(dqs[gi]) if (!o_oe) begin
+    wdl = w_delay(0);
+    dqs_die[gi] <= #(wdl) dqs[gi];
+  end
+  always @(dm[gi]) begin
+    wdl = w_delay(skew_dm_ps[gi]);
+    dm_die[gi] <= #(wdl) dm[gi];
+  end
+  always @(dm_die[gi]) begin
+    if ($realtime - t_take_g[gi] < T_DH - 1.0)
+      `MERR(("DM%0d changed %0.0f ps after a write edge (tDH)", gi, $realtime - t_take_g[gi]))
+    t_dm_chg[gi] = $realtime;
   end
 
-  always @(dqs[gi]) begin
-    off = ck_skew + gi * fly;
+  for (bi = 0; bi < GW; bi = bi + 1) begin : g_bit
+    localparam integer B = gi * GW + bi;
+    integer bdl;
+    always @(dq_oe or dq_drv[B]) begin
+      bdl = r_delay(gi, skew_ps[B]);
+      o_dqoe[bi] <= #(bdl) dq_oe;
+      o_dq[bi]   <= #(bdl) dq_drv[B];
+    end
+    assign dq[B] = o_dqoe[bi] ? o_dq[bi] : wl_oe ? wl_v : 1'bz;
+    // Only what the PHY drives travels to the die.
+    always @(dq[B]) if (!o_dqoe[bi] && !wl_oe) begin
+      bdl = w_delay(skew_ps[B]);
+      dq_die[B] <= #(bdl) dq[B];
+    end
+    always @(dq_die[B]) begin
+      if ($realtime - t_take_g[gi] < T_DH - 1.0)
+        `MERR(("DQ%0d changed %0.0f ps after a write edge of strobe %0d (tDH)", B,
+               $realtime - t_take_g[gi], gi))
+      t_dq_chg[B] = $realtime;
+    end
+  end
+
+  reg      last = 1'bz, took, wl_s;
+  integer  hx, e, k, n, nbad, worst;
+  realtime off, dt, ph, t_low = 0;
+
+  always @(m_wlev) if (!m_wlev) wl_oe <= #(twlo_ps[gi]) 1'b0;
+
+  always @(dqs_die[gi]) begin
+    off = ck_skew + gi * fly + w_lat;
     // Where this edge falls in the group's clock: ph from its last CK rise.
     ph = $realtime - off - t_pos;
     ph = ph - tck * $floor(ph / tck);
     took = 1'b0;
-    if (!o_oe && tck > 0) begin
-      if (!m_wlev && (last === 1'bz || last === 1'b1) && dqs[gi] === 1'b0 &&
+    if (tck > 0) begin
+      if (!m_wlev && (last === 1'bz || last === 1'b1) && dqs_die[gi] === 1'b0 &&
           (ph < 0.2 * tck - 1.0 || tck - ph < 0.2 * tck - 1.0))
         `MERR(("DQS%0d falls %0.0f ps from a CK rising edge (tDSS/tDSH)", gi,
                ph < tck / 2.0 ? ph : tck - ph))
-      if (!m_wlev && last === 1'b0 && dqs[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
+      if (!m_wlev && last === 1'b0 && dqs_die[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
         `MERR(("DQS%0d write postamble only %0.0f ps", gi, $realtime - t_low))
-      if (m_wlev && last === 1'b0 && dqs[gi] === 1'b1) begin
+      if (m_wlev && last === 1'b0 && dqs_die[gi] === 1'b1) begin
         if (cyc - cyc_wlev < 40) `MERR(("DQS%0d toggled %0d clocks after levelling began (tWLMRD)",
                                         gi, cyc - cyc_wlev))
-        wl_oe <= #(T_WLO + rd_dly + gi * fly) 1'b1;
-        wl_v  <= #(T_WLO + rd_dly + gi * fly) (ph < tck / 2.0);
-      end else if (!m_wlev && ((last === 1'b0 && dqs[gi] === 1'b1) ||
-                               (last === 1'b1 && dqs[gi] === 1'b0))) begin
+        // CK rises ph before this edge, falls tck/2 after that, rises again at tck.
+        if (ph <= T_WLS || tck - ph <= T_WLS ||
+            (ph >= tck / 2.0 - T_WLS && ph <= tck / 2.0 + T_WLS))
+          wl_s = urand(0, 1);
+        else wl_s = ph < tck / 2.0;
+        wl_oe <= #(twlo_ps[gi] + rd_dly + gi * fly) 1'b1;
+        wl_v  <= #(twlo_ps[gi] + rd_dly + gi * fly) wl_s;
+      end else if (!m_wlev && ((last === 1'b0 && dqs_die[gi] === 1'b1) ||
+                               (last === 1'b1 && dqs_die[gi] === 1'b0))) begin
         // The CK edge of the same direction nearest to this DQS edge; the
         // group's last CK rise was n clocks after the last one at the pins.
         n  = $rtoi($floor(($realtime - off - t_pos) / tck));
-        dt = (dqs[gi] === 1'b1) ? ph : ph - tck / 2.0;
+        dt = (dqs_die[gi] === 1'b1) ? ph : ph - tck / 2.0;
         k  = 0;
         if (dt > tck / 2.0) begin dt = dt - tck; k = 1; end
-        hx = 2 * (cyc + n + k) + (dqs[gi] === 1'b1 ? 0 : 1);
+        hx = 2 * (cyc + n + k) + (dqs_die[gi] === 1'b1 ? 0 : 1);
+        e = hx % 256;
         if (dt > tck / 4.0 + 1.0 || dt < -tck / 4.0 - 1.0)
           `MERR(("DQS%0d edge %0.0f ps from CK (tDQSS)", gi, dt))
-        e = hx % 256;
-        if (ws_v[e] && ws_first[e] && last === 1'b0 && !ws_v[(e + 255) % 256] &&
-            $realtime - t_low < 0.9 * tck - 1.0)
-          `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
-        if (!ws_v[e])
+        else if (!ws_v[e])
           `MERR(("DQS%0d edge with no write data due", gi))
         else begin
+          if (ws_first[e] && last === 1'b0 && !ws_v[(e + 255) % 256] &&
+              $realtime - t_low < 0.9 * tck - 1.0)
+            `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
+          if (dqs_die[gi] === 1'b1) begin
+            if (dt < dqss_min_ps) dqss_min_ps = dt;
+            if (dt > dqss_max_ps) dqss_max_ps = dt;
+          end
           ws_got[e][gi] = 1'b1;
           took = 1'b1;
-          if ($realtime - t_dq < T_DS - 1.0)
-            `MERR(("DQ/DM of strobe %0d changed %0.0f ps before a write edge (tDS)", gi,
-                   $realtime - t_dq))
-          if (dm[gi] === 1'b0) begin
-            if (^dq[gi*GW +: GW] === 1'bx)
+          nbad = 0; worst = -1;
+          for (k = 0; k < GW; k = k + 1)
+            if ($realtime - t_dq_chg[gi*GW + k] < T_DS - 1.0) begin
+              nbad = nbad + 1; worst = gi * GW + k;
+            end
+          if (nbad > 0)
+            `MERR(("DQ%0d (of %0d bits) of strobe %0d changed %0.0f ps before a write edge (tDS)",
+                   worst, nbad, gi, $realtime - t_dq_chg[worst]))
+          if ($realtime - t_dm_chg[gi] < T_DS - 1.0)
+            `MERR(("DM%0d changed %0.0f ps before a write edge (tDS)", gi, $realtime - t_dm_chg[gi]))
+          if (dm_die[gi] === 1'b0) begin
+            if (^dq_die[gi*GW +: GW] === 1'bx)
               `MERR(("unknown DQ on strobe %0d of a write", gi))
-            mem[ws_addr[e]][gi*GW +: GW] = dq[gi*GW +: GW];
-          end else if (dm[gi] !== 1'b1)
+            mem[ws_addr[e]][gi*GW +: GW] = dq_die[gi*GW +: GW];
+          end else if (dm_die[gi] !== 1'b1)
             `MERR(("unknown DM%0d during a write", gi))
         end
       end
     end
-    if (dqs[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
-    if (took) t_take = $realtime;
-    last = dqs[gi];
+    if (dqs_die[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
+    if (took) t_take_g[gi] = $realtime;
+    last = dqs_die[gi];
   end
 end endgenerate
 
