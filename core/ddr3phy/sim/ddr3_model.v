@@ -176,6 +176,24 @@ function real rd_arrival_ps;
   rd_arrival_ps = rd_dly + (line / (DQ / G)) * fly + dqsck_ps + dly_drift_ps(0) + skew_ps[line];
 endfunction
 
+// The same without this burst's random tDQSCK draw: the centre of what the
+// PHY measures over many reads, less half a bit time.
+function real rd_nominal_ps;
+  input integer line;
+  real v;
+  begin
+    v = dqsck_base + drift(dqsck_rate, dqsck_amp);
+    v = (v > DQSCK_LIM) ? DQSCK_LIM : (v < -DQSCK_LIM) ? -DQSCK_LIM : v;
+    rd_nominal_ps = rd_dly + (line / (DQ / G)) * fly + v + dly_drift_ps(0) + skew_ps[line];
+  end
+endfunction
+
+// The latest a read beat can reach the PHY after its CK edge (bus turnaround).
+function integer rd_max_ps;
+  input integer dummy;
+  rd_max_ps = rd_dly + (G - 1) * fly + DQSCK_LIM + $rtoi(dly_amp) + skew_max + jitter;
+endfunction
+
 // ---------------------------------------------------------------- storage
 reg [DQ-1:0]  mem [0:NSLOT*COLS-1];
 reg [2:0]     slot_ba  [0:NSLOT-1];
@@ -497,7 +515,7 @@ task command;
       if (t_cke_high < 0) `MERR(("command before CKE rose"))
       else need(t_cke_high, tRFC + 10000.0, 5, "tXPR", 0);
     end
-    if (cyc < zq_busy_until) `MERR(("command during ZQ calibration (tZQinit/tZQoper)"))
+    if (cyc < zq_busy_until) `MERR(("%0s during ZQ calibration (tZQinit/tZQoper/tZQCS)", cmd_name(c_cmd)))
     if (c_cmd != 4'b0000 && cyc - cyc_mrs < 12)
       `MERR(("tMOD violated: %0d clocks after MRS", cyc - cyc_mrs))
     else if (c_cmd != 4'b0000) need(t_mrs, 15000.0, 12, "tMOD", 0);
@@ -576,13 +594,24 @@ task ready_check;
   end
 endtask
 
+function integer zq_ck;
+  input integer nck;
+  input realtime ps;
+  integer n;
+  begin
+    n = $rtoi(ps / (tck > 0 ? tck : tCK) + 0.999);
+    zq_ck = n > nck ? n : nck;
+  end
+endfunction
+
 task do_zq;
   begin
     all_precharged_check("ZQ");
+    // tZQinit max(512 nCK, 640 ns), tZQoper max(256 nCK, 320 ns), tZQCS max(64 nCK, 80 ns).
     if (c_addr[10]) begin
-      zq_busy_until = cyc + (zq_init_done ? 256 : 512);
+      zq_busy_until = cyc + (zq_init_done ? zq_ck(256, 320000.0) : zq_ck(512, 640000.0));
       zq_init_done = 1;
-    end else zq_busy_until = cyc + 64;
+    end else zq_busy_until = cyc + zq_ck(64, 80000.0);
   end
 endtask
 
@@ -761,8 +790,8 @@ endtask
 // In write levelling (MR1 A7) each DQS rising edge samples CK instead and the
 // group's DQ return the sample after tWLO; a CK edge within tWLS before or
 // tWLH after the DQS edge gives a random sample.
-// Readable per group: dqss_min_ps, dqss_max_ps (DQS rising edges that took a
-// beat, ps after their CK edge at the die, jitter included).
+// Readable per group: dqss_min_ps[g], dqss_max_ps[g] (DQS rising edges that
+// took a beat, ps after their CK edge at the die, jitter included).
 localparam realtime T_DS = 75.0, T_DH = 150.0;
 
 reg [DQ-1:0]  dq_die  = {DQ{1'bz}};
@@ -770,6 +799,8 @@ reg [G-1:0]   dm_die  = {G{1'bz}}, dqs_die = {G{1'bz}};
 realtime      t_dq_chg [0:DQ-1];
 realtime      t_dm_chg [0:G-1];
 realtime      t_take_g [0:G-1];
+real          dqss_min_ps [0:G-1], dqss_max_ps [0:G-1];
+initial for (nv = 0; nv < G; nv = nv + 1) begin dqss_min_ps[nv] = 1.0e9; dqss_max_ps[nv] = -1.0e9; end
 initial for (nv = 0; nv < DQ; nv = nv + 1) t_dq_chg[nv] = -1.0e12;
 initial for (nv = 0; nv < G; nv = nv + 1) begin t_dm_chg[nv] = -1.0e12; t_take_g[nv] = -1.0e12; end
 
@@ -795,7 +826,6 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
   reg          o_oe = 1'b0, o_sv = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
   reg [GW-1:0] o_dq = {GW{1'b0}}, o_dqoe = {GW{1'b0}};
   integer      rdl, wdl;
-  real         dqss_min_ps = 1.0e9, dqss_max_ps = -1.0e9;
   always @(dqs_oe or dqs_val) begin
     rdl = r_delay(gi, 0);
     o_oe <= #(rdl) dqs_oe;
@@ -888,8 +918,8 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
               $realtime - t_low < 0.9 * tck - 1.0)
             `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
           if (dqs_die[gi] === 1'b1) begin
-            if (dt < dqss_min_ps) dqss_min_ps = dt;
-            if (dt > dqss_max_ps) dqss_max_ps = dt;
+            if (dt < dqss_min_ps[gi]) dqss_min_ps[gi] = dt;
+            if (dt > dqss_max_ps[gi]) dqss_max_ps[gi] = dt;
           end
           ws_got[e][gi] = 1'b1;
           took = 1'b1;
