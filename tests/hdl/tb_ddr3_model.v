@@ -19,8 +19,10 @@ reg  [3:0]     c = NOP;
 reg  [2:0]     ba = 0;
 reg  [ROW-1:0] addr = 0;
 reg  [G-1:0]   dm = 0, dqs_o = 0;
-reg            dqs_oe = 1'b0;
+reg            dqs_oe = 1'b0, dq_oe = 1'b0;
+reg  [DQ-1:0]  dq_o = 0;
 wire [DQ-1:0]  dq;
+assign dq    = dq_oe ? dq_o : {DQ{1'bz}};
 wire [G-1:0]   dqs, dqs_n;
 assign dqs   = dqs_oe ? dqs_o : {G{1'bz}};
 assign dqs_n = dqs_oe ? ~dqs_o : {G{1'bz}};
@@ -41,7 +43,7 @@ task cmd(input [3:0] cc, input [2:0] b, input [ROW-1:0] a, input integer gap);
 endtask
 
 // The model's error count moved by `want` since the last step.
-task want_errors(input integer want, input [8*40-1:0] what);
+task want_errors(input integer want, input [8*48-1:0] what);
   begin
     if (mem.errors - seen != want) begin
       fails = fails + 1;
@@ -53,10 +55,10 @@ endtask
 
 // Samples one BL8 read burst RL clocks after the READ, a quarter clock into each beat.
 reg [DQ-1:0] beat [0:7];
-task read_burst(input [ROW-1:0] a, input integer rl);
+task read_burst(input [2:0] b, input [ROW-1:0] a, input integer rl);
   integer i;
   begin
-    cmd(READ, 0, a, 1);
+    cmd(READ, b, a, 1);
     // cmd returned one clock after the READ's edge, at a falling edge.
     repeat (rl) @(posedge ck);
     for (i = 0; i < 8; i = i + 1) begin
@@ -66,8 +68,47 @@ task read_burst(input [ROW-1:0] a, input integer rl);
   end
 endtask
 
-integer i;
-reg ok;
+// One BL8 WRITE to bank 1, column 0 (CWL 5): every DQS edge `off` ps after
+// its CK edge, DQ centred between them carrying beat k = wdata(k), except DQ
+// bit `late_bit` which settles only `late` ps before each edge.
+function [DQ-1:0] wdata(input integer k);
+  wdata = {DQ / 4{k[3:0] ^ 4'h5}};
+endfunction
+task write_burst(input real off, input integer late_bit, input real late);
+  realtime t1;
+  integer k;
+  begin
+    @(negedge ck) begin c = WRITE; ba = 1; addr = 0; end
+    @(posedge ck) t1 = $realtime + 5 * tCK + off;
+    @(negedge ck) c = NOP;
+    #(t1 - tCK - $realtime) begin dqs_oe = 1'b1; dqs_o = 0; end
+    for (k = 0; k < 8; k = k + 1) begin
+      #(t1 + k * tCK / 2.0 - tCK / 4.0 - $realtime) begin
+        dq_oe = 1'b1;
+        dq_o = (wdata(k) & ~(1 << late_bit)) | (dq_o & (1 << late_bit));
+      end
+      if (late_bit >= 0) #(tCK / 4.0 - late) dq_o[late_bit] = wdata(k) >> late_bit;
+      #(t1 + k * tCK / 2.0 - $realtime) dqs_o = {G{k % 2 == 0}};
+    end
+    #(tCK / 4.0) dq_oe = 1'b0;
+    #(tCK / 4.0) dqs_oe = 1'b0;
+    repeat (16) @(negedge ck);
+  end
+endtask
+
+// Write levelling: a DQS rising edge `ph` ps after a CK rising edge, and the
+// level the device returns on DQ0 after tWLO.
+task wl_pulse(input real ph, output v);
+  begin
+    @(posedge ck) #(ph) dqs_o = {G{1'b1}};
+    #(tCK / 2.0) dqs_o = 0;
+    #(10000) v = dq[0];
+    repeat (4) @(negedge ck);
+  end
+endtask
+
+integer i, n_hi;
+reg ok, v;
 initial begin
   #1000000 reset_n = 1'b1;
   #1000000 cke = 1'b1;
@@ -81,7 +122,7 @@ initial begin
 
   // MPR: enable, read the pattern, leave.
   cmd(MRS, 3, 4, 12);
-  read_burst(0, 6);
+  read_burst(0, 0, 6);
   ok = 1'b1;
   for (i = 0; i < 8; i = i + 1) if (beat[i] !== {DQ{i[0]}}) ok = 1'b0;
   if (!ok) begin
@@ -113,6 +154,38 @@ initial begin
   cmd(REF, 0, 0, 2);
   cmd(MRS, 3, 0, 12);
   want_errors(1, "MRS inside tRFC");
+
+  // Write levelling: CK's level far from its edges, a random one within tWLS/tWLH.
+  repeat (tRFC / tCK) @(negedge ck);
+  cmd(MRS, 1, 1 << 7, 4);
+  dqs_oe = 1'b1;
+  repeat (44) @(negedge ck);
+  wl_pulse(tCK / 4.0, v);
+  if (v !== 1'b1) begin fails = fails + 1; $display("MODEL CHECK FAILED: levelling CK high read %b", v); end
+  wl_pulse(3.0 * tCK / 4.0, v);
+  if (v !== 1'b0) begin fails = fails + 1; $display("MODEL CHECK FAILED: levelling CK low read %b", v); end
+  n_hi = 0;
+  for (i = 0; i < 16; i = i + 1) begin wl_pulse(10.0, v); n_hi = n_hi + v; end
+  if (n_hi == 0 || n_hi == 16) begin
+    fails = fails + 1; $display("MODEL CHECK FAILED: levelling next to CK's edge always read %b", v);
+  end
+  dqs_oe = 1'b0;
+  cmd(MRS, 1, 0, 12);
+  want_errors(0, "write levelling feedback");
+
+  // Writes: centred, then strobes late by more than tDQSS, then one bit late for tDS.
+  cmd(ACT, 1, 5, 8);
+  write_burst(0.0, -1, 0.0);
+  repeat (8) @(negedge ck);
+  read_burst(1, 0, 6);
+  ok = 1'b1;
+  for (i = 0; i < 8; i = i + 1) if (beat[i] !== wdata(i)) ok = 1'b0;
+  if (!ok) begin fails = fails + 1; $display("MODEL CHECK FAILED: write read back %h %h", beat[0], beat[1]); end
+  want_errors(0, "a centred write read back");
+  write_burst(0.28 * tCK, -1, 0.0);
+  want_errors(8 * G + 8, "DQS past tDQSS: every edge, every beat");
+  write_burst(0.0, 0, 5.0);
+  want_errors(8, "DQ0 settling 5 ps before each edge (tDS)");
 
   if (fails == 0) $display("RESULT: PASS model checks");
   else $display("RESULT: FAIL model checks (%0d)", fails);

@@ -780,8 +780,8 @@ endtask
 //   tDQSS      a DQS rising (falling) edge latches the beat due at a CK rising
 //              (falling) edge only within 0.25 tCK of it; a beat no edge
 //              latched is reported as having no DQS latching edge;
-//   tDSS/tDSH  DQS falling, including the start of the preamble, at least
-//              0.2 tCK from any CK rising edge;
+//   tDSS/tDSH  DQS falling edges at least 0.2 tCK from any CK rising edge
+//              (the preamble's start from the bus being released is no edge);
 //   tWPRE      DQS driven low at least 0.9 tCK before the first rising edge
 //              of a burst that does not follow straight on from another;
 //   tWPST      DQS held low at least 0.3 tCK after its last falling edge;
@@ -798,11 +798,10 @@ reg [DQ-1:0]  dq_die  = {DQ{1'bz}};
 reg [G-1:0]   dm_die  = {G{1'bz}}, dqs_die = {G{1'bz}};
 realtime      t_dq_chg [0:DQ-1];
 realtime      t_dm_chg [0:G-1];
-realtime      t_take_g [0:G-1];
 real          dqss_min_ps [0:G-1], dqss_max_ps [0:G-1];
 initial for (nv = 0; nv < G; nv = nv + 1) begin dqss_min_ps[nv] = 1.0e9; dqss_max_ps[nv] = -1.0e9; end
 initial for (nv = 0; nv < DQ; nv = nv + 1) t_dq_chg[nv] = -1.0e12;
-initial for (nv = 0; nv < G; nv = nv + 1) begin t_dm_chg[nv] = -1.0e12; t_take_g[nv] = -1.0e12; end
+initial for (nv = 0; nv < G; nv = nv + 1) t_dm_chg[nv] = -1.0e12;
 
 // Delay of a line from the PHY's pins to the die: line skew, drift, jitter.
 function integer w_delay;
@@ -826,6 +825,7 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
   reg          o_oe = 1'b0, o_sv = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
   reg [GW-1:0] o_dq = {GW{1'b0}}, o_dqoe = {GW{1'b0}};
   integer      rdl, wdl;
+  realtime     t_take = -1.0e12;       // this strobe's last edge that took a beat
   always @(dqs_oe or dqs_val) begin
     rdl = r_delay(gi, 0);
     o_oe <= #(rdl) dqs_oe;
@@ -838,13 +838,14 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
     wdl = w_delay(0);
     dqs_die[gi] <= #(wdl) dqs[gi];
   end
+  initial #1 dm_die[gi] = dm[gi];      // a DM tied off never changes
   always @(dm[gi]) begin
     wdl = w_delay(skew_dm_ps[gi]);
     dm_die[gi] <= #(wdl) dm[gi];
   end
   always @(dm_die[gi]) begin
-    if ($realtime - t_take_g[gi] < T_DH - 1.0)
-      `MERR(("DM%0d changed %0.0f ps after a write edge (tDH)", gi, $realtime - t_take_g[gi]))
+    if ($realtime - t_take < T_DH - 1.0)
+      `MERR(("DM%0d changed %0.0f ps after a write edge (tDH)", gi, $realtime - t_take))
     t_dm_chg[gi] = $realtime;
   end
 
@@ -863,9 +864,9 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
       dq_die[B] <= #(bdl) dq[B];
     end
     always @(dq_die[B]) begin
-      if ($realtime - t_take_g[gi] < T_DH - 1.0)
+      if ($realtime - t_take < T_DH - 1.0)
         `MERR(("DQ%0d changed %0.0f ps after a write edge of strobe %0d (tDH)", B,
-               $realtime - t_take_g[gi], gi))
+               $realtime - t_take, gi))
       t_dq_chg[B] = $realtime;
     end
   end
@@ -883,7 +884,7 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
     ph = ph - tck * $floor(ph / tck);
     took = 1'b0;
     if (tck > 0) begin
-      if (!m_wlev && (last === 1'bz || last === 1'b1) && dqs_die[gi] === 1'b0 &&
+      if (!m_wlev && last === 1'b1 && dqs_die[gi] === 1'b0 &&
           (ph < 0.2 * tck - 1.0 || tck - ph < 0.2 * tck - 1.0))
         `MERR(("DQS%0d falls %0.0f ps from a CK rising edge (tDSS/tDSH)", gi,
                ph < tck / 2.0 ? ph : tck - ph))
@@ -943,7 +944,7 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
       end
     end
     if (dqs_die[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
-    if (took) t_take_g[gi] = $realtime;
+    if (took) t_take = $realtime;
     last = dqs_die[gi];
   end
 end endgenerate
