@@ -53,6 +53,13 @@ task want_errors(input integer want, input [8*48-1:0] what);
   end
 endtask
 
+task check(input ok, input [8*48-1:0] what);
+  if (!ok) begin
+    fails = fails + 1;
+    $display("MODEL CHECK FAILED: %0s", what);
+  end
+endtask
+
 // Samples one BL8 read burst RL clocks after the READ, a quarter clock into each beat.
 reg [DQ-1:0] beat [0:7];
 task read_burst(input [2:0] b, input [ROW-1:0] a, input integer rl);
@@ -125,10 +132,7 @@ initial begin
   read_burst(0, 0, 6);
   ok = 1'b1;
   for (i = 0; i < 8; i = i + 1) if (beat[i] !== {DQ{i[0]}}) ok = 1'b0;
-  if (!ok) begin
-    fails = fails + 1;
-    $display("MODEL CHECK FAILED: MPR pattern %h %h %h %h", beat[0], beat[1], beat[2], beat[3]);
-  end
+  check(ok, "MPR pattern read back");
   cmd(MRS, 3, 0, 12);
   want_errors(0, "MPR read of the predefined pattern");
 
@@ -161,14 +165,12 @@ initial begin
   dqs_oe = 1'b1;
   repeat (44) @(negedge ck);
   wl_pulse(tCK / 4.0, v);
-  if (v !== 1'b1) begin fails = fails + 1; $display("MODEL CHECK FAILED: levelling CK high read %b", v); end
+  check(v === 1'b1, "levelling with CK high");
   wl_pulse(3.0 * tCK / 4.0, v);
-  if (v !== 1'b0) begin fails = fails + 1; $display("MODEL CHECK FAILED: levelling CK low read %b", v); end
+  check(v === 1'b0, "levelling with CK low");
   n_hi = 0;
   for (i = 0; i < 16; i = i + 1) begin wl_pulse(10.0, v); n_hi = n_hi + v; end
-  if (n_hi == 0 || n_hi == 16) begin
-    fails = fails + 1; $display("MODEL CHECK FAILED: levelling next to CK's edge always read %b", v);
-  end
+  check(n_hi != 0 && n_hi != 16, "levelling next to CK's edge random");
   dqs_oe = 1'b0;
   cmd(MRS, 1, 0, 12);
   want_errors(0, "write levelling feedback");
@@ -180,7 +182,7 @@ initial begin
   read_burst(1, 0, 6);
   ok = 1'b1;
   for (i = 0; i < 8; i = i + 1) if (beat[i] !== wdata(i)) ok = 1'b0;
-  if (!ok) begin fails = fails + 1; $display("MODEL CHECK FAILED: write read back %h %h", beat[0], beat[1]); end
+  check(ok, "write read back");
   want_errors(0, "a centred write read back");
   write_burst(0.28 * tCK, -1, 0.0);
   want_errors(8 * G + 8, "DQS past tDQSS: every edge, every beat");
