@@ -3,7 +3,8 @@
 // injected.
 //   Levelling: every group's DQS rising edges at the device within the
 //   levelling uncertainty (tWLS/tWLH) plus one tap of CK, and at least
-//   0.1 tCK inside tDQSS (both widened by the model's jitter and drift).
+//   0.1 tCK inside tDQSS (both widened by the model's jitter, and by its
+//   line drift when that reaches the writes).
 //   Read centring (RTL only): each DQ bit's final input-delay tap puts the
 //   sampling clock edge within 2 taps of the centre of the eye the model
 //   sends on that bit; checked when initialisation completes and at the end
@@ -20,7 +21,7 @@ task check_levelling;
   integer g;
   real slack, lim_wl, lim_dqss;
   begin
-    slack = mem.jitter + mem.dly_amp;
+    slack = mem.jitter + (mem.drift_wr ? mem.dly_amp : 0.0);
     lim_wl = mem.T_WLS + TAP_MAX_PS + slack;
     lim_dqss = 0.15 * tCK + slack;
     for (g = 0; g < G; g = g + 1)

@@ -78,22 +78,27 @@ localparam integer WLO_MAX   = by_speed(9000, 9000, 9000, 7500, 7500);
 
 // All random draws come from one seed: +model_seed=N, else the primitives'
 // +vx_seed=N, else 1.
-//   +skew=PS         each DQ and DM line its own fixed delay, 0..PS, both ways
+//   +skew=PS         each DQ and DM line its own fixed delay, 0..PS, both ways:
+//                    a group's DQ lines get 0..PS evenly spaced, shuffled,
+//                    so that every group holds both extremes
 //   +jitter=PS       each DQ, DM and DQS transition moved by -PS..+PS (default 30)
 //   +dqsck=PS        tDQSCK's steady part (default 0)
 //   +dqsck_rand=PS   tDQSCK drawn anew by -PS..+PS for every read burst that
 //                    starts from an idle bus (default a quarter of the limit)
 //   +dqsck_drift_rate=PS_PER_US, +dqsck_drift_amp=PS
 //   +dly_drift_rate=PS_PER_US,   +dly_drift_amp=PS
-//                    triangle drift of tDQSCK and of the DQ/DQS line delays
-//                    (both ways): from 0 up to +amp, down to -amp and back,
-//                    at rate ps per us of simulated time; +drift_rate and
-//                    +drift_amp set both
+//                    triangle drift of tDQSCK and of the DQ/DQS line delays:
+//                    from 0 up to +amp, down to -amp and back, at rate ps
+//                    per us of simulated time; +drift_rate and +drift_amp
+//                    set both.  The line drift shows in read data at the
+//                    PHY; CK's line drifts with DQ and DQS, so at the die a
+//                    write keeps its place against CK, unless +dly_drift_wr
+//                    moves DQ/DQS alone there too
 //   +twlo=PS         write levelling feedback delay (default drawn per strobe
 //                    group in 0..tWLO max)
 // tDQSCK stays inside the JEDEC limit whatever is asked.  Delays a read could
 // not have (before the CK edge) are taken as zero.
-integer seed, skew_max, jitter, dqsck_base, dqsck_rand, twlo_arg;
+integer seed, skew_max, jitter, dqsck_base, dqsck_rand, twlo_arg, drift_wr;
 real    dqsck_rate, dqsck_amp, dly_rate, dly_amp, drift_rate_all, drift_amp_all;
 integer skew_ps    [0:DQ-1];   // each DQ line's fixed delay
 integer skew_dm_ps [0:G-1];    // each DM line's
@@ -101,7 +106,7 @@ integer twlo_ps    [0:G-1];
 integer w_lat;                 // common delay on every write-side line and CK, so that
                                // jitter and drift never ask for a negative delay
 realtime dqsck_ps = 0;         // tDQSCK of the read burst on the bus (or the last one)
-integer nv;
+integer nv, nsw, skew_tmp;
 
 function integer urand;        // uniform lo..hi
   input integer lo, hi;
@@ -122,8 +127,13 @@ initial begin
   if (!$value$plusargs("dly_drift_rate=%f", dly_rate)) dly_rate = drift_rate_all;
   if (!$value$plusargs("dly_drift_amp=%f", dly_amp)) dly_amp = drift_amp_all;
   if (!$value$plusargs("twlo=%d", twlo_arg)) twlo_arg = -1;
+  drift_wr = $test$plusargs("dly_drift_wr");
   seed = seed * 7919 + 17;     // keep the model's stream apart from the primitives'
-  for (nv = 0; nv < DQ; nv = nv + 1) skew_ps[nv] = urand(0, skew_max);
+  for (nv = 0; nv < DQ; nv = nv + 1) skew_ps[nv] = (nv % GW) * skew_max / (GW - 1);
+  for (nv = 0; nv < DQ; nv = nv + 1) begin
+    nsw = nv - nv % GW + urand(0, nv % GW);        // Fisher-Yates within the group
+    skew_tmp = skew_ps[nv]; skew_ps[nv] = skew_ps[nsw]; skew_ps[nsw] = skew_tmp;
+  end
   for (nv = 0; nv < G; nv = nv + 1) begin
     skew_dm_ps[nv] = urand(0, skew_max);
     twlo_ps[nv] = twlo_arg >= 0 ? twlo_arg : urand(0, WLO_MAX);
@@ -806,7 +816,7 @@ initial for (nv = 0; nv < G; nv = nv + 1) t_dm_chg[nv] = -1.0e12;
 // Delay of a line from the PHY's pins to the die: line skew, drift, jitter.
 function integer w_delay;
   input integer skew;
-  w_delay = w_lat + skew + $rtoi(dly_drift_ps(0)) + jit(0);
+  w_delay = w_lat + skew + (drift_wr ? $rtoi(dly_drift_ps(0)) : 0) + jit(0);
 endfunction
 
 // Delay from the device's launching CK edge to the PHY's pins for a read
