@@ -96,8 +96,11 @@ localparam integer WLO_MAX   = by_speed(9000, 9000, 9000, 7500, 7500);
 //                    moves DQ/DQS alone there too
 //   +twlo=PS         write levelling feedback delay (default drawn per strobe
 //                    group in 0..tWLO max)
+//   +trcd=PS, +trp=PS  the device's own tRCD and tRP when a part needs more
+//                    than vlmc_param.v says (a speed bin's 13.125 ns, say)
 // tDQSCK stays inside the JEDEC limit whatever is asked.  Delays a read could
 // not have (before the CK edge) are taken as zero.
+integer dev_trcd, dev_trp;
 integer seed, skew_max, jitter, dqsck_base, dqsck_rand, twlo_arg, drift_wr;
 real    dqsck_rate, dqsck_amp, dly_rate, dly_amp, drift_rate_all, drift_amp_all;
 integer skew_ps    [0:DQ-1];   // each DQ line's fixed delay
@@ -128,6 +131,8 @@ initial begin
   if (!$value$plusargs("dly_drift_amp=%f", dly_amp)) dly_amp = drift_amp_all;
   if (!$value$plusargs("twlo=%d", twlo_arg)) twlo_arg = -1;
   drift_wr = $test$plusargs("dly_drift_wr");
+  if (!$value$plusargs("trcd=%d", dev_trcd)) dev_trcd = tRCD;
+  if (!$value$plusargs("trp=%d", dev_trp)) dev_trp = tRP;
   seed = seed * 7919 + 17;     // keep the model's stream apart from the primitives'
   for (nv = 0; nv < DQ; nv = nv + 1) skew_ps[nv] = (nv % GW) * skew_max / (GW - 1);
   for (nv = 0; nv < DQ; nv = nv + 1) begin
@@ -563,7 +568,7 @@ task all_precharged_check;
   begin
     all_idle_check(what);
     for (k = 0; k < 8; k = k + 1)
-      need(t_pre[k], tRP, 0, what == "MRS" ? "tRP before MRS" : "tRP before ZQ", k);
+      need(t_pre[k], dev_trp, 0, what == "MRS" ? "tRP before MRS" : "tRP before ZQ", k);
   end
 endtask
 
@@ -629,7 +634,7 @@ task do_ref;
   begin
     ready_check;
     all_idle_check("REF");
-    for (k = 0; k < 8; k = k + 1) need(t_pre[k], tRP, 0, "tRP before REF", k);
+    for (k = 0; k < 8; k = k + 1) need(t_pre[k], dev_trp, 0, "tRP before REF", k);
     t_ref = $realtime;
   end
 endtask
@@ -638,7 +643,7 @@ task do_act;
   begin
     ready_check;
     if (open[b] || ap_pending[b]) `MERR(("ACT to open bank %0d", b))
-    need(t_pre[b], tRP, 0, "tRP", b);
+    need(t_pre[b], dev_trp, 0, "tRP", b);
     need(t_act[b], tRC, 0, "tRC", b);
     need(t_last_act, tRRD, 4, "tRRD", b);
     need(act_hist[0], tFAW, 0, "tFAW", b);
@@ -687,7 +692,7 @@ task do_col;
     ready_check;
     if (!open[b] && !m_mpr) `MERR(("%0s to closed bank %0d", is_wr ? "WRITE" : "READ", b))
     else begin
-      if (!m_mpr) need(t_act[b] - al_cycles(0) * tck, tRCD, 0, "tRCD", b);
+      if (!m_mpr) need(t_act[b] - al_cycles(0) * tck, dev_trcd, 0, "tRCD", b);
       if (cyc - cyc_last_col < 4) `MERR(("tCCD violated: %0d clocks", cyc - cyc_last_col))
       if (!bin_checked) check_bin;
       rl = m_cl + al_cycles(0);
