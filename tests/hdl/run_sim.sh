@@ -78,13 +78,16 @@ case $sweep in
   *)      fail "$cfg (unknown sweep $sweep)" ;;
 esac
 [ -z "${HDL_SEEDS:-}" ] || seeds=$HDL_SEEDS
-bad=0; n=0
+bad=0; n=0; npass=0; ncal=0
 for step in $steps; do
   for seed in $seeds; do
     [ "$seed" != rotate ] || seed=$((n % 3 + 1))
     n=$((n + 1))
     if run "+$step" +vx_seed=$seed $may "$@"; then
-      what="data passed"; grep -q "calibration failed" "$work/sim.log" && what="calibration reported failure"
+      what="data passed"
+      if grep -q "calibration failed" "$work/sim.log"; then
+        what="calibration reported failure"; ncal=$((ncal + 1))
+      else npass=$((npass + 1)); fi
       echo "$step seed $seed: $what"
     else
       echo "$step seed $seed: FAILED"; grep "ERROR\|RESULT" "$work/sim.log" | head -10; bad=1
@@ -93,5 +96,8 @@ for step in $steps; do
     grep "from CK at the device\|eye .* taps" "$work/sim.log" | sed 's/^/    /' || true
   done
 done
+# One line for the tested-envelope table.
+echo "ENVELOPE $cfg $sweep $(echo $steps | sed 's/ .*=/../') $*: $n runs, $npass passed data," \
+  "$ncal reported a calibration failure, $((n - npass - ncal)) failed"
 [ $bad = 1 ] && fail "$cfg sweep $sweep"
 echo "RESULT: PASS $cfg sweep $sweep"
