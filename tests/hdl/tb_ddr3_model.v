@@ -4,6 +4,9 @@
 // a check that never fires is as bad as one that fires on legal traffic.
 //
 // Clock: CK of tCK from vlmc_param.v; commands change at CK's falling edge.
+// With +board (and the model's board plusargs: skew, tDQSCK, round trip, no
+// jitter) it checks instead that every DQ line's read eye sits where
+// rd_arrival_ps says, which the PHY bench's centring check relies on.
 `timescale 1ps/1fs
 module tb_model;
 `include "vlmc_param.v"
@@ -32,11 +35,13 @@ ddr3_model #(.RESET_US(1), .CKE_US(1)) mem (.ck(ck), .ck_n(~ck), .cke(cke), .cs_
   .dm(dm), .dq(dq), .dqs(dqs), .dqs_n(dqs_n));
 
 integer fails = 0, seen = 0;
+realtime t_cmd;                // CK edge that took the last command
 
 // One command at the next rising edge, then `gap - 1` clocks of NOP.
 task cmd(input [3:0] cc, input [2:0] b, input [ROW-1:0] a, input integer gap);
   begin
     @(negedge ck) begin c = cc; ba = b; addr = a; end
+    @(posedge ck) t_cmd = $realtime;
     @(negedge ck) c = NOP;
     repeat (gap - 2) @(negedge ck);
   end
@@ -114,8 +119,26 @@ task wl_pulse(input real ph, output v);
   end
 endtask
 
+// One MPR read, DQ line `line` sampled `d` ps off the centre of each beat
+// that rd_arrival_ps predicts (CL 6, a bit time tCK/2).
+task mpr_line(input integer line, input real d, output ok);
+  integer k;
+  realtime t0;
+  begin
+    cmd(READ, 0, 0, 1);
+    #(t_cmd + 6 * tCK - $realtime);
+    t0 = t_cmd + 6 * tCK + mem.rd_arrival_ps(line) + tCK / 4.0 + d;
+    ok = 1'b1;
+    for (k = 0; k < 8; k = k + 1) begin
+      #(t0 + k * tCK / 2.0 - $realtime);
+      if (dq[line] !== k[0]) ok = 1'b0;
+    end
+    repeat (8) @(negedge ck);
+  end
+endtask
+
 integer i, n_hi;
-reg ok, v;
+reg ok, v, ok2;
 initial begin
   #1000000 reset_n = 1'b1;
   #1000000 cke = 1'b1;
@@ -126,6 +149,18 @@ initial begin
   cmd(MRS, 0, (CL_CODE[3:1] << 4) | (CL_CODE[0] << 2) | (1 << 8) | (3'b010 << 9), 12);
   cmd(ZQ, 0, 1 << 10, 520);
   want_errors(0, "initialisation");
+  if ($test$plusargs("board")) begin
+    cmd(MRS, 3, 4, 12);
+    for (i = 0; i < DQ; i = i + 1) begin
+      mpr_line(i, tCK / 4.0 - 15.0, ok);
+      mpr_line(i, -tCK / 4.0 + 15.0, ok2);
+      if (!ok || !ok2)
+        $display("DQ%0d line delay %0d ps: eye not at %0.0f ps", i, mem.skew_ps[i], mem.rd_arrival_ps(i));
+      check(ok && ok2, "read eyes where rd_arrival_ps puts them");
+    end
+    cmd(MRS, 3, 0, 12);
+    want_errors(0, "MPR reads over a skewed board");
+  end else begin
 
   // MPR: enable, read the pattern, leave.
   cmd(MRS, 3, 4, 12);
@@ -188,6 +223,7 @@ initial begin
   want_errors(8 * G + 8, "DQS past tDQSS: every edge, every beat");
   write_burst(0.0, 0, 5.0);
   want_errors(8, "DQ0 settling 5 ps before each edge (tDS)");
+  end
 
   if (fails == 0) $display("RESULT: PASS model checks");
   else $display("RESULT: FAIL model checks (%0d)", fails);

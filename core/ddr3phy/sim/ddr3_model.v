@@ -25,7 +25,22 @@
 // +fly=PS at run time.  Strobe group g sees CK ck_skew + g * fly later than
 // it arrives at the model's pins (fly-by routing: later groups are further
 // along the clock line) and its read data leaves rd_dly + g * fly after the
-// CK edge at the pins.
+// CK edge at the pins.  On top of that, seeded and set by plusargs (see
+// "board and die variation"): each DQ/DM line's own delay both ways, jitter
+// on every DQ/DM/DQS edge, tDQSCK drawn per read burst within the JEDEC
+// limit, tDQSCK and line delays drifting while the run goes on, tWLO.
+//
+// Command timing is checked on every command on the bus, the PHY's own
+// (initialisation, levelling, calibration, MPR) as much as the controller's:
+// tXPR, tMRD, tMOD, tRFC, tZQinit/tZQoper/tZQCS, tRP (also before MRS, ZQ
+// and REFRESH), tRCD, tRAS, tRC, tRRD, tFAW, tCCD, tWR, tWTR, tRTP, tDLLK,
+// tWLMRD, READ-to-WRITE turnaround, MPR rules and tMPRR.  Write data timing
+// is checked at the die, after each line's delay (see the strobe lanes).
+//
+// Readable by a bench: errors, bin_flags, skew_ps[line], skew_dm_ps[group],
+// twlo_ps[group], dqsck_ps (tDQSCK of the last read burst),
+// dly_drift_ps(0), rd_arrival_ps(line), rd_nominal_ps(line),
+// dqss_min_ps[group], dqss_max_ps[group], the mode-register fields m_*.
 `timescale 1ps/1fs
 `define MERR(args) begin errors = errors + 1; $write("[%0t] DDR3 MODEL ERROR: ", $realtime); $display args; end
 
