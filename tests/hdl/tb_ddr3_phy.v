@@ -86,7 +86,8 @@ function integer ck_of(input integer ps); ck_of = (ps * 50 + tCK * 49 - 1) / (tC
 function integer imax(input integer a, b); imax = a > b ? a : b; endfunction
 localparam C_RCD = imax(1, ck_of(tRCD) - AL_N), C_RP = ck_of(tRP), C_RAS = ck_of(tRAS),
            C_RC = ck_of(tRC), C_RRD = imax(4, ck_of(tRRD)), C_FAW = ck_of(tFAW),
-           C_WTR = imax(4, ck_of(tWTR)), C_RTP = imax(4, ck_of(tRTP)), C_RFC = ck_of(tRFC), C_WR = WR_CYC;
+           C_WTR = imax(4, ck_of(tWTR)), C_RTP = imax(4, ck_of(tRTP)), C_RFC = ck_of(tRFC),
+           C_WR = imax(WR_CYC, ck_of(15000));          // tWR is 15 ns at every speed
 localparam REF = 1, PRE = 2, ACT = 3, WRITE = 4, READ = 5;    // {CS#, RAS#, CAS#, WE#}
 
 localparam NP = 16384, NE = 1024;      // memory clocks of program, expected read words

@@ -90,6 +90,7 @@ endfunction
 localparam integer DQSCK_LIM = by_speed(400, 300, 255, 225, 195);  // tDQSCK min/max
 localparam integer T_WLS     = by_speed(325, 245, 195, 165, 140);  // levelling setup = hold
 localparam integer WLO_MAX   = by_speed(9000, 9000, 9000, 7500, 7500);
+localparam realtime T_WR_PS  = 15000.0;                            // tWR, every speed
 
 // All random draws come from one seed: +model_seed=N, else the primitives'
 // +vx_seed=N, else 1.
@@ -113,9 +114,12 @@ localparam integer WLO_MAX   = by_speed(9000, 9000, 9000, 7500, 7500);
 //                    group in 0..tWLO max)
 //   +trcd=PS, +trp=PS  the device's own tRCD and tRP when a part needs more
 //                    than vlmc_param.v says (a speed bin's 13.125 ns, say)
+//   +clock_margin=PCT  command distances in ps must also hold on a clock PCT %
+//                    faster (the core's waits allow for a PLL 2 % fast)
 // tDQSCK stays inside the JEDEC limit whatever is asked.  Delays a read could
 // not have (before the CK edge) are taken as zero.
 integer dev_trcd, dev_trp;
+real    clk_margin;
 integer seed, skew_max, jitter, dqsck_base, dqsck_rand, twlo_arg, drift_wr;
 real    dqsck_rate, dqsck_amp, dly_rate, dly_amp, drift_rate_all, drift_amp_all;
 integer skew_ps    [0:DQ-1];   // each DQ line's fixed delay
@@ -148,6 +152,7 @@ initial begin
   drift_wr = $test$plusargs("dly_drift_wr");
   if (!$value$plusargs("trcd=%d", dev_trcd)) dev_trcd = tRCD;
   if (!$value$plusargs("trp=%d", dev_trp)) dev_trp = tRP;
+  if (!$value$plusargs("clock_margin=%f", clk_margin)) clk_margin = 0.0;
   seed = seed * 7919 + 17;     // keep the model's stream apart from the primitives'
   for (nv = 0; nv < DQ; nv = nv + 1) skew_ps[nv] = (nv % GW) * skew_max / (GW - 1);
   for (nv = 0; nv < DQ; nv = nv + 1) begin
@@ -403,16 +408,20 @@ task resolve_ap;
   end
 endtask
 
-// Checks a minimum distance both in ps and in clocks.
+// Checks a minimum distance both in ps and in clocks.  With
+// +clock_margin=PCT the ps part must hold on a clock PCT % faster too: the
+// same number of clocks, each that much shorter.
 task need;
   input realtime since;
   input realtime min_ps;
   input integer min_ck;
   input [8*24-1:0] what;
   input integer b;
+  realtime el;
   begin
-    if ($realtime - since < min_ps - 1.0)
-      `MERR(("%0s violated on bank %0d: %0.0f ps < %0.0f ps", what, b, $realtime - since, min_ps))
+    el = ($realtime - since) * 100.0 / (100.0 + clk_margin);
+    if (el < min_ps - 1.0)
+      `MERR(("%0s violated on bank %0d: %0.0f ps < %0.0f ps", what, b, el, min_ps))
     else if (tck > 0 && ($realtime - since) < min_ck * tck - 1.0)
       `MERR(("%0s violated on bank %0d: %0.0f ps < %0d clocks", what, b, $realtime - since, min_ck))
   end
@@ -687,7 +696,7 @@ task close_bank;
       if (rd_since_act[bk])
         need(t_rd[bk] + al_cycles(0) * tck, tRTP, 4, "tRTP", bk);
       if (wr_since_act[bk])
-        need(t_wr_end[bk], m_wr * tck, m_wr, "tWR", bk);
+        need(t_wr_end[bk], T_WR_PS, 0, "tWR", bk);
       open[bk] = 0; t_pre[bk] = $realtime;
     end
   end
