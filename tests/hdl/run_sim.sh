@@ -37,7 +37,8 @@ if [ $netlist = 1 ]; then
     write_verilog -noattr $work/netlist.v" || fail "$cfg (synthesis)"
   core=$work/netlist.v; defs=-DTB_NETLIST
 fi
-iverilog -g2012 -Wall $defs -o "$work/sim" -s tb -I "$work/gen" -I "$data" -I "$hdl" "$prims" $core \
+iverilog -g2012 -Wall $defs -o "$work/sim" -s tb -I "$work/gen" -I "$data" -I "$hdl" \
+  "$prims" $core \
   "$root/core/ddr3phy/sim/ddr3_model.v" "$hdl/tb_ddr3_phy.v" > "$work/build.log" 2>&1 ||
   { cat "$work/build.log"; fail "$cfg (compile error)"; }
 [ $netlist = 1 ] || grep -v "^$" "$work/build.log" || true
@@ -73,7 +74,8 @@ case $sweep in
   fly)    div=1; [ $groups = 1 ] || div=$((groups - 1))
           steps=$(for v in $(seq 0 $((tck / 8)) $tck); do echo fly=$((v / div)); done) ;;
   skew)   steps="skew=0 skew=150 skew=300 skew=450"; seeds="1 2 3" ;;
-  dqsck)  steps="dqsck=-$lim dqsck=-$((lim / 2)) dqsck=0 dqsck=$((lim / 2)) dqsck=$lim"; seeds="1 2 3" ;;
+  dqsck)  steps="dqsck=-$lim dqsck=-$((lim / 2)) dqsck=0 dqsck=$((lim / 2)) dqsck=$lim"
+          seeds="1 2 3" ;;
   jitter) steps="jitter=30 jitter=45 jitter=60"; seeds="1 2 3" ;;
   drift)  steps="run_us=$((4 * ui4 / rate))"; seeds="1 2 3"
           set -- +drift_rate=$rate +dqsck_drift_amp=$ui4 +dly_drift_amp=$ui4 "$@" ;;

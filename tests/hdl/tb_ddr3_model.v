@@ -52,7 +52,8 @@ task want_errors(input integer want, input [8*48-1:0] what);
   begin
     if (mem.errors - seen != want) begin
       fails = fails + 1;
-      $display("MODEL CHECK FAILED: %0s: %0d model errors, want %0d", what, mem.errors - seen, want);
+      $display("MODEL CHECK FAILED: %0s: %0d model errors, want %0d", what, mem.errors - seen,
+               want);
     end else $display("ok: %0s", what);
     seen = mem.errors;
   end
@@ -155,7 +156,8 @@ initial begin
       mpr_line(i, tCK / 4.0 - 15.0, ok);
       mpr_line(i, -tCK / 4.0 + 15.0, ok2);
       if (!ok || !ok2)
-        $display("DQ%0d line delay %0d ps: eye not at %0.0f ps", i, mem.skew_ps[i], mem.rd_arrival_ps(i));
+        $display("DQ%0d line delay %0d ps: eye not at %0.0f ps", i, mem.skew_ps[i],
+                 mem.rd_arrival_ps(i));
       check(ok && ok2, "read eyes where rd_arrival_ps puts them");
     end
     cmd(MRS, 3, 0, 12);

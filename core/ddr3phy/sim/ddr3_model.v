@@ -165,7 +165,8 @@ initial begin
   end
   w_lat = jitter + $rtoi(dly_amp) + 1;
   if (verbose)
-    for (nv = 0; nv < DQ; nv = nv + 1) $display("ddr3_model: DQ%0d line delay %0d ps", nv, skew_ps[nv]);
+    for (nv = 0; nv < DQ; nv = nv + 1)
+      $display("ddr3_model: DQ%0d line delay %0d ps", nv, skew_ps[nv]);
 end
 
 // Triangle wave: 0 at time 0, rising at `rate` ps/us to +amp, falling to -amp.
@@ -554,7 +555,8 @@ task command;
       if (t_cke_high < 0) `MERR(("command before CKE rose"))
       else need(t_cke_high, tRFC + 10000.0, 5, "tXPR", 0);
     end
-    if (cyc < zq_busy_until) `MERR(("%0s during ZQ calibration (tZQinit/tZQoper/tZQCS)", cmd_name(c_cmd)))
+    if (cyc < zq_busy_until)
+      `MERR(("%0s during ZQ calibration (tZQinit/tZQoper/tZQCS)", cmd_name(c_cmd)))
     if (c_cmd != 4'b0000 && cyc - cyc_mrs < 12)
       `MERR(("tMOD violated: %0d clocks after MRS", cyc - cyc_mrs))
     else if (c_cmd != 4'b0000) need(t_mrs, 15000.0, 12, "tMOD", 0);
@@ -806,7 +808,7 @@ task check_write_half;
     e = (hh + 256 - 8) % 256;
     if (ws_v[e]) begin
       if (ws_got[e] != {G{1'b1}})
-        `MERR(("write beat %0d of a burst: no DQS latching edge within tDQSS of its CK edge on strobes %b",
+        `MERR(("write beat %0d of a burst, strobes %b: no DQS latching edge within tDQSS",
                ws_beat[e], ~ws_got[e]))
       ws_v[e] = 0;
     end
@@ -838,7 +840,9 @@ reg [G-1:0]   dm_die  = {G{1'bz}}, dqs_die = {G{1'bz}};
 realtime      t_dq_chg [0:DQ-1];
 realtime      t_dm_chg [0:G-1];
 real          dqss_min_ps [0:G-1], dqss_max_ps [0:G-1];
-initial for (nv = 0; nv < G; nv = nv + 1) begin dqss_min_ps[nv] = 1.0e9; dqss_max_ps[nv] = -1.0e9; end
+initial for (nv = 0; nv < G; nv = nv + 1) begin
+  dqss_min_ps[nv] = 1.0e9; dqss_max_ps[nv] = -1.0e9;
+end
 initial for (nv = 0; nv < DQ; nv = nv + 1) t_dq_chg[nv] = -1.0e12;
 initial for (nv = 0; nv < G; nv = nv + 1) t_dm_chg[nv] = -1.0e12;
 
@@ -972,7 +976,8 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
             `MERR(("DQ%0d (of %0d bits) of strobe %0d changed %0.0f ps before a write edge (tDS)",
                    worst, nbad, gi, $realtime - t_dq_chg[worst]))
           if ($realtime - t_dm_chg[gi] < T_DS - 1.0)
-            `MERR(("DM%0d changed %0.0f ps before a write edge (tDS)", gi, $realtime - t_dm_chg[gi]))
+            `MERR(("DM%0d changed %0.0f ps before a write edge (tDS)", gi,
+                   $realtime - t_dm_chg[gi]))
           if (dm_die[gi] === 1'b0) begin
             if (^dq_die[gi*GW +: GW] === 1'bx)
               `MERR(("unknown DQ on strobe %0d of a write", gi))
