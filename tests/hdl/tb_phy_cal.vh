@@ -15,7 +15,10 @@
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
 `endif
-localparam real TAP_MAX_PS = 30.0 * 1.15;     // the delay lines' largest drawn step
+`ifndef TB_TAP_PS
+`define TB_TAP_PS (30.0 * 1.15)                // the largest step a 30 ps delay line draws
+`endif
+localparam real TAP_MAX_PS = `TB_TAP_PS;
 
 task check_levelling;
   integer g;
