@@ -43,6 +43,8 @@ gen() {
 \`define TB_BIN           $( [ "$g_bin" = - ] && echo 0 || echo "$g_bin" )
 \`define TB_PHY           dut.g_1_$g_ratio.u_phy
 TB
+  # A PHY that calibrates with delay taps has its results checked (tb_phy_cal.vh).
+  ! grep -q VX_DELAY "$data"/*.v* || echo '`define TB_PHY_CAL' >> "$g_dir/tb_config.vh"
 }
 core_files() { echo "$data/ddr3_1_${g_ratio}code.v $data/DDR3_PHY_TOP.v"; }
 # The Yosys command that reads the core generated into DIR as the host's synthesis does.

@@ -4,9 +4,19 @@
 // word is checked against a reference memory (masks and ECC flags included).
 // Also checked: the mode registers the device decoded, no device-model error,
 // every REFRESH reaching the bus, the speed-bin findings exactly +bin=N
-// (default TB_BIN).  Board delays are the model's plusargs (+rd_dly, +ck_skew,
-// +fly).  With +may_fail a calibration that reports failure passes too, with
-// +must_fail only that; a failed calibration must never raise ddr_init_complete.
+// (default TB_BIN).  Board delays, skew, jitter, tDQSCK and drift are the
+// model's plusargs (+rd_dly, +ck_skew, +fly, +skew, +jitter, +dqsck, ...; see
+// ddr3_model.v).  With +may_fail a calibration that reports failure passes
+// too, with +must_fail only that; a failed calibration must never raise
+// ddr_init_complete.
+//
+// +run_us=N keeps traffic going for N us of simulated time after the fixed
+// program: rounds that write and read back every bank and end with a
+// REFRESH, after which the bus stays free for tRFC plus +ref_window=N clocks
+// (default TB_REF_WINDOW), the PHY's maintenance window.  Each strobe
+// group's DQS-to-CK offsets at the device (tDQSS) are printed at the end.
+// With TB_PHY_CAL the PHY's calibration results are checked against what
+// the model injected (tb_phy_cal.vh).
 //
 // The generated files and tb_config.vh come from the include path.  With
 // TB_NETLIST the core is a netlist, whose insides the bench does not look at.
@@ -31,9 +41,14 @@ localparam ECC_ON = 0;
 localparam DG = ECC_ON ? 64 / GW : G;           // strobe groups carrying user data
 localparam MASKED = ECC_ON ? 2 : 1, MERGED = ECC_ON ? 3 : 1;   // write modes, see burst
 
-integer tb_errors = 0, rd_dly, bin_want, seed = `TB_SEED;
+`ifndef TB_REF_WINDOW
+`define TB_REF_WINDOW 0
+`endif
+integer tb_errors = 0, rd_dly, bin_want, seed = `TB_SEED, run_us, ref_window;
 reg may_fail, must_fail;
 initial begin
+  if (!$value$plusargs("run_us=%d", run_us)) run_us = 0;
+  if (!$value$plusargs("ref_window=%d", ref_window)) ref_window = `TB_REF_WINDOW;
   must_fail = $test$plusargs("must_fail");
   may_fail = must_fail || $test$plusargs("may_fail");
   if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = `TB_RD_DLY;
@@ -71,7 +86,8 @@ function integer ck_of(input integer ps); ck_of = (ps * 50 + tCK * 49 - 1) / (tC
 function integer imax(input integer a, b); imax = a > b ? a : b; endfunction
 localparam C_RCD = imax(1, ck_of(tRCD) - AL_N), C_RP = ck_of(tRP), C_RAS = ck_of(tRAS),
            C_RC = ck_of(tRC), C_RRD = imax(4, ck_of(tRRD)), C_FAW = ck_of(tFAW),
-           C_WTR = imax(4, ck_of(tWTR)), C_RTP = imax(4, ck_of(tRTP)), C_RFC = ck_of(tRFC), C_WR = WR_CYC;
+           C_WTR = imax(4, ck_of(tWTR)), C_RTP = imax(4, ck_of(tRTP)), C_RFC = ck_of(tRFC),
+           C_WR = imax(WR_CYC, ck_of(15000));          // tWR is 15 ns at every speed
 localparam REF = 1, PRE = 2, ACT = 3, WRITE = 4, READ = 5;    // {CS#, RAS#, CAS#, WE#}
 
 localparam NP = 16384, NE = 1024;      // memory clocks of program, expected read words
@@ -81,6 +97,7 @@ reg [NB*DQ-1:0]  p_wd  [0:NP/K-1], e_data [0:NE-1], e_care [0:NE-1];
 reg [NB*G-1:0]   p_wm  [0:NP/K-1];
 reg [DQ-1:0]     ref_mem [0:16*COLS-1];   // bank b, row r of row_of at (2b + r) * COLS
 integer n_exp = 0, n_got = 0, e0;         // e0: first word of the last READ
+integer n_checked = 0;                    // read words checked over all programs
 
 // Two rows a bank, with the top and bottom address bits set to catch swapped
 // or stuck address lines.
@@ -98,7 +115,7 @@ integer fw [0:3], n_c [REF:READ];
 function integer ready(input integer c, b);
   integer k, t;
   begin
-    t = imax(imax(tnow, t_last + SP), t_ref + C_RFC);
+    t = imax(imax(tnow, t_last + SP), t_ref + C_RFC + ref_window);
     for (k = 0; k < 8; k = k + 1)
       if (k == b || (b < 0 && (c == REF || b_open[k])))
         case (c)
@@ -109,7 +126,7 @@ function integer ready(input integer c, b);
                                   imax(t_act + C_RRD, fw[0] + C_FAW)));
           // A WRITE also waits until read data has left the bus, round trip included.
           WRITE: t = imax(t, imax(imax(b_act[k] + C_RCD, t_col + 4),
-                                  t_rd + RL + 6 - WL + (rd_dly + tCK - 1) / tCK));
+                                  t_rd + RL + 6 - WL + (mem.rd_max_ps(0) + tCK - 1) / tCK));
           READ:  t = imax(t, imax(imax(b_act[k] + C_RCD, t_col + 4), t_wr + WL + 4 + C_WTR));
         endcase
     ready = t;
@@ -216,11 +233,12 @@ always @(posedge clk_x1) begin
              ^(phy_rd_data & e_care[n_got]) === 1'bx)
       `TBERR(("read word %0d\n   got  %h\n   want %h\n   care %h", n_got, phy_rd_data,
               e_data[n_got], e_care[n_got]))
-    n_got = n_got + 1;
+    n_got = n_got + 1; n_checked = n_checked + 1;
   end
 end
 
 `ifndef TB_NETLIST
+`ifndef TB_PHY_CAL
 // What each strobe group found, printed as someone bringing up a board would read it.
 genvar tg;
 generate for (tg = 0; tg < G; tg = tg + 1) begin : g_found
@@ -230,6 +248,7 @@ generate for (tg = 0; tg < G; tg = tg + 1) begin : g_found
              $signed({1'b0, `TB_PHY.g_grp[tg].u_grp.wr_clock}) - 1,
              `TB_PHY.g_grp[tg].u_grp.dqs_in_tap, `TB_PHY.g_grp[tg].u_grp.gate_word);
 end endgenerate
+`endif
 `endif
 
 // Anything odd on the bus after initialisation is a failure too.
@@ -295,6 +314,8 @@ initial begin
   if (phy_rd_data_valid !== 1'b0) `TBERR(("read data valid at initialisation"))
 `ifdef TB_NETLIST
   $display("[%0t] initialisation complete", $realtime);
+`elsif TB_PHY_CAL
+  $display("[%0t] initialisation complete", $realtime);
 `else
   $display("[%0t] initialisation complete, read latency %0d cycles", $realtime,
            `TB_PHY.rd_lat);
@@ -359,12 +380,84 @@ initial begin
     act(b, 1); burst(READ, b, 16, 0, 0);  issue(PRE, b, 0);
   end
 
-  @(posedge clk_x1);
-  playing = 1'b1;
-  wait_playback;
+  play;
   if (ECC_ON) ecc_errors;
+  if (run_us > 0) long_run;
   finish_test;
 end
+
+task play;
+  begin
+    @(posedge clk_x1);
+    playing = 1'b1;
+    wait_playback;
+  end
+endtask
+
+// A fresh, empty program once the last one has come back and every bank is
+// closed: slots cleared, controller times taken back to the far past.
+task restart;
+  begin
+    playing = 1'b0;
+    repeat ((C_RFC + ref_window + C_RC) / K + 4) @(posedge clk_x1);
+    for (i = 0; i < NP; i = i + 1) p_cmd[i] = {4'b0111, {ROW+3{1'b0}}};
+    for (i = 0; i < NP / K; i = i + 1) p_we[i] = 0;
+    for (i = 0; i < 8; i = i + 1) begin
+      b_act[i] = -1000; b_pre[i] = -1000; b_rd[i] = -1000; b_wr[i] = -1000;
+    end
+    for (i = 0; i < 4; i = i + 1) fw[i] = -1000;
+    px = 0; tnow = 0; t_last = -100; t_act = -1000; t_col = -1000; t_rd = -1000;
+    t_wr = -1000; t_ref = -1000; n_exp = 0; n_got = 0;
+  end
+endtask
+
+// Every bank's row r written with four bursts and read back, then all banks
+// closed and refreshed.
+task round(input integer r);
+  begin
+    for (b = 0; b < 8; b = b + 1) act(b, r % 2);
+    for (c = 0; c < 4; c = c + 1)
+      for (b = 0; b < 8; b = b + 1) burst(WRITE, b, c * 8, 0, r % 3 == 2 ? MASKED : 0);
+    for (c = 0; c < 4; c = c + 1)
+      for (b = 0; b < 8; b = b + 1) burst(READ, b, c * 8, 0, 0);
+    issue(PRE, -1, 1 << 10);
+    issue(REF, -1, 0);
+  end
+endtask
+
+task long_run;
+  integer r;
+  realtime t_end;
+  begin
+    issue(PRE, -1, 1 << 10);
+    wait_playback;
+    t_end = $realtime + run_us * 1.0e6;
+    r = 0;
+    while ($realtime < t_end) begin
+      restart;
+      while (tnow < NP - 2000 && n_exp < NE - 128) begin
+        round(r);
+        r = r + 1;
+      end
+      play;
+      $display("[%0t] %0d rounds; tDQSCK %0.0f ps (this burst), DQ/DQS line drift %0.0f ps",
+               $realtime, r, mem.dqsck_ps, mem.dly_drift_ps(0));
+    end
+  end
+endtask
+
+// Where each strobe group's DQS rising edges landed against CK at the device.
+task report_dqss;
+  integer g;
+  for (g = 0; g < G; g = g + 1)
+    if (mem.dqss_min_ps[g] <= mem.dqss_max_ps[g])
+      $display("strobe group %0d: DQS %0.0f .. %0.0f ps from CK at the device (tDQSS %0.0f)",
+               g, mem.dqss_min_ps[g], mem.dqss_max_ps[g], tCK / 4.0);
+endtask
+
+`ifdef TB_PHY_CAL
+`include "tb_phy_cal.vh"
+`endif
 
 // ECC: single-bit errors anywhere in a beat come back corrected and flagged
 // (banks 0-3); double-bit errors are flagged uncorrectable (banks 4-7).
@@ -392,12 +485,19 @@ endtask
 task finish_test;
   begin
     if (n_got != n_exp) `TBERR(("%0d read words expected, %0d received", n_exp, n_got))
+    report_dqss;
+`ifdef TB_PHY_CAL
+    check_levelling;
+`ifndef TB_NETLIST
+    if (ddr_init_complete === 1'b1) check_centring("at the end");
+`endif
+`endif
     if (n_bus_ref != n_c[REF]) `TBERR(("%0d REFRESH sent, %0d on the bus", n_c[REF], n_bus_ref))
     $display("commands: %0d ACT, %0d WRITE, %0d READ, %0d PRE, %0d REF; %0d read words checked",
-             n_c[ACT], n_c[WRITE], n_c[READ], n_c[PRE], n_c[REF], n_got);
+             n_c[ACT], n_c[WRITE], n_c[READ], n_c[PRE], n_c[REF], n_checked);
     if (mem.bin_flags != bin_want)
       `TBERR(("speed-bin findings %0d, expected %0d", mem.bin_flags, bin_want))
-    if (tb_errors == 0 && mem.errors == 0 && (n_got > 0 || may_fail))
+    if (tb_errors == 0 && mem.errors == 0 && (n_checked > 0 || may_fail))
       $display("RESULT: PASS %0s", `TB_NAME);
     else
       $display("RESULT: FAIL %0s (%0d bench errors, %0d device-model errors)",

@@ -6,6 +6,11 @@
 // shows up as data at the wrong time.  Every protocol or timing breach is
 // reported as "DDR3 MODEL ERROR" and counted in `errors`.
 //
+// MPR (MR3 A2 = 1, location 0): with all banks precharged, READs return the
+// predefined pattern 0, 1, 0, 1... on every DQ (BL8 from A2:A0 = 000, BC4
+// from x00); any command but READ and the MRS to MR3 that leaves is an error,
+// and that MRS must wait until the last MPR burst has ended plus tMPRR.
+//
 // Storage holds NSLOT open-able (bank,row) pairs; rows are mapped to slots
 // when first activated.
 //
@@ -20,7 +25,22 @@
 // +fly=PS at run time.  Strobe group g sees CK ck_skew + g * fly later than
 // it arrives at the model's pins (fly-by routing: later groups are further
 // along the clock line) and its read data leaves rd_dly + g * fly after the
-// CK edge at the pins.
+// CK edge at the pins.  On top of that, seeded and set by plusargs (see
+// "board and die variation"): each DQ/DM line's own delay both ways, jitter
+// on every DQ/DM/DQS edge, tDQSCK drawn per read burst within the JEDEC
+// limit, tDQSCK and line delays drifting while the run goes on, tWLO.
+//
+// Command timing is checked on every command on the bus, the PHY's own
+// (initialisation, levelling, calibration, MPR) as much as the controller's:
+// tXPR, tMRD, tMOD, tRFC, tZQinit/tZQoper/tZQCS, tRP (also before MRS, ZQ
+// and REFRESH), tRCD, tRAS, tRC, tRRD, tFAW, tCCD, tWR, tWTR, tRTP, tDLLK,
+// tWLMRD, READ-to-WRITE turnaround, MPR rules and tMPRR.  Write data timing
+// is checked at the die, after each line's delay (see the strobe lanes).
+//
+// Readable by a bench: errors, bin_flags, skew_ps[line], skew_dm_ps[group],
+// twlo_ps[group], dqsck_ps (tDQSCK of the last read burst),
+// dly_drift_ps(0), rd_arrival_ps(line), rd_nominal_ps(line),
+// dqss_min_ps[group], dqss_max_ps[group], the mode-register fields m_*.
 `timescale 1ps/1fs
 `define MERR(args) begin errors = errors + 1; $write("[%0t] DDR3 MODEL ERROR: ", $realtime); $display args; end
 
@@ -52,12 +72,163 @@ inout  [G-1:0]   dqs, dqs_n;
 
 integer errors = 0;
 integer bin_flags = 0;
-integer rd_dly, ck_skew, fly;
+integer rd_dly, ck_skew, fly, verbose;
 initial begin
+  verbose = VERBOSE || $test$plusargs("model_verbose");
   if (!$value$plusargs("rd_dly=%d", rd_dly)) rd_dly = RD_DLY;
   if (!$value$plusargs("ck_skew=%d", ck_skew)) ck_skew = CK_SKEW;
   if (!$value$plusargs("fly=%d", fly)) fly = FLY;
 end
+
+// ------------------------------------------------ board and die variation
+// JEDEC limits at the core's clock (DDR3-800, -1066, -1333, -1600, faster).
+function integer by_speed;
+  input integer v800, v1066, v1333, v1600, vfast;
+  by_speed = (tCK >= 2500) ? v800 : (tCK >= 1875) ? v1066 : (tCK >= 1500) ? v1333 :
+             (tCK >= 1250) ? v1600 : vfast;
+endfunction
+localparam integer DQSCK_LIM = by_speed(400, 300, 255, 225, 195);  // tDQSCK min/max
+localparam integer T_WLS     = by_speed(325, 245, 195, 165, 140);  // levelling setup = hold
+localparam integer WLO_MAX   = by_speed(9000, 9000, 9000, 7500, 7500);
+localparam realtime T_WR_PS  = 15000.0;                            // tWR, every speed
+
+// All random draws come from one seed: +model_seed=N, else the primitives'
+// +vx_seed=N, else 1.
+//   +skew=PS         each DQ and DM line its own fixed delay, 0..PS, both ways:
+//                    a group's DQ lines get 0..PS evenly spaced, shuffled,
+//                    so that every group holds both extremes
+//   +jitter=PS       each DQ, DM and DQS transition moved by -PS..+PS (default 30)
+//   +dqsck=PS        tDQSCK's steady part (default 0)
+//   +dqsck_rand=PS   tDQSCK drawn anew by -PS..+PS for every read burst that
+//                    starts from an idle bus (default a quarter of the limit)
+//   +dqsck_drift_rate=PS_PER_US, +dqsck_drift_amp=PS
+//   +dly_drift_rate=PS_PER_US,   +dly_drift_amp=PS
+//                    triangle drift of tDQSCK and of the DQ/DQS line delays:
+//                    from 0 up to +amp, down to -amp and back, at rate ps
+//                    per us of simulated time; +drift_rate and +drift_amp
+//                    set both.  The line drift shows in read data at the
+//                    PHY; CK's line drifts with DQ and DQS, so at the die a
+//                    write keeps its place against CK, unless +dly_drift_wr
+//                    moves DQ/DQS alone there too
+//   +twlo=PS         write levelling feedback delay (default drawn per strobe
+//                    group in 0..tWLO max)
+//   +trcd=PS, +trp=PS  the device's own tRCD and tRP when a part needs more
+//                    than vlmc_param.v says (a speed bin's 13.125 ns, say)
+//   +clock_margin=PCT  command distances in ps must also hold on a clock PCT %
+//                    faster (the core's waits allow for a PLL 2 % fast)
+// tDQSCK stays inside the JEDEC limit whatever is asked.  Delays a read could
+// not have (before the CK edge) are taken as zero.
+integer dev_trcd, dev_trp;
+real    clk_margin;
+integer seed, skew_max, jitter, dqsck_base, dqsck_rand, twlo_arg, drift_wr;
+real    dqsck_rate, dqsck_amp, dly_rate, dly_amp, drift_rate_all, drift_amp_all;
+integer skew_ps    [0:DQ-1];   // each DQ line's fixed delay
+integer skew_dm_ps [0:G-1];    // each DM line's
+integer twlo_ps    [0:G-1];
+integer w_lat;                 // common delay on every write-side line and CK, so that
+                               // jitter and drift never ask for a negative delay
+realtime dqsck_ps = 0;         // tDQSCK of the read burst on the bus (or the last one)
+integer nv, nsw, skew_tmp;
+
+function integer urand;        // uniform lo..hi
+  input integer lo, hi;
+  urand = (hi <= lo) ? lo : lo + ($random(seed) & 32'h7fffffff) % (hi - lo + 1);
+endfunction
+
+initial begin
+  if (!$value$plusargs("model_seed=%d", seed))
+    if (!$value$plusargs("vx_seed=%d", seed)) seed = 1;
+  if (!$value$plusargs("skew=%d", skew_max)) skew_max = 0;
+  if (!$value$plusargs("jitter=%d", jitter)) jitter = 30;
+  if (!$value$plusargs("dqsck=%d", dqsck_base)) dqsck_base = 0;
+  if (!$value$plusargs("dqsck_rand=%d", dqsck_rand)) dqsck_rand = DQSCK_LIM / 4;
+  if (!$value$plusargs("drift_rate=%f", drift_rate_all)) drift_rate_all = 0;
+  if (!$value$plusargs("drift_amp=%f", drift_amp_all)) drift_amp_all = 0;
+  if (!$value$plusargs("dqsck_drift_rate=%f", dqsck_rate)) dqsck_rate = drift_rate_all;
+  if (!$value$plusargs("dqsck_drift_amp=%f", dqsck_amp)) dqsck_amp = drift_amp_all;
+  if (!$value$plusargs("dly_drift_rate=%f", dly_rate)) dly_rate = drift_rate_all;
+  if (!$value$plusargs("dly_drift_amp=%f", dly_amp)) dly_amp = drift_amp_all;
+  if (!$value$plusargs("twlo=%d", twlo_arg)) twlo_arg = -1;
+  drift_wr = $test$plusargs("dly_drift_wr");
+  if (!$value$plusargs("trcd=%d", dev_trcd)) dev_trcd = tRCD;
+  if (!$value$plusargs("trp=%d", dev_trp)) dev_trp = tRP;
+  if (!$value$plusargs("clock_margin=%f", clk_margin)) clk_margin = 0.0;
+  seed = seed * 7919 + 17;     // keep the model's stream apart from the primitives'
+  for (nv = 0; nv < DQ; nv = nv + 1) skew_ps[nv] = (nv % GW) * skew_max / (GW - 1);
+  for (nv = 0; nv < DQ; nv = nv + 1) begin
+    nsw = nv - nv % GW + urand(0, nv % GW);        // Fisher-Yates within the group
+    skew_tmp = skew_ps[nv]; skew_ps[nv] = skew_ps[nsw]; skew_ps[nsw] = skew_tmp;
+  end
+  for (nv = 0; nv < G; nv = nv + 1) begin
+    skew_dm_ps[nv] = urand(0, skew_max);
+    twlo_ps[nv] = twlo_arg >= 0 ? twlo_arg : urand(0, WLO_MAX);
+  end
+  w_lat = jitter + $rtoi(dly_amp) + 1;
+  if (verbose)
+    for (nv = 0; nv < DQ; nv = nv + 1)
+      $display("ddr3_model: DQ%0d line delay %0d ps", nv, skew_ps[nv]);
+end
+
+// Triangle wave: 0 at time 0, rising at `rate` ps/us to +amp, falling to -amp.
+function real drift;
+  input real rate, amp;
+  real x;
+  begin
+    if (rate <= 0.0 || amp <= 0.0) drift = 0.0;
+    else begin
+      x = $realtime / 1.0e6 * rate + amp;               // phase, 0 .. 4 amp
+      x = x - 4.0 * amp * $floor(x / (4.0 * amp));
+      drift = (x < 2.0 * amp) ? x - amp : 3.0 * amp - x;
+    end
+  end
+endfunction
+
+// The DQ/DQS line drift now (read: readable by a bench).
+function real dly_drift_ps;
+  input integer dummy;
+  dly_drift_ps = drift(dly_rate, dly_amp);
+endfunction
+
+// tDQSCK for a read burst starting now.
+function real new_dqsck;
+  input integer dummy;
+  real v;
+  begin
+    v = dqsck_base + drift(dqsck_rate, dqsck_amp) + urand(-dqsck_rand, dqsck_rand);
+    new_dqsck = (v > DQSCK_LIM) ? DQSCK_LIM : (v < -DQSCK_LIM) ? -DQSCK_LIM : v;
+  end
+endfunction
+
+function integer jit;
+  input integer dummy;
+  jit = urand(-jitter, jitter);
+endfunction
+
+// Nominal delay (no jitter) from a CK edge at the model's pins to the start
+// of the read beat it launches on DQ line `line` at the PHY's pins, with the
+// tDQSCK of the current burst: that bit's eye is centred half a bit time later.
+function real rd_arrival_ps;
+  input integer line;
+  rd_arrival_ps = rd_dly + (line / (DQ / G)) * fly + dqsck_ps + dly_drift_ps(0) + skew_ps[line];
+endfunction
+
+// The same without this burst's random tDQSCK draw: the centre of what the
+// PHY measures over many reads, less half a bit time.
+function real rd_nominal_ps;
+  input integer line;
+  real v;
+  begin
+    v = dqsck_base + drift(dqsck_rate, dqsck_amp);
+    v = (v > DQSCK_LIM) ? DQSCK_LIM : (v < -DQSCK_LIM) ? -DQSCK_LIM : v;
+    rd_nominal_ps = rd_dly + (line / (DQ / G)) * fly + v + dly_drift_ps(0) + skew_ps[line];
+  end
+endfunction
+
+// The latest a read beat can reach the PHY after its CK edge (bus turnaround).
+function integer rd_max_ps;
+  input integer dummy;
+  rd_max_ps = rd_dly + (G - 1) * fly + DQSCK_LIM + $rtoi(dly_amp) + skew_max + jitter;
+endfunction
 
 // ---------------------------------------------------------------- storage
 reg [DQ-1:0]  mem [0:NSLOT*COLS-1];
@@ -98,6 +269,8 @@ integer    m_bl_mode = -1;            // 0 BL8, 1 on the fly, 2 BC4
 integer    m_bt = -1;                 // 1 interleaved
 integer    m_rtt_nom = -1, m_rtt_wr = -1, m_drv = -1;
 integer    m_dll_on = -1;
+reg        m_mpr = 1'b0;              // MR3 A2: reads return the predefined pattern
+integer    cyc_mpr_free = -100;       // first clock an MRS may leave MPR mode (tMPRR)
 reg        dll_reset_seen = 1'b0;
 
 task decode_mr;
@@ -142,7 +315,11 @@ task decode_mr;
         case (v[10:9]) 2'b00: m_rtt_wr = 0; 2'b01: m_rtt_wr = 60; 2'b10: m_rtt_wr = 120;
           default: begin m_rtt_wr = -1; `MERR(("MR2 reserved RTT_WR")) end endcase
       end
-      3'd3: if (v[2]) `MERR(("MR3 multi-purpose register left on"))
+      3'd3: begin
+        if (v[2] && v[1:0] != 2'b00) `MERR(("MR3 selects reserved MPR location %0d", v[1:0]))
+        if (v[2] && m_wlev) `MERR(("MPR enabled with write levelling on"))
+        m_mpr = v[2];
+      end
       default: `MERR(("MRS to bank %0d", b))
     endcase
   end
@@ -196,6 +373,7 @@ reg [DQ-1:0] rs_dq  [0:255];
 // ----------------------------------------------------- write data schedule
 reg          ws_v     [0:255];
 reg          ws_first [0:255];
+integer      ws_beat  [0:255];     // beat number within its burst
 integer      ws_addr  [0:255];     // mem index, -1 for a beat outside BC4
 reg [G-1:0]  ws_got   [0:255];
 
@@ -231,16 +409,20 @@ task resolve_ap;
   end
 endtask
 
-// Checks a minimum distance both in ps and in clocks.
+// Checks a minimum distance both in ps and in clocks.  With
+// +clock_margin=PCT the ps part must hold on a clock PCT % faster too: the
+// same number of clocks, each that much shorter.
 task need;
   input realtime since;
   input realtime min_ps;
   input integer min_ck;
   input [8*24-1:0] what;
   input integer b;
+  realtime el;
   begin
-    if ($realtime - since < min_ps - 1.0)
-      `MERR(("%0s violated on bank %0d: %0.0f ps < %0.0f ps", what, b, $realtime - since, min_ps))
+    el = ($realtime - since) * 100.0 / (100.0 + clk_margin);
+    if (el < min_ps - 1.0)
+      `MERR(("%0s violated on bank %0d: %0.0f ps < %0.0f ps", what, b, el, min_ps))
     else if (tck > 0 && ($realtime - since) < min_ck * tck - 1.0)
       `MERR(("%0s violated on bank %0d: %0.0f ps < %0d clocks", what, b, $realtime - since, min_ck))
   end
@@ -261,7 +443,7 @@ always @(reset_n) begin
   end else if (reset_n === 1'b0 && prev_reset_n === 1'b1) begin
     t_reset_low = $realtime; t_reset_high = -1; t_cke_high = -1;
     mr_written = 0; mrs_count = 0; zq_init_done = 0; first_cmd_seen = 0;
-    dll_reset_seen = 0;
+    dll_reset_seen = 0; m_mpr = 0;
   end
   prev_reset_n = reset_n;
 end
@@ -287,7 +469,7 @@ reg [ROW-1:0] prev2t_addr;
 reg [2:0]     prev2t_rcw;
 integer b, k, s, rl, wl, nb, idx, h;
 reg bl8, ap;
-reg [2:0] st;
+reg [2:0] st, beat_no;
 
 always @(negedge ck) begin
   half = 2 * cyc + 1; t_edge = $realtime;
@@ -356,7 +538,7 @@ always @(posedge ck) begin
   end
 
   if (reset_n === 1'b1 && cke === 1'b1 && c_cmd[3] === 1'b0 && c_cmd !== 4'b0111) begin
-    if (VERBOSE) $display("[%0t] cyc %0d cmd %b ba %0d addr %h", $time, cyc, c_cmd, c_ba, c_addr);
+    if (verbose) $display("[%0t] cyc %0d cmd %b ba %0d addr %h", $time, cyc, c_cmd, c_ba, c_addr);
     if (TWO_T && !REG && (prev2t_ba !== c_ba || prev2t_addr !== c_addr ||
                           prev2t_rcw !== c_cmd[2:0]))
       `MERR(("2T mode: address/command not held the clock before CS#"))
@@ -373,11 +555,15 @@ task command;
       if (t_cke_high < 0) `MERR(("command before CKE rose"))
       else need(t_cke_high, tRFC + 10000.0, 5, "tXPR", 0);
     end
-    if (cyc < zq_busy_until) `MERR(("command during ZQ calibration (tZQinit/tZQoper)"))
+    if (cyc < zq_busy_until)
+      `MERR(("%0s during ZQ calibration (tZQinit/tZQoper/tZQCS)", cmd_name(c_cmd)))
     if (c_cmd != 4'b0000 && cyc - cyc_mrs < 12)
       `MERR(("tMOD violated: %0d clocks after MRS", cyc - cyc_mrs))
     else if (c_cmd != 4'b0000) need(t_mrs, 15000.0, 12, "tMOD", 0);
-    if (c_cmd != 4'b0000) need(t_ref, tRFC, 0, "tRFC", 0);
+    need(t_ref, tRFC, 0, "tRFC", 0);
+    // In MPR mode the device takes READs and the MRS that leaves it, nothing else.
+    if (m_mpr && c_cmd != 4'b0101 && !(c_cmd == 4'b0000 && c_ba == 3))
+      `MERR(("%0s while MPR is enabled (only READ and MRS to MR3 allowed)", cmd_name(c_cmd)))
     for (k = 0; k < 8; k = k + 1) resolve_ap(k);
     b = c_ba;
     case (c_cmd)
@@ -385,11 +571,30 @@ task command;
       4'b0001: do_ref;
       4'b0010: do_pre;
       4'b0011: do_act;
-      4'b0100: do_col(1'b1);
+      4'b0100: if (!m_mpr) do_col(1'b1);
       4'b0101: do_col(1'b0);
       4'b0110: do_zq;
       default: `MERR(("reserved command %b", c_cmd))
     endcase
+  end
+endtask
+
+function [8*8-1:0] cmd_name;
+  input [3:0] c;
+  case (c)
+    4'b0000: cmd_name = "MRS";   4'b0001: cmd_name = "REFRESH"; 4'b0010: cmd_name = "PRECHARGE";
+    4'b0011: cmd_name = "ACTIVATE"; 4'b0100: cmd_name = "WRITE"; 4'b0101: cmd_name = "READ";
+    4'b0110: cmd_name = "ZQ";    default: cmd_name = "reserved";
+  endcase
+endfunction
+
+// MRS and ZQ calibration need every bank closed and precharged for tRP.
+task all_precharged_check;
+  input [8*8-1:0] what;
+  begin
+    all_idle_check(what);
+    for (k = 0; k < 8; k = k + 1)
+      need(t_pre[k], dev_trp, 0, what == "MRS" ? "tRP before MRS" : "tRP before ZQ", k);
   end
 endtask
 
@@ -403,8 +608,12 @@ endtask
 
 task do_mrs;
   begin
-    all_idle_check("MRS");
+    all_precharged_check("MRS");
     if (cyc - cyc_mrs < 4) `MERR(("tMRD violated: %0d clocks", cyc - cyc_mrs))
+    if (m_mpr && c_ba == 3 && cyc < cyc_mpr_free)
+      `MERR(("MRS leaving MPR mode %0d clocks before the last MPR burst ended plus tMPRR",
+             cyc_mpr_free - cyc))
+    if (m_mpr && c_ba != 3) `MERR(("MRS to MR%0d while MPR is enabled", c_ba))
     if (mrs_count < 4 && c_ba != ((mrs_count == 0) ? 2 : (mrs_count == 1) ? 3 :
                                   (mrs_count == 2) ? 1 : 0))
       `MERR(("initialisation writes MR%0d out of the order MR2, MR3, MR1, MR0", c_ba))
@@ -414,7 +623,7 @@ task do_mrs;
     decode_mr(c_ba, c_addr);
     if (c_ba == 0 && c_addr[8]) cyc_dll_reset = cyc;
     t_mrs = $realtime; cyc_mrs = cyc; bin_checked = 1'b0;
-    if (VERBOSE) $display("[%0t] MRS MR%0d = %h", $time, c_ba, c_addr);
+    if (verbose) $display("[%0t] MRS MR%0d = %h", $time, c_ba, c_addr);
   end
 endtask
 
@@ -426,13 +635,24 @@ task ready_check;
   end
 endtask
 
+function integer zq_ck;
+  input integer nck;
+  input realtime ps;
+  integer n;
+  begin
+    n = $rtoi(ps / (tck > 0 ? tck : tCK) + 0.999);
+    zq_ck = n > nck ? n : nck;
+  end
+endfunction
+
 task do_zq;
   begin
-    all_idle_check("ZQ");
+    all_precharged_check("ZQ");
+    // tZQinit max(512 nCK, 640 ns), tZQoper max(256 nCK, 320 ns), tZQCS max(64 nCK, 80 ns).
     if (c_addr[10]) begin
-      zq_busy_until = cyc + (zq_init_done ? 256 : 512);
+      zq_busy_until = cyc + (zq_init_done ? zq_ck(256, 320000.0) : zq_ck(512, 640000.0));
       zq_init_done = 1;
-    end else zq_busy_until = cyc + 64;
+    end else zq_busy_until = cyc + zq_ck(64, 80000.0);
   end
 endtask
 
@@ -440,7 +660,7 @@ task do_ref;
   begin
     ready_check;
     all_idle_check("REF");
-    for (k = 0; k < 8; k = k + 1) need(t_pre[k], tRP, 0, "tRP before REF", k);
+    for (k = 0; k < 8; k = k + 1) need(t_pre[k], dev_trp, 0, "tRP before REF", k);
     t_ref = $realtime;
   end
 endtask
@@ -449,7 +669,7 @@ task do_act;
   begin
     ready_check;
     if (open[b] || ap_pending[b]) `MERR(("ACT to open bank %0d", b))
-    need(t_pre[b], tRP, 0, "tRP", b);
+    need(t_pre[b], dev_trp, 0, "tRP", b);
     need(t_act[b], tRC, 0, "tRC", b);
     need(t_last_act, tRRD, 4, "tRRD", b);
     need(act_hist[0], tFAW, 0, "tFAW", b);
@@ -478,7 +698,7 @@ task close_bank;
       if (rd_since_act[bk])
         need(t_rd[bk] + al_cycles(0) * tck, tRTP, 4, "tRTP", bk);
       if (wr_since_act[bk])
-        need(t_wr_end[bk], m_wr * tck, m_wr, "tWR", bk);
+        need(t_wr_end[bk], T_WR_PS, 0, "tWR", bk);
       open[bk] = 0; t_pre[bk] = $realtime;
     end
   end
@@ -496,9 +716,9 @@ task do_col;
   input is_wr;
   begin
     ready_check;
-    if (!open[b]) `MERR(("%0s to closed bank %0d", is_wr ? "WRITE" : "READ", b))
+    if (!open[b] && !m_mpr) `MERR(("%0s to closed bank %0d", is_wr ? "WRITE" : "READ", b))
     else begin
-      need(t_act[b] - al_cycles(0) * tck, tRCD, 0, "tRCD", b);
+      if (!m_mpr) need(t_act[b] - al_cycles(0) * tck, dev_trcd, 0, "tRCD", b);
       if (cyc - cyc_last_col < 4) `MERR(("tCCD violated: %0d clocks", cyc - cyc_last_col))
       if (!bin_checked) check_bin;
       rl = m_cl + al_cycles(0);
@@ -507,6 +727,9 @@ task do_col;
       ap  = c_addr[10];
       nb  = bl8 ? 8 : 4;
       st  = c_addr[2:0];
+      // MPR bursts start on a nibble; a BL8 one at the first.
+      if (m_mpr && (st[1:0] != 2'b00 || (bl8 && st[2])))
+        `MERR(("MPR READ with A2:A0 = %b (%0s)", st, bl8 ? "BL8 needs 000" : "BC4 needs x00"))
       if (is_wr) begin
         if (cyc - cyc_last_rd < rl + 6 - wl)
           `MERR(("READ to WRITE turnaround: %0d clocks", cyc - cyc_last_rd))
@@ -515,7 +738,7 @@ task do_col;
           h = (2 * (cyc + wl) + k) % 256;
           if (k < nb) begin
             if (ws_v[h]) `MERR(("write data overlaps the previous burst"))
-            ws_v[h] = 1; ws_got[h] = 0; ws_first[h] = (k == 0);
+            ws_v[h] = 1; ws_got[h] = 0; ws_first[h] = (k == 0); ws_beat[h] = k;
             ws_addr[h] = open_slot[b] * COLS +
                          {c_addr[COL_WIDTH-1:3], burst_beat(st, k, m_bt == 1)};
           end
@@ -540,12 +763,18 @@ task do_col;
             if (rs_dqv[h]) `MERR(("read data overlaps the previous burst"))
             rs_dqs[h] = (k % 2 == 0) ? 2 : 1;
             rs_dqv[h] = 1;
-            rs_dq[h]  = mem[open_slot[b] * COLS +
-                            {c_addr[COL_WIDTH-1:3], burst_beat(st, k - 2, m_bt == 1)}];
+            // The predefined pattern is 0, 1, 0, 1... in burst order on every DQ.
+            beat_no = burst_beat(m_mpr ? {st[2], 2'b00} : st, k - 2, m_bt == 1 && !m_mpr);
+            rs_dq[h]  = m_mpr ? {DQ{beat_no[0]}} :
+                        mem[open_slot[b] * COLS + {c_addr[COL_WIDTH-1:3], beat_no}];
           end else if (rs_dqs[h] == 0) rs_dqs[h] = 1;
         end
-        t_rd[b] = $realtime; rd_since_act[b] = 1; cyc_last_rd = cyc;
-        if (ap) begin
+        cyc_last_rd = cyc;
+        // tMPRR (1 clock) after the burst's last data before MRS may leave MPR mode.
+        if (m_mpr) cyc_mpr_free = cyc + rl + nb / 2 + 1;
+        else t_rd[b] = $realtime;
+        if (!m_mpr) rd_since_act[b] = 1;
+        if (ap && !m_mpr) begin
           ap_pending[b] = 1;
           t_ap[b] = maxr($realtime + al_cycles(0) * tck + maxr(tRTP, 4 * tck), t_act[b] + tRAS);
         end
@@ -561,6 +790,7 @@ task drive_half;
   integer e;
   begin
     e = hh % 256;
+    if (!dqs_oe && rs_dqs[e] != 0) dqsck_ps = new_dqsck(0);
     dqs_oe  = (rs_dqs[e] != 0);
     dqs_val = (rs_dqs[e] == 2);
     dq_oe   = rs_dqv[e];
@@ -578,109 +808,188 @@ task check_write_half;
     e = (hh + 256 - 8) % 256;
     if (ws_v[e]) begin
       if (ws_got[e] != {G{1'b1}})
-        `MERR(("write beat missing on strobes %b", ~ws_got[e]))
+        `MERR(("write beat %0d of a burst, strobes %b: no DQS latching edge within tDQSS",
+               ws_beat[e], ~ws_got[e]))
       ws_v[e] = 0;
     end
   end
 endtask
 
-// Write timing of one strobe group, against the CK edges that group sees:
-//   tDQSS      a DQS rising (falling) edge within 0.25 tCK of a CK rising
-//              (falling) edge, and write data due at that edge;
-//   tDSS/tDSH  DQS falling, including the start of the preamble, at least
-//              0.2 tCK from any CK rising edge;
+// Write timing of one strobe group at the die: DQ, DM and DQS after their
+// line delays (per-bit skew, drift, jitter), against the CK edges the group
+// sees (ck_skew + g * fly later than at the pins):
+//   tDQSS      a DQS rising (falling) edge latches the beat due at a CK rising
+//              (falling) edge only within 0.25 tCK of it; a beat no edge
+//              latched is reported as having no DQS latching edge;
+//   tDSS/tDSH  DQS falling edges at least 0.2 tCK from any CK rising edge
+//              (the preamble's start from the bus being released is no edge);
 //   tWPRE      DQS driven low at least 0.9 tCK before the first rising edge
 //              of a burst that does not follow straight on from another;
 //   tWPST      DQS held low at least 0.3 tCK after its last falling edge;
-//   tDS/tDH    DQ and DM settled 75 ps before and held 150 ps after an edge
-//              that takes a beat.
-// In write levelling (MR1 A7) each DQS rising edge samples CK instead and
-// the group's DQ return the sample after tWLO.
-localparam realtime T_DS = 75.0, T_DH = 150.0, T_WLO = 2500.0;
+//   tDS/tDH    each DQ bit and DM settled 75 ps before and held 150 ps after
+//              an edge of its strobe that takes a beat.
+// In write levelling (MR1 A7) each DQS rising edge samples CK instead and the
+// group's DQ return the sample after tWLO; a CK edge within tWLS before or
+// tWLH after the DQS edge gives a random sample.
+// Readable per group: dqss_min_ps[g], dqss_max_ps[g] (DQS rising edges that
+// took a beat, ps after their CK edge at the die, jitter included).
+localparam realtime T_DS = 75.0, T_DH = 150.0;
 
-genvar gi;
+reg [DQ-1:0]  dq_die  = {DQ{1'bz}};
+reg [G-1:0]   dm_die  = {G{1'bz}}, dqs_die = {G{1'bz}};
+realtime      t_dq_chg [0:DQ-1];
+realtime      t_dm_chg [0:G-1];
+real          dqss_min_ps [0:G-1], dqss_max_ps [0:G-1];
+initial for (nv = 0; nv < G; nv = nv + 1) begin
+  dqss_min_ps[nv] = 1.0e9; dqss_max_ps[nv] = -1.0e9;
+end
+initial for (nv = 0; nv < DQ; nv = nv + 1) t_dq_chg[nv] = -1.0e12;
+initial for (nv = 0; nv < G; nv = nv + 1) t_dm_chg[nv] = -1.0e12;
+
+// Delay of a line from the PHY's pins to the die: line skew, drift, jitter.
+function integer w_delay;
+  input integer skew;
+  w_delay = w_lat + skew + (drift_wr ? $rtoi(dly_drift_ps(0)) : 0) + jit(0);
+endfunction
+
+// Delay from the device's launching CK edge to the PHY's pins for a read
+// line of group g: round trip, fly-by, tDQSCK, drift, skew, jitter.
+function integer r_delay;
+  input integer g, skew;
+  integer v;
+  begin
+    v = rd_dly + g * fly + $rtoi(dqsck_ps + dly_drift_ps(0)) + skew + jit(0);
+    r_delay = v < 0 ? 0 : v;
+  end
+endfunction
+
+genvar gi, bi;
 generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
-  reg          o_oe = 1'b0, o_sv = 1'b0, o_dqoe = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
-  reg [GW-1:0] o_dq = {GW{1'b0}};
-  integer      dly;
-  always @(dqs_oe or dqs_val or dq_oe or dq_drv) begin
-    dly = rd_dly + gi * fly;
-    o_oe   <= #(dly) dqs_oe;
-    o_sv   <= #(dly) dqs_val;
-    o_dqoe <= #(dly) dq_oe;
-    o_dq   <= #(dly) dq_drv[gi*GW +: GW];
+  reg          o_oe = 1'b0, o_sv = 1'b0, wl_oe = 1'b0, wl_v = 1'b0;
+  reg [GW-1:0] o_dq = {GW{1'b0}}, o_dqoe = {GW{1'b0}};
+  integer      rdl, wdl;
+  realtime     t_take = -1.0e12;       // this strobe's last edge that took a beat
+  always @(dqs_oe or dqs_val) begin
+    rdl = r_delay(gi, 0);
+    o_oe <= #(rdl) dqs_oe;
+    o_sv <= #(rdl) dqs_val;
   end
   assign dqs[gi]   = o_oe ? o_sv  : 1'bz;
   assign dqs_n[gi] = o_oe ? ~o_sv : 1'bz;
-  assign dq[gi*GW +: GW] = o_dqoe ? o_dq : wl_oe ? {GW{wl_v}} : {GW{1'bz}};
 
-  reg      last = 1'bz;
-  integer  hx, e, k, n;
-  realtime off, dt, ph, t_low = 0, t_take = -1.0e12, t_dq = -1.0e12;
-  reg      took;
-
-  always @(m_wlev) if (!m_wlev) wl_oe <= #(T_WLO) 1'b0;
-
-  always @(dq[gi*GW +: GW] or dm[gi]) begin
-    if (!o_dqoe && !wl_oe && $realtime - t_take < T_DH - 1.0)
-      `MERR(("DQ/DM of strobe %0d changed %0.0f ps after a write edge (tDH)", gi,
-             $realtime - t_take))
-    t_dq = $realtime;
+  always @(dqs[gi]) if (!o_oe) begin
+    wdl = w_delay(0);
+    dqs_die[gi] <= #(wdl) dqs[gi];
+  end
+  initial #1 dm_die[gi] = dm[gi];      // a DM tied off never changes
+  always @(dm[gi]) begin
+    wdl = w_delay(skew_dm_ps[gi]);
+    dm_die[gi] <= #(wdl) dm[gi];
+  end
+  always @(dm_die[gi]) begin
+    if ($realtime - t_take < T_DH - 1.0)
+      `MERR(("DM%0d changed %0.0f ps after a write edge (tDH)", gi, $realtime - t_take))
+    t_dm_chg[gi] = $realtime;
   end
 
-  always @(dqs[gi]) begin
-    off = ck_skew + gi * fly;
+  for (bi = 0; bi < GW; bi = bi + 1) begin : g_bit
+    localparam integer B = gi * GW + bi;
+    integer bdl;
+    always @(dq_oe or dq_drv[B]) begin
+      bdl = r_delay(gi, skew_ps[B]);
+      o_dqoe[bi] <= #(bdl) dq_oe;
+      o_dq[bi]   <= #(bdl) dq_drv[B];
+    end
+    assign dq[B] = o_dqoe[bi] ? o_dq[bi] : wl_oe ? wl_v : 1'bz;
+    // Only what the PHY drives travels to the die.
+    always @(dq[B]) if (!o_dqoe[bi] && !wl_oe) begin
+      bdl = w_delay(skew_ps[B]);
+      dq_die[B] <= #(bdl) dq[B];
+    end
+    always @(dq_die[B]) begin
+      if ($realtime - t_take < T_DH - 1.0)
+        `MERR(("DQ%0d changed %0.0f ps after a write edge of strobe %0d (tDH)", B,
+               $realtime - t_take, gi))
+      t_dq_chg[B] = $realtime;
+    end
+  end
+
+  reg      last = 1'bz, took, wl_s;
+  integer  hx, e, k, n, nbad, worst;
+  realtime off, dt, ph, t_low = 0;
+
+  always @(m_wlev) if (!m_wlev) wl_oe <= #(twlo_ps[gi]) 1'b0;
+
+  always @(dqs_die[gi]) begin
+    off = ck_skew + gi * fly + w_lat;
     // Where this edge falls in the group's clock: ph from its last CK rise.
     ph = $realtime - off - t_pos;
     ph = ph - tck * $floor(ph / tck);
     took = 1'b0;
-    if (!o_oe && tck > 0) begin
-      if (!m_wlev && (last === 1'bz || last === 1'b1) && dqs[gi] === 1'b0 &&
+    if (tck > 0) begin
+      if (!m_wlev && last === 1'b1 && dqs_die[gi] === 1'b0 &&
           (ph < 0.2 * tck - 1.0 || tck - ph < 0.2 * tck - 1.0))
         `MERR(("DQS%0d falls %0.0f ps from a CK rising edge (tDSS/tDSH)", gi,
                ph < tck / 2.0 ? ph : tck - ph))
-      if (!m_wlev && last === 1'b0 && dqs[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
+      if (!m_wlev && last === 1'b0 && dqs_die[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
         `MERR(("DQS%0d write postamble only %0.0f ps", gi, $realtime - t_low))
-      if (m_wlev && last === 1'b0 && dqs[gi] === 1'b1) begin
+      if (m_wlev && last === 1'b0 && dqs_die[gi] === 1'b1) begin
         if (cyc - cyc_wlev < 40) `MERR(("DQS%0d toggled %0d clocks after levelling began (tWLMRD)",
                                         gi, cyc - cyc_wlev))
-        wl_oe <= #(T_WLO + rd_dly + gi * fly) 1'b1;
-        wl_v  <= #(T_WLO + rd_dly + gi * fly) (ph < tck / 2.0);
-      end else if (!m_wlev && ((last === 1'b0 && dqs[gi] === 1'b1) ||
-                               (last === 1'b1 && dqs[gi] === 1'b0))) begin
+        // CK rises ph before this edge, falls tck/2 after that, rises again at tck.
+        if (ph <= T_WLS || tck - ph <= T_WLS ||
+            (ph >= tck / 2.0 - T_WLS && ph <= tck / 2.0 + T_WLS))
+          wl_s = urand(0, 1);
+        else wl_s = ph < tck / 2.0;
+        wl_oe <= #(twlo_ps[gi] + rd_dly + gi * fly) 1'b1;
+        wl_v  <= #(twlo_ps[gi] + rd_dly + gi * fly) wl_s;
+      end else if (!m_wlev && ((last === 1'b0 && dqs_die[gi] === 1'b1) ||
+                               (last === 1'b1 && dqs_die[gi] === 1'b0))) begin
         // The CK edge of the same direction nearest to this DQS edge; the
         // group's last CK rise was n clocks after the last one at the pins.
         n  = $rtoi($floor(($realtime - off - t_pos) / tck));
-        dt = (dqs[gi] === 1'b1) ? ph : ph - tck / 2.0;
+        dt = (dqs_die[gi] === 1'b1) ? ph : ph - tck / 2.0;
         k  = 0;
         if (dt > tck / 2.0) begin dt = dt - tck; k = 1; end
-        hx = 2 * (cyc + n + k) + (dqs[gi] === 1'b1 ? 0 : 1);
+        hx = 2 * (cyc + n + k) + (dqs_die[gi] === 1'b1 ? 0 : 1);
+        e = hx % 256;
         if (dt > tck / 4.0 + 1.0 || dt < -tck / 4.0 - 1.0)
           `MERR(("DQS%0d edge %0.0f ps from CK (tDQSS)", gi, dt))
-        e = hx % 256;
-        if (ws_v[e] && ws_first[e] && last === 1'b0 && !ws_v[(e + 255) % 256] &&
-            $realtime - t_low < 0.9 * tck - 1.0)
-          `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
-        if (!ws_v[e])
+        else if (!ws_v[e])
           `MERR(("DQS%0d edge with no write data due", gi))
         else begin
+          if (ws_first[e] && last === 1'b0 && !ws_v[(e + 255) % 256] &&
+              $realtime - t_low < 0.9 * tck - 1.0)
+            `MERR(("DQS%0d write preamble only %0.0f ps", gi, $realtime - t_low))
+          if (dqs_die[gi] === 1'b1) begin
+            if (dt < dqss_min_ps[gi]) dqss_min_ps[gi] = dt;
+            if (dt > dqss_max_ps[gi]) dqss_max_ps[gi] = dt;
+          end
           ws_got[e][gi] = 1'b1;
           took = 1'b1;
-          if ($realtime - t_dq < T_DS - 1.0)
-            `MERR(("DQ/DM of strobe %0d changed %0.0f ps before a write edge (tDS)", gi,
-                   $realtime - t_dq))
-          if (dm[gi] === 1'b0) begin
-            if (^dq[gi*GW +: GW] === 1'bx)
+          nbad = 0; worst = -1;
+          for (k = 0; k < GW; k = k + 1)
+            if ($realtime - t_dq_chg[gi*GW + k] < T_DS - 1.0) begin
+              nbad = nbad + 1; worst = gi * GW + k;
+            end
+          if (nbad > 0)
+            `MERR(("DQ%0d (of %0d bits) of strobe %0d changed %0.0f ps before a write edge (tDS)",
+                   worst, nbad, gi, $realtime - t_dq_chg[worst]))
+          if ($realtime - t_dm_chg[gi] < T_DS - 1.0)
+            `MERR(("DM%0d changed %0.0f ps before a write edge (tDS)", gi,
+                   $realtime - t_dm_chg[gi]))
+          if (dm_die[gi] === 1'b0) begin
+            if (^dq_die[gi*GW +: GW] === 1'bx)
               `MERR(("unknown DQ on strobe %0d of a write", gi))
-            mem[ws_addr[e]][gi*GW +: GW] = dq[gi*GW +: GW];
-          end else if (dm[gi] !== 1'b1)
+            mem[ws_addr[e]][gi*GW +: GW] = dq_die[gi*GW +: GW];
+          end else if (dm_die[gi] !== 1'b1)
             `MERR(("unknown DM%0d during a write", gi))
         end
       end
     end
-    if (dqs[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
+    if (dqs_die[gi] === 1'b0 && last !== 1'b0) t_low = $realtime;
     if (took) t_take = $realtime;
-    last = dqs[gi];
+    last = dqs_die[gi];
   end
 end endgenerate
 

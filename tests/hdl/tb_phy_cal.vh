@@ -1,0 +1,66 @@
+// Included by tb_ddr3_phy.v when the PHY calibrates with delay taps
+// (TB_PHY_CAL): its calibration results against what the device model
+// injected.
+//   Levelling: every group's DQS rising edges at the device within the
+//   levelling uncertainty (tWLS/tWLH) plus one tap of CK, and at least
+//   0.1 tCK inside tDQSS (both widened by the model's jitter, and by its
+//   line drift when that reaches the writes).
+//   Read centring (RTL only): each DQ bit's final input-delay tap puts the
+//   sampling clock edge within 2 taps of the centre of the eye the model
+//   sends on that bit; checked when initialisation completes and at the end
+//   (after any drift), each bit's tap and eye width printed.
+// The PHY's names for its results are the macros below.
+`ifndef TB_RD_TAP
+`define TB_RD_TAP(i)     `TB_PHY.cal_rd_tap[7*(i) +: 7]            // DQ bit i's input-delay tap
+`define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
+`define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
+`endif
+`ifndef TB_TAP_PS
+`define TB_TAP_PS (30.0 * 1.15)                // the largest step a 30 ps delay line draws
+`endif
+localparam real TAP_MAX_PS = `TB_TAP_PS;
+
+task check_levelling;
+  integer g;
+  real slack, lim_wl, lim_dqss;
+  begin
+    slack = mem.jitter + (mem.drift_wr ? mem.dly_amp : 0.0);
+    lim_wl = mem.T_WLS + TAP_MAX_PS + slack;
+    lim_dqss = 0.15 * tCK + slack;
+    for (g = 0; g < G; g = g + 1)
+      if (mem.dqss_min_ps[g] < -lim_wl || mem.dqss_max_ps[g] > lim_wl ||
+          mem.dqss_min_ps[g] < -lim_dqss || mem.dqss_max_ps[g] > lim_dqss)
+        `TBERR(("strobe group %0d levelled to DQS %0.0f .. %0.0f ps from CK, allowed +-%0.0f",
+                g, mem.dqss_min_ps[g], mem.dqss_max_ps[g], lim_wl < lim_dqss ? lim_wl : lim_dqss))
+  end
+endtask
+
+`ifndef TB_NETLIST
+real rd_step [0:DQ-1];
+genvar sg, sb;
+generate for (sg = 0; sg < G; sg = sg + 1) begin : g_step
+  for (sb = 0; sb < GW; sb = sb + 1) begin : g_bit
+    initial #1 rd_step[sg * GW + sb] = `TB_RD_STEP(sg, sb);
+  end
+end endgenerate
+
+task check_centring(input [8*12-1:0] when);
+  integer i, tap;
+  real ui, x, d;
+  begin
+    ui = tCK / 2.0;
+    for (i = 0; i < DQ; i = i + 1) begin
+      tap = `TB_RD_TAP(i);
+      // The eye centre, delayed by the tap, against the nearest sampling edge.
+      x = mem.rd_nominal_ps(i) + tap * rd_step[i] + ui / 2.0;
+      d = x - ui * $floor(x / ui + 0.5);
+      $display("%0s: DQ%0d tap %0d, eye %0d taps (%0.0f ps), %0.1f taps off the injected centre",
+               when, i, tap, `TB_RD_EYE(i), `TB_RD_EYE(i) * rd_step[i], d / rd_step[i]);
+      if (d > 2.0 * rd_step[i] || d < -2.0 * rd_step[i])
+        `TBERR(("DQ%0d read tap %0d is %0.1f taps off its eye centre", i, tap, d / rd_step[i]))
+    end
+  end
+endtask
+
+always @(posedge ddr_init_complete) check_centring("calibrated");
+`endif
