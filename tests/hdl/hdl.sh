@@ -42,6 +42,7 @@ gen() {
 \`define TB_SEED          2
 \`define TB_BIN           $( [ "$g_bin" = - ] && echo 0 || echo "$g_bin" )
 \`define TB_PHY           dut.g_1_$g_ratio.u_phy
+\`define TB_REF_WINDOW    256
 TB
   # A PHY that calibrates with delay taps has its results checked (tb_phy_cal.vh).
   ! grep -q VX_DELAY "$data"/*.v* || echo '`define TB_PHY_CAL' >> "$g_dir/tb_config.vh"

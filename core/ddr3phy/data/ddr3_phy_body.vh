@@ -155,6 +155,9 @@ wire [6:0]     sweep_tap;
 wire [5:0]     rd_cnt, rd_lat;
 wire [G-1:0]   lane_bad;
 wire [6*G-1:0] gate_words;
+wire [G-1:0]   dqs_done, lvs_done;
+wire           seq_own, a_ref;
+wire [K-1:0]   a_wr, a_rd, a_bl8;
 
 `DDR3PHY_INIT #(.INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)) u_init (
   .clk_x1(clk_x1), .rst(rst), .cmd(init_cmd), .ba(init_ba), .addr(init_addr),
@@ -162,21 +165,21 @@ wire [6*G-1:0] gate_words;
 
 `DDR3PHY_CAL #(.G(G)) u_cal (
   .clk_x1(clk_x1), .rst(rst), .init_seq_done(init_seq_done), .mr1(mr1), .mr3(mr3),
-  .lane_bad(lane_bad), .gate_words(gate_words),
+  .lane_bad(lane_bad), .gate_words(gate_words), .dqs_done(dqs_done),
+  .lvs_done(lvs_done), .a_ref(a_ref), .seq_own(seq_own),
   .cmd(cal_cmd), .ba(cal_ba), .addr(cal_addr), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
   .lv_pulse(lv_pulse), .init_done(init_done), .cal_done(cal_done), .cal_fail(cal_fail));
 
-wire [K-1:0] a_wr, a_rd, a_bl8;
 `DDR3PHY_CMD u_cmd (
   .ck(ck), .clk_x1(clk_x1), .rst(rst),
   .mc_cs_n(mc_cs_n), .mc_ras_n(mc_ras_n), .mc_cas_n(mc_cas_n), .mc_we_n(mc_we_n),
   .mc_odt(mc_odt), .mc_cke(mc_cke), .mc_address(mc_address), .mc_bank(mc_bank),
   .mc_reset_n(mc_reset_n), .mc_cmd_wren(mc_cmd_wren),
-  .seq_own(!init_done),
+  .seq_own(seq_own),
   .seq_cmd(init_seq_done ? cal_cmd : init_cmd), .seq_ba(init_seq_done ? cal_ba : init_ba),
   .seq_addr(init_seq_done ? cal_addr : init_addr), .seq_cke(init_cke), .seq_rst_n(init_rst_n),
-  .a_wr(a_wr), .a_rd(a_rd), .a_bl8(a_bl8),
+  .a_wr(a_wr), .a_rd(a_rd), .a_bl8(a_bl8), .a_ref(a_ref),
   .O_ddr_addr(O_ddr_addr), .O_ddr_ba(O_ddr_ba), .O_ddr_cs_n(O_ddr_cs_n),
   .O_ddr_ras_n(O_ddr_ras_n), .O_ddr_cas_n(O_ddr_cas_n), .O_ddr_we_n(O_ddr_we_n),
   .O_ddr_cke(O_ddr_cke), .O_ddr_odt(O_ddr_odt), .O_ddr_reset_n(O_ddr_reset_n),
@@ -218,6 +221,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .arr0_q(arr_q[0 +: 10]), .wr0_q(wr_q[0 +: 10]),
     .arr_q(arr_q[10*g +: 10]), .wr_q(wr_q[10*g +: 10]),
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),
+    .dq_done(dqs_done[g]), .lv_done(lvs_done[g]),
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
     .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));

@@ -1,32 +1,43 @@
-// Calibration sequencer of the DDR3 PHY (module DDR3PHY_CAL).
+// Calibration and maintenance sequencer of the DDR3 PHY (module DDR3PHY_CAL).
 //
 // What it does: once initialisation is done it owns the bus and runs the
 // calibration phases (PH_* in ddr3_phy_timing.vh) in order, issuing its own
 // commands with the waits of ddr3_phy_timing.vh; the strobe groups
 // (ddr3_phy_lane.vh) measure and keep the results.
-//   1. Read strobe ("gate"): row 0 of bank 0 opened, then one READ per DQS
-//      input tap (0..127); each group keeps the centre of its longest run
-//      of taps that show the preamble and the burst, then a READ there gives
-//      the burst's beat, the deserializers are slipped to a word boundary
-//      and a last READ checks that.
-//   2. Write levelling: MR1 with A7 set, one DQS pulse per output tap (0..127,
-//      then again half a clock later), the CK level read back on DQ; MR1
-//      back; each group picks its whole clock (PH_LV_PICK).
-//   3. A known burst written to column 0 (every bit 0, 1, 0, 1, ...), then
-//      one READ of it per DQ input tap: each bit keeps the centre of the
-//      taps that read it right; a last READ checks every bit and strobe.
-//   4. The bank is precharged; ddr_init_complete rises unless a group
-//      failed (then it never rises, and the status says which).
+//   1. Read strobe ("gate"), with the memory's multi-purpose register on
+//      (MR3 A2: every READ returns 0, 1, 0, 1, ... on every DQ): one READ
+//      per DQS input tap (0..127);
+//      each group keeps the centre of its longest run of taps that show the
+//      preamble and the burst, then a READ there gives the burst's beat, the
+//      deserializers are slipped to a word boundary and a READ checks that.
+//   2. Per-bit read centring: one READ per DQ input tap, until every bit has
+//      passed and failed again; each bit keeps the centre of the taps that
+//      read the pattern right; a READ checks every bit and strobe.  MR3 off.
+//   3. Write levelling: MR1 with A7 set, one DQS pulse per output tap (0..127,
+//      then again half a clock later, until every group has found CK's
+//      rising and falling edges), the CK level read back on DQ; MR1 back;
+//      each group picks its whole clock (PH_LV_PICK).
+//   4. The pattern written to column 0 of bank 0 and read back: every bit
+//      and strobe must find it where calibration put it.
+//   5. ddr_init_complete rises unless a group failed (then it never rises,
+//      and the status says which).
+// Then, after every controller REFRESH (a_ref), the maintenance window:
+// tRFC, MR3 on, one READ with every bit (and DQS) at its eye's early edge,
+// one at its late edge (each group moves the edges it finds moved: the
+// sampling points follow drift of tDQSCK and of the delays), MR3 off.  The
+// bus is the PHY's (seq_own) from the first of these commands until tMOD
+// after the last, MAINT_CYC cycles, within the MAINT_CK clocks the
+// controller leaves after tRFC.
 // rd_lat (the read latency after stage a, in cycles) is the latest burst
 // word over the groups; the others wait for it.
 //
 // Clock: clk_x1 only; rst synchronous.
-// Port contract: cmd/ba/addr is the command of this cycle for slot 0 (valid
-// while seq_own); rd_cnt counts cycles from the cycle a READ was issued
-// (0) up to its saturation value.
+// Port contract: cmd/ba/addr is the command of this cycle for slot 0 (taken
+// while seq_own); rd_cnt counts cycles from the cycle a READ was issued (0)
+// up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, dqs_done, lvs_done, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -38,6 +49,9 @@ input      [15:0] mr1;
 input      [15:0] mr3;
 input      [G-1:0] lane_bad;
 input      [6*G-1:0] gate_words;
+input      [G-1:0] dqs_done, lvs_done;   // each group's sweep may stop
+input      a_ref;                                  // a controller REFRESH in stage a
+output reg seq_own;                                // the PHY owns the bus
 output reg [3:0] cmd;
 output reg [2:0] ba;
 output reg [ROW_WIDTH-1:0] addr;
@@ -57,30 +71,40 @@ localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010, C_ACT = 4'b0
                  C_WR  = 4'b0100, C_RD  = 4'b0101;
 // Column 0; A12 asks for 8 beats where the burst length is chosen per command.
 localparam [ROW-1:0] COL0 = (BL_OTF ? 1 << 12 : 0);
+localparam [ROW-1:0] MPR_ON = 1 << 2;             // MR3 A2, page 0: the predefined pattern
+
+// The window must fit what the controller leaves free.
+generate if (MAINT_CYC * K > MAINT_CK) begin : g_window_check
+  ddr3_phy_maintenance_does_not_fit_its_window u_stop ();
+end endgenerate
 
 // States in the order of the flow.
-localparam [3:0] S_WAIT   = 4'd0,  S_ACT    = 4'd1,  S_READ   = 4'd2,  S_STEP  = 4'd3,
-                 S_SLIP   = 4'd4,  S_PRE    = 4'd5,  S_LV_MRS = 4'd6,  S_PULSE = 4'd7,
-                 S_LV_STEP = 4'd8, S_LV_END = 4'd9,  S_PICK   = 4'd10, S_W_ACT = 4'd11,
-                 S_WRITE  = 4'd12, S_END    = 4'd13, S_DONE   = 4'd14;
+localparam [4:0] S_WAIT    = 5'd0,  S_MPR_ON  = 5'd1,  S_READ   = 5'd2,  S_STEP   = 5'd3,
+                 S_SLIP    = 5'd4,  S_MPR_OFF = 5'd5,  S_LV_MRS = 5'd6,  S_PULSE  = 5'd7,
+                 S_LV_STEP = 5'd8,  S_LV_END  = 5'd9,  S_PICK   = 5'd10, S_W_ACT  = 5'd11,
+                 S_WRITE   = 5'd12, S_PRE     = 5'd13, S_END    = 5'd14, S_RUN    = 5'd15,
+                 S_TRACK   = 5'd16, S_RELEASE = 5'd17, S_FAILED = 5'd18;
 
-localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WLMRD), 96)) + 1);
+localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
+                                                          max2(CYC_RFC, 96))) + 1);
 
-reg [3:0]    state, after_pre;
+reg [4:0]    state, next;
+reg [1:0]    reads_done;                   // READs of this step issued before
 reg [TW-1:0] wait_left;
 
 assign step_end = (state == S_STEP || state == S_LV_STEP) && wait_left == 0;
 
-// Issue command c and go on to state `next` after `cycles` cycles.
+// Issue command c to bank b and go on to state n after `cycles` cycles.
 task issue;
   input [3:0]     c;
+  input [2:0]     b;
   input [ROW-1:0] a;
   input integer   cycles;
-  input [3:0]     next;
+  input [4:0]     n;
   begin
-    cmd <= c; ba <= 3'd0; addr <= a;
+    cmd <= c; ba <= b; addr <= a;
     wait_left <= cycles - 1;
-    state <= next;
+    state <= n;
   end
 endtask
 
@@ -95,7 +119,7 @@ end
 
 always @(posedge clk_x1)
   if (rst) begin
-    state <= S_WAIT; after_pre <= S_WAIT; wait_left <= 0;
+    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; reads_done <= 2'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0;
@@ -103,41 +127,51 @@ always @(posedge clk_x1)
   end else begin
     cmd      <= C_NOP;
     lv_pulse <= 1'b0;
-    rd_lat   <= latest;
+    if (!init_done) rd_lat <= latest;
     if (rd_cnt != 6'h3f) rd_cnt <= rd_cnt + 1'b1;
     if (wait_left != 0)
       wait_left <= wait_left - 1'b1;
     else case (state)
-      S_WAIT: if (init_seq_done) begin
-        cal_phase <= PH_GATE; sweep_tap <= 7'd0;
-        issue(C_ACT, {ROW{1'b0}}, CYC_RCD, S_READ);
+      S_WAIT: if (init_seq_done) state <= S_MPR_ON;
+      S_MPR_ON: begin
+        issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_READ);
+        if (init_done) cal_phase <= PH_TRACK_L;
+        else begin cal_phase <= PH_GATE; sweep_tap <= 7'd0; end
       end
       S_READ: begin
-        issue(C_RD, COL0, RD_STEP, S_STEP);
+        if (cal_phase == PH_DQ && reads_done != DQ_READS - 1) begin
+          issue(C_RD, 3'd0, COL0, RD_STEP, S_READ);
+          reads_done <= reads_done + 1'b1;
+        end else begin
+          issue(C_RD, 3'd0, COL0, RD_STEP, S_STEP);
+          reads_done <= 2'd0;
+        end
         rd_cnt <= 6'd0;
       end
       // The groups take the step's result now (step_end).
       S_STEP: case (cal_phase)
         PH_GATE:
-          if (sweep_tap != 7'd127) begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
-          else begin cal_phase <= PH_GATE_POS; state <= S_READ; end
-        PH_GATE_POS: begin
-          cal_phase <= PH_SLIP; state <= S_SLIP; wait_left <= 2 * NB + 2;
-        end
-        PH_GATE_CHK: begin after_pre <= S_LV_MRS; state <= S_PRE; end
-        PH_LV_PICK:  state <= S_W_ACT;
+          if (sweep_tap == 7'd127) begin
+            cal_phase <= PH_GATE_POS; state <= S_READ;
+          end else begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
+        PH_GATE_POS: begin cal_phase <= PH_SLIP; state <= S_SLIP; wait_left <= 2 * NB + 2; end
+        PH_GATE_CHK: begin cal_phase <= PH_DQ; sweep_tap <= 7'd0; state <= S_READ; end
         PH_DQ:
-          if (sweep_tap != 7'd127) begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
-          else begin cal_phase <= PH_CHECK; state <= S_READ; end
-        default: begin after_pre <= S_END; state <= S_PRE; end   // PH_CHECK
+          if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
+            cal_phase <= PH_CHECK; state <= S_READ;
+          end else begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
+        PH_CHECK:    begin next <= S_LV_MRS; state <= S_MPR_OFF; end
+        PH_LV_PICK:  state <= S_W_ACT;
+        PH_VERIFY:   state <= S_PRE;
+        PH_TRACK_L:  begin cal_phase <= PH_TRACK_R; state <= S_READ; end
+        default:     begin next <= S_RELEASE; state <= S_MPR_OFF; end   // PH_TRACK_R
       endcase
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
-      // All banks precharged (A10); the last READ was RD_STEP >= tRTP ago.
-      S_PRE: issue(C_PRE, 1 << 10, CYC_RP, after_pre);
+      // The last READ was RD_STEP >= tRTP ago.
+      S_MPR_OFF: issue(C_MRS, 3'd3, mr3[ROW-1:0], CYC_MOD, next);
       // Write levelling.
       S_LV_MRS: begin
-        issue(C_MRS, mr1[ROW-1:0] | 1 << 7, max2(CYC_MOD, CYC_WLMRD) + CMD_LAT, S_PULSE);
-        ba <= 3'd1;
+        issue(C_MRS, 3'd1, mr1[ROW-1:0] | 1 << 7, max2(CYC_MOD, CYC_WLMRD) + CMD_LAT, S_PULSE);
         cal_phase <= PH_LEVEL; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
       end
       // The tap took effect a cycle ago; the pulse needs a few cycles to
@@ -146,27 +180,32 @@ always @(posedge clk_x1)
       S_LV_STEP: begin
         sweep_tap <= sweep_tap + 1'b1;
         if (sweep_tap == 7'd127) sweep_coarse <= 1'b1;
-        state <= (sweep_tap == 7'd127 && sweep_coarse) ? S_LV_END : S_PULSE;
+        state <= ((sweep_tap == 7'd127 && sweep_coarse) || lvs_done == {G{1'b1}}) ? S_LV_END
+                                                                                   : S_PULSE;
       end
       S_LV_END: begin
-        issue(C_MRS, mr1[ROW-1:0], CYC_MOD, S_PICK);
-        ba <= 3'd1;
+        issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_PICK);
         cal_phase <= PH_LV_PICK;
       end
       // Each group computes its whole clock (a few dozen cycles).
-      S_PICK: begin state <= S_STEP; wait_left <= 96; end
-      S_W_ACT: issue(C_ACT, {ROW{1'b0}}, CYC_RCD, S_WRITE);
+      S_PICK:  begin state <= S_STEP; wait_left <= 96; end
+      S_W_ACT: issue(C_ACT, 3'd0, {ROW{1'b0}}, CYC_RCD, S_WRITE);
       S_WRITE: begin
-        issue(C_WR, COL0, CYC_WTR, S_READ);
-        cal_phase <= PH_DQ; sweep_tap <= 7'd0;
+        issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
+        cal_phase <= PH_VERIFY;
       end
+      // All banks precharged (A10); the last READ was RD_STEP >= tRTP ago.
+      S_PRE: issue(C_PRE, 3'd0, 1 << 10, CYC_RP, S_END);
       S_END: begin
         cal_done <= 1'b1;
-        cal_phase <= PH_RUN;
-        if (lane_bad != 0) cal_fail <= 1'b1;
-        else init_done <= 1'b1;
-        state <= S_DONE;
+        if (lane_bad != 0) begin cal_fail <= 1'b1; cal_phase <= PH_IDLE; state <= S_FAILED; end
+        else begin init_done <= 1'b1; seq_own <= 1'b0; cal_phase <= PH_RUN; state <= S_RUN; end
       end
+      // A REFRESH from the controller: the window opens after tRFC (counted
+      // from the cycle after stage a, as the sequencer's commands are).
+      S_RUN: if (a_ref) begin state <= S_TRACK; wait_left <= CYC_RFC - 2; end
+      S_TRACK: begin seq_own <= 1'b1; state <= S_MPR_ON; end
+      S_RELEASE: begin seq_own <= 1'b0; cal_phase <= PH_RUN; state <= S_RUN; end
       default: ;
     endcase
   end

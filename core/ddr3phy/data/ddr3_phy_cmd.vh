@@ -21,7 +21,7 @@
 // synchronous to clk_x1 and also resets the serializers (asynchronously).
 `timescale 1ps/1ps
 module `DDR3PHY_CMD (
-  ck, clk_x1, rst, mc_cs_n, mc_ras_n, mc_cas_n, mc_we_n, mc_odt, mc_cke, mc_address, mc_bank, mc_reset_n, mc_cmd_wren, seq_own, seq_cmd, seq_ba, seq_addr, seq_cke, seq_rst_n, a_wr, a_rd, a_bl8, O_ddr_addr, O_ddr_ba, O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n, O_ddr_cke, O_ddr_odt, O_ddr_reset_n, O_ddr_clk, O_ddr_clk_n);
+  ck, clk_x1, rst, mc_cs_n, mc_ras_n, mc_cas_n, mc_we_n, mc_odt, mc_cke, mc_address, mc_bank, mc_reset_n, mc_cmd_wren, seq_own, seq_cmd, seq_ba, seq_addr, seq_cke, seq_rst_n, a_wr, a_rd, a_bl8, a_ref, O_ddr_addr, O_ddr_ba, O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n, O_ddr_cke, O_ddr_odt, O_ddr_reset_n, O_ddr_clk, O_ddr_clk_n);
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
 
@@ -41,10 +41,12 @@ input  [2:0] seq_ba;
 input  [ROW_WIDTH-1:0] seq_addr;
 input seq_cke;
 input seq_rst_n;
-// Column commands in stage a: slot s holds a WRITE / READ; 8 beats or 4.
+// Column commands in stage a: slot s holds a WRITE / a controller's READ
+// (the sequencer's own READs return nothing to the controller); 8 beats or 4.
 output reg [nCK_PER_CLK-1:0] a_wr;
 output reg [nCK_PER_CLK-1:0] a_rd;
 output reg [nCK_PER_CLK-1:0] a_bl8;
+output reg a_ref;   // a controller REFRESH
 // Pins.
 output [ROW_WIDTH-1:0] O_ddr_addr;
 output [2:0] O_ddr_ba;
@@ -56,7 +58,7 @@ localparam ROW   = ROW_WIDTH;
 localparam TWO_T = (ADDR_CMD_MODE == "2T");
 // Bits of one slot: {CS#, RAS#, CAS#, WE#, BA, address}, then CKE, ODT.
 localparam SW    = 4 + 3 + ROW;
-localparam [3:0] C_NOP = 4'b0111, C_WR = 4'b0100, C_RD = 4'b0101;
+localparam [3:0] C_NOP = 4'b0111, C_WR = 4'b0100, C_RD = 4'b0101, C_REF = 4'b0001;
 
 integer s;
 
@@ -95,12 +97,12 @@ always @(posedge clk_x1)
       o_slots[s*SW +: SW] <= {1'b1, 3'b111, 3'd0, {ROW{1'b0}}};
     end
     {a_cke, a_odt, a_rst_n} <= 0; {b_cke, b_odt, b_rst_n} <= 0; {o_cke, o_odt, o_rst_n} <= 0;
-    a_wr <= 0; a_rd <= 0; a_bl8 <= 0;
+    a_wr <= 0; a_rd <= 0; a_bl8 <= 0; a_ref <= 1'b0;
   end else begin
     for (s = 0; s < K; s = s + 1) begin
       a_slot[s] <= take[s];
       a_wr[s]   <= take[s][SW-1:SW-4] == C_WR;
-      a_rd[s]   <= take[s][SW-1:SW-4] == C_RD;
+      a_rd[s]   <= take[s][SW-1:SW-4] == C_RD && !seq_own;
       a_bl8[s]  <= BL_FIX8 || (!BL_FIX4 && (!BL_OTF || take[s][ROW > 12 ? 12 : 0]));
       b_slot[s] <= a_slot[s];
       // 2T: the clock before a command already carries its address.
@@ -110,6 +112,9 @@ always @(posedge clk_x1)
       else
         o_slots[s*SW +: SW] <= b_slot[s];
     end
+    a_ref   <= 1'b0;
+    for (s = 0; s < K; s = s + 1)
+      if (take[s][SW-1:SW-4] == C_REF && !seq_own) a_ref <= 1'b1;
     a_cke   <= seq_own ? {K{seq_cke}} : mc_cke;
     a_odt   <= seq_own ? {K{1'b0}} : mc_odt;
     a_rst_n <= seq_own ? seq_rst_n : mc_reset_n;

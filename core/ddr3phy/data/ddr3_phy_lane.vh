@@ -40,7 +40,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, dq_done, lv_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -62,6 +62,7 @@ input  signed [9:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
 output reg signed [9:0] arr_q, wr_q;   // this group's, in quarter clocks
 output     [5:0] gate_word_out;
 output bad;
+output dq_done, lv_done;   // the sweeps need go no further for this group
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
 // Pins.
 output dqm;
@@ -127,9 +128,10 @@ VX_IOBUF u_dqs_io   (.IO(dqs),   .I(dqs_d),  .OE(dqs_oe_d), .O(dqs_pad));
 VX_IOBUF u_dqs_n_io (.IO(dqs_n), .I(!dqs_d), .OE(dqs_oe_d), .O());
 
 reg  [6:0]    dqs_in_tap;
+wire [6:0]    dqs_tap;
 wire [NB-1:0] dqs_word;
 VX_DELAY #(.DIRECTION("INPUT")) u_dqs_in_dly (.A(dqs_pad), .Z(dqs_in), .CLK(clk_x1), .LOAD(1'b1),
-  .VALUE(cal_phase == PH_GATE ? sweep_tap : dqs_in_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  .VALUE(dqs_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
 reg slip;
 VX_IDES #(.RATIO(NB)) u_dqs_ides (.D(dqs_in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst),
                                   .BITSLIP(slip), .Q(dqs_word));
@@ -163,37 +165,50 @@ wire        look     = rd_cnt != 0 && rd_cnt <= RD_LOOK;
 wire [8:0]  hit_pos  = (rd_cnt - 3) * NB + gate_off + 2;
 
 reg         gate_seen;                          // this READ's burst was found
-reg [8:0]   seen_pos;
+reg [8:0]   seen_pos;                           // where first
+reg         gate_ok;                            // found where calibration put it
 always @(posedge clk_x1)
-  if (rst || rd_cnt == 0) gate_seen <= 1'b0;
-  else if (look && gate_hit && !gate_seen) begin gate_seen <= 1'b1; seen_pos <= hit_pos; end
+  if (rst || rd_cnt == 0) begin
+    gate_seen <= 1'b0; gate_ok <= 1'b0;
+  end else if (look && gate_hit) begin
+    if (!gate_seen) begin gate_seen <= 1'b1; seen_pos <= hit_pos; end
+    // (A burst this group wrote just before shows too, elsewhere.)
+    if (hit_pos == gate_word * NB) gate_ok <= 1'b1;
+  end
 
 // DQS input sweep: the longest run of taps at which the burst was found
-// gives the tap; the first two runs that begin after a miss give half a
-// clock in taps (gate_half).
-reg [6:0] run_start, best_start, start1, start2;
+// gives the tap, and roughly half a clock in taps (gate_half: the run less
+// the few taps where the edges jitter).
+reg [6:0] run_start, best_start;
 reg [7:0] best_len;
-reg       in_run, have1, have2;
+reg       in_run;
 wire [7:0] run_len = in_run ? sweep_tap - run_start + 1 : 8'd1;
 always @(posedge clk_x1)
   if (rst) begin
     in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
-    have1 <= 1'b0; have2 <= 1'b0; start1 <= 7'd0; start2 <= 7'd0;
+  end else if (cal_phase == PH_TRACK_L && step_end) begin
+    if (gate_ok && best_start != 0)       begin best_start <= best_start - 1'b1; best_len <= best_len + 1'b1; end
+    else if (!gate_ok && best_len > 1)    begin best_start <= best_start + 1'b1; best_len <= best_len - 1'b1; end
+  end else if (cal_phase == PH_TRACK_R && step_end) begin
+    if (gate_ok && best_end != 7'd127)    best_len <= best_len + 1'b1;
+    else if (!gate_ok && best_len > 1)    best_len <= best_len - 1'b1;
   end else if (cal_phase == PH_GATE && step_end) begin
     in_run <= gate_seen;
     if (gate_seen) begin
-      if (!in_run) begin
-        run_start <= sweep_tap;
-        if (sweep_tap != 0 && !have1) begin have1 <= 1'b1; start1 <= sweep_tap; end
-        else if (sweep_tap != 0 && !have2) begin have2 <= 1'b1; start2 <= sweep_tap; end
-      end
+      if (!in_run) run_start <= sweep_tap;
       if (run_len > best_len) begin
         best_len <= run_len; best_start <= in_run ? run_start : sweep_tap;
       end
     end
   end
-wire [6:0] gate_half = have2 ? start2 - start1 : have1 ? start1 : best_len[6:0];
+wire [6:0] gate_half = best_len[6:0];
+wire [6:0] best_end  = best_start + best_len - 1;
 always @* dqs_in_tap = best_start + best_len[7:1];
+assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
+                 (cal_phase == PH_TRACK_L) ? best_start :
+                 (cal_phase == PH_TRACK_R) ? best_end : dqs_in_tap;
+// Maintenance: the burst seen where it belongs (gate_ok) at the window's
+// edge means the edge lies further out.
 
 // Burst position at the centre tap; the deserializers are then slipped by
 // its beat within the word, so that a burst of slot 0 starts a word.
@@ -220,7 +235,7 @@ always @(posedge clk_x1)
       gate_word <= seen_pos / NB;
       if (!gate_seen || seen_pos % NB != 0 || seen_pos / NB != gate_pos / NB) gate_bad <= 1'b1;
     end
-    if (step_end && cal_phase == PH_CHECK && (!gate_seen || seen_pos != gate_word * NB))
+    if (step_end && (cal_phase == PH_CHECK || cal_phase == PH_VERIFY) && !gate_ok)
       gate_bad <= 1'b1;
   end
 
@@ -229,6 +244,7 @@ always @(posedge clk_x1)
 // ---------------------------------------------------------------------------
 wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
 wire [GW-1:0] bit_seen;                         // the bit passed at some tap
+wire [GW-1:0] bit_closed;                       // and failed again since
 wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
 wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
 
@@ -243,10 +259,13 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   VX_IOBUF u_io (.IO(dq[gb]), .I(d), .OE(oe_d), .O(pad));
 
   reg  [6:0] eye_first, eye_last;
-  reg        seen, pass;
-  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first + 1) / 2;
+  reg        seen, pass, pass_before;
+  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first) / 2;
+  wire [6:0] tap = (cal_phase == PH_DQ)      ? sweep_tap :
+                   (cal_phase == PH_TRACK_L) ? eye_first :
+                   (cal_phase == PH_TRACK_R) ? eye_last : dq_in_tap;
   VX_DELAY #(.DIRECTION("INPUT")) u_idly (.A(pad), .Z(in), .CLK(clk_x1), .LOAD(1'b1),
-    .VALUE(cal_phase == PH_DQ ? sweep_tap : dq_in_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+    .VALUE(tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_IDES #(.RATIO(NB)) u_ides (.D(in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(slip),
                                 .Q(dq_word[gb*NB +: NB]));
 
@@ -255,28 +274,47 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   always @(posedge clk_x1) prev <= dq_word[gb*NB +: NB];
   wire burst_ok = two[(NPB > NB ? 0 : NB) +: NPB] == DQ_PATTERN;
 
+  // READs of the step that found the pattern (a DQ sweep step has
+  // DQ_READS of them, to see through tDQSCK and jitter that vary per READ).
+  reg  [1:0] pass_n;
   always @(posedge clk_x1)
-    if (rst || rd_cnt == 0) pass <= 1'b0;
-    else if (rd_cnt == chk_cnt) pass <= burst_ok;
+    if (rst || step_end) pass_n <= 2'd0;
+    else if (rd_cnt == chk_cnt && burst_ok && pass_n != 2'd3) pass_n <= pass_n + 1'b1;
+  always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS : pass_n != 0;
 
   always @(posedge clk_x1)
     if (rst) begin
-      seen <= 1'b0; eye_first <= 7'd0; eye_last <= 7'd0;
-    end else if (cal_phase == PH_DQ && step_end && pass) begin
-      if (!seen) eye_first <= sweep_tap;
-      eye_last <= sweep_tap;
-      seen     <= 1'b1;
+      seen <= 1'b0; pass_before <= 1'b0; eye_first <= 7'd0; eye_last <= 7'd0;
+    end else if (cal_phase == PH_DQ && step_end) begin
+      // Edges from two passes in a row, so that a lone lucky READ in the
+      // jitter around an edge does not count.
+      pass_before <= pass;
+      if (pass && pass_before && sweep_tap != 0) begin
+        if (!seen) eye_first <= sweep_tap - 1'b1;
+        eye_last <= sweep_tap;
+        seen     <= 1'b1;
+      end
+    end else if (cal_phase == PH_TRACK_L && step_end) begin
+      // An edge that passes may lie further out, one that fails has moved in.
+      if (pass && eye_first != 0)          eye_first <= eye_first - 1'b1;
+      else if (!pass && eye_first != 7'd127) eye_first <= eye_first + 1'b1;
+    end else if (cal_phase == PH_TRACK_R && step_end) begin
+      if (pass && eye_last != 7'd127)      eye_last <= eye_last + 1'b1;
+      else if (!pass && eye_last != 0)     eye_last <= eye_last - 1'b1;
     end
   assign rd_taps[7*gb +: 7] = dq_in_tap;
   assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;
   assign bit_pass[gb] = pass;
   assign bit_seen[gb] = seen;
+  assign bit_closed[gb] = seen && sweep_tap > eye_last + 2;
 end endgenerate
 
+assign dq_done = bit_closed == {GW{1'b1}};
 reg dq_bad;
 always @(posedge clk_x1)
   if (rst) dq_bad <= 1'b0;
-  else if (step_end && cal_phase == PH_CHECK && (bit_seen != {GW{1'b1}} || bit_pass != {GW{1'b1}}))
+  else if (step_end && (cal_phase == PH_CHECK || cal_phase == PH_VERIFY) &&
+           (bit_seen != {GW{1'b1}} || bit_pass != {GW{1'b1}}))
     dq_bad <= 1'b1;
 
 // Read words: delayed to the common latency.
@@ -304,27 +342,41 @@ always @(posedge clk_x1)
 // ---------------------------------------------------------------------------
 wire lv_one  = dq_word[0 +: NB] == {NB{1'b1}};
 wire lv_zero = dq_word[0 +: NB] == {NB{1'b0}};
-reg  lv_prev, lv_have, lv_found, rise_found, fall_found;
+// Near an edge of CK (within tWLS/tWLH, and jitter) the level the memory
+// returns is random.  An edge counts once LV_SOLID equal levels follow
+// LV_SOLID of the other level; it lies in the middle between the two runs.
+localparam LV_SOLID = 8;
+reg  [3:0] lv_run;                              // equal levels so far (saturating)
+reg        lv_prev, lv_have, lv_found, rise_found, fall_found, solid_seen;
+reg  [6:0] solid_end;                           // last tap of the last solid run
 reg  [6:0] rise_tap, fall_tap;
+wire [6:0] lv_edge = (solid_end + sweep_tap - (LV_SOLID - 1) + 1) / 2;
 always @(posedge clk_x1)
   if (rst) begin
     lv_prev <= 1'b0; lv_have <= 1'b0; lv_found <= 1'b0; rise_found <= 1'b0; fall_found <= 1'b0;
+    lv_run <= 4'd0; solid_seen <= 1'b0; solid_end <= 7'd0;
     rise_tap <= 7'd0; fall_tap <= 7'd0; wr_tap <= 7'd0; wr_coarse <= 1'b0;
   end else if (cal_phase == PH_LEVEL && step_end && (lv_one || lv_zero)) begin
     lv_prev <= lv_one;
     lv_have <= 1'b1;
-    if (lv_have && sweep_tap != 0) begin
-      if (!lv_prev && lv_one && !lv_found) begin
-        lv_found <= 1'b1; wr_tap <= sweep_tap; wr_coarse <= sweep_coarse;
-      end
-      if (!sweep_coarse && !lv_prev && lv_one && !rise_found) begin
-        rise_found <= 1'b1; rise_tap <= sweep_tap;
-      end
-      if (!sweep_coarse && lv_prev && lv_zero && !fall_found) begin
-        fall_found <= 1'b1; fall_tap <= sweep_tap;
+    if (sweep_tap == 0 || !lv_have) begin             // a sweep begins
+      lv_run <= 4'd1; solid_seen <= 1'b0;
+    end else if (lv_one != lv_prev) begin
+      if (lv_run >= LV_SOLID) begin solid_seen <= 1'b1; solid_end <= sweep_tap - 1'b1; end
+      lv_run <= 4'd1;
+    end else begin
+      if (lv_run != 4'd15) lv_run <= lv_run + 1'b1;
+      // This run just became solid: an edge if a solid run of the other level came before.
+      if (lv_run == LV_SOLID - 1 && solid_seen) begin
+        if (lv_one && !lv_found) begin
+          lv_found <= 1'b1; wr_tap <= lv_edge; wr_coarse <= sweep_coarse;
+        end
+        if (!sweep_coarse && lv_one && !rise_found)  begin rise_found <= 1'b1; rise_tap <= lv_edge; end
+        if (!sweep_coarse && !lv_one && !fall_found) begin fall_found <= 1'b1; fall_tap <= lv_edge; end
       end
     end
   end
+assign lv_done = lv_found && rise_found && fall_found;
 wire [6:0] wr_half = (rise_found && fall_found) ?
                      (rise_tap > fall_tap ? rise_tap - fall_tap : fall_tap - rise_tap) : gate_half;
 

@@ -83,17 +83,31 @@ localparam CYC_RTW  = ck2cyc(RLE + 6 - WLE + 2);
 // at most RD_LOOK, and the sequencer leaves RD_STEP cycles between READs.
 localparam RD_LOOK = 5 + ck2cyc(RLE + NPB / 2 + 2 + ps2ck(1000) + 2) + 2 + 3;
 localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
-localparam CNT_W   = clog2(RD_STEP + 2);
+// A DQ sweep step: DQ_READS READs, the bit passes if DQ_PASS of them read the
+// pattern right (the middle of where tDQSCK and jitter put its edges).
+localparam DQ_READS = 3, DQ_PASS = 2;
+
+// The maintenance window: after a controller REFRESH the PHY waits tRFC,
+// switches the memory to its multi-purpose register (MR3), reads the
+// pattern twice (every bit at its eye's early edge, then its late edge) and
+// switches back.  The controller leaves the bus alone for tRFC plus
+// MAINT_CK clocks after a REFRESH; MAINT_CK is the same for every core
+// (256), and the sequence fits it: MAINT_CYC cycles, checked below.
+localparam MAINT_CK  = 256;
+localparam MAINT_CYC = 2 * CYC_MOD + 2 * RD_STEP + 4;
 
 // Calibration phases, in the order the sequencer runs them; the groups take
 // their part of each from cal_phase (ddr3_phy_lane.vh).
 localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failure
-                 PH_GATE     = 4'd1,   // DQS input tap swept, READ per tap
+                 PH_GATE     = 4'd1,   // DQS input tap swept, MPR READ per tap
                  PH_GATE_POS = 4'd2,   // READ at the centre: burst position
                  PH_SLIP     = 4'd3,   // deserializers slipped to a word boundary
                  PH_GATE_CHK = 4'd4,   // READ: the burst now starts a word
-                 PH_LEVEL    = 4'd5,   // write levelling: DQS output tap swept
-                 PH_LV_PICK  = 4'd6,   // levelled delay and whole clock picked
-                 PH_DQ       = 4'd7,   // DQ input taps swept over a known burst
-                 PH_CHECK    = 4'd8,   // READ: every bit at its centre
-                 PH_RUN      = 4'd9;   // calibrated
+                 PH_DQ       = 4'd5,   // DQ input taps swept over the MPR pattern
+                 PH_CHECK    = 4'd6,   // READ: every bit at its centre
+                 PH_LEVEL    = 4'd7,   // write levelling: DQS output tap swept
+                 PH_LV_PICK  = 4'd8,   // levelled delay and whole clock picked
+                 PH_VERIFY   = 4'd9,   // the pattern written and read back
+                 PH_RUN      = 4'd10,  // calibrated
+                 PH_TRACK_L  = 4'd11,  // maintenance: MPR READ at each eye's early edge
+                 PH_TRACK_R  = 4'd12;  // and at its late edge
