@@ -63,10 +63,11 @@ localparam [3:0] C_NOP = 4'b0111, C_WR = 4'b0100, C_RD = 4'b0101, C_REF = 4'b000
 integer s;
 
 // Stage a: the slots of the cycle, from whoever owns the bus.
-reg [SW-1:0] a_slot [0:K-1];
+// Slot s of a stage at [s*SW +: SW].
+reg [K*SW-1:0] a_slots;
 reg [K-1:0]  a_cke, a_odt;
 reg          a_rst_n;
-reg [SW-1:0] b_slot [0:K-1];
+reg [K*SW-1:0] b_slots;
 reg [K-1:0]  b_cke, b_odt;
 reg          b_rst_n;
 reg [K*SW-1:0] o_slots;                 // slot s at [s*SW +: SW]
@@ -79,42 +80,42 @@ function idle;
   idle = v[SW-1] || v[SW-2:SW-4] == 3'b111;
 endfunction
 
-reg [SW-1:0] take [0:K-1];
+reg [K*SW-1:0] take;
 always @* begin
   for (s = 0; s < K; s = s + 1)
     if (seq_own)
-      take[s] = (s == 0) ? {seq_cmd, seq_ba, seq_addr} : {C_NOP, 3'd0, {ROW{1'b0}}};
+      take[s*SW +: SW] = (s == 0) ? {seq_cmd, seq_ba, seq_addr} : {C_NOP, 3'd0, {ROW{1'b0}}};
     else
-      take[s] = {mc_cs_n[s] | !mc_cmd_wren, mc_ras_n[s], mc_cas_n[s], mc_we_n[s],
+      take[s*SW +: SW] = {mc_cs_n[s] | !mc_cmd_wren, mc_ras_n[s], mc_cas_n[s], mc_we_n[s],
                  mc_bank[3*s +: 3], mc_address[ROW*s +: ROW]};
 end
 
 always @(posedge clk_x1)
   if (rst) begin
     for (s = 0; s < K; s = s + 1) begin
-      a_slot[s] <= {C_NOP, 3'd0, {ROW{1'b0}}};
-      b_slot[s] <= {C_NOP, 3'd0, {ROW{1'b0}}};
+      a_slots[s*SW +: SW] <= {C_NOP, 3'd0, {ROW{1'b0}}};
+      b_slots[s*SW +: SW] <= {C_NOP, 3'd0, {ROW{1'b0}}};
       o_slots[s*SW +: SW] <= {1'b1, 3'b111, 3'd0, {ROW{1'b0}}};
     end
     {a_cke, a_odt, a_rst_n} <= 0; {b_cke, b_odt, b_rst_n} <= 0; {o_cke, o_odt, o_rst_n} <= 0;
     a_wr <= 0; a_rd <= 0; a_bl8 <= 0; a_ref <= 1'b0;
   end else begin
     for (s = 0; s < K; s = s + 1) begin
-      a_slot[s] <= take[s];
-      a_wr[s]   <= take[s][SW-1:SW-4] == C_WR;
-      a_rd[s]   <= take[s][SW-1:SW-4] == C_RD && !seq_own;
-      a_bl8[s]  <= BL_FIX8 || (!BL_FIX4 && (!BL_OTF || take[s][ROW > 12 ? 12 : 0]));
-      b_slot[s] <= a_slot[s];
+      a_slots[s*SW +: SW] <= take[s*SW +: SW];
+      a_wr[s]   <= take[s*SW + SW - 4 +: 4] == C_WR;
+      a_rd[s]   <= take[s*SW + SW - 4 +: 4] == C_RD && !seq_own;
+      a_bl8[s]  <= BL_FIX8 || (!BL_FIX4 && (!BL_OTF || take[s*SW + (ROW > 12 ? 12 : 0)]));
+      b_slots[s*SW +: SW] <= a_slots[s*SW +: SW];
       // 2T: the clock before a command already carries its address.
-      if (idle(b_slot[s]))
-        o_slots[s*SW +: SW] <= {1'b1, (TWO_T ? ((s == K - 1) ? a_slot[0][SW-2:0] : b_slot[(s + 1) % K][SW-2:0])
-                                   : {3'b111, b_slot[s][SW-5:0]})};
+      if (idle(b_slots[s*SW +: SW]))
+        o_slots[s*SW +: SW] <= {1'b1, (TWO_T ? ((s == K - 1) ? a_slots[0 +: SW-1] : b_slots[((s + 1) % K)*SW +: SW-1])
+                                   : {3'b111, b_slots[s*SW +: SW-4]})};
       else
-        o_slots[s*SW +: SW] <= b_slot[s];
+        o_slots[s*SW +: SW] <= b_slots[s*SW +: SW];
     end
     a_ref   <= 1'b0;
     for (s = 0; s < K; s = s + 1)
-      if (take[s][SW-1:SW-4] == C_REF && !seq_own) a_ref <= 1'b1;
+      if (take[s*SW + SW - 4 +: 4] == C_REF && !seq_own) a_ref <= 1'b1;
     a_cke   <= seq_own ? {K{seq_cke}} : mc_cke;
     a_odt   <= seq_own ? {K{1'b0}} : mc_odt;
     a_rst_n <= seq_own ? seq_rst_n : mc_reset_n;

@@ -13,9 +13,9 @@
 //   DM   VX_OSER on ck90 -> VX_DELAY (output) -> VX_OBUF.
 // All output delays of the group sit at the levelled tap (wr_tap).
 //
-// Write: the shared beat stream (ddr3_phy_write.vh) is delayed by wr_shift
-// beats: GS_BASE + wr_coarse + 2 * wr_clock.  wr_coarse (0 or 1 beat) and
-// wr_tap come from write levelling; wr_clock - 1 (-1..2) is the whole clock
+// Write: the shared beat stream (ddr3_phy_write.vh) is delayed by
+// GS_BASE + wr_extra beats, wr_extra = wr_coarse + 2 * wr_clock.  wr_coarse
+// (0 or 1 beat) and wr_tap come from write levelling; wr_clock - 1 (-1..2) is the whole clock
 // that levelling cannot see: the group's write delay is picked so that it
 // exceeds group 0's by as much as its read burst arrives later than group
 // 0's (fly-by routing delays a group's CK and its read data alike).  Both
@@ -88,8 +88,8 @@ genvar gb;
 reg  [6:0]        wr_tap;
 reg               wr_coarse;
 reg  [1:0]        wr_clock;                      // whole clocks added, + 1 (0..3)
-wire [4:0]        wr_shift = (cal_phase == PH_LEVEL) ? GS_BASE + sweep_coarse
-                                                     : GS_BASE + wr_coarse + 2 * wr_clock;
+// The part of the shift beyond GS_BASE (0..7 beats).
+wire [2:0]        wr_extra = (cal_phase == PH_LEVEL) ? sweep_coarse : wr_coarse + 2 * wr_clock;
 wire [6:0]        out_tap  = (cal_phase == PH_LEVEL) ? sweep_tap : wr_tap;
 
 localparam SB = GW + 4;                          // per beat: DQ, DM, DQ enable, DQS, DQS enable
@@ -103,9 +103,9 @@ wire [(HW+1)*NB*SB-1:0] st_all = {st_now, st_old};
 always @(posedge clk_x1) st_old <= st_all[NB*SB +: HW*NB*SB];
 reg  [NB*SB-1:0] w_out;
 always @* begin
-  w_out = st_all[HW*NB*SB +: NB*SB];
-  for (j = 1; j <= GS_MAX; j = j + 1)
-    if (wr_shift == j) w_out = st_all[(HW*NB - j)*SB +: NB*SB];
+  w_out = st_all[(HW*NB - GS_BASE)*SB +: NB*SB];
+  for (j = 1; j <= 7; j = j + 1)
+    if (wr_extra == j) w_out = st_all[(HW*NB - GS_BASE - j)*SB +: NB*SB];
 end
 
 reg [NB-1:0]    o_dqs, o_dqs_oe, o_dq_oe, o_dm;

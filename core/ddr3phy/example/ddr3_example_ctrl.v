@@ -6,6 +6,13 @@
 // wait counts whole controller cycles.  Rows stay open until a request for
 // another row of the bank or a refresh closes them.
 //
+// Maintenance the PHY's contract asks of its controller:
+//   - after every REFRESH the bus stays idle for tRFC plus PHY_WINDOW_CK
+//     (256) memory clocks: the PHY re-centres its read sampling points then;
+//   - ZQCS (short ZQ calibration) every ZQCS_US microseconds (128 ms by
+//     default, a parameter), issued with all banks precharged, then tZQCS
+//     (64 clocks) before the next command.
+//
 // Geometry, latencies and timings come from the generator's vlmc_param.v.
 `timescale 1ps/1ps
 module ddr3_example_ctrl (
@@ -16,6 +23,8 @@ module ddr3_example_ctrl (
   mc_cmd_wren, mc_wrdata_en, mc_wrdata, mc_wrdata_mask
 );
 `include "vlmc_param.v"
+
+parameter ZQCS_US = 128000;               // ZQCS interval
 
 localparam K    = nCK_PER_CLK;
 localparam NB   = 2 * K;
@@ -78,7 +87,10 @@ localparam C_RC  = cyc(ps2ck(tRC));
 localparam C_RP  = cyc(max2(1, ps2ck(tRP)));
 localparam C_RRD = cyc(max2(4, ps2ck(tRRD)));
 localparam C_FAW = cyc(ps2ck(tFAW));
-localparam C_RFC = cyc(ps2ck(tRFC));
+// After a REFRESH the PHY owns the bus for its maintenance window.
+localparam PHY_WINDOW_CK = 256;
+localparam C_RFC = cyc(ps2ck(tRFC) + PHY_WINDOW_CK);
+localparam C_ZQCS = cyc(64);                                // tZQCS
 localparam C_CCD = cyc(4);
 localparam C_WTR = cyc(WL + 4 + max2(4, ps2ck(tWTR)));     // WRITE -> READ
 // READ -> WRITE, with two clocks for the read data's round trip on the board.
@@ -90,7 +102,10 @@ localparam C_ODT = cyc(WL + 6);                             // ODT held after a 
 // commands that may have to finish first.
 localparam C_REFI = max2((tREFI / 50) * 49 / (tCK * K) - 64, 8);
 
-localparam TW = 10;                        // wide enough for tRFC at the fastest clock
+// ZQCS interval in cycles (for a clock 2 % fast: never later than asked).
+localparam C_ZQI = max2(ZQCS_US / 50 * 49 * (1000000 / tCK) / K, 8);
+
+localparam TW = 10;                        // wide enough for tRFC and the window at any clock
 
 // ---------------------------------------------------------------------------
 // Bank and bus state
@@ -105,6 +120,8 @@ reg [1:0]    faw_ptr;
 reg [TW-1:0] rrd_ok, ccd_ok, rd_ok, wr_ok, ref_ok, odt_left;
 reg [15:0]   refi_left;
 reg          ref_due, run, wd_second;
+reg [31:0]   zqi_left;
+reg          zq_due;
 
 wire [2:0]   b       = req_bank;
 wire         hit     = open[b] && row_of[b] == req_row;
@@ -125,15 +142,15 @@ wire all_act_ok = &act_idle;
 
 // What goes out this cycle.
 localparam [2:0] D_NOP = 3'd0, D_ACT = 3'd1, D_PRE = 3'd2, D_PREA = 3'd3, D_REF = 3'd4,
-                 D_WR = 3'd5, D_RD = 3'd6;
+                 D_WR = 3'd5, D_RD = 3'd6, D_ZQCS = 3'd7;
 reg [2:0] d;
 always @* begin
   d = D_NOP;
   if (run && ref_ok == 0) begin
-    if (ref_due) begin
+    if (ref_due || zq_due) begin
       if (any_open) begin
         if (all_pre_ok) d = D_PREA;
-      end else if (all_act_ok) d = D_REF;
+      end else if (all_act_ok) d = ref_due ? D_REF : D_ZQCS;
     end else if (req_valid && !wd_second) begin
       if (hit)          begin if (col_go) d = req_write ? D_WR : D_RD; end
       else if (open[b]) begin if (pre_idle[b]) d = D_PRE; end
@@ -176,6 +193,7 @@ always @* begin
     D_PRE:  cmd = 4'b0010;
     D_PREA: begin cmd = 4'b0010; addr[10] = 1'b1; bank = 3'd0; end
     D_REF:  begin cmd = 4'b0001; bank = 3'd0; end
+    D_ZQCS: begin cmd = 4'b0110; bank = 3'd0; end              // A10 low: short calibration
     D_WR:   begin cmd = 4'b0100; addr = col_addr; end
     D_RD:   begin cmd = 4'b0101; addr = col_addr; end
     default: ;
@@ -185,7 +203,7 @@ end
 always @(posedge clk)
   if (rst) begin
     run <= 1'b0; ref_due <= 1'b0; wd_second <= 1'b0; refreshes <= 16'd0;
-    refi_left <= C_REFI; faw_ptr <= 2'd0;
+    refi_left <= C_REFI; faw_ptr <= 2'd0; zqi_left <= C_ZQI; zq_due <= 1'b0;
     rrd_ok <= 0; ccd_ok <= 0; rd_ok <= 0; wr_ok <= 0; ref_ok <= 0; odt_left <= 0;
     open <= 8'd0;
     for (i = 0; i < 8; i = i + 1) begin
@@ -203,6 +221,8 @@ always @(posedge clk)
     if (run) begin
       if (refi_left == 0) begin ref_due <= 1'b1; refi_left <= C_REFI; end
       else refi_left <= refi_left - 1'b1;
+      if (zqi_left == 0) begin zq_due <= 1'b1; zqi_left <= C_ZQI; end
+      else zqi_left <= zqi_left - 1'b1;
     end
 
     for (i = 0; i < 8; i = i + 1) begin
@@ -223,6 +243,7 @@ always @(posedge clk)
         for (i = 0; i < 8; i = i + 1)
           if (open[i]) begin open[i] <= 1'b0; act_ok[i] <= at_least(act_ok[i], C_RP); end
       D_REF: begin ref_due <= 1'b0; ref_ok <= C_RFC; refreshes <= refreshes + 1'b1; end
+      D_ZQCS: begin zq_due <= 1'b0; ref_ok <= C_ZQCS; end
       D_WR: begin
         ccd_ok <= C_CCD; rd_ok <= at_least(rd_ok, C_WTR);
         pre_ok[b] <= at_least(pre_ok[b], C_WPR); odt_left <= C_ODT;
