@@ -155,7 +155,8 @@ wire [6:0]     sweep_tap;
 wire [5:0]     rd_cnt, rd_lat;
 wire [G-1:0]   lane_bad;
 wire [6*G-1:0] gate_words;
-wire [G-1:0]   dqs_done, lvs_done;
+wire [G-1:0]   gates_done, dqs_done, lvs_done;
+wire [7*G-1:0] dq_froms;
 wire           seq_own, a_ref;
 wire [K-1:0]   a_wr, a_rd, a_bl8;
 
@@ -165,7 +166,8 @@ wire [K-1:0]   a_wr, a_rd, a_bl8;
 
 `DDR3PHY_CAL #(.G(G)) u_cal (
   .clk_x1(clk_x1), .rst(rst), .init_seq_done(init_seq_done), .mr1(mr1), .mr3(mr3),
-  .lane_bad(lane_bad), .gate_words(gate_words), .dqs_done(dqs_done),
+  .lane_bad(lane_bad), .gate_words(gate_words), .gates_done(gates_done), .dq_froms(dq_froms),
+  .dqs_done(dqs_done),
   .lvs_done(lvs_done), .a_ref(a_ref), .seq_own(seq_own),
   .cmd(cal_cmd), .ba(cal_ba), .addr(cal_addr), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
@@ -221,6 +223,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .arr0_q(arr_q[0 +: 10]), .wr0_q(wr_q[0 +: 10]),
     .arr_q(arr_q[10*g +: 10]), .wr_q(wr_q[10*g +: 10]),
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),
+    .gate_done(gates_done[g]), .dq_from(dq_froms[7*g +: 7]),
     .dq_done(dqs_done[g]), .lv_done(lvs_done[g]),
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),

@@ -37,7 +37,7 @@
 // up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, dqs_done, lvs_done, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -49,7 +49,8 @@ input      [15:0] mr1;
 input      [15:0] mr3;
 input      [G-1:0] lane_bad;
 input      [6*G-1:0] gate_words;
-input      [G-1:0] dqs_done, lvs_done;   // each group's sweep may stop
+input      [G-1:0] gates_done, dqs_done, lvs_done;
+input      [7*G-1:0] dq_froms;                     // where each group's DQ sweep may start   // each group's sweep may stop
 input      a_ref;                                  // a controller REFRESH in stage a
 output reg seq_own;                                // the PHY owns the bus
 output reg [3:0] cmd;
@@ -108,14 +109,21 @@ task issue;
   end
 endtask
 
-// The latest burst word over the groups.
+// The latest burst word over the groups, and the lowest tap a DQ sweep
+// needs.
 reg [5:0] latest;
+reg [6:0] dq_from;
 integer g;
 always @* begin
-  latest = 6'd0;
-  for (g = 0; g < G; g = g + 1)
+  latest = 6'd0; dq_from = 7'd127;
+  for (g = 0; g < G; g = g + 1) begin
     if (gate_words[6*g +: 6] > latest) latest = gate_words[6*g +: 6];
+    if (dq_froms[7*g +: 7] < dq_from)  dq_from = dq_froms[7*g +: 7];
+  end
 end
+// Once the burst's place is known a READ step need only wait for it.
+wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
+                         cal_phase == PH_GATE_CHK) ? RD_STEP : rd_lat + 4;
 
 always @(posedge clk_x1)
   if (rst) begin
@@ -140,10 +148,10 @@ always @(posedge clk_x1)
       end
       S_READ: begin
         if (cal_phase == PH_DQ && reads_done != DQ_READS - 1) begin
-          issue(C_RD, 3'd0, COL0, RD_STEP, S_READ);
+          issue(C_RD, 3'd0, COL0, rd_wait, S_READ);
           reads_done <= reads_done + 1'b1;
         end else begin
-          issue(C_RD, 3'd0, COL0, RD_STEP, S_STEP);
+          issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
           reads_done <= 2'd0;
         end
         rd_cnt <= 6'd0;
@@ -151,23 +159,27 @@ always @(posedge clk_x1)
       // The groups take the step's result now (step_end).
       S_STEP: case (cal_phase)
         PH_GATE:
-          if (sweep_tap == 7'd127) begin
+          // Every other tap: the window needs finding, not its edges.
+          if (sweep_tap >= 7'd126 || gates_done == {G{1'b1}}) begin
             cal_phase <= PH_GATE_POS; state <= S_READ;
-          end else begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
+          end else begin sweep_tap <= sweep_tap + 2'd2; state <= S_READ; end
         PH_GATE_POS: begin cal_phase <= PH_SLIP; state <= S_SLIP; wait_left <= 2 * NB + 2; end
-        PH_GATE_CHK: begin cal_phase <= PH_DQ; sweep_tap <= 7'd0; state <= S_READ; end
+        // A group that failed ends calibration at once (MR3 back off first).
+        PH_GATE_CHK:
+          if (lane_bad != 0) begin next <= S_END; state <= S_MPR_OFF; end
+          else begin cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_READ; end
         PH_DQ:
           if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
             cal_phase <= PH_CHECK; state <= S_READ;
           end else begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
-        PH_CHECK:    begin next <= S_LV_MRS; state <= S_MPR_OFF; end
-        PH_LV_PICK:  state <= S_W_ACT;
+        PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
+        PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
         PH_VERIFY:   state <= S_PRE;
         PH_TRACK_L:  begin cal_phase <= PH_TRACK_R; state <= S_READ; end
         default:     begin next <= S_RELEASE; state <= S_MPR_OFF; end   // PH_TRACK_R
       endcase
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
-      // The last READ was RD_STEP >= tRTP ago.
+      // The last READ was at least rd_lat + 4 >= tRTP cycles ago.
       S_MPR_OFF: issue(C_MRS, 3'd3, mr3[ROW-1:0], CYC_MOD, next);
       // Write levelling.
       S_LV_MRS: begin
@@ -194,7 +206,7 @@ always @(posedge clk_x1)
         issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
         cal_phase <= PH_VERIFY;
       end
-      // All banks precharged (A10); the last READ was RD_STEP >= tRTP ago.
+      // All banks precharged (A10); the last READ was rd_lat + 4 >= tRTP cycles ago.
       S_PRE: issue(C_PRE, 3'd0, 1 << 10, CYC_RP, S_END);
       S_END: begin
         cal_done <= 1'b1;

@@ -40,7 +40,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, dq_done, lv_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -62,7 +62,8 @@ input  signed [9:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
 output reg signed [9:0] arr_q, wr_q;   // this group's, in quarter clocks
 output     [5:0] gate_word_out;
 output bad;
-output dq_done, lv_done;   // the sweeps need go no further for this group
+output gate_done, dq_done, lv_done;
+output [6:0] dq_from;   // no bit's eye starts before this tap   // the sweeps need go no further for this group
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
 // Pins.
 output dqm;
@@ -176,16 +177,23 @@ always @(posedge clk_x1)
     if (hit_pos == gate_word * NB) gate_ok <= 1'b1;
   end
 
-// DQS input sweep: the longest run of taps at which the burst was found
-// gives the tap, and roughly half a clock in taps (gate_half: the run less
-// the few taps where the edges jitter).
+// DQS input sweep: a window of taps at which the burst was found gives the
+// tap (its centre), and roughly half a clock in taps (gate_half: the window
+// less the few taps where its edges jitter).
 reg [6:0] run_start, best_start;
 reg [7:0] best_len;
-reg       in_run;
-wire [7:0] run_len = in_run ? sweep_tap - run_start + 1 : 8'd1;
+reg       in_run, missed, gate_closed, run_clean;
+localparam GATE_MIN = 8;
+// Done once a whole window (a run between two misses) has been seen.
+assign gate_done = gate_closed;
+assign dq_from   = (best_start > DQ_REACH) ? best_start - DQ_REACH : 7'd0;
+reg  [8:0] run_pos;                             // where the current run sees the burst
+wire       run_moved = in_run && gate_seen && seen_pos != run_pos;
+wire [7:0] run_len = (in_run && !run_moved) ? sweep_tap - run_start + 1 : 8'd1;
 always @(posedge clk_x1)
   if (rst) begin
     in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
+    missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
   end else if (cal_phase == PH_TRACK_L && step_end) begin
     if (gate_ok && best_start != 0)       begin best_start <= best_start - 1'b1; best_len <= best_len + 1'b1; end
     else if (!gate_ok && best_len > 1)    begin best_start <= best_start + 1'b1; best_len <= best_len - 1'b1; end
@@ -193,15 +201,29 @@ always @(posedge clk_x1)
     if (gate_ok && best_end != 7'd127)    best_len <= best_len + 1'b1;
     else if (!gate_ok && best_len > 1)    best_len <= best_len - 1'b1;
   end else if (cal_phase == PH_GATE && step_end) begin
-    in_run <= gate_seen;
+    // A run is the taps that show the burst at one place; where the place
+    // changes or the burst is not seen, it ends.  The first whole run (one
+    // that began after such an end, at least GATE_MIN taps) is the window;
+    // until there is one, the longest run so far stands in.
+    in_run  <= gate_seen;
+    run_pos <= seen_pos;
+    if (!gate_seen || run_moved) begin
+      missed <= 1'b1;
+      if (in_run && run_clean && sweep_tap - run_start >= GATE_MIN && !gate_closed) begin
+        gate_closed <= 1'b1; best_start <= run_start; best_len <= sweep_tap - run_start;
+      end
+    end
     if (gate_seen) begin
-      if (!in_run) run_start <= sweep_tap;
-      if (run_len > best_len) begin
-        best_len <= run_len; best_start <= in_run ? run_start : sweep_tap;
+      if (!in_run || run_moved) begin run_start <= sweep_tap; run_clean <= missed || run_moved; end
+      if (run_len > best_len && !gate_closed) begin
+        best_len <= run_len; best_start <= (in_run && !run_moved) ? run_start : sweep_tap;
       end
     end
   end
 wire [6:0] gate_half = best_len[6:0];
+// How far below the DQS window a bit's eye may start: half a window and
+// the largest skew between a DQ line and its strobe (24 taps, 0.6 to 0.8 ns).
+localparam DQ_REACH = 24;
 wire [6:0] best_end  = best_start + best_len - 1;
 always @* dqs_in_tap = best_start + best_len[7:1];
 assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
