@@ -149,7 +149,7 @@ wire [2:0]     init_ba, cal_ba;
 wire [ROW-1:0] init_addr, cal_addr;
 wire           init_cke, init_rst_n, init_seq_done;
 wire [15:0]    mr1, mr3;
-wire           init_done, cal_done, cal_fail, step_end, lv_pulse, sweep_coarse;
+wire           init_done, cal_done, cal_fail, step_end, lv_pulse, sweep_coarse, dq_count;
 wire [3:0]     cal_phase;
 wire [6:0]     sweep_tap;
 wire [5:0]     rd_cnt, rd_lat;
@@ -171,7 +171,7 @@ wire [K-1:0]   a_wr, a_rd, a_bl8;
   .lvs_done(lvs_done), .a_ref(a_ref), .seq_own(seq_own),
   .cmd(cal_cmd), .ba(cal_ba), .addr(cal_addr), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
-  .lv_pulse(lv_pulse), .init_done(init_done), .cal_done(cal_done), .cal_fail(cal_fail));
+  .lv_pulse(lv_pulse), .dq_count(dq_count), .init_done(init_done), .cal_done(cal_done), .cal_fail(cal_fail));
 
 `DDR3PHY_CMD u_cmd (
   .ck(ck), .clk_x1(clk_x1), .rst(rst),
@@ -219,7 +219,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .st_dq(st_g), .st_dm(dm_g), .st_dq_oe(st_dq_oe), .st_dqs_val(st_dqs_val),
     .st_dqs_oe(st_dqs_oe), .rd_word(rd_g),
     .cal_phase(cal_phase), .sweep_tap(sweep_tap), .sweep_coarse(sweep_coarse),
-    .step_end(step_end), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
+    .step_end(step_end), .dq_count(dq_count), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
     .arr0_q(arr_q[0 +: 10]), .wr0_q(wr_q[0 +: 10]),
     .arr_q(arr_q[10*g +: 10]), .wr_q(wr_q[10*g +: 10]),
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),

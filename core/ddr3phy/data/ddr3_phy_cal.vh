@@ -37,7 +37,7 @@
 // up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, dq_count, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -63,6 +63,7 @@ output step_end;
 output reg [5:0] rd_cnt;
 output reg [5:0] rd_lat;
 output reg lv_pulse;
+output dq_count;   // DQ sweep: this cycle's words count for the tap
 output reg init_done;
 output reg cal_done;
 output reg cal_fail;
@@ -80,20 +81,29 @@ generate if (MAINT_CYC * K > MAINT_CK) begin : g_window_check
 end endgenerate
 
 // States in the order of the flow.
-localparam [4:0] S_WAIT    = 5'd0,  S_MPR_ON  = 5'd1,  S_READ   = 5'd2,  S_STEP   = 5'd3,
-                 S_SLIP    = 5'd4,  S_MPR_OFF = 5'd5,  S_LV_MRS = 5'd6,  S_PULSE  = 5'd7,
-                 S_LV_STEP = 5'd8,  S_LV_END  = 5'd9,  S_PICK   = 5'd10, S_W_ACT  = 5'd11,
-                 S_WRITE   = 5'd12, S_PRE     = 5'd13, S_END    = 5'd14, S_RUN    = 5'd15,
-                 S_TRACK   = 5'd16, S_RELEASE = 5'd17, S_FAILED = 5'd18;
+localparam [4:0] S_WAIT    = 5'd0, S_MPR_ON  = 5'd1, S_READ    = 5'd2, S_STEP    = 5'd3,
+                 S_SLIP    = 5'd4, S_DQ_RUN  = 5'd5, S_MPR_OFF = 5'd6, S_LV_MRS  = 5'd7,
+                 S_PULSE   = 5'd8, S_LV_STEP = 5'd9, S_LV_END  = 5'd10, S_PICK    = 5'd11,
+                 S_W_ACT   = 5'd12, S_WRITE   = 5'd13, S_PRE     = 5'd14, S_END     = 5'd15,
+                 S_RUN     = 5'd16, S_TRACK   = 5'd17, S_RELEASE = 5'd18, S_FAILED  = 5'd19;
 
 localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
                                                           max2(CYC_RFC, 96))) + 1);
 
 reg [4:0]    state, next;
-reg [1:0]    reads_done;                   // READs of this step issued before
+// The DQ sweep: tCCD between READs; each tap DQ_SETTLE cycles for the tap
+// to reach the deserialized words, then DQ_READS words counted.
+localparam RD_GAP  = ck2cyc(4);
+localparam DQ_SETTLE = 3, DQ_STEP = DQ_SETTLE + DQ_READS;
+reg [1:0]    gap_left;
+reg [2:0]    step_cyc;
+reg [5:0]    warm;                         // cycles since the sweep's first READ
+wire         warm_done = warm >= rd_lat + 3;
+assign dq_count = state == S_DQ_RUN && warm_done && step_cyc >= DQ_SETTLE;
 reg [TW-1:0] wait_left;
 
-assign step_end = (state == S_STEP || state == S_LV_STEP) && wait_left == 0;
+assign step_end = ((state == S_STEP || state == S_LV_STEP) && wait_left == 0) ||
+                  (state == S_DQ_RUN && warm_done && step_cyc == DQ_STEP - 1);
 
 // Issue command c to bank b and go on to state n after `cycles` cycles.
 task issue;
@@ -127,7 +137,7 @@ wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
 
 always @(posedge clk_x1)
   if (rst) begin
-    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; reads_done <= 2'd0;
+    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; gap_left <= 2'd0; step_cyc <= 3'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0;
@@ -147,13 +157,7 @@ always @(posedge clk_x1)
         else begin cal_phase <= PH_GATE; sweep_tap <= 7'd0; end
       end
       S_READ: begin
-        if (cal_phase == PH_DQ && reads_done != DQ_READS - 1) begin
-          issue(C_RD, 3'd0, COL0, rd_wait, S_READ);
-          reads_done <= reads_done + 1'b1;
-        end else begin
-          issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
-          reads_done <= 2'd0;
-        end
+        issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
         rd_cnt <= 6'd0;
       end
       // The groups take the step's result now (step_end).
@@ -167,11 +171,10 @@ always @(posedge clk_x1)
         // A group that failed ends calibration at once (MR3 back off first).
         PH_GATE_CHK:
           if (lane_bad != 0) begin next <= S_END; state <= S_MPR_OFF; end
-          else begin cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_READ; end
-        PH_DQ:
-          if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
-            cal_phase <= PH_CHECK; state <= S_READ;
-          end else begin sweep_tap <= sweep_tap + 1'b1; state <= S_READ; end
+          else begin
+            cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_DQ_RUN;
+            warm <= 6'd0; step_cyc <= 3'd0; gap_left <= 2'd0;
+          end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
         PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
         PH_VERIFY:   state <= S_PRE;
@@ -179,6 +182,23 @@ always @(posedge clk_x1)
         default:     begin next <= S_RELEASE; state <= S_MPR_OFF; end   // PH_TRACK_R
       endcase
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
+      // The DQ sweep: READs back to back (tCCD apart), the tap one higher
+      // every DQ_STEP cycles, once the first burst has come (warm).
+      S_DQ_RUN: begin
+        if (gap_left == 0) begin
+          cmd <= C_RD; ba <= 3'd0; addr <= COL0; gap_left <= RD_GAP - 1;
+        end else gap_left <= gap_left - 1'b1;
+        if (!warm_done) warm <= warm + 1'b1;
+        else begin
+          step_cyc <= (step_cyc == DQ_STEP - 1) ? 3'd0 : step_cyc + 1'b1;
+          if (step_cyc == DQ_STEP - 1) begin
+            if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
+              // The bursts still under way go by before the check.
+              cal_phase <= PH_CHECK; state <= S_READ; wait_left <= rd_lat + 4;
+            end else sweep_tap <= sweep_tap + 1'b1;
+          end
+        end
+      end
       // The last READ was at least rd_lat + 4 >= tRTP cycles ago.
       S_MPR_OFF: issue(C_MRS, 3'd3, mr3[ROW-1:0], CYC_MOD, next);
       // Write levelling.

@@ -40,7 +40,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -56,6 +56,7 @@ input  [3:0] cal_phase;
 input  [6:0] sweep_tap;
 input sweep_coarse;
 input step_end;   // a step's READ or pulse is over
+input dq_count;   // DQ sweep: this cycle's words count for the tap
 input  [5:0] rd_cnt;   // cycles since the sequencer's READ
 input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
 input  signed [9:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
@@ -79,6 +80,7 @@ localparam NGP     = 2 + NPB;                    // preamble + burst, as DQS sam
 // two beats of preamble low, then high on every even beat.
 localparam [NGP-1:0] GATE_PATTERN = {{NPB/2{2'b01}}, 2'b00};
 localparam [NPB-1:0] DQ_PATTERN   = {NPB/2{2'b10}};   // the written / MPR pattern
+localparam NW = (NPB < NB) ? NPB : NB;           // its beats in one word
 
 integer b, j;
 genvar gb;
@@ -295,13 +297,17 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   wire [2*NB-1:0] two = {dq_word[gb*NB +: NB], prev};
   always @(posedge clk_x1) prev <= dq_word[gb*NB +: NB];
   wire burst_ok = two[(NPB > NB ? 0 : NB) +: NPB] == DQ_PATTERN;
+  // In the DQ sweep's stream of bursts every word starts with the pattern.
+  wire word_ok  = dq_word[gb*NB +: NW] == DQ_PATTERN[NW-1:0];
 
-  // READs of the step that found the pattern (a DQ sweep step has
-  // DQ_READS of them, to see through tDQSCK and jitter that vary per READ).
+  // READs of the step that found the pattern (a DQ sweep step counts
+  // DQ_READS bursts, to see through tDQSCK and jitter that vary per READ).
   reg  [1:0] pass_n;
   always @(posedge clk_x1)
     if (rst || step_end) pass_n <= 2'd0;
-    else if (rd_cnt == chk_cnt && burst_ok && pass_n != 2'd3) pass_n <= pass_n + 1'b1;
+    else if ((cal_phase == PH_DQ ? dq_count && word_ok : rd_cnt == chk_cnt && burst_ok) &&
+             pass_n != 2'd3)
+      pass_n <= pass_n + 1'b1;
   always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS : pass_n != 0;
 
   always @(posedge clk_x1)
