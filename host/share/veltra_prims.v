@@ -616,7 +616,8 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
   always @(FCLK)
     if (FCLK === 1'b0 || FCLK === 1'b1) begin
       t_edge = $realtime;
-      sample = ($realtime - t_d < TSU_D_PS) ? $random(rand_state) : D;
+      // An undriven pad (z) reads as unknown, as an input buffer would give it.
+      sample = ($realtime - t_d < TSU_D_PS) ? $random(rand_state) : (D === 1'bz ? 1'bx : D);
       hist   = {hist[2*RATIO-1:0], sample};
     end
 
