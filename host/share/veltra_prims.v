@@ -1,8 +1,10 @@
-// Device primitives of the Veltra FPGA families: VX_PLL and VX_IOBUF.
+// Device primitives of the Veltra FPGA families: VX_PLL, VX_IOBUF and the I/O
+// primitives VX_CLKDIV, VX_OSER, VX_IDES, VX_DELAY and VX_OBUF.
 //
 // Synthesis reads this file with `read_verilog -lib`, so under SYNTHESIS every
 // primitive is an empty black box that only carries its ports and parameters
-// into the netlist.  Otherwise the behavioural models below are compiled; the
+// into the netlist (the models' simulation-only helper modules do not exist
+// there).  Otherwise the behavioural models below are compiled; the
 // netlist-to-simulation-model step appends them to the synthesised netlist.
 `timescale 1ps/1fs
 
@@ -616,7 +618,8 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
   always @(FCLK)
     if (FCLK === 1'b0 || FCLK === 1'b1) begin
       t_edge = $realtime;
-      sample = ($realtime - t_d < TSU_D_PS) ? $random(rand_state) : D;
+      // An undriven pad (z) reads as unknown, as an input buffer would give it.
+      sample = ($realtime - t_d < TSU_D_PS) ? $random(rand_state) : (D === 1'bz ? 1'bx : D);
       hist   = {hist[2*RATIO-1:0], sample};
     end
 
@@ -671,6 +674,9 @@ module VX_DELAY (A, Z, CLK, LOAD, VALUE, MOVE, DIR, TAP);
   localparam TAP_MAX = 127;
   // Spread of the step between instances: +-STEP_SPREAD of STEP_PS.
   localparam real STEP_SPREAD = 0.15;
+  // Steps the line can be trimmed to (nominal, before the spread).
+  localparam STEP_MIN_PS = 20;
+  localparam STEP_MAX_PS = 80;
 
   initial begin
     if (DIRECTION != "INPUT" && DIRECTION != "OUTPUT")
@@ -678,6 +684,9 @@ module VX_DELAY (A, Z, CLK, LOAD, VALUE, MOVE, DIR, TAP);
                DIRECTION);
     if (INIT_TAP < 0 || INIT_TAP > TAP_MAX)
       $display("VX_DELAY %m: warning: INIT_TAP %0d outside 0..%0d", INIT_TAP, TAP_MAX);
+    if (STEP_PS < STEP_MIN_PS || STEP_PS > STEP_MAX_PS)
+      $display("VX_DELAY %m: warning: STEP_PS %0d outside %0d..%0d", STEP_PS, STEP_MIN_PS,
+               STEP_MAX_PS);
   end
 
   VX_TCHECK #(.W(10), .TSU_PS(TSU_PS), .THOLD_PS(THOLD_PS), .WHAT("LOAD, VALUE, MOVE, DIR"),
