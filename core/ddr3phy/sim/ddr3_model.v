@@ -826,6 +826,7 @@ endtask
 //   tWPRE      DQS driven low at least 0.9 tCK before the first rising edge
 //              of a burst that does not follow straight on from another;
 //   tWPST      DQS held low at least 0.3 tCK after its last falling edge;
+//   tDQSH/tDQSL  DQS high and low at least 0.45 tCK between two beats;
 //   tDS/tDH    each DQ bit and DM settled 75 ps before and held 150 ps after
 //              an edge of its strobe that takes a beat.
 // In write levelling (MR1 A7) each DQS rising edge samples CK instead and the
@@ -965,6 +966,10 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
             if (dt < dqss_min_ps[gi]) dqss_min_ps[gi] = dt;
             if (dt > dqss_max_ps[gi]) dqss_max_ps[gi] = dt;
           end
+          // Back-to-back beats: the strobe's high or low pulse between them.
+          if (ws_v[(e + 255) % 256] && $realtime - t_take < 0.45 * tck - 1.0)
+            `MERR(("DQS%0d %0s pulse only %0.0f ps (tDQSH/tDQSL)", gi,
+                   dqs_die[gi] === 1'b1 ? "low" : "high", $realtime - t_take))
           ws_got[e][gi] = 1'b1;
           took = 1'b1;
           nbad = 0; worst = -1;
