@@ -96,7 +96,7 @@ reg [4:0]    state, next;
 localparam RD_GAP  = ck2cyc(4);
 localparam DQ_SETTLE = 3, DQ_STEP = DQ_SETTLE + DQ_READS;
 reg [1:0]    gap_left;
-reg [2:0]    step_cyc;
+reg [3:0]    step_cyc;
 reg [5:0]    warm;                         // cycles since the sweep's first READ
 wire         warm_done = warm >= rd_lat + 3;
 assign dq_count = state == S_DQ_RUN && warm_done && step_cyc >= DQ_SETTLE;
@@ -137,7 +137,7 @@ wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
 
 always @(posedge clk_x1)
   if (rst) begin
-    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; gap_left <= 2'd0; step_cyc <= 3'd0; warm <= 6'd0;
+    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; gap_left <= 2'd0; step_cyc <= 4'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0;
@@ -173,7 +173,7 @@ always @(posedge clk_x1)
           if (lane_bad != 0) begin next <= S_END; state <= S_MPR_OFF; end
           else begin
             cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_DQ_RUN;
-            warm <= 6'd0; step_cyc <= 3'd0; gap_left <= 2'd0;
+            warm <= 6'd0; step_cyc <= 4'd0; gap_left <= 2'd0;
           end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
         PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
@@ -190,7 +190,7 @@ always @(posedge clk_x1)
         end else gap_left <= gap_left - 1'b1;
         if (!warm_done) warm <= warm + 1'b1;
         else begin
-          step_cyc <= (step_cyc == DQ_STEP - 1) ? 3'd0 : step_cyc + 1'b1;
+          step_cyc <= (step_cyc == DQ_STEP - 1) ? 4'd0 : step_cyc + 1'b1;
           if (step_cyc == DQ_STEP - 1) begin
             if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
               // The bursts still under way go by before the check.

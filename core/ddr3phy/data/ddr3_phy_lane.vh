@@ -284,7 +284,7 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 
   reg  [6:0] eye_first, eye_last;
   reg        seen, pass, pass_before;
-  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first) / 2;
+  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first + 1) / 2;
   wire [6:0] tap = (cal_phase == PH_DQ)      ? sweep_tap :
                    (cal_phase == PH_TRACK_L) ? eye_first :
                    (cal_phase == PH_TRACK_R) ? eye_last : dq_in_tap;
@@ -302,11 +302,11 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 
   // READs of the step that found the pattern (a DQ sweep step counts
   // DQ_READS bursts, to see through tDQSCK and jitter that vary per READ).
-  reg  [1:0] pass_n;
+  reg  [3:0] pass_n;
   always @(posedge clk_x1)
-    if (rst || step_end) pass_n <= 2'd0;
+    if (rst || step_end) pass_n <= 4'd0;
     else if ((cal_phase == PH_DQ ? dq_count && word_ok : rd_cnt == chk_cnt && burst_ok) &&
-             pass_n != 2'd3)
+             pass_n != 4'd15)
       pass_n <= pass_n + 1'b1;
   always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS : pass_n != 0;
 

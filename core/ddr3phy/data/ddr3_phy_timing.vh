@@ -85,7 +85,7 @@ localparam RD_LOOK = 5 + ck2cyc(RLE + NPB / 2 + 2 + ps2ck(1000) + 2) + 2 + 3;
 localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // A DQ sweep step: DQ_READS READs, the bit passes if DQ_PASS of them read the
 // pattern right (the middle of where tDQSCK and jitter put its edges).
-localparam DQ_READS = 4, DQ_PASS = 2;
+localparam DQ_READS = 8, DQ_PASS = 4;
 
 // The maintenance window: after a controller REFRESH the PHY waits tRFC,
 // switches the memory to its multi-purpose register (MR3), reads the
