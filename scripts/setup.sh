@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 shift || true
 
-packages=(g++ cmake make qtbase5-dev qttools5-dev-tools yosys iverilog tcl time xvfb xauth imagemagick
+packages=(g++ cmake make qtbase5-dev qttools5-dev-tools yosys iverilog tcl time xvfb xauth imagemagick graphviz
     xdotool qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev valgrind)
 missing=()
 for p in "${packages[@]}"; do
