@@ -93,7 +93,6 @@ localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WL
 reg [4:0]    state, next;
 // The DQ sweep: tCCD between READs; each tap DQ_SETTLE cycles for the tap
 // to reach the deserialized words, then DQ_READS words counted.
-localparam RD_GAP  = ck2cyc(4);
 localparam DQ_SETTLE = 3, DQ_STEP = DQ_SETTLE + DQ_READS;
 reg [1:0]    gap_left;
 reg [3:0]    step_cyc;

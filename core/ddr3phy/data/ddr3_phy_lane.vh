@@ -308,7 +308,7 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
     else if ((cal_phase == PH_DQ ? dq_count && word_ok : rd_cnt == chk_cnt && burst_ok) &&
              pass_n != 4'd15)
       pass_n <= pass_n + 1'b1;
-  always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS : pass_n != 0;
+  always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS_WORDS : pass_n != 0;
 
   always @(posedge clk_x1)
     if (rst) begin

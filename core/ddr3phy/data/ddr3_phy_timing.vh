@@ -86,6 +86,12 @@ localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // A DQ sweep step: DQ_READS READs, the bit passes if DQ_PASS of them read the
 // pattern right (the middle of where tDQSCK and jitter put its edges).
 localparam DQ_READS = 8, DQ_PASS = 4;
+// The sweep's READs come tCCD (RD_GAP cycles) apart; where a burst fills
+// fewer words than that (4 beats at 1:2), only DQ_PASS * DATA_WORDS /
+// RD_GAP of the words counted can pass.
+localparam RD_GAP     = ck2cyc(4);
+localparam DATA_WORDS = (NPB > NB) ? NPB / NB : 1;
+localparam DQ_PASS_WORDS = DQ_PASS * DATA_WORDS / RD_GAP;
 
 // The maintenance window: after a controller REFRESH the PHY waits tRFC,
 // switches the memory to its multi-purpose register (MR3), reads the
