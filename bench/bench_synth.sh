@@ -4,6 +4,9 @@
 # `synth`, netlist written).  Cores are named as in tests/hdl/configs.txt.
 #   bench_synth.sh [NAME...]    (default: s2_dq16 s4_dq72e, the default core
 #                                and the largest)
+# Then the fabric size of the cores in LUT_CORES (default s4_dq16 s4_dq72e)
+# with `synth -lut 6`: 6-input LUTs and flip-flops (the I/O primitives are
+# black boxes and count as neither), next to their budgets.
 # Times: wall clock; CPU of the whole run, ABC's child process included; and
 # Yosys's CPU as Yosys itself reports it at the end of its log, next to its
 # peak memory.  The CPU figures are the ones to compare on a busy machine.
@@ -69,4 +72,29 @@ for name in "$@"; do
     printf '%-14s %18s\n' "  instructions" "$(sed -n 's/^.*Collected : \([0-9]*\)$/\1/p' \
       "$fix/count.txt" | awk '{ printf "%.2f G", $1 / 1e9 }')"
   fi
+done
+
+# Fabric size: 6-input LUTs and flip-flops after `synth -lut 6`, against the budgets.
+budget() {
+  case $1 in
+    s4_dq16)  echo "1000 1500" ;;
+    s4_dq72e) echo "4500 7000" ;;
+    *)        echo "- -" ;;
+  esac
+}
+printf '\n%-14s %8s %8s %10s %10s\n' core LUTs FFs "LUT budget" "FF budget"
+for name in ${LUT_CORES:-s4_dq16 s4_dq72e}; do
+  fix=$work/lut_$name
+  rm -rf "$fix"
+  sh "$root/tests/hdl/gen_config.sh" "$ipgen" "$name" "$fix" > /dev/null
+  ratio=$(sed -n 's/^parameter nCK_PER_CLK = \([0-9]*\);.*/\1/p' "$fix/vlmc_param.v")
+  if ! yosys -q -l "$fix/yosys.log" -p "read_verilog -lib $root/host/share/veltra_prims.v; \
+       read_verilog -defer -I$fix -I$data $data/ddr3_1_${ratio}code.v $data/DDR3_PHY_TOP.v; \
+       synth -lut 6 -top core_$name; flatten; tee -o $fix/stat.txt stat" > /dev/null 2>&1; then
+    echo "bench_synth: Yosys failed on $name"; tail -5 "$fix/yosys.log"; exit 1
+  fi
+  luts=$(awk '/\$lut/ { n += $2 } END { print n + 0 }' "$fix/stat.txt")
+  ffs=$(awk '/\$_(S?DFF|DFFE|SDFFE|SDFFCE|ALDFF|DLATCH)[A-Z0-9_]*_/ { n += $2 } END { print n + 0 }' \
+        "$fix/stat.txt")
+  printf '%-14s %8s %8s %10s %10s\n' "$name" "$luts" "$ffs" $(budget "$name")
 done
