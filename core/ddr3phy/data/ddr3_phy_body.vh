@@ -39,6 +39,10 @@
 //   A WRITE after a READ needs RL + 6 - WL clocks between the commands plus
 //   the board's read round trip rounded up to whole clocks, so that the read
 //   burst has left the bus before the PHY drives it.
+//   After every REFRESH the controller leaves the bus idle (mc_cmd_wren low
+//   or NOPs) for tRFC plus 256 memory clocks: the PHY's maintenance window
+//   (ddr3_phy_cal.vh), in which it re-centres its read sampling points.
+//   ZQCS is the controller's to issue (with all banks precharged).
 //
 // Initialisation and status
 //   After power-up the PHY writes the mode registers, runs ZQ calibration,
