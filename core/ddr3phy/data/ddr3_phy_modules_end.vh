@@ -1,0 +1,14 @@
+// The PHY's modules (see ddr3_phy_modules.vh), then their names released
+// for the next core read in the same run.
+`include "ddr3_phy_init.vh"
+`include "ddr3_phy_cmd.vh"
+`include "ddr3_phy_write.vh"
+`include "ddr3_phy_read.vh"
+`include "ddr3_phy_cal.vh"
+`include "ddr3_phy_lane.vh"
+`undef DDR3PHY_INIT
+`undef DDR3PHY_CMD
+`undef DDR3PHY_WRITE
+`undef DDR3PHY_READ
+`undef DDR3PHY_CAL
+`undef DDR3PHY_LANE
