@@ -91,7 +91,7 @@ localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WL
                                                           max2(CYC_RFC, 96))) + 1);
 
 reg [4:0]    state, next;
-// The DQ sweep: tCCD between READs; each tap DQ_SETTLE cycles for the tap
+// The DQ sweep: RD_GAP between READs; each tap DQ_SETTLE cycles for the tap
 // to reach the deserialized words, then DQ_READS words counted.
 localparam DQ_SETTLE = 3, DQ_STEP = DQ_SETTLE + DQ_READS;
 reg [1:0]    gap_left;
@@ -181,7 +181,7 @@ always @(posedge clk_x1)
         default:     begin next <= S_RELEASE; state <= S_MPR_OFF; end   // PH_TRACK_R
       endcase
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
-      // The DQ sweep: READs back to back (tCCD apart), the tap one higher
+      // The DQ sweep: READs RD_GAP cycles apart, the tap one higher
       // every DQ_STEP cycles, once the first burst has come (warm).
       S_DQ_RUN: begin
         if (gap_left == 0) begin

@@ -86,10 +86,14 @@ localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // A DQ sweep step: DQ_READS READs, the bit passes if DQ_PASS of them read the
 // pattern right (the middle of where tDQSCK and jitter put its edges).
 localparam DQ_READS = 8, DQ_PASS = 4;
-// The sweep's READs come tCCD (RD_GAP cycles) apart; where a burst fills
-// fewer words than that (4 beats at 1:2), only DQ_PASS * DATA_WORDS /
+// The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
+// between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
+// idle, one of preamble): the device takes tDQSCK anew for a burst that
+// starts from an idle bus, so each step sees its spread.  Back to back, one
+// draw would hold for the whole sweep and pull every eye centre by it.
+// Where a burst fills fewer words than RD_GAP, only DQ_PASS * DATA_WORDS /
 // RD_GAP of the words counted can pass.
-localparam RD_GAP     = ck2cyc(4);
+localparam RD_GAP     = ck2cyc(NPB / 2 + 2);
 localparam DATA_WORDS = (NPB > NB) ? NPB / NB : 1;
 localparam DQ_PASS_WORDS = DQ_PASS * DATA_WORDS / RD_GAP;
 
