@@ -107,7 +107,7 @@ private slots:
         row("built for Qt 4", "testoldqt", "",
             QString("built with Qt 4.8.7, the host runs Qt %1").arg(qVersion()));
         row("no instance function", "testnoinstance", "", "no plug-in instance function");
-        row("not a package", "testnotpackage", "", "not an IP package");
+        row("not a package", "testnotpackage", "", "neither an IP package nor a core extension");
     }
 
     void loadsLibrary()
@@ -183,6 +183,52 @@ private slots:
 
         QCOMPARE(manager.loadDirectory(m_dir->filePath("absent")), 0);
         QCOMPARE(manager.errors().last(), m_dir->filePath("absent") + ": no such directory");
+    }
+
+    // A companion is handed out for the loaded core it names, in either load order, with that
+    // core's directory; its capabilities are exactly the interfaces it declares.
+    void matchesCompanions_data()
+    {
+        QTest::addColumn<QStringList>("libraries"); // load order; "plugin:file" installs as file
+        QTest::addColumn<QByteArray>("coreId");     // the test core's id in its description
+        QTest::addColumn<bool>("matched");
+        QTest::addColumn<int>("warnings");
+
+        const QStringList both = {"testpackage", "testextension"};
+        QTest::newRow("companion after its core") << both << QByteArray("test_core") << true << 0;
+        QTest::newRow("companion before its core")
+            << QStringList{"testextension", "testpackage"} << QByteArray("test_core") << true << 0;
+        QTest::newRow("no companion")
+            << QStringList{"testpackage"} << QByteArray("test_core") << false << 0;
+        QTest::newRow("companion of another core") << both << QByteArray("other_core") << false << 0;
+        QTest::newRow("second companion of one core")
+            << both + QStringList{"testextension:libcopy_ext.so"} << QByteArray("test_core") << true
+            << 1;
+    }
+
+    void matchesCompanions()
+    {
+        QFETCH(QStringList, libraries);
+        QFETCH(QByteArray, coreId);
+        QFETCH(bool, matched);
+
+        IPCore::PluginManager manager;
+        for (const QString &library : libraries) {
+            const QString plugin = library.section(':', 0, 0);
+            const QByteArray ipspec =
+                plugin == "testpackage" ? QByteArray(validCore).replace("test_core", coreId)
+                                        : QByteArray();
+            manager.loadLibrary(install(plugin, ipspec, library.section(':', 1)));
+        }
+        QCOMPARE(manager.errors(), QStringList());
+        QTEST(int(manager.warnings().size()), "warnings");
+        const IPCore::CoreExtension *extension = manager.extension(coreId);
+        QCOMPARE(extension != nullptr, matched);
+        QCOMPARE(manager.capability<IPCore::ExampleDesign>(coreId) != nullptr, matched);
+        QCOMPARE(manager.capability<IPCore::GenerationReport>(coreId) != nullptr, matched);
+        QVERIFY(!manager.capability<IPCore::RestoreNotes>(coreId));
+        if (matched)
+            QCOMPARE(extension->coreDirectory, m_dir->filePath("testpackage"));
     }
 
     void loadsDdr3PhyPlugin()
