@@ -28,6 +28,8 @@ public:
     ~DDR3PHYDialog() override;
 
     bool loadConfigFile(const QString &path) override;
+    // What the controls hold, as the files are written from it.
+    CoreSettings readSettings() const;
 
 public slots:
     void accept() override;
@@ -52,7 +54,6 @@ private:
     void applyPreset(const MemoryPreset &preset);
 
     QString workingDirectory() const;
-    CoreSettings readSettings() const;
     bool computePllParams(double fin, double T, int &fbdiv, int &idiv, int &odiv);
     bool writeConfigFiles();
     void applyConfig(const QMap<QString, QVariant> &record);

@@ -55,7 +55,7 @@ bool isVerilogKeyword(const QString &word)
 // Module names of the device primitive library: a core named like one would clash with it.
 QStringList devicePrimitives()
 {
-    QFile file(IPGen::HostSession::instance().shareDirectory() + QStringLiteral("/veltra_prims.v"));
+    QFile file(DEV::DeviceLibrary::primitiveModels());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     static const QRegularExpression module(QStringLiteral("^\\s*module\\s+(\\w+)"),
@@ -108,6 +108,9 @@ public:
 IPGenDialog::IPGenDialog(QWidget *parent) : QDialog(parent), d(new Private)
 {
     setWindowTitle(QStringLiteral("IP Core Generator"));
+    // A core closes its dialog accepted once its results are in place.
+    connect(this, &QDialog::accepted, this,
+            [this] { IPGen::HostSession::instance().announceGenerated(this); });
 
     d->label = new QLabel(this);
     d->label->setObjectName(QStringLiteral("labelText"));

@@ -1,40 +1,14 @@
 #include "examplefiles.h"
 
+#include "dependentfields.h"
 #include "portpins.h"
 #include "presets.h"
 
-#include <QMap>
 #include <QRegularExpression>
-
 
 namespace DDR3PHY {
 
 namespace {
-
-// "parameter NAME = VALUE;" lines; a quoted value loses its quotes.
-QMap<QString, QString> parameterValues(const QString &text)
-{
-    static const QRegularExpression line(
-        QStringLiteral("^\\s*parameter\\s+(\\w+)\\s*=\\s*\"?([^\";]*)\"?\\s*;"),
-        QRegularExpression::MultilineOption);
-    QMap<QString, QString> values;
-    for (auto it = line.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        values.insert(match.captured(1), match.captured(2).trimmed());
-    }
-    return values;
-}
-
-bool readInt(const QMap<QString, QString> &values, const QString &name, const QList<int> &allowed,
-             int *out, QString *error)
-{
-    bool ok = false;
-    *out = values.value(name).toInt(&ok);
-    if (ok && allowed.contains(*out))
-        return true;
-    *error = QStringLiteral("vlmc_param.v: %1 is '%2'").arg(name, values.value(name));
-    return false;
-}
 
 struct PinRow
 {
@@ -135,55 +109,48 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
 
 } // namespace
 
-bool readExampleCore(const QString &parameters, const QString &pll, const QString &defines,
-                     const QString &names, ExampleCore *core, QString *error)
+bool exampleCore(const CoreSettings &s, const QString &moduleName, ExampleCore *core,
+                 QString *error)
 {
-    const QMap<QString, QString> values = parameterValues(parameters);
+    const auto item = [error](const char *what, const Choice &choice, const QList<int> &allowed,
+                              int *out) {
+        bool ok = false;
+        *out = choice.text.toInt(&ok);
+        if (ok && allowed.contains(*out))
+            return true;
+        *error = QStringLiteral("the %1 '%2' is not one the example design takes")
+                     .arg(QLatin1String(what), choice.text);
+        return false;
+    };
     ExampleCore c;
-    if (!readInt(values, QStringLiteral("nCK_PER_CLK"), {2, 4}, &c.ratio, error) ||
-        !readInt(values, QStringLiteral("DQ_WIDTH"), {8, 16, 24, 32, 40, 48, 56, 64, 72},
-                 &c.dqWidth, error) ||
-        !readInt(values, QStringLiteral("DRAM_WIDTH"), dramWidthItems(), &c.dramWidth, error) ||
-        !readInt(values, QStringLiteral("ROW_WIDTH"), rowAddressItems(), &c.rowWidth, error))
+    if (!item("DQ width", s.dqWidth, {8, 16, 24, 32, 40, 48, 56, 64, 72}, &c.dqWidth) ||
+        !item("DRAM width", s.dramWidth, dramWidthItems(), &c.dramWidth) ||
+        !item("row address width", s.rowAddr, rowAddressItems(), &c.rowWidth))
         return false;
-    bool ok = false;
-    c.tck = values.value(QStringLiteral("tCK")).toInt(&ok);
-    if (!ok || c.tck <= 0) {
-        *error = QStringLiteral("vlmc_param.v: tCK is '%1'").arg(values.value("tCK"));
+    if (s.clkRatio.index != 0 && s.clkRatio.index != 1) {
+        *error = QStringLiteral("the configuration has no clock ratio");
         return false;
     }
-    for (const char *name : {"RTT_NOM", "RTT_WR", "OUTPUT_DRV"}) {
-        if (!values.contains(QLatin1String(name))) {
-            *error = QStringLiteral("vlmc_param.v: no %1").arg(QLatin1String(name));
-            return false;
-        }
-    }
-    c.rttNom = values.value(QStringLiteral("RTT_NOM"));
-    c.rttWr = values.value(QStringLiteral("RTT_WR"));
-    c.outputDrive = values.value(QStringLiteral("OUTPUT_DRV"));
-
-    static const QRegularExpression fclkin(
-        QStringLiteral("^defparam\\s+u_PLL\\.FCLKIN\\s*=\\s*\"(\\d+)\"\\s*;"),
-        QRegularExpression::MultilineOption);
-    c.referenceMhz = fclkin.match(pll).captured(1).toInt();
-    if (c.referenceMhz <= 0) {
-        *error = QStringLiteral("ddr3_pll_config.v: no FCLKIN");
+    if (s.referencePeriod <= 0) {
+        *error = QStringLiteral("the configuration has no reference clock");
         return false;
     }
-
-    static const QRegularExpression eccDefine(QStringLiteral("^\\s*`define\\s+ECC\\s*$"),
-                                              QRegularExpression::MultilineOption);
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!identifier.match(moduleName).hasMatch()) {
+        *error = QStringLiteral("the module name '%1' is not a Verilog identifier the example "
+                                "design can use")
+                     .arg(moduleName);
+        return false;
+    }
+    c.moduleName = moduleName;
+    c.ratio = s.clkRatio.index == 0 ? 2 : 4;
+    c.tck = memoryPeriodPs(s.memoryClock);
     // The core itself turns ECC on only at DQ 72.
-    c.ecc = eccDefine.match(defines).hasMatch() && c.dqWidth == 72;
-
-    static const QRegularExpression moduleName(
-        QStringLiteral("^`define\\s+module_name_ddr\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*$"),
-        QRegularExpression::MultilineOption);
-    c.moduleName = moduleName.match(names).captured(1);
-    if (c.moduleName.isEmpty()) {
-        *error = QStringLiteral("ddr3_name.v: no module name");
-        return false;
-    }
+    c.ecc = s.eccEnabled && s.eccChecked && c.dqWidth == 72;
+    c.rttNom = s.rttNom.text;
+    c.rttWr = s.rttWr.text;
+    c.outputDrive = s.outputDrv.text;
+    c.referenceMhz = static_cast<int>(1000000.0 / s.referencePeriod);
     *core = c;
     return true;
 }
@@ -202,7 +169,7 @@ QList<KitCopy> exampleCopies()
          QStringLiteral("sim/tb_ddr3_example.v")},
         {From::CoreDirectory, QStringLiteral("sim/ddr3_model.v"),
          QStringLiteral("sim/ddr3_model.v")},
-        {From::HostShare, QStringLiteral("veltra_prims.v"), QStringLiteral("sim/veltra_prims.v")},
+        {From::DevicePrimitives, QString(), QStringLiteral("sim/veltra_prims.v")},
         {From::Generated, QStringLiteral("vlmc_param.v"), QStringLiteral("core/vlmc_param.v")},
         {From::Generated, QStringLiteral("ddr3_pll_config.v"),
          QStringLiteral("core/ddr3_pll_config.v")},

@@ -131,6 +131,66 @@ private slots:
                  (QStringList{"MODEL", "PACKAGE", "CONDITION", "ID", "ddr3_phy"}));
     }
 
+    // The example design of a core comes from its companion; without one, or when the core's
+    // design refuses the file, ipgen says so and writes nothing.
+    void exampleComesFromTheCoresCompanion_data()
+    {
+        QTest::addColumn<QByteArray>("coreId"); // of the test core
+        QTest::addColumn<bool>("companion");    // the test companion (for test_core) installed
+        QTest::addColumn<QString>("config");    // file name of the configuration
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // last line on stderr; %C: the configuration
+
+        const QString none = "ipgen: the IP core '%1' offers no example design";
+        QTest::newRow("companion") << QByteArray("test_core") << true << "core.ipc" << 0 << "";
+        QTest::newRow("no companion")
+            << QByteArray("test_core") << false << "core.ipc" << 2 << none.arg("test_core");
+        QTest::newRow("companion of another core")
+            << QByteArray("other_core") << true << "core.ipc" << 2 << none.arg("other_core");
+        QTest::newRow("design refused") << QByteArray("test_core") << true << "refused.ipc" << 1
+                                        << "ipgen: refused %C";
+    }
+
+    void exampleComesFromTheCoresCompanion()
+    {
+        QFETCH(QByteArray, coreId);
+        QFETCH(bool, companion);
+        QFETCH(QString, config);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+
+        QTemporaryDir work;
+        const QString plugins = work.filePath("plugins");
+        QVERIFY(QDir().mkpath(plugins + "/testpackage"));
+        QVERIFY(writeBytes(plugins + "/testpackage/testpackage.ipspec",
+                           "ipcore.id = " + coreId +
+                               "\nipcore.name = Test\nipcore.version = 1\nipcore.category = Test\n"));
+        QStringList libraries{"libtestpackage.so"};
+        if (companion)
+            libraries << "libtestextension.so";
+        for (const QString &library : libraries)
+            QVERIFY(QFile::copy(HOST_TEST_PLUGIN_DIR "/" + library, plugins + '/' + library));
+        const QString configFile = work.filePath(config);
+        QVERIFY(writeBytes(configFile, "type=" + coreId + "\nversion=3.0\n"));
+        const QString kit = work.filePath("kit");
+
+        const Result result =
+            run({"example", "--plugins", plugins, "--config", configFile, "--out", kit});
+        QCOMPARE(result.exitCode, exitCode);
+        if (exitCode != 0) {
+            QCOMPARE(result.errLines().value(result.errLines().size() - 1),
+                     QString(message).replace("%C", configFile));
+            QVERIFY(!QFileInfo::exists(kit));
+            return;
+        }
+        QVERIFY2(result.err.isEmpty(), result.err.constData());
+        QCOMPARE(QString::fromUtf8(result.out),
+                 "wrote " + kit + "/example/config.txt\nwrote " + kit + "/run.sh\n");
+        QCOMPARE(readText(kit + "/example/config.txt"), configFile + '\n');
+        QCOMPARE(readText(kit + "/run.sh"), plugins + "/testpackage\n");
+        QVERIFY(QFileInfo(kit + "/run.sh").isExecutable());
+    }
+
     void inspectDefaults()
     {
         const Result result = run(QStringList{"inspect"} + vx1);

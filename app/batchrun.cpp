@@ -119,6 +119,16 @@ void openDialog(const BatchTarget &target, const QString &outputDirectory)
         target.core->openIP(target.configFile, target.core->id());
 }
 
+// What re-opening the target's configuration file changes, when its core can say.
+void printRestoreNotes(const IPCore::PluginManager &plugins, const BatchTarget &target)
+{
+    auto *notes = plugins.capability<IPCore::RestoreNotes>(target.core->id());
+    if (target.configFile.isEmpty() || !notes)
+        return;
+    for (const QString &note : notes->restoreNotes(target.configFile))
+        printErr(QStringLiteral("ipgen: note: ") + note);
+}
+
 bool applySettings(IPCore::IPGenDialog *dialog, const QList<ControlSetting> &settings)
 {
     for (const ControlSetting &setting : settings) {
@@ -272,7 +282,7 @@ void GenerationRun::run(const BatchTarget &target)
         fail(ExitFailed, QStringLiteral("generated, but %1").arg(oneLine(m_reportedError)));
     if (m_exitCode != ExitOk)
         return;
-    // An error box the run went past (the .ipc file could not be written) still fails it.
+    // An error box the run went past still fails it.
     for (const ShownMessage &message : m_driver.messages()) {
         if (message.kind == QLatin1String("critical")) {
             m_failureDetails = message.details;
@@ -351,7 +361,7 @@ QString GenerationRun::stopReason()
         return stopped + QStringLiteral("the files listed above exist and were kept; remove them "
                                         "or choose another --out");
     }
-    // Earlier error boxes the run went past (an .ipc that could not be written) come first.
+    // Earlier error boxes the run went past come first.
     for (const ShownMessage &message : messages.mid(0, messages.size() - 1)) {
         if (message.kind == QLatin1String("critical"))
             m_failureDetails.append(oneLine(message.text));
@@ -419,6 +429,7 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
                      });
     const QString outputDirectory = absoluteDirectory(
         invocation.outputDirectory.isEmpty() ? QDir::currentPath() : invocation.outputDirectory);
+    printRestoreNotes(plugins, target);
     openDialog(target, outputDirectory);
     if (!opened) {
         for (const ShownMessage &message : driver.messages()) {
@@ -452,11 +463,21 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
     const QString projectFile = session.projectFile();
     const FileTimes before = fileTimes(outputDirectory, projectFile);
 
-    CoreReporter reporter;
+    QStringList unwritten;
+    CoreReporter reporter(plugins);
+    reporter.follow(target.core->id());
     printReportsOnStderr(&reporter);
+    QObject::connect(&session, &IPGen::HostSession::recordNotWritten, &reporter,
+                     [&unwritten](const QString &, const QString &reason) {
+                         unwritten.append(reason);
+                     });
+    printRestoreNotes(plugins, target);
     GenerationTimings localTimings;
     GenerationRun run(invocation, outputDirectory, timings ? timings : &localTimings);
     run.run(target);
+    for (const QString &reason : unwritten)
+        printErr(QStringLiteral("ipgen: warning: the configuration record was not written: ") +
+                 reason);
     if (run.exitCode() != ExitOk) {
         printDetails(run.failureDetails());
         if (!run.failure().isEmpty())

@@ -114,14 +114,26 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
     session.setDialogParent(this);
     connect(&session, &IPGen::HostSession::editorRequested, this, &MainWindow::showEditor);
     connect(&session, &IPGen::HostSession::projectChanged, this, &MainWindow::refreshProjectFiles);
-    connect(&session, &IPGen::HostSession::synthesisFinished, this, &MainWindow::watchGeneration);
     connect(&session, &IPGen::HostSession::synthesisLog, this,
             [this](const QString &line) { statusBar()->showMessage(line, 5000); });
+    // Said once the generation is over, after the reports of its end.
+    connect(&session, &IPGen::HostSession::recordNotWritten, this,
+            [this](const QString &, const QString &reason) {
+                QTimer::singleShot(0, this, [this, reason] {
+                    statusBar()->showMessage(tr("The configuration record was not written: %1")
+                                                 .arg(reason));
+                });
+            });
     connect(m_projectFiles, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { showEditor(item->text(), true); });
-    auto *reporter = new CoreReporter(this);
-    connect(reporter, &CoreReporter::written, this, &MainWindow::showReport);
-    connect(reporter, &CoreReporter::failed, this, [this](const QString &message) {
+    m_reporter = new CoreReporter(plugins, this);
+    connect(m_reporter, &CoreReporter::generated, this,
+            [this](const QString &configFile) {
+                m_generatedConfig = configFile;
+                m_exampleButton->setEnabled(true);
+            });
+    connect(m_reporter, &CoreReporter::written, this, &MainWindow::showReport);
+    connect(m_reporter, &CoreReporter::failed, this, [this](const QString &message) {
         QMessageBox::warning(this, tr("Generation Report"), message);
     });
 
@@ -206,7 +218,7 @@ QWidget *MainWindow::buildCataloguePanel()
     m_exampleButton->setToolTip(tr("After a successful generation: the core with a traffic "
                                    "generator, a simulation kit and a pin-constraints template"));
     connect(m_exampleButton, &QPushButton::clicked, this,
-            [this] { writeExampleFromWindow(this, m_generatedConfig); });
+            [this] { writeExampleFromWindow(this, m_plugins, m_generatedConfig); });
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(m_exampleButton);
     buttonRow->addStretch(1);
@@ -311,6 +323,7 @@ void MainWindow::createCore()
     if (!core)
         return;
     const QString directory = QDir::cleanPath(QDir(m_outputDir->text()).absolutePath());
+    m_reporter->follow(core->id());
     core->createIP(directory, selectedDevice());
 }
 
@@ -335,23 +348,14 @@ void MainWindow::openConfig()
                                  .arg(QDir::toNativeSeparators(path), type));
         return;
     }
-    core->openIP(path, type);
-}
-
-// A generation succeeded when its dialog closes with Accepted after the synthesis.
-void MainWindow::watchGeneration(int exitCode)
-{
-    if (exitCode != 0)
-        return;
-    for (IPCore::IPGenDialog *dialog : findChildren<IPCore::IPGenDialog *>()) {
-        if (!dialog->isVisible())
-            continue;
-        connect(dialog, &QDialog::accepted, this, [this, dialog] {
-            m_generatedConfig = dialog->createPath() + QLatin1Char('/') + dialog->fileName() +
-                                QStringLiteral(".ipc");
-            m_exampleButton->setEnabled(true);
-        });
+    if (auto *notes = m_plugins.capability<IPCore::RestoreNotes>(type)) {
+        const QStringList lines = notes->restoreNotes(path);
+        if (!lines.isEmpty())
+            statusBar()->showMessage(tr("Re-opened with changes: %1")
+                                         .arg(lines.join(QStringLiteral("; "))));
     }
+    m_reporter->follow(type);
+    core->openIP(path, type);
 }
 
 void MainWindow::newProject()
@@ -399,7 +403,7 @@ void MainWindow::showReport(const QString &path, const QStringList &warnings)
     QTimer::singleShot(0, this, [this, path, warnings] {
         QMessageBox box(
             QMessageBox::Warning, tr("Generation Report"),
-            tr("The generated core breaks %n DDR3 rule(s); see %1.", nullptr, warnings.size())
+            tr("The generation report has %n warning(s); see %1.", nullptr, warnings.size())
                 .arg(QDir::toNativeSeparators(path)),
             QMessageBox::Ok, this);
         box.setDetailedText(warnings.join(QLatin1Char('\n')));

@@ -49,8 +49,8 @@ const CommandInfo commands[] = {
      "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
      TargetOptions | GenerateOptions},
     {"example", Invocation::Command::Example, "example --config FILE.ipc --out DIR",
-     "Writes the example design of a generated core: the core with a traffic generator, its "
-     "simulation test bench with sim/run.sh, and a pin-constraints template.",
+     "Writes the example design of a generated core, as the core's extension makes it; says "
+     "so when the core offers none.",
      ExampleOptions},
 };
 

@@ -1,7 +1,6 @@
 #include "examplewindow.h"
 
 #include "examplerun.h"
-#include "hostsession.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,17 +10,23 @@
 
 namespace IPGenApp {
 
-void writeExampleFromWindow(QWidget *parent, const QString &configFile)
+void writeExampleFromWindow(QWidget *parent, const IPCore::PluginManager &plugins,
+                            const QString &configFile)
 {
+    const QString title = QApplication::translate("IPGenApp", "Example Design");
+    ExampleOutcome refusal;
+    if (!exampleDesignFor(plugins, configFile, &refusal)) {
+        QMessageBox::information(parent, title, refusal.error);
+        return;
+    }
     const QString folder = QFileDialog::getExistingDirectory(
         parent, QApplication::translate("IPGenApp", "Folder for the Example Design"),
         QFileInfo(configFile).path());
     if (folder.isEmpty())
         return;
-    const ExampleRequest request{
-        configFile, folder, {}, IPGen::HostSession::instance().settingsFile()};
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ExampleOutcome outcome = writeExample(request, [parent](const QStringList &existing) {
+    const ExampleOutcome outcome =
+        writeExample(plugins, configFile, folder, [parent](const QStringList &existing) {
         QApplication::restoreOverrideCursor();
         const bool replace =
             QMessageBox::question(
@@ -37,18 +42,16 @@ void writeExampleFromWindow(QWidget *parent, const QString &configFile)
     });
     QApplication::restoreOverrideCursor();
     if (outcome.exitCode != ExitOk) {
-        QMessageBox::warning(parent, QApplication::translate("IPGenApp", "Example Design"),
-                             outcome.error);
+        QMessageBox::warning(parent, title, outcome.error);
         return;
     }
-    QMessageBox::information(
-        parent, QApplication::translate("IPGenApp", "Example Design"),
-        QApplication::translate("IPGenApp",
-                                "Wrote %1 files into %2.\n\nSimulate it with:\n  sh %3\n"
-                                "Its last line says PASS or FAIL.")
-            .arg(outcome.written.size())
-            .arg(QDir::toNativeSeparators(folder),
-                 QDir::toNativeSeparators(folder + QStringLiteral("/sim/run.sh"))));
+    QMessageBox box(QMessageBox::Information, title,
+                    QApplication::translate("IPGenApp", "Wrote %1 files into %2.")
+                        .arg(outcome.written.size())
+                        .arg(QDir::toNativeSeparators(folder)),
+                    QMessageBox::Ok, parent);
+    box.setDetailedText(outcome.written.join(QLatin1Char('\n')));
+    box.exec();
 }
 
 } // namespace IPGenApp

@@ -19,6 +19,8 @@ class PluginManager;
 
 namespace IPGenApp {
 
+class CoreReporter;
+
 // The generator's window: the core catalogue by category, the target device, the output folder,
 // Create… and Open IP config…, the project's files and read-only editor tabs.
 class MainWindow : public QMainWindow
@@ -39,7 +41,6 @@ private:
     void chooseOutputDirectory();
     void createCore();
     void openConfig();
-    void watchGeneration(int exitCode);
     void newProject();
     void openProject();
     void useProject(const QString &path);
@@ -55,6 +56,7 @@ private:
     QLineEdit *m_outputDir;
     QPushButton *m_createButton;
     QPushButton *m_exampleButton;
+    CoreReporter *m_reporter;
     QString m_generatedConfig; // the .ipc of the last successful generation
     QListWidget *m_projectFiles;
     QTabWidget *m_editors;

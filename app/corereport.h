@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace IPCore {
+class IPGenDialog;
+class PluginManager;
+} // namespace IPCore
+
+namespace IPGenApp {
+
+// Follows the generations of the core whose dialog the application runs: when the dialog closes
+// accepted, says which configuration file was generated and, when the core's extension offers a
+// generation report, has it written.
+class CoreReporter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CoreReporter(const IPCore::PluginManager &plugins, QObject *parent = nullptr);
+
+    // The core whose dialog is about to run.
+    void follow(const QString &coreId) { m_coreId = coreId; }
+
+signals:
+    void generated(const QString &configFile);
+    void written(const QString &path, const QStringList &warnings);
+    void failed(const QString &message);
+
+private:
+    void onGenerated(IPCore::IPGenDialog *dialog);
+
+    const IPCore::PluginManager &m_plugins;
+    QString m_coreId;
+    QStringList m_log;
+};
+
+// The batch front end's account of each report: its warnings and failures on stderr.
+void printReportsOnStderr(CoreReporter *reporter);
+
+} // namespace IPGenApp
