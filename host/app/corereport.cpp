@@ -5,7 +5,7 @@
 #include "generationreport.h"
 #include "hostsession.h"
 #include "ipgendialog.h"
-#include "restorecheck.h"
+#include "configtable.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -16,19 +16,20 @@ struct GeneratedTexts
 GeneratedTexts generated(int ratioIndex, int dq, int dram, int row, bool ecc, double fin,
                          const QString &module)
 {
-    CoreSettings s;
-    s.clkRatio = {ratioIndex, ratioIndex == 0 ? "1:2" : "1:4"};
-    s.memoryClock = ratioIndex == 0 ? 200 : 400;
-    s.dqWidth = {0, QString::number(dq)};
-    s.dramWidth = {0, QString::number(dram)};
-    s.rowAddr = {0, QString::number(row)};
-    s.eccChecked = ecc;
-    s.rttNom = {0, "40"};
-    s.rttWr = {0, "OFF"};
-    s.outputDrv = {0, "HIGH"};
+    const ControlValues values{
+        {"CLK_RATIO", {ratioIndex, {}}},
+        {"MEMORY_CLK", {ratioIndex == 0 ? 200 : 400, {}}},
+        {"DQ_WIDTH", {0, QString::number(dq)}},
+        {"DRAM_WIDTH", {0, QString::number(dram)}},
+        {"ROW_ADDR", {0, QString::number(row)}},
+        {"ECC", {ecc, {}}},
+        {"RTT_NOM", {0, "40"}},
+        {"RTT_WR", {0, "OFF"}},
+        {"OUTPUT_DRV", {0, "HIGH"}},
+    };
     const auto text = [](const QStringList &lines) { return lines.join('\n') + '\n'; };
-    return {text(parameterLines(s)), text(pllLines(fin, 8, 1, 2, "VX1-10")), text(defineLines(ecc)),
-            text(nameLines(module))};
+    return {text(parameterLines(values)), text(pllLines(fin, 8, 1, 2, "VX1-10")),
+            text(defineLines(ecc)), text(nameLines(module))};
 }
 
 } // namespace
