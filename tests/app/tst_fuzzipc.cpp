@@ -1,8 +1,9 @@
 // Fuzzing of re-opening a core: mutated .ipc files go through
 // `ipgen generate --config FILE --files-only`. No case may crash or hang ipgen or end with an
 // undocumented exit code, and the files of every case that writes them must compile with the
-// core's HDL, unless an index past its list left a parameter without a value. FUZZ_CASES, FUZZ_SEED and FUZZ_SECONDS set the run (scripts/fuzz.sh); a failing
-// case is kept in FUZZ_KEEP when that names a folder.
+// core's HDL, unless an index past its list left a parameter without a value. FUZZ_CASES, FUZZ_SEED
+// and FUZZ_SECONDS set the run (scripts/fuzz.sh); a failing case is kept in FUZZ_KEEP when that
+// names a folder.
 
 #include "../host/hostfixtures.h"
 
