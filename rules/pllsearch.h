@@ -17,7 +17,8 @@ struct PllLimits
 };
 
 // One speed-grade group of a device family: any of `codes` in the condition text selects `limits`
-// for any of `models`. A family's faster group comes first.
+// for any of `models`. A family's faster group comes first. The table is the core's list of
+// devices: the descriptor's supported models and the host's device table are tested against it.
 struct PllLimitsRow
 {
     QStringList models;
