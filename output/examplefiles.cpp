@@ -109,29 +109,33 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
 
 } // namespace
 
-bool exampleCore(const CoreSettings &s, const QString &moduleName, ExampleCore *core,
-                 QString *error)
+bool exampleCore(const ControlValues &values, int referencePeriod, bool eccDefine,
+                 const QString &moduleName, ExampleCore *core, QString *error)
 {
-    const auto item = [error](const char *what, const Choice &choice, const QList<int> &allowed,
-                              int *out) {
+    const auto valueOf = [&values](Role role) {
+        return values.value(QLatin1String(configRow(role).key));
+    };
+    const auto item = [&](const char *what, Role role, const QList<int> &allowed, int *out) {
+        const QString text = valueOf(role).text;
         bool ok = false;
-        *out = choice.text.toInt(&ok);
+        *out = text.toInt(&ok);
         if (ok && allowed.contains(*out))
             return true;
         *error = QStringLiteral("the %1 '%2' is not one the example design takes")
-                     .arg(QLatin1String(what), choice.text);
+                     .arg(QLatin1String(what), text);
         return false;
     };
     ExampleCore c;
-    if (!item("DQ width", s.dqWidth, {8, 16, 24, 32, 40, 48, 56, 64, 72}, &c.dqWidth) ||
-        !item("DRAM width", s.dramWidth, dramWidthItems(), &c.dramWidth) ||
-        !item("row address width", s.rowAddr, rowAddressItems(), &c.rowWidth))
+    if (!item("DQ width", Role::DqWidth, {8, 16, 24, 32, 40, 48, 56, 64, 72}, &c.dqWidth) ||
+        !item("DRAM width", Role::DramWidth, dramWidthItems(), &c.dramWidth) ||
+        !item("row address width", Role::RowAddr, rowAddressItems(), &c.rowWidth))
         return false;
-    if (s.clkRatio.index != 0 && s.clkRatio.index != 1) {
+    const int ratioIndex = valueOf(Role::ClkRatio).stored.toInt();
+    if (ratioIndex != 0 && ratioIndex != 1) {
         *error = QStringLiteral("the configuration has no clock ratio");
         return false;
     }
-    if (s.referencePeriod <= 0) {
+    if (referencePeriod <= 0) {
         *error = QStringLiteral("the configuration has no reference clock");
         return false;
     }
@@ -143,14 +147,14 @@ bool exampleCore(const CoreSettings &s, const QString &moduleName, ExampleCore *
         return false;
     }
     c.moduleName = moduleName;
-    c.ratio = s.clkRatio.index == 0 ? 2 : 4;
-    c.tck = memoryPeriodPs(s.memoryClock);
+    c.ratio = ratioIndex == 0 ? 2 : 4;
+    c.tck = memoryPeriodPs(valueOf(Role::MemoryClock).stored.toInt());
     // The core itself turns ECC on only at DQ 72.
-    c.ecc = s.eccEnabled && s.eccChecked && c.dqWidth == 72;
-    c.rttNom = s.rttNom.text;
-    c.rttWr = s.rttWr.text;
-    c.outputDrive = s.outputDrv.text;
-    c.referenceMhz = static_cast<int>(1000000.0 / s.referencePeriod);
+    c.ecc = eccDefine && c.dqWidth == 72;
+    c.rttNom = values.value(QStringLiteral("RTT_NOM")).text;
+    c.rttWr = values.value(QStringLiteral("RTT_WR")).text;
+    c.outputDrive = values.value(QStringLiteral("OUTPUT_DRV")).text;
+    c.referenceMhz = static_cast<int>(1000000.0 / referencePeriod);
     *core = c;
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "corefiles.h"
+#include "configtable.h"
 
 #include <QList>
 #include <QString>
@@ -26,11 +26,12 @@ struct ExampleCore
     int groups() const { return dramWidth == 4 ? dqWidth / 4 : dqWidth / 8; }
 };
 
-// The kit's view of the settings a dialog holds, as its files are generated from them. A value
-// the kit cannot take (a combo box without a current item, a module name that is no identifier)
-// gives false and a one-line reason in *error.
-bool exampleCore(const CoreSettings &settings, const QString &moduleName, ExampleCore *core,
-                 QString *error);
+// The kit's view of a configured core: the controls' values as its files are generated from
+// them, the reference clock's period (ps) and whether the ECC define is written. A value the kit
+// cannot take (a combo box without a current item, a module name that is no identifier) gives
+// false and a one-line reason in *error.
+bool exampleCore(const ControlValues &values, int referencePeriod, bool eccDefine,
+                 const QString &moduleName, ExampleCore *core, QString *error);
 
 // One file of the kit that is copied unchanged.
 struct KitCopy

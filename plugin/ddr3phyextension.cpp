@@ -9,11 +9,14 @@
 #include "libraryentry.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QSettings>
 #include <QTimer>
 
 namespace DDR3PHY {
@@ -54,7 +57,10 @@ private:
 // What re-opening a configuration file restores.
 struct Restored
 {
-    CoreSettings settings;
+    Record record; // as a generation would write it now
+    ControlValues values;
+    int referencePeriod = 0; // ps
+    bool eccDefine = false;
     QString moduleName;
     DEV::DeviceArg device;
 };
@@ -75,7 +81,16 @@ bool restore(const QString &coreDirectory, const QString &configFile, Restored *
                      : messages.last();
         return false;
     }
-    *restored = {dialog.readSettings(), dialog.moduleName(), dialog.device()};
+    // The two values the files take from a control beyond its record entry.
+    const auto *reference = dialog.findChild<QComboBox *>(
+        QLatin1String(configRow(Role::ReferenceClock).control));
+    const auto *ecc = dialog.findChild<QCheckBox *>(QStringLiteral("checkEcc"));
+    *restored = {dialog.configRecord(),
+                 dialog.controlValues(),
+                 reference ? reference->currentData().toInt() : 0,
+                 ecc && ecc->isEnabled() && ecc->isChecked(),
+                 dialog.moduleName(),
+                 dialog.device()};
     return true;
 }
 
@@ -118,7 +133,7 @@ IPCore::ReportOutcome DDR3PHYExtension::writeReport(const QString &configFile,
     QString problem;
     std::optional<MemorySetup> setup;
     if (restore(coreDirectory, configFile, &restored, &problem))
-        setup = memorySetup(configRecord(restored.settings), &problem);
+        setup = memorySetup(restored.record, &problem);
     if (!setup) {
         outcome.error = QStringLiteral("no generation report: ") + problem;
         return outcome;
@@ -150,25 +165,26 @@ bool DDR3PHYExtension::exampleFiles(const QString &configFile, QList<IPCore::Exa
     Restored restored;
     ExampleCore core;
     if (!restore(coreDirectory, configFile, &restored, error) ||
-        !exampleCore(restored.settings, restored.moduleName, &core, error))
+        !exampleCore(restored.values, restored.referencePeriod, restored.eccDefine,
+                     restored.moduleName, &core, error))
         return false;
-    const CoreSettings &s = restored.settings;
     const DEV::DeviceArg &device = restored.device;
+    const int memoryClock = restored.values.value(QLatin1String(configRow(Role::MemoryClock).key))
+                                .stored.toInt();
     // The generation's own PLL search; an approximated clock is taken as the generator offers it.
-    const double fin = 1000000.0 / s.referencePeriod;
-    const PllChoice pll =
-        searchPll(pllLimits(device.device(), device.condition()), fin, s.memoryClock);
+    const double fin = 1000000.0 / restored.referencePeriod;
+    const PllChoice pll = searchPll(pllLimits(device.device(), device.condition()), fin, memoryClock);
     if (!pll.found || pll.odiv == 0) {
         *error = QStringLiteral("the PLL of %1 cannot make the memory clock of %2 MHz")
                      .arg(device.device())
-                     .arg(s.memoryClock);
+                     .arg(memoryClock);
         return false;
     }
     const QMap<QString, QStringList> generated = {
-        {QStringLiteral("vlmc_param.v"), parameterLines(s)},
+        {QStringLiteral("vlmc_param.v"), parameterLines(restored.values)},
         {QStringLiteral("ddr3_pll_config.v"),
          pllLines(fin, pll.fbdiv, pll.idiv, pll.odiv, device.device())},
-        {QStringLiteral("DDR3_define.v"), defineLines(s.eccEnabled && s.eccChecked)},
+        {QStringLiteral("DDR3_define.v"), defineLines(restored.eccDefine)},
         {QStringLiteral("ddr3_name.v"), nameLines(restored.moduleName)},
     };
 
@@ -204,11 +220,15 @@ bool DDR3PHYExtension::exampleFiles(const QString &configFile, QList<IPCore::Exa
     return true;
 }
 
-// The record's comparison with the restored controls comes with the core library's conversion
-// notes; until then a re-open reports its changes itself.
-QStringList DDR3PHYExtension::restoreNotes(const QString &)
+QStringList DDR3PHYExtension::restoreNotes(const QString &configFile)
 {
-    return {};
+    Restored restored;
+    QString problem;
+    // A file that cannot be re-opened gets its reason from the re-open itself.
+    if (!restore(coreDirectory, configFile, &restored, &problem))
+        return {};
+    QSettings stored(configFile, QSettings::IniFormat);
+    return conversionNotes(configRecord(stored), restored.record);
 }
 
 } // namespace DDR3PHY

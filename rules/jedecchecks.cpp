@@ -1,5 +1,6 @@
 #include "jedecchecks.h"
 
+#include "configtable.h"
 #include "speedbins.h"
 
 #include <algorithm>
@@ -10,18 +11,14 @@ namespace DDR3PHY {
 
 namespace {
 
-struct TimingKey
+// The floor DDR3 puts under a time, in clocks: tRRD = max(4 clocks, 7.5 ns) and the like.
+int minimumClocks(int Timings::*timing)
 {
-    const char *key;
-    int Timings::*value;
-    int minimumClocks;
-};
-constexpr TimingKey timingKeys[] = {
-    {"tRP", &Timings::tRp, 0},     {"tRRD", &Timings::tRrd, 4}, {"tRTP", &Timings::tRtp, 4},
-    {"tRCD", &Timings::tRcd, 0},   {"tRC", &Timings::tRc, 0},   {"tRAS", &Timings::tRas, 0},
-    {"tFAW", &Timings::tFaw, 0},   {"tWTR", &Timings::tWtr, 4}, {"tCKE", &Timings::tCke, 3},
-    {"tREFI", &Timings::tRefi, 0}, {"tRFC", &Timings::tRfc, 0}, {"tDLLK", &Timings::tDllk, 0},
-};
+    if (timing == &Timings::tRrd || timing == &Timings::tRtp || timing == &Timings::tWtr)
+        return 4;
+    return timing == &Timings::tCke ? 3 : 0;
+}
+
 constexpr int dllLockClocks = 512;
 constexpr int banks = 8;
 
@@ -283,31 +280,32 @@ Check dllLockCheck(int tDllk)
 
 std::optional<MemorySetup> memorySetup(const QMap<QString, QVariant> &record, QString *error)
 {
+    const auto key = [](Role role) { return configRow(role).key; };
     RecordReader r(record, error);
     MemorySetup s;
-    s.ratioIndex = r.numberIn("CLK_RATIO", 0, 1);
+    s.ratioIndex = r.numberIn(key(Role::ClkRatio), 0, 1);
     const RatioSetup &ratio = ratioSetup(s.ratioIndex);
-    s.memoryType = r.item("MEMORY_TYPE", ratio.memoryTypes);
+    s.memoryType = r.item(key(Role::MemoryType), ratio.memoryTypes);
     const bool custom = r.ok() && s.memoryType == ratio.memoryTypes.last();
     const MemoryPreset &preset = memoryPreset(custom              ? PresetKind::Custom
                                               : s.ratioIndex == 0 ? PresetKind::Chip12
                                                                   : PresetKind::Chip14);
-    s.memoryClockMHz = r.numberIn("MEMORY_CLK", ratio.clockMin, ratio.clockMax);
+    s.memoryClockMHz = r.numberIn(key(Role::MemoryClock), ratio.clockMin, ratio.clockMax);
     const QList<int> &periods = referenceClockPeriods();
-    const int reference = r.numberIn("REFERENCE_CLK", 0, int(periods.size()) - 1);
+    const int reference = r.numberIn(key(Role::ReferenceClock), 0, int(periods.size()) - 1);
     s.referencePeriodPs = r.ok() ? periods.at(reference) : 0;
-    s.dqWidth = r.item("DQ_WIDTH", preset.dqWidths).toInt();
-    s.dramWidth = r.item("DRAM_WIDTH", dramWidthItems());
-    s.rowBits = r.item("ROW_ADDR", rowAddressItems());
-    s.colBits = r.item("COL_ADDR", columnAddressItems());
-    for (const TimingKey &key : timingKeys)
-        s.timings.*key.value = r.numberIn(key.key, 1, 9999999);
-    s.cl = r.item("CAS_LATENCY", preset.casLatencies).toInt();
-    s.cwl = r.item("CW_LATENCY", preset.cwLatencies).toInt();
+    s.dqWidth = r.item(key(Role::DqWidth), preset.dqWidths).toInt();
+    s.dramWidth = r.item(key(Role::DramWidth), dramWidthItems());
+    s.rowBits = r.item(key(Role::RowAddr), rowAddressItems());
+    s.colBits = r.item(key(Role::ColAddr), columnAddressItems());
+    for (const ConfigRow *row : timingRows())
+        s.timings.*row->timing = r.numberIn(row->key, 1, 9999999);
+    s.cl = r.item(key(Role::CasLatency), preset.casLatencies).toInt();
+    s.cwl = r.item(key(Role::CwLatency), preset.cwLatencies).toInt();
     s.additiveLatency =
-        r.item("ADDITIVE_LATENCY",
+        r.item(key(Role::AdditiveLatency),
                QStringList{QStringLiteral("0"), QStringLiteral("CL-1"), QStringLiteral("CL-2")});
-    s.writeRecovery = r.item("WRITE_RECOVERY", writeRecoveryCycles());
+    s.writeRecovery = r.item(key(Role::WriteRecovery), writeRecoveryCycles());
     if (!r.ok())
         return std::nullopt;
     return s;
@@ -338,13 +336,13 @@ int clocksFor(double ps, double tckPs)
 QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs)
 {
     QList<TimingInClocks> list;
-    for (const TimingKey &key : timingKeys) {
-        const int value = timings.*key.value;
-        const QString name = QString::fromLatin1(key.key);
-        if (key.value == &Timings::tDllk)
+    for (const ConfigRow *row : timingRows()) {
+        const int value = timings.*row->timing;
+        const QString name = QString::fromLatin1(row->key);
+        if (row->timing == &Timings::tDllk)
             list.append({name, -1, value, 0});
         else
-            list.append({name, value, clocksFor(value, tckPs), key.minimumClocks});
+            list.append({name, value, clocksFor(value, tckPs), minimumClocks(row->timing)});
     }
     return list;
 }

@@ -1,4 +1,4 @@
-#include "corefiles.h"
+#include "configtable.h"
 #include "examplefiles.h"
 
 #include <QtTest>
@@ -7,21 +7,18 @@ using namespace DDR3PHY;
 
 namespace {
 
-CoreSettings settings(int ratioIndex, const QString &dq, bool ecc, int referencePeriod)
+ControlValues controlValues(int ratioIndex, const QString &dq)
 {
-    CoreSettings s;
-    s.clkRatio = {ratioIndex, ratioIndex == 0 ? "1:2" : "1:4"};
-    s.memoryClock = ratioIndex == 0 ? 200 : 400;
-    s.referencePeriod = referencePeriod;
-    s.dqWidth = {0, dq};
-    s.dramWidth = {0, "8"};
-    s.rowAddr = {0, "15"};
-    s.eccChecked = ecc;
-    s.eccEnabled = true;
-    s.rttNom = {0, "40"};
-    s.rttWr = {0, "OFF"};
-    s.outputDrv = {0, "HIGH"};
-    return s;
+    return {
+        {"CLK_RATIO", {ratioIndex, {}}},
+        {"MEMORY_CLK", {ratioIndex == 0 ? 200 : 400, {}}},
+        {"DQ_WIDTH", {0, dq}},
+        {"DRAM_WIDTH", {0, "8"}},
+        {"ROW_ADDR", {0, "15"}},
+        {"RTT_NOM", {0, "40"}},
+        {"RTT_WR", {0, "OFF"}},
+        {"OUTPUT_DRV", {0, "HIGH"}},
+    };
 }
 
 } // namespace
@@ -74,7 +71,8 @@ private slots:
         ExampleCore core;
         QString message;
         const bool ok =
-            exampleCore(settings(ratioIndex, dq, ecc, referencePeriod), module, &core, &message);
+            exampleCore(controlValues(ratioIndex, dq), referencePeriod, ecc, module, &core,
+                        &message);
         QCOMPARE(ok, error.isEmpty());
         if (!ok) {
             QVERIFY2(message.startsWith(error), qPrintable(message));

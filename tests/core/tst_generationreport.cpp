@@ -1,5 +1,5 @@
 #include "generationreport.h"
-#include "restorecheck.h"
+#include "configtable.h"
 #include "speedbins.h"
 
 #include <QtTest>
