@@ -2,6 +2,7 @@
 
 #include "pllsearch.h"
 #include "presets.h"
+#include "speedbins.h"
 
 #include <optional>
 
@@ -56,9 +57,6 @@ struct TimingInClocks
 };
 QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs);
 
-// Whole clocks covering `ps`, ignoring the last bits of floating-point noise.
-int clocksFor(double ps, double tckPs);
-
 enum class Verdict { Ok, Warning };
 struct Check
 {
@@ -66,7 +64,8 @@ struct Check
     QString text;
 };
 
-// The clock, the latencies, write recovery and refresh against the DDR3 rules, one line each.
+// The clock, the latencies, the row timings against the speed bin, write recovery and refresh
+// against the DDR3 rules, one line each.
 QList<Check> jedecChecks(const MemorySetup &setup, const ClockResult &clock);
 
 } // namespace DDR3PHY
