@@ -73,11 +73,6 @@ private:
     bool m_ok = true;
 };
 
-QString psText(double ps)
-{
-    return QString::number(ps, 'f', 1);
-}
-
 // "DDR3-800D/E, DDR3-1066E/F/G": bins of one data rate share their prefix.
 QString binNames(const QList<const SpeedBin *> &bins)
 {
@@ -416,6 +411,11 @@ ClockResult achievedClock(const MemorySetup &setup, const PllLimits &limits)
     c.tckPs = 1000000.0 / c.memoryMHz;
     c.errorPpm = (c.memoryMHz - requested) / requested * 1e6;
     return c;
+}
+
+QString psText(double ps)
+{
+    return QString::number(ps, 'f', 1);
 }
 
 bool pllUsable(const PllChoice &choice)

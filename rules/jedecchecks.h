@@ -55,6 +55,8 @@ struct TimingInClocks
     int clocks;
     int minimumClocks; // the floor DDR3 puts under the time (tRRD = max(4 clocks, ...)); 0: none
 };
+QString psText(double ps); // one decimal, as the report shows times
+
 QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs);
 
 enum class Verdict { Ok, Warning };

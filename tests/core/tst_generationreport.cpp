@@ -1,4 +1,5 @@
 #include "generationreport.h"
+#include "memoryparts.h"
 #include "restorecheck.h"
 
 #include <QtTest>
@@ -193,6 +194,30 @@ private slots:
         QCOMPARE(r.timings.at(9).clocks, 2338);
         QVERIFY(
             reportLines(r).contains(QStringLiteral("  CL / CWL / AL        11 / 5 / 10 clocks")));
+    }
+
+    // A report of settings taken from a part names it and checks the core against it.
+    void partInReport()
+    {
+        const std::optional<MemorySetup> setup =
+            memorySetup(record("CLK_RATIO=1 MEMORY_CLK=533 CAS_LATENCY=3 CW_LATENCY=1"), nullptr);
+        QVERIFY(setup);
+        const MemoryPart *part = memoryPart("K4B4G0846D-BCK0");
+        QVERIFY(part);
+        const GenerationReport r =
+            generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *part);
+        QVERIFY(reportLines(r).contains("  Memory part          K4B4G0846D-BCK0, DDR3-1600K (" +
+                                        part->source + ')'));
+        const QStringList warnings = reportWarnings(r);
+        QVERIFY2(warnings.contains("x8 devices with 15 row and 10 column bits, but "
+                                   "K4B4G0846D-BCK0 has x8 devices with 16 row and 10 column bits"),
+                 qPrintable(warnings.join('\n')));
+        QVERIFY2(!warnings
+                      .filter(QRegularExpression("^tRFC 160000 ps \\(\\d+ clocks\\) is shorter "
+                                                 "than the 260000 ps"))
+                      .isEmpty(),
+                 qPrintable(warnings.join('\n')));
+        QVERIFY(!generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}).part);
     }
 };
 
