@@ -272,6 +272,22 @@ private slots:
         }
     }
 
+    // The clock a VX2 PLL makes for 533 MHz from the default 50 MHz reference keeps the CLs the
+    // bins allow at 533.33 MHz (a VX1-10's VCO cannot reach twice 533 MHz).
+    void acceptanceClockFromThePll()
+    {
+        MemorySetup asked;
+        asked.memoryClockMHz = 533;
+        asked.referencePeriodPs = defaultReferenceClockPeriod;
+        const ClockResult clock = achievedClock(asked, pllLimits("VX2-20", "C8"));
+        QVERIFY(pllUsable(clock.pll));
+        const PartSetup fast = partSetup(*memoryPart("MT41J128M16JT-125:K"), 1, 533, clock.tckPs);
+        const PartSetup slow = partSetup(*memoryPart("K4B2G1646E-BCK0"), 1, 533, clock.tckPs);
+        QCOMPARE(
+            QStringLiteral("%1/%2 %3/%4").arg(fast.cl).arg(fast.cwl).arg(slow.cl).arg(slow.cwl),
+            QStringLiteral("7/6 8/6"));
+    }
+
     void editsOfAPart()
     {
         const PartSetup s =
