@@ -8,19 +8,6 @@
 
 using namespace DDR3PHY;
 
-namespace {
-
-const SpeedBinRow *findRow(const SpeedBin &bin, int cl, int cwl, double tckPs)
-{
-    for (const SpeedBinRow &row : bin.rows) {
-        if (row.cl == cl && row.cwl == cwl && tckWithin(tckPs, row.minPs, row.maxPs))
-            return &row;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 class TestSpeedBins : public QObject
 {
     Q_OBJECT
@@ -89,6 +76,13 @@ private slots:
                     clAtFastest = row.cl;
                 }
             }
+            // CL 5 with CWL 5 over the whole window where 5 clocks of 2.5 ns cover tAA (tAA up to
+            // 12.5 ns), else from 3 ns as an optional row.
+            const auto cl5 = std::find_if(bin.rows.cbegin(), bin.rows.cend(),
+                                          [](const SpeedBinRow &r) { return r.cl == 5; });
+            QVERIFY2(cl5 != bin.rows.cend() && cl5->cwl == 5, name);
+            QCOMPARE(cl5->optional, bin.taaMinPs > 12500);
+            QCOMPARE(cl5->minPs, bin.taaMinPs > 12500 ? 3000 : 2500);
             QCOMPARE(fastest, bin.tckMinPs);
             QCOMPARE(clAtFastest, clocksFor(bin.taaMinPs, bin.tckMinPs)); // the n of n-n-n
             QCOMPARE(speedBin(bin.name), &bin);
@@ -100,55 +94,6 @@ private slots:
             QCOMPARE(densityRefresh()[i + 1].megabits, 2 * densityRefresh()[i].megabits);
             QVERIFY(densityRefresh()[i].trfcMinPs < densityRefresh()[i + 1].trfcMinPs);
         }
-    }
-
-    // CL 5 with CWL 5: over the whole 2.5 to 3.3 ns window where tAA is 12.5 ns or less, only
-    // at 3.0 to 3.3 ns (optional) elsewhere; named rows of the down-bin parts.
-    void rows_data()
-    {
-        QTest::addColumn<QString>("bin");
-        QTest::addColumn<int>("cl");
-        QTest::addColumn<int>("cwl");
-        QTest::addColumn<double>("tckPs");
-        QTest::addColumn<QString>("expected"); // "required", "optional" or "none"
-
-        const auto row = [](const char *bin, int cl, int cwl, double tck, const char *expected) {
-            QTest::addRow("%s CL%d/CWL%d %g", bin, cl, cwl, tck)
-                << QString::fromLatin1(bin) << cl << cwl << tck << QString::fromLatin1(expected);
-        };
-        for (const char *bin : {"DDR3-800D", "DDR3-1066E", "DDR3-1333F", "DDR3-1333G", "DDR3-1600G",
-                                "DDR3-1600H", "DDR3-1600J"}) {
-            row(bin, 5, 5, 2500, "required");
-            row(bin, 5, 5, 3300, "required");
-        }
-        for (const char *bin :
-             {"DDR3-800E", "DDR3-1066F", "DDR3-1066G", "DDR3-1333H", "DDR3-1333J", "DDR3-1600K"}) {
-            row(bin, 5, 5, 2999, "none");
-            row(bin, 5, 5, 3000, "optional");
-        }
-        row("DDR3-1600K", 7, 6, 1875, "optional");
-        row("DDR3-1600K", 9, 7, 1500, "optional");
-        row("DDR3-1600K", 8, 6, 1875, "required");
-        row("DDR3-1333H", 7, 6, 2000, "optional");
-        row("DDR3-1333J", 7, 6, 2000, "none");
-        row("DDR3-1866M", 13, 9, 1071, "required");
-        row("DDR3-2133N", 14, 10, 938, "required");
-        row("DDR3-2133N", 13, 10, 938, "none");
-    }
-
-    void rows()
-    {
-        QFETCH(QString, bin);
-        QFETCH(int, cl);
-        QFETCH(int, cwl);
-        QFETCH(double, tckPs);
-        const SpeedBin *b = speedBin(bin);
-        QVERIFY(b);
-        const SpeedBinRow *row = findRow(*b, cl, cwl, tckPs);
-        QTEST(QString::fromLatin1(!row            ? "none"
-                                  : row->optional ? "optional"
-                                                  : "required"),
-              "expected");
     }
 
     // Clock periods compare with the rounding noise clocksFor ignores, so a PLL result a hair
