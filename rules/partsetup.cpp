@@ -59,8 +59,9 @@ QString numbers(const QList<int> &values)
     return texts(values).join(QStringLiteral(", "));
 }
 
-// Refuses what the dialog's lists cannot show; empty when every value has its item.
-QString organisationError(const MemoryPart &part)
+} // namespace
+
+QString partRefusal(const MemoryPart &part)
 {
     const auto notIn = [&](int value, const QStringList &items, const char *what,
                            const char *control) -> QString {
@@ -93,8 +94,6 @@ QString organisationError(const MemoryPart &part)
     return QString();
 }
 
-} // namespace
-
 PartSetup partSetup(const MemoryPart &part, int ratioIndex, int memoryClockMHz, double tckPs)
 {
     PartSetup s;
@@ -103,7 +102,7 @@ PartSetup partSetup(const MemoryPart &part, int ratioIndex, int memoryClockMHz, 
         s.error = error;
         return s;
     };
-    const QString organisation = organisationError(part);
+    const QString organisation = partRefusal(part);
     if (!organisation.isEmpty())
         return fail(organisation);
     const SpeedBin *bin = speedBin(part.speedBin);

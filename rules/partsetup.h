@@ -29,6 +29,10 @@ struct PartSetup
     Timings timings{};
 };
 
+// Why the dialog cannot take the part (more than one rank, column bits other than 9 or 10, a
+// width or row count its lists lack), naming the field; empty when it can.
+QString partRefusal(const MemoryPart &part);
+
 // The memory type "Custom", the organisation, every timing field, then CL, CWL, AL and WR for
 // the clock the PLL achieves (`tckPs`) when `memoryClockMHz` was asked for at the ratio
 // (0 = 1:2). CL is the lowest the part's bin allows at tCK; below the DLL-on clocks it is the

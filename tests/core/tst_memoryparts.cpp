@@ -203,6 +203,20 @@ private slots:
         QTEST(got, "expected");
     }
 
+    // What `ipgen parts` marks as not for this core: x4 and 8 Gb x8 devices (11 column bits) and
+    // two-rank modules.
+    void refusedParts()
+    {
+        QStringList refused;
+        for (const MemoryPart &p : memoryParts()) {
+            if (!partRefusal(p).isEmpty())
+                refused << p.name;
+        }
+        QCOMPARE(refused,
+                 (QStringList{"MT41J512M4HX-15E:D", "MT41K1G8SN-125:A", "H5TQ4G43AFR-PBC",
+                              "HMT31GR7CFR4C-PB", "M378B5673EH1-CF8", "M391B5273DH0-YK0"}));
+    }
+
     void setup_data()
     {
         QTest::addColumn<QString>("part");
