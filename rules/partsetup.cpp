@@ -4,6 +4,7 @@
 #include "speedbins.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace DDR3PHY {
 
