@@ -49,7 +49,7 @@ constexpr PartRow partRows[] = {
     {"IS43TR16256A-15HBL", "ISSI", C, 1, 16, 16, 4096, 15, 10, 1500, "DDR3-1333H", 13500, 260000,
      7500, 45000, false, "ISSI IS43/46TR16256A 4Gb DDR3 data sheet" NOT_CHECKED},
     {"KVR16S11S8/4", "Kingston", S, 1, 64, 8, 4096, 16, 10, 1500, "DDR3-1600K", 13750, 260000, 6000,
-     30000, false, "Kingston KVR16S11S8/4 module specification" NOT_CHECKED},
+     30000, false, "Kingston KVR16S11S8/4 data sheet" NOT_CHECKED},
     {"MT41J128M16JT-125:K", "Micron", C, 1, 16, 16, 2048, 14, 10, 1500, "DDR3-1600K", 13125, 160000,
      7500, 40000, false,
      "Micron 2Gb: x4, x8, x16 DDR3 SDRAM data sheet, Table 56 p. 79 (tRFC); revision not checked"},
