@@ -1,0 +1,255 @@
+#include "memoryparts.h"
+#include "partsetup.h"
+#include "spddecode.h"
+
+#include <QtTest>
+
+using namespace DDR3PHY;
+
+namespace {
+
+using Bytes = QList<QPair<int, int>>; // offset, value
+
+// A DDR3 SPD image: the given bytes, the rest zero, a valid CRC over bytes 0 to 116 (byte 0
+// 0x92) or 0 to 125.
+QByteArray spdImage(const Bytes &bytes, int size = 256, const char *partNumber = nullptr)
+{
+    QByteArray b(size, '\0');
+    for (const auto &[offset, value] : bytes)
+        b[offset] = char(value);
+    if (partNumber && size >= 146)
+        b.replace(128, 18, QByteArray(partNumber).leftJustified(18, ' '));
+    const quint16 crc = spdCrc(b, quint8(b[0]) & 0x80 ? 117 : 126);
+    b[126] = char(crc & 0xFF);
+    b[127] = char(crc >> 8);
+    return b;
+}
+
+// The bytes a JEDEC DDR3 SPD holds for a 1600 Mb/s module: MTB 0.125 ns, FTB 1 ps, CL 5..11,
+// tAA = tRCD = tRP 13.125 ns, tRAS 35 ns, tRC 48.125 ns, tWR 15 ns, tWTR = tRTP 7.5 ns.
+Bytes ddr3_1600(const Bytes &organisation)
+{
+    Bytes b{{0, 0x92},  {1, 0x10},  {2, 0x0B},  {9, 0x11},  {10, 0x01}, {11, 0x08}, {12, 0x0A},
+            {14, 0xFE}, {15, 0x00}, {16, 0x69}, {17, 0x78}, {18, 0x69}, {20, 0x69}, {21, 0x11},
+            {22, 0x18}, {23, 0x81}, {26, 0x3C}, {27, 0x3C}, {30, 0x83}, {31, 0x03}, {117, 0x80}};
+    return b + organisation;
+}
+
+// Micron MT4JSF12864HZ-1G6: 1 GB SODIMM, one rank of four 2 Gb x16 devices (14 row, 10 column
+// bits), 1.5 V; tRRD 7.5 ns, tRFC 160 ns, tFAW 40 ns (2 KB page).
+QByteArray sodimm1600()
+{
+    return spdImage(ddr3_1600({{3, 0x03},
+                               {4, 0x03},
+                               {5, 0x11},
+                               {6, 0x00},
+                               {7, 0x02},
+                               {8, 0x03},
+                               {19, 0x3C},
+                               {24, 0x00},
+                               {25, 0x05},
+                               {28, 0x01},
+                               {29, 0x40},
+                               {118, 0x2C}}),
+                    256, "MT4JSF12864HZ-1G6");
+}
+
+// SK hynix HMT451S6AFR8A-PB: 4 GB DDR3L SODIMM, one rank of 4 Gb x8 (16 row, 10 column bits),
+// 1.35 V and 1.5 V; tRRD 6 ns, tRFC 260 ns, tFAW 30 ns (1 KB page).
+QByteArray sodimm1600L()
+{
+    return spdImage(ddr3_1600({{3, 0x03},
+                               {4, 0x04},
+                               {5, 0x21},
+                               {6, 0x02},
+                               {7, 0x01},
+                               {8, 0x03},
+                               {19, 0x30},
+                               {24, 0x20},
+                               {25, 0x08},
+                               {28, 0x00},
+                               {29, 0xF0}}),
+                    256, "HMT451S6AFR8A-PB");
+}
+
+// A DDR3-1866 ECC registered DIMM, two ranks of 4 Gb x4 (16 row, 11 column bits), tCK and tAA
+// with fine corrections: 1.125 ns - 54 ps, 14 ns - 90 ps; tRC 47.875 ns + 35 ps; CL 5..13;
+// extended temperature with 2X refresh there.
+QByteArray rdimm1866()
+{
+    return spdImage({{0, 0x11},  {2, 0x0B},  {3, 0x01},  {4, 0x04},  {5, 0x22},  {6, 0x00},
+                     {7, 0x08},  {8, 0x0B},  {9, 0x11},  {10, 0x01}, {11, 0x08}, {12, 0x09},
+                     {14, 0xFE}, {15, 0x03}, {16, 0x70}, {17, 0x78}, {18, 0x70}, {19, 0x30},
+                     {20, 0x70}, {21, 0x11}, {22, 0x10}, {23, 0x7F}, {24, 0x20}, {25, 0x08},
+                     {26, 0x3C}, {27, 0x3C}, {28, 0x00}, {29, 0xF0}, {31, 0x01}, {34, 0xCA},
+                     {35, 0xA6}, {36, 0xA6}, {37, 0xA6}, {38, 0x23}},
+                    128);
+}
+
+// i2cdump's layout: a header row, then "offset:" rows of 16 bytes and an ASCII column.
+QByteArray i2cdump(const QByteArray &image)
+{
+    QByteArray text = "     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    0123456789abcdef\n";
+    for (int row = 0; row < image.size(); row += 16) {
+        text += QByteArray::number(row, 16).rightJustified(2, '0') + ':';
+        for (int i = row; i < row + 16; ++i)
+            text += ' ' + image.mid(i, 1).toHex();
+        text += "    ................\n";
+    }
+    return text;
+}
+
+QString fields(const MemoryPart &p)
+{
+    QStringList cls;
+    for (int cl : p.casLatencies)
+        cls << QString::number(cl);
+    return QStringLiteral("%1 %2 %3R x%4/%5%6 %7Mb %8b %9/%10 %11mV %12 tCK%13 CL%14 "
+                          "tAA%15 tRCD%16 tRP%17 tRAS%18 tRC%19 tRFC%20 tRRD%21 tFAW%22 "
+                          "tWR%23 tWTR%24 tRTP%25%26")
+        .arg(p.name, dimmTypeText(p.module))
+        .arg(p.ranks)
+        .arg(p.deviceWidth)
+        .arg(p.dataWidth)
+        .arg(p.ecc ? "ECC" : "")
+        .arg(p.densityMb)
+        .arg(p.banks)
+        .arg(p.rowBits)
+        .arg(p.colBits)
+        .arg(p.vddMv)
+        .arg(p.speedBin)
+        .arg(p.tckMinPs)
+        .arg(cls.join(','))
+        .arg(p.taaPs)
+        .arg(p.trcdPs)
+        .arg(p.trpPs)
+        .arg(p.trasPs)
+        .arg(p.trcPs)
+        .arg(p.trfcPs)
+        .arg(p.trrdPs)
+        .arg(p.tfawPs)
+        .arg(p.twrPs)
+        .arg(p.twtrPs)
+        .arg(p.trtpPs)
+        .arg(p.extendedTemperature ? " hot" : "");
+}
+
+} // namespace
+
+class TestSpdDecode : public QObject
+{
+    Q_OBJECT
+private slots:
+    void crc()
+    {
+        QCOMPARE(spdCrc("123456789", 9), quint16(0x31C3)); // CRC-16/XMODEM check value
+        QCOMPARE(spdCrc(QByteArray(4, '\0'), 0), quint16(0));
+    }
+
+    // The images of well-known modules decode to their data sheets' values, in every file form.
+    void modules_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("expected"); // a database part's name, or the fields
+
+        const QByteArray sodimm = sodimm1600();
+        QTest::newRow("DDR3-1600 SODIMM, 256 bytes") << sodimm << "MT4JSF12864HZ-1G6";
+        QTest::newRow("as 512 bytes") << sodimm + QByteArray(256, '\xff') << "MT4JSF12864HZ-1G6";
+        QTest::newRow("as i2cdump text") << i2cdump(sodimm) << "MT4JSF12864HZ-1G6";
+        QTest::newRow("as plain hex, CRLF, comments")
+            << "# SODIMM slot 0\r\n" + sodimm.toHex(' ') + "\r\n"
+            << "MT4JSF12864HZ-1G6";
+        QTest::newRow("DDR3L SODIMM") << sodimm1600L() << "HMT451S6AFR8A-PB";
+        QTest::newRow("DDR3-1866 RDIMM, fine corrections")
+            << rdimm1866()
+            << "module.spd RDIMMs 2R x4/72ECC 4096Mb 8b 16/11 1500mV DDR3-1866M tCK1071 "
+               "CL5,6,7,8,9,10,11,12,13 tAA13910 tRCD13910 tRP13910 tRAS34000 tRC47910 "
+               "tRFC260000 tRRD6000 tFAW30000 tWR15000 tWTR7500 tRTP7500 hot";
+    }
+
+    void modules()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, expected);
+        QString error;
+        const std::optional<MemoryPart> part = decodeSpd(contents, "module.spd", &error);
+        QVERIFY2(part, qPrintable(error));
+        const MemoryPart *sheet = memoryPart(expected);
+        QCOMPARE(fields(*part), sheet ? fields(*sheet) : expected);
+        if (sheet) {
+            QCOMPARE(part->source, QStringLiteral("SPD module.spd"));
+            // The same edits as the data sheet's part, at the acceptance clock.
+            const double tck = 1e6 / (1600.0 / 3);
+            QCOMPARE(partSetup(*part, 1, 533, tck).edits.size(),
+                     partSetup(*sheet, 1, 533, tck).edits.size());
+            for (int i = 0; i < partSetup(*sheet, 1, 533, tck).edits.size(); ++i) {
+                QCOMPARE(partSetup(*part, 1, 533, tck).edits[i].value,
+                         partSetup(*sheet, 1, 533, tck).edits[i].value);
+            }
+        }
+    }
+
+    // Every refusal is one line, and nothing is decoded.
+    void errors_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("error");
+
+        const QByteArray good = sodimm1600();
+        QByteArray ddr4 = good + QByteArray(256, '\0');
+        ddr4[2] = 0x0C;
+        QTest::newRow("DDR4") << ddr4 << "not a DDR3 SPD: byte 2 is 0x0c (DDR4 SDRAM)";
+        QByteArray flipped = good;
+        flipped[20] = 0x6E; // tRP 13.75 ns, CRC kept
+        const quint16 stored = quint8(good[126]) | quint8(good[127]) << 8;
+        QTest::newRow("CRC")
+            << flipped
+            << QStringLiteral("SPD CRC mismatch: stored 0x%1, computed 0x%2 over bytes 0 to 116")
+                   .arg(stored, 4, 16, QLatin1Char('0'))
+                   .arg(spdCrc(flipped, 117), 4, 16, QLatin1Char('0'));
+        QTest::newRow("binary cut short")
+            << good.left(100) << "the SPD image is truncated: 100 bytes, at least 128 needed";
+        QTest::newRow("dump cut short")
+            << good.left(144).toHex(' ') << "the SPD image is truncated: 144 bytes, 176 needed";
+        QTest::newRow("odd size") << good + QByteArray(44, '\0')
+                                  << "the SPD image has 300 bytes: a binary image has 128, 256 "
+                                     "or 512";
+        QTest::newRow("empty") << QByteArray() << "the SPD file is empty";
+        QTest::newRow("not hex") << QByteArray("92 10 0b zz\n")
+                                 << "line 1 of the hex dump holds 'zz', not a byte";
+        QTest::newRow("offset gap") << QByteArray("00: 92 10\n10: 0b\n")
+                                    << "line 2 of the hex dump starts at offset 0x10, not at 0x02 "
+                                       "where the bytes before it end";
+        QTest::newRow("density code") << spdImage(ddr3_1600({{3, 0x03}, {4, 0x07}}))
+                                      << "SPD byte 4 (0x07) gives no device density";
+        QTest::newRow("module type")
+            << spdImage(ddr3_1600({{3, 0x00}})) << "SPD byte 3 (0x00) gives no module type";
+        QTest::newRow("time base") << spdImage(ddr3_1600({{3, 0x03}, {11, 0x00}}))
+                                   << "SPD bytes 9 to 11 give no time base";
+    }
+
+    void errors()
+    {
+        QFETCH(QByteArray, contents);
+        QString error;
+        QVERIFY(!decodeSpd(contents, "bad.spd", &error));
+        QTEST(error, "error");
+    }
+
+    // What decodes but the dialog cannot take is refused by the edits, naming the field.
+    void refusedByTheEdits()
+    {
+        QString error;
+        const std::optional<MemoryPart> rdimm = decodeSpd(rdimm1866(), "rdimm.spd", &error);
+        QVERIFY2(rdimm, qPrintable(error));
+        QCOMPARE(partSetup(*rdimm, 1, 533, 1875).error,
+                 QStringLiteral("rdimm.spd has 2 ranks: Rank Address takes one rank only"));
+        MemoryPart oneRank = *rdimm;
+        oneRank.ranks = 1;
+        QCOMPARE(partSetup(oneRank, 1, 533, 1875).error,
+                 QStringLiteral("rdimm.spd has 11 column bits: Column Address offers 9, 10"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpdDecode)
+#include "tst_spddecode.moc"
