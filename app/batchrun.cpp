@@ -417,14 +417,17 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
     DialogDriver driver;
     bool opened = false;
     int exitCode = ExitOk;
-    QByteArray json;
+    QString printed;
     QObject::connect(&driver, &DialogDriver::dialogReady, &driver,
                      [&](IPCore::IPGenDialog *dialog) {
                          opened = true;
-                         if (applySettings(dialog, invocation.settings))
-                             json = QJsonDocument(dialogState(dialog, driver.messages())).toJson();
-                         else
+                         if (!applySettings(dialog, invocation.settings))
                              exitCode = ExitUsage;
+                         else if (invocation.namesOnly)
+                             printed = settableNames(dialog).join(QLatin1Char('\n'));
+                         else
+                             printed = QString::fromUtf8(
+                                 QJsonDocument(dialogState(dialog, driver.messages())).toJson());
                          dialog->reject();
                      });
     const QString outputDirectory = absoluteDirectory(
@@ -440,7 +443,7 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
         return ExitFailed;
     }
     if (exitCode == ExitOk)
-        printOut(QString::fromUtf8(json).trimmed());
+        printOut(printed.trimmed());
     return exitCode;
 }
 

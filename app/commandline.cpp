@@ -13,7 +13,7 @@ namespace {
 enum OptionGroup : unsigned {
     JsonOption = 1u << 0,
     TargetOptions = 1u << 1,   // --core --device --condition --config --set
-    InspectOptions = 1u << 2,  // --output
+    InspectOptions = 1u << 2,  // --output --names
     GenerateOptions = 1u << 3, // --out --file --module --lang --tool --approx --project
                                // --files-only --timeout
     ExampleOptions = 1u << 4,  // --config --out
@@ -37,9 +37,9 @@ const CommandInfo commands[] = {
      "Lists the device library and which cores support each part.", JsonOption},
     {"inspect", Invocation::Command::Inspect,
      "inspect --core ID --device MODEL [--condition TEXT] [--config FILE.ipc] "
-     "[--set NAME=VALUE]... [--output DIR]",
+     "[--set NAME=VALUE]... [--output DIR] [--names]",
      "Opens a core's dialog headless, applies the --set edits in order and prints the dialog's "
-     "state as JSON.",
+     "state as JSON, or with --names the names --set accepts.",
      TargetOptions | InspectOptions},
     {"generate", Invocation::Command::Generate,
      "generate --core ID --device MODEL [--condition TEXT] --out DIR [--file NAME] "
@@ -69,7 +69,8 @@ QString generalHelp()
     for (const CommandInfo &info : commands)
         text += QStringLiteral("  ipgen %1\n").arg(QLatin1String(info.synopsis));
     text += QStringLiteral("\nCommon options: --plugins DIR (repeatable), --settings FILE.\n"
-                           "'ipgen help <command>' or 'ipgen <command> --help' for details.");
+                           "'ipgen help <command>' or 'ipgen <command> --help' for details.\n"
+                           "'ipgen --version' prints the version.");
     return text;
 }
 
@@ -109,11 +110,14 @@ QList<QCommandLineOption> addOptions(QCommandLineParser &parser, unsigned groups
                             "(repeatable, applied in order)."),
              QStringLiteral("name=value")});
     }
-    if (groups & InspectOptions)
+    if (groups & InspectOptions) {
         add({QStringLiteral("output"),
              QStringLiteral("Output directory proposed to the dialog (default: the "
                             "current directory)."),
              QStringLiteral("dir")});
+        add({QStringLiteral("names"),
+             QStringLiteral("Print only the control names --set accepts, one per line.")});
+    }
     if (groups & GenerateOptions) {
         add({QStringLiteral("out"), QStringLiteral("Output directory (required)."),
              QStringLiteral("dir")});
@@ -288,7 +292,8 @@ bool isBatchCommandLine(int argc, char **argv)
     if (argc < 2)
         return false;
     const char *first = argv[1];
-    if (std::strcmp(first, "-h") == 0 || std::strcmp(first, "--help") == 0)
+    if (std::strcmp(first, "-h") == 0 || std::strcmp(first, "--help") == 0 ||
+        std::strcmp(first, "--version") == 0)
         return true;
     return first[0] != '-' && std::strcmp(first, "gui") != 0;
 }
@@ -301,6 +306,9 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
     if (!hasWord &&
         (rest.value(0) == QLatin1String("-h") || rest.value(0) == QLatin1String("--help")))
         return {ParseResult::Outcome::Help, generalHelp()};
+    if (!hasWord && rest.value(0) == QLatin1String("--version"))
+        return {ParseResult::Outcome::Help,
+                QStringLiteral("ipgen ") + QLatin1String(IPGEN_VERSION)};
     if (word == QLatin1String("help")) {
         const CommandInfo *info = findCommand(rest.value(0));
         return {ParseResult::Outcome::Help, info ? commandHelp(*info) : generalHelp()};
@@ -341,8 +349,10 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
         if (result.outcome != ParseResult::Outcome::Run)
             return result;
     }
-    if (info->groups & InspectOptions)
+    if (info->groups & InspectOptions) {
         inv->outputDirectory = parser.value(QStringLiteral("output"));
+        inv->namesOnly = parser.isSet(QStringLiteral("names"));
+    }
     if (info->groups & ExampleOptions) {
         inv->configFile = parser.value(QStringLiteral("config"));
         inv->outputDirectory = parser.value(QStringLiteral("out"));

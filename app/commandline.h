@@ -29,6 +29,7 @@ struct Invocation
     QString condition;
     QString configFile;      // --config: re-open an .ipc instead of creating
     QString outputDirectory; // inspect --output / generate and example --out
+    bool namesOnly = false;  // inspect --names: print the names --set accepts, not the state
     QString fileName;
     QString moduleName;
     int languageIndex = -1; // -1: keep the dialog's choice

@@ -297,6 +297,31 @@ void DialogDriver::answer(QMessageBox *box)
         box->reject();
 }
 
+QStringList settableNames(const IPCore::IPGenDialog *dialog)
+{
+    const auto editable = [](const QWidget *widget) {
+        return qobject_cast<const QComboBox *>(widget) || qobject_cast<const QSpinBox *>(widget) ||
+               qobject_cast<const QCheckBox *>(widget) || qobject_cast<const QLineEdit *>(widget);
+    };
+    QStringList names;
+    const QList<PageWidget> all = pageWidgets(dialog);
+    for (const PageWidget &entry : all) {
+        if (editable(entry.widget))
+            names.append(pageKey(entry, all));
+    }
+    // The frame's fields: named controls outside the tab pages.
+    const auto *tabs = dialog->findChild<QTabWidget *>(QStringLiteral("tabPages"));
+    for (const QWidget *widget : dialog->findChildren<QWidget *>()) {
+        const QString name = widget->objectName();
+        if (editable(widget) && !name.isEmpty() && !name.startsWith(QLatin1String("qt_")) &&
+            !(tabs && tabs->isAncestorOf(widget)))
+            names.append(name);
+    }
+    names.sort();
+    names.removeDuplicates();
+    return names;
+}
+
 bool applySetting(IPCore::IPGenDialog *dialog, const ControlSetting &setting, QString *error)
 {
     QWidget *widget = findControl(dialog, setting.name, error);

@@ -61,6 +61,9 @@ private:
 
 // Applies one --set as a user's edit of the control; false with a one-line reason.
 bool applySetting(IPCore::IPGenDialog *dialog, const ControlSetting &setting, QString *error);
+// The names applySetting accepts: the dialog's named editable controls, page controls keyed as
+// in dialogState.
+QStringList settableNames(const IPCore::IPGenDialog *dialog);
 // The dialog's state for `ipgen inspect` (docs/ipgen.md).
 QJsonObject dialogState(const IPCore::IPGenDialog *dialog, const QList<ShownMessage> &messages);
 
