@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs a build into a scratch root and runs the installed ipgen from there: it has to find
 # its host library, plug-in with its companion and share folder next to itself, not in the build
-# tree.
+# tree. Then the installed ipgen makes an example design, which must simulate to PASS.
 # Usage: scripts/install-check.sh BUILD_DIR
 set -eu
 build=$1
@@ -30,3 +30,9 @@ esac
     QT_QPA_PLATFORM=offscreen usr/bin/ipgen example --config "$root/gen/ddr3_phy.ipc" \
         --out "$root/kit" > /dev/null) || { echo "installed ipgen example failed"; exit 1; }
 [ -x "$root/kit/sim/run.sh" ] || { echo "installed ipgen example wrote no sim/run.sh"; exit 1; }
+# The kit simulates as it stands with the Icarus Verilog the package recommends.
+sim=$(cd "$root/kit/sim" && ./run.sh 2>&1) || { echo "$sim" | tail -5; echo "the example's sim/run.sh failed"; exit 1; }
+case "$(echo "$sim" | tail -1)" in
+PASS:*) echo "$sim" | tail -1 ;;
+*) echo "$sim" | tail -5; echo "the example's sim/run.sh did not PASS"; exit 1 ;;
+esac
