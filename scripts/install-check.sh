@@ -31,8 +31,8 @@ esac
         --out "$root/kit" > /dev/null) || { echo "installed ipgen example failed"; exit 1; }
 [ -x "$root/kit/sim/run.sh" ] || { echo "installed ipgen example wrote no sim/run.sh"; exit 1; }
 # The kit simulates as it stands with the Icarus Verilog the package recommends.
-sim=$(cd "$root/kit/sim" && ./run.sh 2>&1) || { echo "$sim" | tail -5; echo "the example's sim/run.sh failed"; exit 1; }
+sim=$(cd "$root/kit/sim" && ./run.sh 2>&1) || true
 case "$(echo "$sim" | tail -1)" in
 PASS:*) echo "$sim" | tail -1 ;;
-*) echo "$sim" | tail -5; echo "the example's sim/run.sh did not PASS"; exit 1 ;;
+*) echo "$sim" | tail -5; echo "the installed example's sim/run.sh did not PASS"; exit 1 ;;
 esac
