@@ -716,6 +716,9 @@ module VX_DELAY (A, Z, CLK, LOAD, VALUE, MOVE, DIR, TAP);
   // Transport delay; a transition never overtakes an earlier one when the
   // delay shrinks (it lands together with it instead).
   reg      z_out;
+  // Z starts out as A: an input that holds its power-up value never makes an
+  // event for the always block below.
+  initial z_out = A;
   realtime t_land = 0.0, t_out;
   always @(A) begin
     t_out = $realtime + ((t_tap == $realtime) ? tap_before : tap) * step_ps;
