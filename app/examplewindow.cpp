@@ -11,7 +11,7 @@
 namespace IPGenApp {
 
 void writeExampleFromWindow(QWidget *parent, const IPCore::PluginManager &plugins,
-                            const QString &configFile)
+                            const QString &configFile, const QString &partSource)
 {
     const QString title = QApplication::translate("IPGenApp", "Example Design");
     ExampleOutcome refusal;
@@ -26,7 +26,7 @@ void writeExampleFromWindow(QWidget *parent, const IPCore::PluginManager &plugin
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ExampleOutcome outcome =
-        writeExample(plugins, configFile, folder, [parent](const QStringList &existing) {
+        writeExample(plugins, configFile, partSource, folder, [parent](const QStringList &existing) {
         QApplication::restoreOverrideCursor();
         const bool replace =
             QMessageBox::question(
