@@ -110,11 +110,12 @@ bool readFile(const QString &path, qint64 maxSize, const QString &what, QByteArr
         *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    if (file.size() > maxSize) {
+    // Read with a bound, not by the size: a device or pipe reports none.
+    *content = file.read(maxSize + 1);
+    if (content->size() > maxSize) {
         *error = QStringLiteral("%1 is too large to be %2").arg(path, what);
         return false;
     }
-    *content = file.readAll();
     return true;
 }
 

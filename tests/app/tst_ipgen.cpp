@@ -333,6 +333,8 @@ private slots:
         QTest::newRow("truncated SPD")
             << spd + vx2At533 << good.left(100) << "%SPD: the SPD image is truncated: 100 bytes";
         QTest::newRow("no SPD file") << spd + vx2At533 << QByteArray() << "cannot read %SPD";
+        QTest::newRow("endless SPD file") << QStringList{"--spd", "/dev/zero"} + vx2At533
+                                          << QByteArray() << "/dev/zero is too large";
         QTest::newRow("both --part and --spd")
             << QStringList{"--part", fast1600} + spd + vx2At533 << good << "--part and --spd";
     }
