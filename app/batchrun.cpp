@@ -154,10 +154,10 @@ int preparePart(const Invocation &invocation, const IPCore::PluginManager &plugi
     QList<ControlSetting> inputs;
     step->settings.clear();
     splitPartInputs(invocation.settings, parts->partInputs(), &inputs, &step->settings);
-    const PartRequest request = invocation.spdFile.isEmpty()
-                                    ? PartRequest{invocation.part, false}
-                                    : PartRequest{QFileInfo(invocation.spdFile).absoluteFilePath(),
-                                                  true};
+    const PartRequest request =
+        invocation.spdFile.isEmpty()
+            ? PartRequest{invocation.part, false}
+            : PartRequest{QFileInfo(invocation.spdFile).absoluteFilePath(), true};
     step->part = std::make_unique<PartBeforeShow>(*parts, request, inputs);
     return ExitOk;
 }
@@ -282,8 +282,7 @@ private:
 
 GenerationRun::GenerationRun(const Invocation &invocation, const PartStep &part,
                              const QString &outputDirectory, GenerationTimings *timings)
-    : m_invocation(invocation), m_part(part), m_outputDirectory(outputDirectory),
-      m_timings(timings)
+    : m_invocation(invocation), m_part(part), m_outputDirectory(outputDirectory), m_timings(timings)
 {
     m_clock.start();
     m_driver.setAcceptApproximation(invocation.acceptApproximation);

@@ -324,8 +324,8 @@ PartBeforeShow::PartBeforeShow(const IPCore::MemoryParts &parts, const PartReque
                                const QList<ControlSetting> &inputs, QObject *parent)
     : QObject(parent), m_parts(parts), m_request(request), m_inputs(inputs)
 {
-    m_connection = connect(&IPGen::HostSession::instance(),
-                           &IPGen::HostSession::dialogAboutToShow, this, &PartBeforeShow::apply);
+    m_connection = connect(&IPGen::HostSession::instance(), &IPGen::HostSession::dialogAboutToShow,
+                           this, &PartBeforeShow::apply);
 }
 
 void PartBeforeShow::apply(IPCore::IPGenDialog *dialog)

@@ -2,8 +2,8 @@
 
 #include "catalogue.h"
 #include "corereport.h"
-#include "dialogdriver.h"
 #include "devicelibrary.h"
+#include "dialogdriver.h"
 #include "examplewindow.h"
 #include "hostsession.h"
 #include "ipgendialog.h"
@@ -222,9 +222,9 @@ QWidget *MainWindow::buildCataloguePanel()
     m_exampleButton->setEnabled(false);
     m_exampleButton->setToolTip(tr("After a successful generation: the core with a traffic "
                                    "generator, a simulation kit and a pin-constraints template"));
-    connect(m_exampleButton, &QPushButton::clicked, this,
-            [this] { writeExampleFromWindow(this, m_plugins, m_generatedConfig, m_generatedPart);
-            });
+    connect(m_exampleButton, &QPushButton::clicked, this, [this] {
+        writeExampleFromWindow(this, m_plugins, m_generatedConfig, m_generatedPart);
+    });
     m_partButton = new QPushButton(tr("From part…"));
     m_partButton->setObjectName(QStringLiteral("buttonFromPart"));
     m_partButton->setToolTip(tr("Create the core set up for a memory part of its list"));
@@ -350,9 +350,9 @@ void MainWindow::createFromPart(bool fromFile)
         return;
     PartRequest request{QString(), fromFile};
     if (fromFile) {
-        request.name = QFileDialog::getOpenFileName(
-            this, tr("From SPD"), m_outputDir->text(),
-            tr("SPD images (*.bin *.spd *.hex *.txt);;All files (*)"));
+        request.name =
+            QFileDialog::getOpenFileName(this, tr("From SPD"), m_outputDir->text(),
+                                         tr("SPD images (*.bin *.spd *.hex *.txt);;All files (*)"));
     } else {
         QStringList items, names;
         for (const IPCore::MemoryPartEntry &entry : parts->partList()) {
@@ -363,8 +363,8 @@ void MainWindow::createFromPart(bool fromFile)
             }
         }
         bool chosen = false;
-        const QString item = QInputDialog::getItem(this, tr("From Part"), tr("Memory part:"),
-                                                   items, 0, false, &chosen);
+        const QString item = QInputDialog::getItem(this, tr("From Part"), tr("Memory part:"), items,
+                                                   0, false, &chosen);
         if (chosen)
             request.name = names.value(items.indexOf(item));
     }
@@ -381,8 +381,7 @@ void MainWindow::openNewCore(IPCore::BaseIPCore *core, const PartRequest *part)
     QMetaObject::Connection said;
     if (part) {
         applier = std::make_unique<PartBeforeShow>(
-            *m_plugins.capability<IPCore::MemoryParts>(core->id()), *part,
-            QList<ControlSetting>());
+            *m_plugins.capability<IPCore::MemoryParts>(core->id()), *part, QList<ControlSetting>());
         // Connected after the applier's own connection, so it runs once the part is in.
         said = connect(&IPGen::HostSession::instance(), &IPGen::HostSession::dialogAboutToShow,
                        this, [this, &applier](IPCore::IPGenDialog *dialog) {

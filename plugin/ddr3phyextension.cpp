@@ -121,8 +121,7 @@ bool readFile(const QString &path, qint64 maxSize, const QString &what, QByteArr
 
 bool readSource(const QString &path, QByteArray *content, QString *error)
 {
-    return readFile(path, maxSourceSize, QStringLiteral("a source of the example"), content,
-                    error);
+    return readFile(path, maxSourceSize, QStringLiteral("a source of the example"), content, error);
 }
 
 // The part a source of partEdits names: a database part, or the module an SPD file describes.
@@ -146,8 +145,7 @@ std::optional<MemoryPart> sourcePart(const QString &source, QString *error)
     return part;
 }
 
-template <class Control>
-const Control *controlOf(const IPCore::IPGenDialog *dialog, Role role)
+template <class Control> const Control *controlOf(const IPCore::IPGenDialog *dialog, Role role)
 {
     return dialog->findChild<Control *>(QLatin1String(configRow(role).control));
 }
@@ -284,7 +282,7 @@ QStringList DDR3PHYExtension::restoreNotes(const QString &configFile)
 
 QStringList DDR3PHYExtension::partColumns() const
 {
-    return {QStringLiteral("maker"), QStringLiteral("kind"), QStringLiteral("organisation"),
+    return {QStringLiteral("maker"),   QStringLiteral("kind"),      QStringLiteral("organisation"),
             QStringLiteral("density"), QStringLiteral("speed bin"), QStringLiteral("VDD")};
 }
 

@@ -14,8 +14,8 @@ class DDR3PHYExtension : public IPCore::CoreExtension,
                          public IPCore::MemoryParts
 {
     Q_OBJECT
-    Q_INTERFACES(IPCore::GenerationReport IPCore::ExampleDesign IPCore::RestoreNotes
-                     IPCore::MemoryParts)
+    Q_INTERFACES(
+        IPCore::GenerationReport IPCore::ExampleDesign IPCore::RestoreNotes IPCore::MemoryParts)
 public:
     QString coreId() const override;
     IPCore::ReportOutcome writeReport(const QString &configFile, const QStringList &synthesisLog,

@@ -6,10 +6,10 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QStatusBar>
-#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QtTest>
 
 using namespace IPGenApp;

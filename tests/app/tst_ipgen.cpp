@@ -253,13 +253,16 @@ private slots:
         QTest::newRow("a later --set overrides the part")
             << QStringList{"--part", fast1600} + vx2At533 +
                    QStringList{"--set", "comBoxCasLatency=9", "--set", "spinTRfc=170000"}
-            << "Custom Components 16 x16 r14 c10 CL9 CWL6 WR8 tRFC170000 tRRD7500" << "";
+            << "Custom Components 16 x16 r14 c10 CL9 CWL6 WR8 tRFC170000 tRRD7500"
+            << "";
         QTest::newRow("SODIMM from its SPD image")
             << QStringList{"--spd", "%SODIMM"} + vx2At533
-            << "Custom SODIMMs 64 x16 r14 c10 CL7 CWL6 WR8 tRFC160000 tRRD7500" << "";
+            << "Custom SODIMMs 64 x16 r14 c10 CL7 CWL6 WR8 tRFC160000 tRRD7500"
+            << "";
         QTest::newRow("the same SODIMM from the part list")
             << QStringList{"--part", "MT4JSF12864HZ-1G6"} + vx2At533
-            << "Custom SODIMMs 64 x16 r14 c10 CL7 CWL6 WR8 tRFC160000 tRRD7500" << "";
+            << "Custom SODIMMs 64 x16 r14 c10 CL7 CWL6 WR8 tRFC160000 tRRD7500"
+            << "";
         QTest::newRow("1:2 runs below the DLL-on clocks: CWL 5 and a warning")
             << QStringList{"--part", fast1600} + vx1
             << "Custom Components 16 x16 r14 c10 CL5 CWL5 WR5 tRFC160000 tRRD7500"
@@ -291,14 +294,14 @@ private slots:
         const auto value = [&state](const char *name) {
             return QString::number(at(widget(state, name), "value").toInt());
         };
-        QCOMPARE(QStringList({text("comBoxMemoryType"), text("comBoxDimmType"),
-                              text("comBoxDqWidth"), 'x' + text("comBoxDramWidth"),
-                              'r' + text("comBoxRowAddr"), 'c' + text("comBoxColAddr"),
-                              "CL" + text("comBoxCasLatency"), "CWL" + text("comBoxCwLatency"),
-                              "WR" + text("comBoxWriteRecovery"), "tRFC" + value("spinTRfc"),
-                              "tRRD" + value("spinTRrd")})
-                     .join(' '),
-                 expected);
+        QCOMPARE(
+            QStringList({text("comBoxMemoryType"), text("comBoxDimmType"), text("comBoxDqWidth"),
+                         'x' + text("comBoxDramWidth"), 'r' + text("comBoxRowAddr"),
+                         'c' + text("comBoxColAddr"), "CL" + text("comBoxCasLatency"),
+                         "CWL" + text("comBoxCwLatency"), "WR" + text("comBoxWriteRecovery"),
+                         "tRFC" + value("spinTRfc"), "tRRD" + value("spinTRrd")})
+                .join(' '),
+            expected);
         QCOMPARE(text("comBoxClkRatio"), arguments.contains("comBoxClkRatio=1:4") ? "1:4" : "1:2");
         QCOMPARE(at(state, "messages").toArray(), QJsonArray());
     }
@@ -319,17 +322,18 @@ private slots:
         QTest::newRow("unknown part") << QStringList{"--part", "NO-SUCH-PART"} + vx2At533
                                       << QByteArray() << "unknown memory part 'NO-SUCH-PART'";
         QTest::newRow("clock above the part's maximum")
-            << vx2At533.mid(0, 8) + QStringList{"--set", "spinMemoryClock=600", "--part",
-                                                "MT41J128M8JP-187E:G"}
+            << vx2At533.mid(0, 8) +
+                   QStringList{"--set", "spinMemoryClock=600", "--part", "MT41J128M8JP-187E:G"}
             << QByteArray() << "memory clock 600 MHz";
         QTest::newRow("x4 part: column bits")
             << QStringList{"--part", "MT41J512M4HX-15E:D"} + vx2At533 << QByteArray()
             << "MT41J512M4HX-15E:D has 11 column bits: Column Address offers 9, 10";
         QTest::newRow("two ranks") << QStringList{"--part", "HMT31GR7CFR4C-PB"} + vx2At533
                                    << QByteArray() << "HMT31GR7CFR4C-PB has 2 ranks";
-        QTest::newRow("SPD with a wrong CRC") << spd + vx2At533 << badCrc << "%SPD: SPD CRC mismatch: stored 0x";
-        QTest::newRow("DDR4 SPD")
-            << spd + vx2At533 << ddr4 << "%SPD: not a DDR3 SPD: byte 2 is 0x0c (DDR4 SDRAM)";
+        QTest::newRow("SPD with a wrong CRC")
+            << spd + vx2At533 << badCrc << "%SPD: SPD CRC mismatch: stored 0x";
+        QTest::newRow("DDR4 SPD") << spd + vx2At533 << ddr4
+                                  << "%SPD: not a DDR3 SPD: byte 2 is 0x0c (DDR4 SDRAM)";
         QTest::newRow("truncated SPD")
             << spd + vx2At533 << good.left(100) << "%SPD: the SPD image is truncated: 100 bytes";
         QTest::newRow("no SPD file") << spd + vx2At533 << QByteArray() << "cannot read %SPD";
@@ -355,7 +359,9 @@ private slots:
         for (const QString &command : {"inspect", "generate"}) {
             QStringList full = QStringList{command} + arguments;
             if (command == QLatin1String("generate"))
-                full << "--out" << out << "--approx" << "accept" << "--files-only";
+                full << "--out" << out << "--approx"
+                     << "accept"
+                     << "--files-only";
             const Result result = run(full);
             QCOMPARE(result.exitCode, 2);
             QVERIFY(result.out.isEmpty());
@@ -395,9 +401,9 @@ private slots:
             QSKIP("yosys is not installed");
         QTemporaryDir work;
         const QString out = work.filePath("core");
-        const Result result = run(QStringList{"generate", "--part", fast1600, "--out", out,
-                                              "--approx", "accept"} +
-                                  vx2At533);
+        const Result result =
+            run(QStringList{"generate", "--part", fast1600, "--out", out, "--approx", "accept"} +
+                vx2At533);
         QVERIFY2(result.exitCode == 0, result.err.constData());
         QVERIFY2(!result.err.contains("warning"), result.err.constData());
         const QString parameters = readText(out + "/temp/DDR3_PHY/vlmc_param.v");
@@ -408,8 +414,8 @@ private slots:
               "parameter tREFI = 7800000;", "parameter tDLLK = 512;"})
             QVERIFY2(parameters.contains(line), line);
         const QString report = readText(out + "/ddr3_phy_report.txt");
-        QVERIFY2(report.contains(QRegularExpression("Memory part\\s+" +
-                                                    QRegularExpression::escape(fast1600))),
+        QVERIFY2(report.contains(
+                     QRegularExpression("Memory part\\s+" + QRegularExpression::escape(fast1600))),
                  qPrintable(report));
         QVERIFY2(report.trimmed().endsWith("No warnings."), qPrintable(report));
     }

@@ -238,9 +238,10 @@ private slots:
         QVERIFY(setup);
         const QStringList lines = reportLines(generationReport(
             "phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *memoryPart(part)));
-        QCOMPARE(lines.filter(QRegularExpression("^  I/O standard +SSTL135: " +
-                                                 QRegularExpression::escape(part) +
-                                                 " is a DDR3L part at 1.35 V"))
+        QCOMPARE(lines
+                     .filter(QRegularExpression(
+                         "^  I/O standard +SSTL135: " + QRegularExpression::escape(part) +
+                         " is a DDR3L part at 1.35 V"))
                      .size(),
                  sstl135 ? 1 : 0);
     }
