@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 namespace IPGenApp {
 
@@ -129,6 +130,53 @@ void printRestoreNotes(const IPCore::PluginManager &plugins, const BatchTarget &
         printErr(QStringLiteral("ipgen: note: ") + note);
 }
 
+// --part or --spd, applied before the dialog shows, and the --set edits left for after.
+struct PartStep
+{
+    std::unique_ptr<PartBeforeShow> part;
+    QList<ControlSetting> settings;
+};
+
+// ExitOk, or the exit code of a refusal with its reason in *error.
+int preparePart(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                const BatchTarget &target, PartStep *step, QString *error)
+{
+    step->settings = invocation.settings;
+    if (invocation.part.isEmpty() && invocation.spdFile.isEmpty())
+        return ExitOk;
+    const auto *parts = plugins.capability<IPCore::MemoryParts>(target.core->id());
+    if (!parts) {
+        *error = QStringLiteral("core '%1' offers no memory parts, so --part and --spd do not "
+                                "apply")
+                     .arg(target.core->id());
+        return ExitUsage;
+    }
+    QList<ControlSetting> inputs;
+    step->settings.clear();
+    splitPartInputs(invocation.settings, parts->partInputs(), &inputs, &step->settings);
+    const PartRequest request =
+        invocation.spdFile.isEmpty()
+            ? PartRequest{invocation.part, false}
+            : PartRequest{QFileInfo(invocation.spdFile).absoluteFilePath(), true};
+    step->part = std::make_unique<PartBeforeShow>(*parts, request, inputs);
+    return ExitOk;
+}
+
+// Once the dialog runs: why the part was not applied (empty when it was or none was asked
+// for); its warnings are said when it was.
+QString partOutcome(const PartStep &step)
+{
+    if (!step.part)
+        return QString();
+    if (!step.part->applied()) {
+        return step.part->error().isEmpty() ? QStringLiteral("the memory part was not applied")
+                                            : step.part->error();
+    }
+    for (const QString &warning : step.part->warnings())
+        printErr(QStringLiteral("ipgen: warning: ") + warning);
+    return QString();
+}
+
 bool applySettings(IPCore::IPGenDialog *dialog, const QList<ControlSetting> &settings)
 {
     for (const ControlSetting &setting : settings) {
@@ -196,8 +244,8 @@ FileTimes fileTimes(const QString &directory, const QString &extraFile)
 class GenerationRun : public QObject
 {
 public:
-    GenerationRun(const Invocation &invocation, const QString &outputDirectory,
-                  GenerationTimings *timings);
+    GenerationRun(const Invocation &invocation, const PartStep &part,
+                  const QString &outputDirectory, GenerationTimings *timings);
 
     // Opens the dialog and returns when its modal run is over.
     void run(const BatchTarget &target);
@@ -215,6 +263,7 @@ private:
     void fail(int exitCode, const QString &reason);
 
     const Invocation &m_invocation;
+    const PartStep &m_part;
     const QString m_outputDirectory;
     GenerationTimings *m_timings;
     QElapsedTimer m_clock;
@@ -231,9 +280,9 @@ private:
     QStringList m_reportedDetails;
 };
 
-GenerationRun::GenerationRun(const Invocation &invocation, const QString &outputDirectory,
-                             GenerationTimings *timings)
-    : m_invocation(invocation), m_outputDirectory(outputDirectory), m_timings(timings)
+GenerationRun::GenerationRun(const Invocation &invocation, const PartStep &part,
+                             const QString &outputDirectory, GenerationTimings *timings)
+    : m_invocation(invocation), m_part(part), m_outputDirectory(outputDirectory), m_timings(timings)
 {
     m_clock.start();
     m_driver.setAcceptApproximation(invocation.acceptApproximation);
@@ -297,6 +346,10 @@ void GenerationRun::onDialogReady(IPCore::IPGenDialog *dialog)
     m_dialog = dialog;
     m_dialogSeen = true;
     connect(dialog, &QDialog::finished, this, [this](int result) { m_dialogResult = result; });
+    if (const QString failure = partOutcome(m_part); !failure.isEmpty()) {
+        fail(ExitUsage, failure);
+        return;
+    }
     if (!applySettings(dialog, frameSettings(dialog))) {
         fail(ExitUsage, QString());
         return;
@@ -320,7 +373,7 @@ QList<ControlSetting> GenerationRun::frameSettings(const IPCore::IPGenDialog *di
     }
     if (!m_invocation.tool.isEmpty())
         settings.append({QStringLiteral("comboSynthesisTool"), m_invocation.tool});
-    return settings + m_invocation.settings;
+    return settings + m_part.settings;
 }
 
 void GenerationRun::confirm()
@@ -414,6 +467,11 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
         printErr(QStringLiteral("ipgen: ") + error);
         return refused;
     }
+    PartStep part;
+    if (const int refused = preparePart(invocation, plugins, target, &part, &error)) {
+        printErr(QStringLiteral("ipgen: ") + error);
+        return refused;
+    }
     DialogDriver driver;
     bool opened = false;
     int exitCode = ExitOk;
@@ -421,7 +479,10 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
     QObject::connect(&driver, &DialogDriver::dialogReady, &driver,
                      [&](IPCore::IPGenDialog *dialog) {
                          opened = true;
-                         if (!applySettings(dialog, invocation.settings))
+                         const QString failure = partOutcome(part);
+                         if (!failure.isEmpty())
+                             printErr(QStringLiteral("ipgen: ") + failure);
+                         if (!failure.isEmpty() || !applySettings(dialog, part.settings))
                              exitCode = ExitUsage;
                          else if (invocation.namesOnly)
                              printed = settableNames(dialog).join(QLatin1Char('\n'));
@@ -456,6 +517,11 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
         printErr(QStringLiteral("ipgen: ") + error);
         return refused;
     }
+    PartStep part;
+    if (const int refused = preparePart(invocation, plugins, target, &part, &error)) {
+        printErr(QStringLiteral("ipgen: ") + error);
+        return refused;
+    }
     IPGen::HostSession &session = IPGen::HostSession::instance();
     session.setFilesOnly(invocation.filesOnly);
     if (!invocation.projectFile.isEmpty() && !session.openProject(invocation.projectFile, &error)) {
@@ -468,7 +534,7 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
 
     QStringList unwritten;
     CoreReporter reporter(plugins);
-    reporter.follow(target.core->id());
+    reporter.follow(target.core->id(), part.part.get());
     printReportsOnStderr(&reporter);
     QObject::connect(&session, &IPGen::HostSession::recordNotWritten, &reporter,
                      [&unwritten](const QString &, const QString &reason) {
@@ -476,7 +542,7 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
                      });
     printRestoreNotes(plugins, target);
     GenerationTimings localTimings;
-    GenerationRun run(invocation, outputDirectory, timings ? timings : &localTimings);
+    GenerationRun run(invocation, part, outputDirectory, timings ? timings : &localTimings);
     run.run(target);
     for (const QString &reason : unwritten)
         printErr(QStringLiteral("ipgen: warning: the configuration record was not written: ") +

@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
 #include "console.h"
+#include "coreextension.h"
 #include "devicelibrary.h"
 #include "ippackage.h"
 #include "pluginmanager.h"
@@ -136,6 +137,58 @@ int runDevices(const Invocation &invocation, const IPCore::PluginManager &plugin
         rows.append(row);
     }
     printTable(rows);
+    return ExitOk;
+}
+
+int runParts(const Invocation &invocation, const IPCore::PluginManager &plugins)
+{
+    reportRefusals(plugins);
+    QList<IPCore::BaseIPCore *> cores = plugins.cores();
+    if (!invocation.coreId.isEmpty()) {
+        IPCore::BaseIPCore *core = plugins.core(invocation.coreId);
+        if (!core) {
+            printErr(QStringLiteral("ipgen: no IP core '%1'").arg(invocation.coreId));
+            return ExitUsage;
+        }
+        if (!plugins.capability<IPCore::MemoryParts>(core->id())) {
+            printErr(QStringLiteral("ipgen: core '%1' offers no memory parts").arg(core->id()));
+            return ExitUsage;
+        }
+        cores = {core};
+    }
+    QJsonArray array;
+    QList<QStringList> rows;
+    for (const IPCore::BaseIPCore *core : cores) {
+        const auto *parts = plugins.capability<IPCore::MemoryParts>(core->id());
+        if (!parts)
+            continue;
+        const QStringList columns = parts->partColumns();
+        // A comment line, so that a reader taking each line's first word gets part names only.
+        rows.append(QStringList{QStringLiteral("# %1: name").arg(core->id())} + columns +
+                    QStringList{QStringLiteral("takes")});
+        for (const IPCore::MemoryPartEntry &entry : parts->partList()) {
+            rows.append(QStringList{entry.name} + entry.columns +
+                        QStringList{entry.refusal.isEmpty()
+                                        ? QStringLiteral("yes")
+                                        : QStringLiteral("no: ") + entry.refusal});
+            QJsonObject values;
+            for (int i = 0; i < columns.size(); ++i)
+                values.insert(columns[i], entry.columns.value(i));
+            array.append(QJsonObject{{QStringLiteral("core"), core->id()},
+                                     {QStringLiteral("name"), entry.name},
+                                     {QStringLiteral("columns"), values},
+                                     {QStringLiteral("takes"), entry.refusal.isEmpty()},
+                                     {QStringLiteral("refusal"), entry.refusal}});
+        }
+    }
+    if (rows.isEmpty()) {
+        printErr(QStringLiteral("ipgen: no loaded core offers memory parts"));
+        return ExitFailed;
+    }
+    if (invocation.json)
+        printJson(array);
+    else
+        printTable(rows);
     return ExitOk;
 }
 

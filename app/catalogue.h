@@ -22,5 +22,7 @@ QString configCoreType(const QString &ipcPath);
 
 int runList(const Invocation &invocation, const IPCore::PluginManager &plugins);
 int runDevices(const Invocation &invocation, const IPCore::PluginManager &plugins);
+// The memory parts of the --core, or of every core that offers them: name first, one a line.
+int runParts(const Invocation &invocation, const IPCore::PluginManager &plugins);
 
 } // namespace IPGenApp

@@ -17,6 +17,8 @@ enum OptionGroup : unsigned {
     GenerateOptions = 1u << 3, // --out --file --module --lang --tool --approx --project
                                // --files-only --timeout
     ExampleOptions = 1u << 4,  // --config --out
+    PartOptions = 1u << 5,     // --part --spd
+    CoreOption = 1u << 6,      // --core alone
 };
 
 struct CommandInfo
@@ -35,19 +37,22 @@ const CommandInfo commands[] = {
      JsonOption},
     {"devices", Invocation::Command::Devices, "devices [--json]",
      "Lists the device library and which cores support each part.", JsonOption},
+    {"parts", Invocation::Command::Parts, "parts [--core ID] [--json]",
+     "Lists the memory parts of the cores that offer them, marking those the core can take.",
+     JsonOption | CoreOption},
     {"inspect", Invocation::Command::Inspect,
      "inspect --core ID --device MODEL [--condition TEXT] [--config FILE.ipc] "
-     "[--set NAME=VALUE]... [--output DIR] [--names]",
+     "[--part NAME | --spd FILE] [--set NAME=VALUE]... [--output DIR] [--names]",
      "Opens a core's dialog headless, applies the --set edits in order and prints the dialog's "
      "state as JSON, or with --names the names --set accepts.",
-     TargetOptions | InspectOptions},
+     TargetOptions | PartOptions | InspectOptions},
     {"generate", Invocation::Command::Generate,
      "generate --core ID --device MODEL [--condition TEXT] --out DIR [--file NAME] "
      "[--module NAME] [--lang verilog|vhdl] [--tool NAME] [--config FILE.ipc] "
-     "[--set NAME=VALUE]... [--approx accept|reject] [--project FILE] [--files-only] "
-     "[--timeout SECONDS]",
+     "[--part NAME | --spd FILE] [--set NAME=VALUE]... [--approx accept|reject] "
+     "[--project FILE] [--files-only] [--timeout SECONDS]",
      "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
-     TargetOptions | GenerateOptions},
+     TargetOptions | PartOptions | GenerateOptions},
     {"example", Invocation::Command::Example, "example --config FILE.ipc --out DIR",
      "Writes the example design of a generated core, as the core's extension makes it; says "
      "so when the core offers none.",
@@ -109,6 +114,19 @@ QList<QCommandLineOption> addOptions(QCommandLineParser &parser, unsigned groups
              QStringLiteral("Edit the dialog control NAME as a user would "
                             "(repeatable, applied in order)."),
              QStringLiteral("name=value")});
+    }
+    if (groups & CoreOption)
+        add({QStringLiteral("core"), QStringLiteral("Only this core's parts."),
+             QStringLiteral("id")});
+    if (groups & PartOptions) {
+        add({QStringLiteral("part"),
+             QStringLiteral("Set the dialog up for this memory part (see 'ipgen parts'), after "
+                            "the --set edits of the clocks it depends on."),
+             QStringLiteral("name")});
+        add({QStringLiteral("spd"),
+             QStringLiteral("The same for the module an SPD image describes (binary or hex "
+                            "dump)."),
+             QStringLiteral("file")});
     }
     if (groups & InspectOptions) {
         add({QStringLiteral("output"),
@@ -348,6 +366,14 @@ ParseResult parseCommandLine(const QStringList &arguments, Invocation *inv)
         const ParseResult result = readTargetOptions(parser, inv);
         if (result.outcome != ParseResult::Outcome::Run)
             return result;
+    }
+    if (info->groups & CoreOption)
+        inv->coreId = parser.value(QStringLiteral("core"));
+    if (info->groups & PartOptions) {
+        inv->part = parser.value(QStringLiteral("part"));
+        inv->spdFile = parser.value(QStringLiteral("spd"));
+        if (!inv->part.isEmpty() && !inv->spdFile.isEmpty())
+            return error(QStringLiteral("--part and --spd both describe the memory; give one"));
     }
     if (info->groups & InspectOptions) {
         inv->outputDirectory = parser.value(QStringLiteral("output"));

@@ -18,7 +18,7 @@ struct ControlSetting
 
 struct Invocation
 {
-    enum class Command { Gui, List, Devices, Inspect, Generate, Example };
+    enum class Command { Gui, List, Devices, Parts, Inspect, Generate, Example };
 
     Command command = Command::Gui;
     bool json = false;
@@ -39,6 +39,8 @@ struct Invocation
     bool filesOnly = false; // generate: stop once the core's files are written
     int timeout = 0;        // generate: seconds the synthesis may take (0: no limit)
     QList<ControlSetting> settings;
+    QString part;    // --part: a memory part of the core, applied after the part's inputs
+    QString spdFile; // --spd: the same from a part-description (SPD) file
 
     bool batch() const { return command != Command::Gui; }
 };

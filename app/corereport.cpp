@@ -1,6 +1,7 @@
 #include "corereport.h"
 
 #include "console.h"
+#include "dialogdriver.h"
 #include "hostsession.h"
 #include "ipgendialog.h"
 #include "pluginmanager.h"
@@ -19,16 +20,23 @@ CoreReporter::CoreReporter(const IPCore::PluginManager &plugins, QObject *parent
     connect(&session, &IPGen::HostSession::generated, this, &CoreReporter::onGenerated);
 }
 
+void CoreReporter::follow(const QString &coreId, const PartBeforeShow *part)
+{
+    m_coreId = coreId;
+    m_part = part;
+}
+
 void CoreReporter::onGenerated(IPCore::IPGenDialog *dialog)
 {
     const QString configFile =
         dialog->createPath() + QLatin1Char('/') + dialog->fileName() + QStringLiteral(".ipc");
     const QStringList log = std::exchange(m_log, {});
-    emit generated(configFile);
+    const QString partSource = m_part && m_part->applied() ? m_part->source() : QString();
+    emit generated(configFile, partSource);
     auto *report = m_plugins.capability<IPCore::GenerationReport>(m_coreId);
     if (!report)
         return;
-    const IPCore::ReportOutcome outcome = report->writeReport(configFile, log);
+    const IPCore::ReportOutcome outcome = report->writeReport(configFile, log, partSource);
     if (!outcome.path.isEmpty())
         emit written(outcome.path, outcome.warnings);
     else if (!outcome.error.isEmpty())

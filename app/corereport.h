@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,8 @@ class PluginManager;
 
 namespace IPGenApp {
 
+class PartBeforeShow;
+
 // Follows the generations of the core whose dialog the application runs: when the dialog closes
 // accepted, says which configuration file was generated and, when the core's extension offers a
 // generation report, has it written.
@@ -20,11 +23,12 @@ class CoreReporter : public QObject
 public:
     explicit CoreReporter(const IPCore::PluginManager &plugins, QObject *parent = nullptr);
 
-    // The core whose dialog is about to run.
-    void follow(const QString &coreId) { m_coreId = coreId; }
+    // The core whose dialog is about to run, and the memory part applied to it, if any.
+    void follow(const QString &coreId, const PartBeforeShow *part = nullptr);
 
 signals:
-    void generated(const QString &configFile);
+    // `partSource`: the source of the memory part applied to the dialog (empty: none).
+    void generated(const QString &configFile, const QString &partSource);
     void written(const QString &path, const QStringList &warnings);
     void failed(const QString &message);
 
@@ -33,6 +37,7 @@ private:
 
     const IPCore::PluginManager &m_plugins;
     QString m_coreId;
+    QPointer<const PartBeforeShow> m_part;
     QStringList m_log;
 };
 

@@ -1,5 +1,6 @@
 #include "dialogdriver.h"
 
+#include "hostsession.h"
 #include "ipgendialog.h"
 
 #include <QAbstractButton>
@@ -342,6 +343,48 @@ bool applySetting(IPCore::IPGenDialog *dialog, const ControlSetting &setting, QS
     *error = QStringLiteral("control '%1' is a %2, which --set cannot edit")
                  .arg(setting.name, QLatin1String(widget->metaObject()->className()));
     return false;
+}
+
+PartBeforeShow::PartBeforeShow(const IPCore::MemoryParts &parts, const PartRequest &request,
+                               const QList<ControlSetting> &inputs, QObject *parent)
+    : QObject(parent), m_parts(parts), m_request(request), m_inputs(inputs)
+{
+    m_connection = connect(&IPGen::HostSession::instance(), &IPGen::HostSession::dialogAboutToShow,
+                           this, &PartBeforeShow::apply);
+}
+
+void PartBeforeShow::apply(IPCore::IPGenDialog *dialog)
+{
+    disconnect(m_connection);
+    const auto applyAll = [this, dialog](const QList<ControlSetting> &settings) {
+        for (const ControlSetting &setting : settings) {
+            QString error;
+            if (!applySetting(dialog, setting, &error)) {
+                m_error = QStringLiteral("cannot set %1 to '%2': %3")
+                              .arg(setting.name, setting.value, error);
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!applyAll(m_inputs))
+        return;
+    m_edits = m_parts.partEdits(m_request.name, m_request.fromFile, dialog);
+    if (!m_edits.error.isEmpty()) {
+        m_error = m_edits.error;
+        return;
+    }
+    QList<ControlSetting> edits;
+    for (const IPCore::ControlEdit &edit : qAsConst(m_edits.edits))
+        edits.append({edit.control, edit.value});
+    m_applied = applyAll(edits);
+}
+
+void splitPartInputs(const QList<ControlSetting> &settings, const QStringList &inputs,
+                     QList<ControlSetting> *before, QList<ControlSetting> *after)
+{
+    for (const ControlSetting &setting : settings)
+        (inputs.contains(setting.name) ? before : after)->append(setting);
 }
 
 QJsonObject dialogState(const IPCore::IPGenDialog *dialog, const QList<ShownMessage> &messages)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "coreextension.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -58,6 +59,44 @@ private:
     bool m_acceptApproximation = false;
     QList<ShownMessage> m_messages;
 };
+
+// A memory part for the next core dialog: ipgen's --part and --spd, the window's From part… and
+// From SPD….
+struct PartRequest
+{
+    QString name; // a part of the core's list, or the path of a part-description file
+    bool fromFile = false;
+};
+
+// Applies a memory part to the next core dialog before it is shown, where a re-open applies its
+// record: first `inputs` (edits of the controls the part depends on), then the part's edits, each
+// as applySetting makes it. A part that cannot be had applies nothing of its own.
+class PartBeforeShow : public QObject
+{
+public:
+    PartBeforeShow(const IPCore::MemoryParts &parts, const PartRequest &request,
+                   const QList<ControlSetting> &inputs, QObject *parent = nullptr);
+
+    bool applied() const { return m_applied; } // a dialog came and took the part
+    QString error() const { return m_error; }  // one line; empty when applied
+    QStringList warnings() const { return m_edits.warnings; }
+    QString source() const { return m_edits.source; } // for the generation report
+
+private:
+    void apply(IPCore::IPGenDialog *dialog);
+
+    const IPCore::MemoryParts &m_parts;
+    const PartRequest m_request;
+    const QList<ControlSetting> m_inputs;
+    QMetaObject::Connection m_connection;
+    bool m_applied = false;
+    QString m_error;
+    IPCore::PartEdits m_edits;
+};
+
+// The --set edits of the part's `inputs`, then the others, each in command-line order.
+void splitPartInputs(const QList<ControlSetting> &settings, const QStringList &inputs,
+                     QList<ControlSetting> *before, QList<ControlSetting> *after);
 
 // Applies one --set as a user's edit of the control; false with a one-line reason.
 bool applySetting(IPCore::IPGenDialog *dialog, const ControlSetting &setting, QString *error);

@@ -87,7 +87,8 @@ IPCore::ExampleDesign *exampleDesignFor(const IPCore::PluginManager &plugins,
 }
 
 ExampleOutcome writeExample(const IPCore::PluginManager &plugins, const QString &configFile,
-                            const QString &outputDirectory, const ReplaceQuestion &mayReplace)
+                            const QString &partSource, const QString &outputDirectory,
+                            const ReplaceQuestion &mayReplace)
 {
     ExampleOutcome outcome;
     IPCore::ExampleDesign *design = exampleDesignFor(plugins, configFile, &outcome);
@@ -95,7 +96,7 @@ ExampleOutcome writeExample(const IPCore::PluginManager &plugins, const QString 
         return outcome;
     QList<IPCore::ExampleFile> kit;
     QString error;
-    if (!design->exampleFiles(configFile, &kit, &error))
+    if (!design->exampleFiles(configFile, partSource, &kit, &error))
         return failed(ExitFailed, error);
     for (const IPCore::ExampleFile &file : kit) {
         if (!staysInside(file.target))
@@ -135,7 +136,7 @@ int runExample(const Invocation &invocation, const IPCore::PluginManager &plugin
 {
     // Batch runs answer as the generation's overwrite question does by default: keep the files.
     const ExampleOutcome outcome =
-        writeExample(plugins, QFileInfo(invocation.configFile).absoluteFilePath(),
+        writeExample(plugins, QFileInfo(invocation.configFile).absoluteFilePath(), QString(),
                      invocation.outputDirectory, [](const QStringList &existing) {
                          printErr(QStringLiteral("Overwrite Files: %1 file(s) exist already:")
                                       .arg(existing.size()));

@@ -31,8 +31,10 @@ using ReplaceQuestion = std::function<bool(const QStringList &existing)>;
 
 // Writes the example design of the core configured in `configFile` into `outputDirectory`: the
 // files the core's extension gives.
+// `partSource` is the memory part the core was generated for (empty: none).
 ExampleOutcome writeExample(const IPCore::PluginManager &plugins, const QString &configFile,
-                            const QString &outputDirectory, const ReplaceQuestion &mayReplace);
+                            const QString &partSource, const QString &outputDirectory,
+                            const ReplaceQuestion &mayReplace);
 
 int runExample(const Invocation &invocation, const IPCore::PluginManager &plugins);
 

@@ -11,7 +11,7 @@
 namespace IPGenApp {
 
 void writeExampleFromWindow(QWidget *parent, const IPCore::PluginManager &plugins,
-                            const QString &configFile)
+                            const QString &configFile, const QString &partSource)
 {
     const QString title = QApplication::translate("IPGenApp", "Example Design");
     ExampleOutcome refusal;
@@ -25,21 +25,21 @@ void writeExampleFromWindow(QWidget *parent, const IPCore::PluginManager &plugin
     if (folder.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ExampleOutcome outcome =
-        writeExample(plugins, configFile, folder, [parent](const QStringList &existing) {
-        QApplication::restoreOverrideCursor();
-        const bool replace =
-            QMessageBox::question(
-                parent, QStringLiteral("Overwrite Files"),
-                QApplication::translate("IPGenApp",
-                                        "%1 file(s) of an example design exist already in %2. "
-                                        "Replace them?")
-                    .arg(existing.size())
-                    .arg(QDir::toNativeSeparators(QFileInfo(existing.first()).path())),
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        return replace;
-    });
+    const ExampleOutcome outcome = writeExample(
+        plugins, configFile, partSource, folder, [parent](const QStringList &existing) {
+            QApplication::restoreOverrideCursor();
+            const bool replace =
+                QMessageBox::question(
+                    parent, QStringLiteral("Overwrite Files"),
+                    QApplication::translate("IPGenApp",
+                                            "%1 file(s) of an example design exist already in %2. "
+                                            "Replace them?")
+                        .arg(existing.size())
+                        .arg(QDir::toNativeSeparators(QFileInfo(existing.first()).path())),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return replace;
+        });
     QApplication::restoreOverrideCursor();
     if (outcome.exitCode != ExitOk) {
         QMessageBox::warning(parent, title, outcome.error);

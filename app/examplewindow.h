@@ -14,6 +14,6 @@ namespace IPGenApp {
 // example design, else asks for the kit's folder, asks before replacing files, writes the kit and
 // reports what was written.
 void writeExampleFromWindow(QWidget *parent, const IPCore::PluginManager &plugins,
-                            const QString &configFile);
+                            const QString &configFile, const QString &partSource);
 
 } // namespace IPGenApp

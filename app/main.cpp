@@ -38,6 +38,8 @@ int runCommand(const Invocation &invocation)
         return runList(invocation, plugins);
     case Invocation::Command::Devices:
         return runDevices(invocation, plugins);
+    case Invocation::Command::Parts:
+        return runParts(invocation, plugins);
     case Invocation::Command::Inspect:
         return runInspect(invocation, plugins);
     case Invocation::Command::Generate:

@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "corereport.h"
 #include "devicelibrary.h"
+#include "dialogdriver.h"
 #include "examplewindow.h"
 #include "hostsession.h"
 #include "ipgendialog.h"
@@ -20,6 +21,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,6 +37,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace IPGenApp {
 
@@ -128,8 +132,9 @@ MainWindow::MainWindow(const IPCore::PluginManager &plugins, QWidget *parent)
             [this](QListWidgetItem *item) { showEditor(item->text(), true); });
     m_reporter = new CoreReporter(plugins, this);
     connect(m_reporter, &CoreReporter::generated, this,
-            [this](const QString &configFile) {
+            [this](const QString &configFile, const QString &partSource) {
                 m_generatedConfig = configFile;
+                m_generatedPart = partSource;
                 m_exampleButton->setEnabled(true);
             });
     connect(m_reporter, &CoreReporter::written, this, &MainWindow::showReport);
@@ -217,12 +222,23 @@ QWidget *MainWindow::buildCataloguePanel()
     m_exampleButton->setEnabled(false);
     m_exampleButton->setToolTip(tr("After a successful generation: the core with a traffic "
                                    "generator, a simulation kit and a pin-constraints template"));
-    connect(m_exampleButton, &QPushButton::clicked, this,
-            [this] { writeExampleFromWindow(this, m_plugins, m_generatedConfig); });
+    connect(m_exampleButton, &QPushButton::clicked, this, [this] {
+        writeExampleFromWindow(this, m_plugins, m_generatedConfig, m_generatedPart);
+    });
+    m_partButton = new QPushButton(tr("From part…"));
+    m_partButton->setObjectName(QStringLiteral("buttonFromPart"));
+    m_partButton->setToolTip(tr("Create the core set up for a memory part of its list"));
+    connect(m_partButton, &QPushButton::clicked, this, [this] { createFromPart(false); });
+    m_spdButton = new QPushButton(tr("From SPD…"));
+    m_spdButton->setObjectName(QStringLiteral("buttonFromSpd"));
+    m_spdButton->setToolTip(tr("Create the core set up for the module an SPD image describes"));
+    connect(m_spdButton, &QPushButton::clicked, this, [this] { createFromPart(true); });
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(m_exampleButton);
     buttonRow->addStretch(1);
     buttonRow->addWidget(openButton);
+    buttonRow->addWidget(m_partButton);
+    buttonRow->addWidget(m_spdButton);
     buttonRow->addWidget(m_createButton);
 
     auto *panel = new QWidget;
@@ -296,6 +312,9 @@ void MainWindow::updateSelection()
     IPCore::BaseIPCore *core = selectedCore();
     const bool supported = core && core->isSupported(selectedDevice());
     m_createButton->setEnabled(supported);
+    const bool parts = supported && m_plugins.capability<IPCore::MemoryParts>(core->id());
+    m_partButton->setEnabled(parts);
+    m_spdButton->setEnabled(parts);
     if (!core) {
         m_summary->setText(m_plugins.cores().isEmpty() ? tr("No IP core plug-in was loaded.")
                                                        : tr("Select an IP core."));
@@ -319,12 +338,68 @@ void MainWindow::chooseOutputDirectory()
 
 void MainWindow::createCore()
 {
+    if (IPCore::BaseIPCore *core = selectedCore())
+        openNewCore(core, nullptr);
+}
+
+void MainWindow::createFromPart(bool fromFile)
+{
     IPCore::BaseIPCore *core = selectedCore();
-    if (!core)
+    const auto *parts = core ? m_plugins.capability<IPCore::MemoryParts>(core->id()) : nullptr;
+    if (!parts)
         return;
+    PartRequest request{QString(), fromFile};
+    if (fromFile) {
+        request.name =
+            QFileDialog::getOpenFileName(this, tr("From SPD"), m_outputDir->text(),
+                                         tr("SPD images (*.bin *.spd *.hex *.txt);;All files (*)"));
+    } else {
+        QStringList items, names;
+        for (const IPCore::MemoryPartEntry &entry : parts->partList()) {
+            if (entry.refusal.isEmpty()) {
+                items.append(entry.name + QStringLiteral("  (") +
+                             entry.columns.join(QStringLiteral(", ")) + QLatin1Char(')'));
+                names.append(entry.name);
+            }
+        }
+        bool chosen = false;
+        const QString item = QInputDialog::getItem(this, tr("From Part"), tr("Memory part:"), items,
+                                                   0, false, &chosen);
+        if (chosen)
+            request.name = names.value(items.indexOf(item));
+    }
+    if (!request.name.isEmpty())
+        openNewCore(core, &request);
+}
+
+// The part goes in before the dialog is shown, as a re-opened record does, so the dialog says
+// nothing meant for a user's own edit of its fields.
+void MainWindow::openNewCore(IPCore::BaseIPCore *core, const PartRequest *part)
+{
     const QString directory = QDir::cleanPath(QDir(m_outputDir->text()).absolutePath());
-    m_reporter->follow(core->id());
+    std::unique_ptr<PartBeforeShow> applier;
+    QMetaObject::Connection said;
+    if (part) {
+        applier = std::make_unique<PartBeforeShow>(
+            *m_plugins.capability<IPCore::MemoryParts>(core->id()), *part, QList<ControlSetting>());
+        // Connected after the applier's own connection, so it runs once the part is in.
+        said = connect(&IPGen::HostSession::instance(), &IPGen::HostSession::dialogAboutToShow,
+                       this, [this, &applier](IPCore::IPGenDialog *dialog) {
+                           if (!applier->applied())
+                               QTimer::singleShot(0, dialog, &QDialog::reject);
+                           else if (!applier->warnings().isEmpty())
+                               statusBar()->showMessage(
+                                   applier->warnings().join(QStringLiteral("; ")));
+                       });
+    }
+    m_reporter->follow(core->id(), applier.get());
     core->createIP(directory, selectedDevice());
+    disconnect(said);
+    if (applier && !applier->applied()) {
+        QMessageBox::warning(this, part->fromFile ? tr("From SPD") : tr("From Part"),
+                             applier->error().isEmpty() ? tr("The dialog was not opened.")
+                                                        : applier->error());
+    }
 }
 
 void MainWindow::openConfig()

@@ -20,9 +20,11 @@ class PluginManager;
 namespace IPGenApp {
 
 class CoreReporter;
+struct PartRequest;
 
 // The generator's window: the core catalogue by category, the target device, the output folder,
-// Create… and Open IP config…, the project's files and read-only editor tabs.
+// Create…, From part…, From SPD… and Open IP config…, the project's files and read-only editor
+// tabs.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -40,6 +42,8 @@ private:
     DEV::DeviceArg selectedDevice() const;
     void chooseOutputDirectory();
     void createCore();
+    void createFromPart(bool fromFile);
+    void openNewCore(IPCore::BaseIPCore *core, const PartRequest *part);
     void openConfig();
     void newProject();
     void openProject();
@@ -55,9 +59,12 @@ private:
     QLabel *m_summary;
     QLineEdit *m_outputDir;
     QPushButton *m_createButton;
+    QPushButton *m_partButton;
+    QPushButton *m_spdButton;
     QPushButton *m_exampleButton;
     CoreReporter *m_reporter;
     QString m_generatedConfig; // the .ipc of the last successful generation
+    QString m_generatedPart;   // the memory part it was made for, as its core's extension says
     QListWidget *m_projectFiles;
     QTabWidget *m_editors;
 };

@@ -51,9 +51,9 @@ class GenerationReport
 public:
     virtual ~GenerationReport() = default;
     // `configFile` is the .ipc file the generation wrote, `synthesisLog` the synthesis helper's
-    // lines.
-    virtual ReportOutcome writeReport(const QString &configFile,
-                                      const QStringList &synthesisLog) = 0;
+    // lines, `partSource` the source a MemoryParts answer named for the settings (empty: none).
+    virtual ReportOutcome writeReport(const QString &configFile, const QStringList &synthesisLog,
+                                      const QString &partSource) = 0;
 };
 
 // One file of an example design, relative to the folder the host writes the design into.
@@ -69,9 +69,10 @@ class ExampleDesign
 {
 public:
     virtual ~ExampleDesign() = default;
-    // The example design of the core `configFile` configures; false with a one-line reason.
-    virtual bool exampleFiles(const QString &configFile, QList<ExampleFile> *files,
-                              QString *error) = 0;
+    // The example design of the core `configFile` configures, for the memory part `partSource`
+    // (a MemoryParts answer's source; empty: none); false with a one-line reason.
+    virtual bool exampleFiles(const QString &configFile, const QString &partSource,
+                              QList<ExampleFile> *files, QString *error) = 0;
 };
 
 // What re-opening a configuration file changes: stored values that the dialog converts on the
@@ -83,8 +84,50 @@ public:
     virtual QStringList restoreNotes(const QString &configFile) = 0;
 };
 
+class IPGenDialog;
+
+// A memory part a core knows by name: its display columns and whether the core can take it.
+struct MemoryPartEntry
+{
+    QString name;
+    QStringList columns; // under MemoryParts::partColumns()
+    QString refusal;     // why the core cannot take the part; empty when it can
+};
+
+// One edit of a dialog control, as `ipgen --set NAME=VALUE` makes it.
+struct ControlEdit
+{
+    QString control;
+    QString value;
+};
+
+// What a part does to a dialog: edits in order and warnings, or a one-line error and nothing.
+struct PartEdits
+{
+    QList<ControlEdit> edits;
+    QStringList warnings;
+    QString error;
+    QString source; // handed back to GenerationReport::writeReport after the generation
+};
+
+// Memory parts (devices and modules with their datasheet values) that set up a core's dialog.
+class MemoryParts
+{
+public:
+    virtual ~MemoryParts() = default;
+    virtual QStringList partColumns() const = 0;
+    virtual QList<MemoryPartEntry> partList() const = 0;
+    // The controls whose values the edits depend on (clocks, ratios): their edits come first.
+    virtual QStringList partInputs() const = 0;
+    // The edits for the part named `part`, or with `fromFile` for the part a description file
+    // (such as a module's EEPROM image) describes, in the dialog's current state.
+    virtual PartEdits partEdits(const QString &part, bool fromFile,
+                                const IPGenDialog *dialog) const = 0;
+};
+
 } // namespace IPCore
 
 Q_DECLARE_INTERFACE(IPCore::GenerationReport, "ipcore.GenerationReport/1.0")
 Q_DECLARE_INTERFACE(IPCore::ExampleDesign, "ipcore.ExampleDesign/1.0")
 Q_DECLARE_INTERFACE(IPCore::RestoreNotes, "ipcore.RestoreNotes/1.0")
+Q_DECLARE_INTERFACE(IPCore::MemoryParts, "ipcore.MemoryParts/1.0")

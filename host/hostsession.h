@@ -71,6 +71,9 @@ signals:
     void recordNotWritten(const QString &path, const QString &reason);
     // A core's dialog closed accepted: its generation is complete. Sent by the dialog frame.
     void generated(IPCore::IPGenDialog *dialog);
+    // A core's dialog is about to be shown for the first time: its controls are set up (a
+    // re-opened record is applied) and it is not visible yet. Sent by the dialog frame.
+    void dialogAboutToShow(IPCore::IPGenDialog *dialog);
     // Emitted by every SynthesisHelper, so front ends can follow a run without knowing the core.
     void synthesisStarted(const QString &title);
     void synthesisLog(const QString &line);

@@ -97,6 +97,7 @@ public:
     QTabWidget *tabs = nullptr;
     PinFigureWidget *figure = nullptr;
     DEV::DeviceArg device;
+    bool announced = false; // dialogAboutToShow was sent
 
     void setDevice(const DEV::DeviceArg &arg)
     {
@@ -288,6 +289,15 @@ void IPGenDialog::uiAddTab(QWidget *page, const QString &title)
 void IPGenDialog::uiSetModuleName(const QString &name)
 {
     d->moduleName->setText(name);
+}
+
+void IPGenDialog::setVisible(bool visible)
+{
+    if (visible && !d->announced) {
+        d->announced = true;
+        emit IPGen::HostSession::instance().dialogAboutToShow(this);
+    }
+    QDialog::setVisible(visible);
 }
 
 void IPGenDialog::uiSetDefaultFileName(const QString &name)

@@ -55,6 +55,19 @@ QString directionText(int direction)
                             : QStringLiteral("inout");
 }
 
+// The memory banks' I/O standard: SSTL15 at DDR3's 1.5 V, SSTL135 at DDR3L's 1.35 V.
+QString sstl(const ExampleCore &core, const char *standard)
+{
+    QString text = QString::fromLatin1(standard);
+    return core.ddr3l ? text.replace(QStringLiteral("SSTL15"), QStringLiteral("SSTL135")) : text;
+}
+
+// Half the memory's VDD: VREF and VTT.
+QString halfVdd(const ExampleCore &core)
+{
+    return core.ddr3l ? QStringLiteral("0.675 V") : QStringLiteral("0.75 V");
+}
+
 // I/O standard, drive, termination and note of one memory-side port.
 PinRow devicePin(const QString &base, const ExampleCore &core)
 {
@@ -64,7 +77,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("DIFF_SSTL15_I"),
+                sstl(core, "DIFF_SSTL15_I"),
                 QStringLiteral("class-I"),
                 QStringLiteral("100R-diff"),
                 QStringLiteral("CK pair (O_ddr_clk / O_ddr_clk_n); 100 ohm across the pair at "
@@ -74,7 +87,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("LVCMOS15"),
+                core.ddr3l ? QStringLiteral("LVCMOS135") : QStringLiteral("LVCMOS15"),
                 QStringLiteral("8mA"),
                 QStringLiteral("pull-down"),
                 QStringLiteral("CMOS RESET#; 10 kohm to ground holds the DRAM in reset while "
@@ -84,7 +97,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("DIFF_SSTL15_II"),
+                sstl(core, "DIFF_SSTL15_II"),
                 QStringLiteral("class-II"),
                 QStringLiteral("ODT"),
                 QStringLiteral("DQS pair; %1; FPGA on-chip termination on reads").arg(odt)};
@@ -93,7 +106,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("SSTL15_II"),
+                sstl(core, "SSTL15_II"),
                 QStringLiteral("class-II"),
                 QStringLiteral("ODT"),
                 QStringLiteral("%1; FPGA on-chip termination on reads").arg(odt)};
@@ -101,10 +114,10 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
     return {{},
             {},
             {},
-            QStringLiteral("SSTL15_I"),
+            sstl(core, "SSTL15_I"),
             QStringLiteral("class-I"),
             QStringLiteral("VTT"),
-            QStringLiteral("fly-by; 40 ohm to VTT (0.75 V) after the last DRAM")};
+            QStringLiteral("fly-by; 40 ohm to VTT (%1) after the last DRAM").arg(halfVdd(core))};
 }
 
 } // namespace
@@ -261,15 +274,16 @@ QStringList pinTemplateLines(const ExampleCore &core)
                        "same names)"),
         QStringLiteral("#   DIR          in, out or inout"),
         QStringLiteral("#   PIN          package pin; - for a port that stays inside the FPGA"),
-        QStringLiteral("#   IO_STANDARD  SSTL15_I / SSTL15_II single-ended, DIFF_SSTL15_I / "
-                       "DIFF_SSTL15_II differential"),
+        sstl(core, "#   IO_STANDARD  SSTL15_I / SSTL15_II single-ended, DIFF_SSTL15_I / "
+                   "DIFF_SSTL15_II differential"),
         QStringLiteral("#   DRIVE        output drive: SSTL class, or current for CMOS"),
         QStringLiteral("#   TERM         VTT (parallel to VTT at the far end), ODT (on-die "
                        "termination),"),
         QStringLiteral("#                100R-diff (across the pair), pull-down, none"),
         QStringLiteral("#   NOTE         the rest of the line"),
-        QStringLiteral("# Memory pins: banks at VCCIO 1.5 V with VREF 0.75 V; VTT 0.75 V. A "
-                       "differential pair"),
+        QStringLiteral("# Memory pins: banks at VCCIO %1 with VREF %2; VTT %2. A "
+                       "differential pair")
+            .arg(core.ddr3l ? QStringLiteral("1.35 V") : QStringLiteral("1.5 V"), halfVdd(core)),
         QStringLiteral("# takes the P and N pins of one pair. DQ, DM and DQS of one strobe "
                        "group (%1 DQ bits)")
             .arg(gw),

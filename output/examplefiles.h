@@ -22,6 +22,7 @@ struct ExampleCore
     QString rttWr;
     QString outputDrive;
     int referenceMhz = 0; // the PLL's FCLKIN
+    bool ddr3l = false;   // the memory runs at 1.35 V: SSTL135 banks
 
     int groups() const { return dramWidth == 4 ? dqWidth / 4 : dqWidth / 8; }
 };

@@ -76,6 +76,13 @@ QStringList reportLines(const GenerationReport &r)
         lines << row(
             QStringLiteral("Memory part"),
             QStringLiteral("%1, %2 (%3)").arg(r.part->name, r.part->speedBin, r.part->source));
+        // DDR3L's 1.35 V rail moves the memory banks of the FPGA to its I/O standard.
+        if (r.part->vddMv == ddr3lVddMv) {
+            lines << row(QStringLiteral("I/O standard"),
+                         QStringLiteral("SSTL135: %1 is a DDR3L part at 1.35 V; its FPGA banks "
+                                        "need VCCIO 1.35 V")
+                             .arg(r.part->name));
+        }
     }
     lines << QStringList{
         row(QStringLiteral("Organisation"),

@@ -7,6 +7,8 @@
 #include "examplefiles.h"
 #include "generationreport.h"
 #include "libraryentry.h"
+#include "partsetup.h"
+#include "spddecode.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,6 +19,7 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTimer>
 
 namespace DDR3PHY {
@@ -27,6 +30,11 @@ namespace {
 const QString servedCoreId = QStringLiteral("ddr3_phy");
 // Every source of the example design is a text file of modest size; anything bigger is not ours.
 constexpr qint64 maxSourceSize = 4 * 1024 * 1024;
+// An SPD image is at most 512 bytes; its hex dump with offsets and comments a few kilobytes.
+constexpr qint64 maxSpdSize = 64 * 1024;
+// How a part source names its origin: a part of the database, or an SPD file.
+const QString partPrefix = QStringLiteral("part:");
+const QString spdPrefix = QStringLiteral("spd:");
 
 // Closes every message box shown while it lives and keeps its text: a re-open for the host runs
 // unseen, and what it would have said becomes the reason of a refusal. The box is the core's own
@@ -94,19 +102,52 @@ bool restore(const QString &coreDirectory, const QString &configFile, Restored *
     return true;
 }
 
-bool readSource(const QString &path, QByteArray *content, QString *error)
+bool readFile(const QString &path, qint64 maxSize, const QString &what, QByteArray *content,
+              QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    if (file.size() > maxSourceSize) {
-        *error = QStringLiteral("%1 is too large to be a source of the example").arg(path);
+    // Read with a bound, not by the size: a device or pipe reports none.
+    *content = file.read(maxSize + 1);
+    if (content->size() > maxSize) {
+        *error = QStringLiteral("%1 is too large to be %2").arg(path, what);
         return false;
     }
-    *content = file.readAll();
     return true;
+}
+
+bool readSource(const QString &path, QByteArray *content, QString *error)
+{
+    return readFile(path, maxSourceSize, QStringLiteral("a source of the example"), content, error);
+}
+
+// The part a source of partEdits names: a database part, or the module an SPD file describes.
+std::optional<MemoryPart> sourcePart(const QString &source, QString *error)
+{
+    if (source.startsWith(partPrefix)) {
+        const QString name = source.mid(partPrefix.size());
+        if (const MemoryPart *part = memoryPart(name))
+            return *part;
+        *error = QStringLiteral("unknown memory part '%1' (see 'ipgen parts')").arg(name);
+        return std::nullopt;
+    }
+    const QString path = source.mid(spdPrefix.size());
+    QByteArray contents;
+    if (!readFile(path, maxSpdSize, QStringLiteral("an SPD image"), &contents, error))
+        return std::nullopt;
+    QString problem;
+    std::optional<MemoryPart> part = decodeSpd(contents, QFileInfo(path).fileName(), &problem);
+    if (!part)
+        *error = QStringLiteral("%1: %2").arg(path, problem);
+    return part;
+}
+
+template <class Control> const Control *controlOf(const IPCore::IPGenDialog *dialog, Role role)
+{
+    return dialog->findChild<Control *>(QLatin1String(configRow(role).control));
 }
 
 // The text the host's generateFile writes for `lines`.
@@ -126,13 +167,17 @@ QString DDR3PHYExtension::coreId() const
 }
 
 IPCore::ReportOutcome DDR3PHYExtension::writeReport(const QString &configFile,
-                                                    const QStringList &synthesisLog)
+                                                    const QStringList &synthesisLog,
+                                                    const QString &partSource)
 {
     IPCore::ReportOutcome outcome;
     Restored restored;
     QString problem;
     std::optional<MemorySetup> setup;
-    if (restore(coreDirectory, configFile, &restored, &problem))
+    std::optional<MemoryPart> part;
+    if (!partSource.isEmpty())
+        part = sourcePart(partSource, &problem);
+    if ((partSource.isEmpty() || part) && restore(coreDirectory, configFile, &restored, &problem))
         setup = memorySetup(restored.record, &problem);
     if (!setup) {
         outcome.error = QStringLiteral("no generation report: ") + problem;
@@ -141,7 +186,7 @@ IPCore::ReportOutcome DDR3PHYExtension::writeReport(const QString &configFile,
     const DEV::DeviceArg &device = restored.device;
     const ::DDR3PHY::GenerationReport report = generationReport(
         QFileInfo(configFile).completeBaseName(), device.id(), *setup,
-        pllLimits(device.device(), device.condition()), yosysCellCounts(synthesisLog));
+        pllLimits(device.device(), device.condition()), yosysCellCounts(synthesisLog), part);
 
     const QFileInfo config(configFile);
     const QString path = config.path() + QLatin1Char('/') + config.completeBaseName() +
@@ -159,15 +204,19 @@ IPCore::ReportOutcome DDR3PHYExtension::writeReport(const QString &configFile,
     return outcome;
 }
 
-bool DDR3PHYExtension::exampleFiles(const QString &configFile, QList<IPCore::ExampleFile> *files,
-                                    QString *error)
+bool DDR3PHYExtension::exampleFiles(const QString &configFile, const QString &partSource,
+                                    QList<IPCore::ExampleFile> *files, QString *error)
 {
     Restored restored;
     ExampleCore core;
+    std::optional<MemoryPart> part;
+    if (!partSource.isEmpty() && !(part = sourcePart(partSource, error)))
+        return false;
     if (!restore(coreDirectory, configFile, &restored, error) ||
         !exampleCore(restored.values, restored.referencePeriod, restored.eccDefine,
                      restored.moduleName, &core, error))
         return false;
+    core.ddr3l = part && part->vddMv == ddr3lVddMv;
     const DEV::DeviceArg &device = restored.device;
     const int memoryClock = restored.values.value(QLatin1String(configRow(Role::MemoryClock).key))
                                 .stored.toInt();
@@ -229,6 +278,70 @@ QStringList DDR3PHYExtension::restoreNotes(const QString &configFile)
         return {};
     QSettings stored(configFile, QSettings::IniFormat);
     return conversionNotes(configRecord(stored), restored.record);
+}
+
+QStringList DDR3PHYExtension::partColumns() const
+{
+    return {QStringLiteral("maker"),   QStringLiteral("kind"),      QStringLiteral("organisation"),
+            QStringLiteral("density"), QStringLiteral("speed bin"), QStringLiteral("VDD")};
+}
+
+QList<IPCore::MemoryPartEntry> DDR3PHYExtension::partList() const
+{
+    QList<IPCore::MemoryPartEntry> entries;
+    for (const MemoryPart &part : memoryParts()) {
+        entries.append({part.name,
+                        {part.maker, dimmTypeText(part.module),
+                         QStringLiteral("x%1/%2").arg(part.deviceWidth).arg(part.dataWidth),
+                         QStringLiteral("%1Gb").arg(part.densityMb / 1024),
+                         part.speedBin.mid(QStringLiteral("DDR3-").size()),
+                         QStringLiteral("%1V").arg(part.vddMv / 1000.0, 0, 'f', 2)},
+                        partRefusal(part)});
+    }
+    return entries;
+}
+
+QStringList DDR3PHYExtension::partInputs() const
+{
+    return {QLatin1String(configRow(Role::ClkRatio).control),
+            QLatin1String(configRow(Role::MemoryClock).control),
+            QLatin1String(configRow(Role::ReferenceClock).control)};
+}
+
+IPCore::PartEdits DDR3PHYExtension::partEdits(const QString &part, bool fromFile,
+                                              const IPCore::IPGenDialog *dialog) const
+{
+    IPCore::PartEdits result;
+    const QString source = (fromFile ? spdPrefix : partPrefix) + part;
+    const std::optional<MemoryPart> memory = sourcePart(source, &result.error);
+    if (!memory)
+        return result;
+    const auto *ratio = controlOf<QComboBox>(dialog, Role::ClkRatio);
+    const auto *clock = controlOf<QSpinBox>(dialog, Role::MemoryClock);
+    const auto *reference = controlOf<QComboBox>(dialog, Role::ReferenceClock);
+    if (!ratio || !clock || !reference) {
+        result.error = QStringLiteral("the dialog is not the DDR3 PHY's");
+        return result;
+    }
+    // The clock the generation's PLL search will achieve, as the report computes it.
+    MemorySetup wanted;
+    wanted.ratioIndex = ratio->currentIndex();
+    wanted.memoryClockMHz = clock->value();
+    wanted.referencePeriodPs = reference->currentData().toInt();
+    const DEV::DeviceArg device = dialog->device();
+    const ClockResult achieved =
+        achievedClock(wanted, pllLimits(device.device(), device.condition()));
+    const PartSetup setup =
+        partSetup(*memory, wanted.ratioIndex, wanted.memoryClockMHz, achieved.tckPs);
+    if (!setup.error.isEmpty()) {
+        result.error = setup.error;
+        return result;
+    }
+    for (const ControlEdit &edit : setup.edits)
+        result.edits.append({edit.control, edit.value});
+    result.warnings = setup.warnings;
+    result.source = source;
+    return result;
 }
 
 } // namespace DDR3PHY

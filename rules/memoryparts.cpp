@@ -65,7 +65,7 @@ constexpr PartRow partRows[] = {
      7500, 45000, false, "Micron 1Gb: x4, x8, x16 DDR3 SDRAM data sheet" NOT_CHECKED},
     {"MT41K1G8SN-125:A", "Micron", C, 1, 8, 8, 8192, 16, 11, 1350, "DDR3-1600K", 13125, 350000,
      7500, 40000, false, "Micron 8Gb: x4, x8 DDR3L SDRAM data sheet" NOT_CHECKED},
-    {"MT41K256M16TW-107 IT:P", "Micron", C, 1, 16, 16, 4096, 15, 10, 1350, "DDR3-1866M", 13125,
+    {"MT41K256M16TW-107IT:P", "Micron", C, 1, 16, 16, 4096, 15, 10, 1350, "DDR3-1866M", 13125,
      260000, 6000, 35000, true, "Micron 4Gb: x4, x8, x16 DDR3L SDRAM data sheet" NOT_CHECKED},
     {"MT41K512M16HA-125:A", "Micron", C, 1, 16, 16, 8192, 16, 10, 1350, "DDR3-1600K", 13125, 350000,
      7500, 40000, false, "Micron 8Gb: x16 DDR3L SDRAM data sheet" NOT_CHECKED},

@@ -8,6 +8,8 @@ namespace DDR3PHY {
 enum class ModuleType { Component, UDimm, SoDimm, RDimm };
 QString dimmTypeText(ModuleType type); // the item of the DIMM Type list: "Components", ...
 
+constexpr int ddr3lVddMv = 1350; // DDR3L's VDD, in mV
+
 // A DDR3 device or module as a datasheet or an SPD image describes it. Times in ps.
 struct MemoryPart
 {
@@ -22,7 +24,7 @@ struct MemoryPart
     int banks = 8;
     int rowBits = 0;
     int colBits = 0;
-    int vddMv = 1500; // 1350 for DDR3L
+    int vddMv = 1500; // ddr3lVddMv for DDR3L
     QString speedBin; // the JEDEC bin whose CL/CWL rows the part follows
     int tckMinPs = 0;
     QList<int> casLatencies; // ascending

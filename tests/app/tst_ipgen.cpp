@@ -1,6 +1,7 @@
 // End-to-end tests of the ipgen binary: the real executable, the real plug-in, real synthesis.
 
 #include "../host/hostfixtures.h"
+#include "spdimages.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -65,6 +66,15 @@ const QStringList vx1 = {QStringLiteral("--core"),      QStringLiteral("ddr3_phy
                          QStringLiteral("--device"),    QStringLiteral("VX1-10"),
                          QStringLiteral("--condition"), QStringLiteral("C6/I5")};
 const QByteArray failingTool = "[VeltraSynthesis]\ncommand=/bin/false\n";
+// The device whose PLL reaches 533 MHz, and the clock at which a DDR3-1600 part takes CL 7.
+const QStringList vx2At533 = {QStringLiteral("--core"),      QStringLiteral("ddr3_phy"),
+                              QStringLiteral("--device"),    QStringLiteral("VX2-20"),
+                              QStringLiteral("--condition"), QStringLiteral("C8/I7"),
+                              QStringLiteral("--set"),       QStringLiteral("comBoxClkRatio=1:4"),
+                              QStringLiteral("--set"),       QStringLiteral("spinMemoryClock=533")};
+// Part databases name a DDR3-1600 x16 device of tAA 13.125 ns and one of 13.75 ns.
+const QString fast1600 = QStringLiteral("MT41J128M16JT-125:K");
+const QString slow1600 = QStringLiteral("IS43TR16128C-125KBL");
 
 } // namespace
 
@@ -189,6 +199,225 @@ private slots:
         QCOMPARE(readText(kit + "/example/config.txt"), configFile + '\n');
         QCOMPARE(readText(kit + "/run.sh"), plugins + "/testpackage\n");
         QVERIFY(QFileInfo(kit + "/run.sh").isExecutable());
+    }
+
+    // The plain listing gives each part's name first, one a line, so that a shell can complete
+    // names; both listings mark the parts the dialog cannot take.
+    void parts()
+    {
+        const Result plain = run({"parts"});
+        QCOMPARE(plain.exitCode, 0);
+        QVERIFY2(plain.err.isEmpty(), plain.err.constData());
+        QStringList names;
+        QMap<QString, QString> takes;
+        for (const QString &line : QString::fromUtf8(plain.out).split('\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith('#'))
+                continue;
+            names << line.section(' ', 0, 0);
+            takes.insert(names.last(), line.section(QRegularExpression("\\s{2,}"), -1));
+        }
+        QVERIFY(names.size() >= 24);
+        QVERIFY(names.contains(fast1600));
+        QCOMPARE(takes.value(fast1600), QStringLiteral("yes"));
+        QVERIFY2(takes.value("MT41J512M4HX-15E:D").startsWith("no: ") &&
+                     takes.value("MT41J512M4HX-15E:D").contains("Column Address"),
+                 qPrintable(takes.value("MT41J512M4HX-15E:D")));
+
+        const Result json = run({"parts", "--core", "ddr3_phy", "--json"});
+        QCOMPARE(json.exitCode, 0);
+        const QJsonArray parts = json.json().toArray();
+        QCOMPARE(parts.size(), names.size());
+        for (const QJsonValue &part : parts) {
+            const QString name = at(part, "name").toString();
+            QCOMPARE(at(part, "core").toString(), QStringLiteral("ddr3_phy"));
+            QCOMPARE(at(part, "takes").toBool(), takes.value(name) == QLatin1String("yes"));
+            QCOMPARE(at(part, "takes").toBool(), at(part, "refusal").toString().isEmpty());
+        }
+        QCOMPARE(at(parts, "0/columns/speed bin").isString(), true);
+    }
+
+    // --part and --spd come after the clocks they depend on and before every other --set,
+    // wherever they stand; the part's settings come in before the dialog shows, so the "Custom"
+    // notice for a user's edit never appears.
+    void partSetsTheDialog_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("expected"); // memory type, DIMM, DQ, CL/CWL/WR, tRFC, tRRD
+        QTest::addColumn<QString>("warning");  // start of the one warning on stderr
+
+        const QString part = "Custom Components 16 x16 r14 c10 CL%1 CWL6 WR8 tRFC160000 tRRD7500";
+        QTest::newRow("tAA 13.125 ns at 533 MHz: CL 7")
+            << QStringList{"--part", fast1600} + vx2At533 << part.arg(7) << "";
+        QTest::newRow("tAA 13.75 ns: CL 8")
+            << QStringList{"--part", slow1600} + vx2At533 << part.arg(8) << "";
+        QTest::newRow("a later --set overrides the part")
+            << QStringList{"--part", fast1600} + vx2At533 +
+                   QStringList{"--set", "comBoxCasLatency=9", "--set", "spinTRfc=170000"}
+            << "Custom Components 16 x16 r14 c10 CL9 CWL6 WR8 tRFC170000 tRRD7500"
+            << "";
+        QTest::newRow("SODIMM from its SPD image")
+            << QStringList{"--spd", "%SODIMM"} + vx2At533
+            << "Custom SODIMMs 64 x16 r14 c10 CL7 CWL6 WR8 tRFC160000 tRRD7500"
+            << "";
+        QTest::newRow("the same SODIMM from the part list")
+            << QStringList{"--part", "MT4JSF12864HZ-1G6"} + vx2At533
+            << "Custom SODIMMs 64 x16 r14 c10 CL7 CWL6 WR8 tRFC160000 tRRD7500"
+            << "";
+        QTest::newRow("1:2 runs below the DLL-on clocks: CWL 5 and a warning")
+            << QStringList{"--part", fast1600} + vx1
+            << "Custom Components 16 x16 r14 c10 CL5 CWL5 WR5 tRFC160000 tRRD7500"
+            << "ipgen: warning: tCK 5000";
+    }
+
+    void partSetsTheDialog()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        QFETCH(QString, warning);
+        QTemporaryDir work;
+        const QString spd = work.filePath("sodimm.bin");
+        QVERIFY(writeBytes(spd, SpdImages::sodimm1600()));
+        arguments.replaceInStrings("%SODIMM", spd);
+
+        const Result result = run(QStringList{"inspect"} + arguments);
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        if (warning.isEmpty()) {
+            QVERIFY2(result.err.isEmpty(), result.err.constData());
+        } else {
+            QCOMPARE(result.errLines().size(), 1);
+            QVERIFY2(result.errLines().first().startsWith(warning), result.err.constData());
+        }
+        const QJsonValue state = result.json();
+        const auto text = [&state](const char *name) {
+            return at(widget(state, name), "currentText").toString();
+        };
+        const auto value = [&state](const char *name) {
+            return QString::number(at(widget(state, name), "value").toInt());
+        };
+        QCOMPARE(
+            QStringList({text("comBoxMemoryType"), text("comBoxDimmType"), text("comBoxDqWidth"),
+                         'x' + text("comBoxDramWidth"), 'r' + text("comBoxRowAddr"),
+                         'c' + text("comBoxColAddr"), "CL" + text("comBoxCasLatency"),
+                         "CWL" + text("comBoxCwLatency"), "WR" + text("comBoxWriteRecovery"),
+                         "tRFC" + value("spinTRfc"), "tRRD" + value("spinTRrd")})
+                .join(' '),
+            expected);
+        QCOMPARE(text("comBoxClkRatio"), arguments.contains("comBoxClkRatio=1:4") ? "1:4" : "1:2");
+        QCOMPARE(at(state, "messages").toArray(), QJsonArray());
+    }
+
+    // A part that cannot be had is one line on stderr, exit code 2 and no file at all.
+    void partRefusals_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // %SPD: the file of the spd column
+        QTest::addColumn<QByteArray>("spd");
+        QTest::addColumn<QString>("message");
+
+        const QByteArray good = SpdImages::sodimm1600();
+        QByteArray badCrc = good;
+        badCrc[126] = char(badCrc[126] ^ 0x5A);
+        QByteArray ddr4 = good;
+        ddr4[2] = 0x0C;
+        const QStringList spd{"--spd", "%SPD"};
+        QTest::newRow("unknown part") << QStringList{"--part", "NO-SUCH-PART"} + vx2At533
+                                      << QByteArray() << "unknown memory part 'NO-SUCH-PART'";
+        QTest::newRow("clock above the part's maximum")
+            << vx2At533.mid(0, 8) +
+                   QStringList{"--set", "spinMemoryClock=600", "--part", "MT41J128M8JP-187E:G"}
+            << QByteArray() << "memory clock 600 MHz";
+        QTest::newRow("x4 part: column bits")
+            << QStringList{"--part", "MT41J512M4HX-15E:D"} + vx2At533 << QByteArray()
+            << "MT41J512M4HX-15E:D has 11 column bits: Column Address offers 9, 10";
+        QTest::newRow("two ranks") << QStringList{"--part", "HMT31GR7CFR4C-PB"} + vx2At533
+                                   << QByteArray() << "HMT31GR7CFR4C-PB has 2 ranks";
+        QTest::newRow("SPD with a wrong CRC")
+            << spd + vx2At533 << badCrc << "%SPD: SPD CRC mismatch: stored 0x";
+        QTest::newRow("DDR4 SPD") << spd + vx2At533 << ddr4
+                                  << "%SPD: not a DDR3 SPD: byte 2 is 0x0c (DDR4 SDRAM)";
+        QTest::newRow("truncated SPD")
+            << spd + vx2At533 << good.left(100) << "%SPD: the SPD image is truncated: 100 bytes";
+        QTest::newRow("no SPD file") << spd + vx2At533 << QByteArray() << "cannot read %SPD";
+        QTest::newRow("endless SPD file") << QStringList{"--spd", "/dev/zero"} + vx2At533
+                                          << QByteArray() << "/dev/zero is too large";
+        QTest::newRow("both --part and --spd")
+            << QStringList{"--part", fast1600} + spd + vx2At533 << good << "--part and --spd";
+    }
+
+    void partRefusals()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, spd);
+        QFETCH(QString, message);
+        QTemporaryDir work;
+        const QString spdFile = work.filePath("module.spd");
+        if (!spd.isEmpty())
+            QVERIFY(writeBytes(spdFile, spd));
+        arguments.replaceInStrings("%SPD", spdFile);
+        message.replace("%SPD", spdFile);
+        const QString out = work.filePath("out");
+
+        for (const QString &command : {"inspect", "generate"}) {
+            QStringList full = QStringList{command} + arguments;
+            if (command == QLatin1String("generate"))
+                full << "--out" << out << "--approx"
+                     << "accept"
+                     << "--files-only";
+            const Result result = run(full);
+            QCOMPARE(result.exitCode, 2);
+            QVERIFY(result.out.isEmpty());
+            QCOMPARE(result.errLines().size(), 1);
+            QVERIFY2(result.errLines().first().startsWith("ipgen: " + message),
+                     result.err.constData());
+            QVERIFY(!QFileInfo::exists(out));
+        }
+    }
+
+    // A core without the capability says so, for the listing and for --part.
+    void partsOfACoreWithoutThem()
+    {
+        QTemporaryDir work;
+        QVERIFY(QDir().mkpath(work.filePath("testpackage")));
+        QVERIFY(writeBytes(work.filePath("testpackage/testpackage.ipspec"),
+                           "ipcore.id = test_core\nipcore.name = Test\nipcore.version = 1\n"
+                           "ipcore.category = Test\nipcore.device.supported = VX1-10\n"));
+        for (const char *library : {"libtestpackage.so", "libtestextension.so"})
+            QVERIFY(QFile::copy(QStringLiteral(HOST_TEST_PLUGIN_DIR "/") + library,
+                                work.filePath(library)));
+        const Result list = run({"parts", "--plugins", work.path(), "--core", "test_core"});
+        QCOMPARE(list.exitCode, 2);
+        QCOMPARE(list.errLines(), QStringList{"ipgen: core 'test_core' offers no memory parts"});
+        const Result part = run({"inspect", "--plugins", work.path(), "--core", "test_core",
+                                 "--device", "VX1-10", "--part", fast1600});
+        QCOMPARE(part.exitCode, 2);
+        QVERIFY2(part.err.startsWith("ipgen: core 'test_core' offers no memory parts"),
+                 part.err.constData());
+    }
+
+    // The generated core carries the part's CL, CWL and timings, and its report names the part
+    // and finds nothing to warn about.
+    void generateFromPart()
+    {
+        if (QStandardPaths::findExecutable("yosys").isEmpty())
+            QSKIP("yosys is not installed");
+        QTemporaryDir work;
+        const QString out = work.filePath("core");
+        const Result result =
+            run(QStringList{"generate", "--part", fast1600, "--out", out, "--approx", "accept"} +
+                vx2At533);
+        QVERIFY2(result.exitCode == 0, result.err.constData());
+        QVERIFY2(!result.err.contains("warning"), result.err.constData());
+        const QString parameters = readText(out + "/temp/DDR3_PHY/vlmc_param.v");
+        for (const char *line :
+             {"parameter CL = 7;", "parameter CWL = 6;", "parameter WR_CYC = 8;",
+              "parameter tRCD = 13125;", "parameter tRP = 13125;", "parameter tRAS = 35000;",
+              "parameter tRC = 48125;", "parameter tRFC = 160000;", "parameter tFAW = 40000;",
+              "parameter tREFI = 7800000;", "parameter tDLLK = 512;"})
+            QVERIFY2(parameters.contains(line), line);
+        const QString report = readText(out + "/ddr3_phy_report.txt");
+        QVERIFY2(report.contains(
+                     QRegularExpression("Memory part\\s+" + QRegularExpression::escape(fast1600))),
+                 qPrintable(report));
+        QVERIFY2(report.trimmed().endsWith("No warnings."), qPrintable(report));
     }
 
     void inspectDefaults()

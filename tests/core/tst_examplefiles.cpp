@@ -96,13 +96,18 @@ private slots:
         QTest::addColumn<int>("pins");     // lines with a pin to fill in
         QTest::addColumn<int>("internal"); // controller-side bits, no pin
         QTest::addColumn<QString>("line"); // one line that must be there, by its start
+        QTest::addColumn<bool>("ddr3l");
 
         QTest::newRow("default") << 16 << 8 << 2 << 15 << 70 << 191
-                                 << "IO_ddr_dq[15] inout ? SSTL15_II";
-        QTest::newRow("1:4 DQ 72 x4")
-            << 72 << 4 << 4 << 16 << 175 << 1403 << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II";
+                                 << "IO_ddr_dq[15] inout ? SSTL15_II" << false;
+        QTest::newRow("DDR3L: SSTL135")
+            << 16 << 8 << 2 << 15 << 70 << 191 << "IO_ddr_dq[15] inout ? SSTL135_II" << true;
+        QTest::newRow("DDR3L clock pair")
+            << 16 << 8 << 2 << 15 << 70 << 191 << "O_ddr_clk out ? DIFF_SSTL135_I" << true;
+        QTest::newRow("1:4 DQ 72 x4") << 72 << 4 << 4 << 16 << 175 << 1403
+                                      << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II" << false;
         QTest::newRow("one strobe group")
-            << 8 << 16 << 2 << 12 << 56 << 117 << "O_ddr_dqm[0] out ? SSTL15_II";
+            << 8 << 16 << 2 << 12 << 56 << 117 << "O_ddr_dqm[0] out ? SSTL15_II" << false;
     }
 
     void pinTemplate()
@@ -120,6 +125,8 @@ private slots:
         core.dramWidth = dram;
         core.rowWidth = row;
         core.referenceMhz = 50;
+        QFETCH(bool, ddr3l);
+        core.ddr3l = ddr3l;
         int filled = 0, inside = 0;
         QSet<QString> ports;
         bool found = false;
@@ -132,6 +139,8 @@ private slots:
             filled += fields[2] == QLatin1String("?");
             inside += fields[2] == QLatin1String("-");
             found = found || text.simplified().startsWith(line);
+            // Every memory pin takes the standard of the memory's rail.
+            QCOMPARE(text.contains("SSTL15") && ddr3l, false);
         }
         QTEST(filled, "pins");
         QTEST(inside, "internal");

@@ -220,6 +220,31 @@ private slots:
                  qPrintable(warnings.join('\n')));
         QVERIFY(!generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}).part);
     }
+
+    // A DDR3L part's rail changes the FPGA banks' I/O standard; a 1.5 V part says nothing.
+    void ddr3lPartNamesSstl135_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<bool>("sstl135");
+        QTest::newRow("DDR3L") << "MT41K512M8RH-125:E" << true;
+        QTest::newRow("DDR3") << "K4B4G0846D-BCK0" << false;
+    }
+
+    void ddr3lPartNamesSstl135()
+    {
+        QFETCH(QString, part);
+        QFETCH(bool, sstl135);
+        const std::optional<MemorySetup> setup = memorySetup(record("CLK_RATIO=1"), nullptr);
+        QVERIFY(setup);
+        const QStringList lines = reportLines(generationReport(
+            "phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *memoryPart(part)));
+        QCOMPARE(lines
+                     .filter(QRegularExpression(
+                         "^  I/O standard +SSTL135: " + QRegularExpression::escape(part) +
+                         " is a DDR3L part at 1.35 V"))
+                     .size(),
+                 sstl135 ? 1 : 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestGenerationReport)

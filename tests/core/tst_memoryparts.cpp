@@ -73,6 +73,8 @@ private slots:
             voltages << QString::number(p.vddMv);
             modules << dimmTypeText(p.module);
             QCOMPARE(memoryPart(p.name), &p);
+            // Names are typed on command lines and completed as single words.
+            QVERIFY2(!p.name.contains(QRegularExpression("\\s")), name);
 
             // Organisation: density from the address bits; a component's bus is its own.
             QCOMPARE(qint64(1) << (p.rowBits + p.colBits),
@@ -150,7 +152,7 @@ private slots:
         row("MT41J512M4HX-15E:D", "x4/4 2048Mb 15/11 DDR3-1333H 13500 160000 6000 30000 1500 1R");
         row("MT41J64M16JT-15E:G", "x16/16 1024Mb 13/10 DDR3-1333H 13500 110000 7500 45000 1500 1R");
         row("MT41K1G8SN-125:A", "x8/8 8192Mb 16/11 DDR3-1600K 13125 350000 7500 40000 1350 1R");
-        row("MT41K256M16TW-107 IT:P",
+        row("MT41K256M16TW-107IT:P",
             "x16/16 4096Mb 15/10 DDR3-1866M 13125 260000 6000 35000 1350 1R");
         row("MT41K512M16HA-125:A",
             "x16/16 8192Mb 16/10 DDR3-1600K 13125 350000 7500 40000 1350 1R");
@@ -236,7 +238,7 @@ private slots:
         row("13.75 ns at 533 MHz", "K4B2G1646E-BCK0", 1, 533, t533, "8/6/8");
         row("a hair below 1875 ps", "MT41J128M16JT-125:K", 1, 533, 1874.999999, "7/6/8");
         row("PLL at 532 MHz", "K4B2G1646E-BCK0", 1, 533, 1e6 / 532, "8/6/8");
-        row("1866 part down-binned", "MT41K256M16TW-107 IT:P", 1, 533, t533, "7/6/8");
+        row("1866 part down-binned", "MT41K256M16TW-107IT:P", 1, 533, t533, "7/6/8");
         row("700 MHz takes CWL 8", "MT41J128M16JT-125:K", 1, 700, 1e6 / 700, "11/8/12");
         row("666 MHz, 1333 part", "W632GG6KB-15", 1, 666, 1e6 / 666, "9/7/10");
         row("400 MHz: CL 5 needs 3 ns", "MT41J128M16JT-125:K", 1, 400, 2500, "6/5/6");
@@ -322,7 +324,7 @@ private slots:
                               "comBoxDramWidth=8 comBoxRowAddr=15"),
                  qPrintable(ecc));
         const QString hot =
-            editsText(partSetup(*memoryPart("MT41K256M16TW-107 IT:P"), 1, 533, 1875).edits);
+            editsText(partSetup(*memoryPart("MT41K256M16TW-107IT:P"), 1, 533, 1875).edits);
         QVERIFY2(hot.contains("spinTRefi=3900000"), qPrintable(hot));
     }
 

@@ -68,7 +68,7 @@ class TestExtension : public IPCore::CoreExtension,
 public:
     QString coreId() const override { return QStringLiteral("test_core"); }
 
-    bool exampleFiles(const QString &configFile, QList<IPCore::ExampleFile> *files,
+    bool exampleFiles(const QString &configFile, const QString &, QList<IPCore::ExampleFile> *files,
                       QString *error) override
     {
         if (configFile.endsWith(QLatin1String("refused.ipc"))) {
@@ -80,8 +80,8 @@ public:
         return true;
     }
 
-    IPCore::ReportOutcome writeReport(const QString &configFile,
-                                      const QStringList &synthesisLog) override
+    IPCore::ReportOutcome writeReport(const QString &configFile, const QStringList &synthesisLog,
+                                      const QString &) override
     {
         return {configFile + QStringLiteral(".report"), synthesisLog, QString()};
     }

@@ -227,6 +227,7 @@ private slots:
         QCOMPARE(manager.capability<IPCore::ExampleDesign>(coreId) != nullptr, matched);
         QCOMPARE(manager.capability<IPCore::GenerationReport>(coreId) != nullptr, matched);
         QVERIFY(!manager.capability<IPCore::RestoreNotes>(coreId));
+        QVERIFY(!manager.capability<IPCore::MemoryParts>(coreId));
         if (matched)
             QCOMPARE(extension->coreDirectory, m_dir->filePath("testpackage"));
     }
