@@ -81,28 +81,6 @@ private slots:
             QCOMPARE(rows, 2);
     }
 
-    // The core descriptor offers the core for exactly the models the PLL table knows.
-    void descriptorListsTableModels()
-    {
-        QFile spec(qEnvironmentVariable("DDR3PHY_SOURCE_DIR") + "/core/ddr3phy/ddr3phy.ipspec");
-        QVERIFY(spec.open(QIODevice::ReadOnly | QIODevice::Text));
-        QStringList listed;
-        for (const QString &line : QString::fromUtf8(spec.readAll()).split('\n')) {
-            if (line.startsWith("ipcore.device.supported "))
-                listed = line.section('=', 1).split(',');
-        }
-        for (QString &model : listed)
-            model = model.trimmed();
-        QStringList models;
-        for (const PllLimitsRow &row : pllLimitsTable()) {
-            for (const QString &model : row.models) {
-                if (!models.contains(model))
-                    models << model;
-            }
-        }
-        QCOMPARE(listed, models);
-    }
-
     void search_data()
     {
         QTest::addColumn<PllLimits>("limits");
