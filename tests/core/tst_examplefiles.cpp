@@ -49,8 +49,6 @@ private slots:
                                              << "" << false << 47;
         QTest::newRow("odd DQ width") << 0 << "12" << false << 20000 << "m"
                                       << "the DQ width '12'" << false << 0;
-        QTest::newRow("no current item") << 0 << "" << false << 20000 << "m"
-                                         << "the DQ width ''" << false << 0;
         QTest::newRow("no clock ratio") << -1 << "16" << false << 20000 << "m"
                                         << "the configuration has no clock ratio" << false << 0;
         QTest::newRow("module not an identifier") << 0 << "16" << false << 20000 << "a b"

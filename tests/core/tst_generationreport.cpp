@@ -51,7 +51,6 @@ private slots:
         row("part at 200 MHz", 5000, "", "WWOOOOO",
             "AD3U160022G11, does not run at this clock; this pair is legal at no clock");
         row("3300 ps is DLL-on", 3300, cl6, "OOOOOOO", everyBin);
-        row("a hair below 2500 ps is CWL 5", 2499.999999, cl6, "OOOOOOO", everyBin);
         row("just slower", 3300.5, cl6, "WWOOOOO", "runs at this clock");
         row("CL5 over all of CWL 5 where tAA <= 12.5 ns", 2800, "MEMORY_TYPE=1", "OOOOOOO",
             "allowed by DDR3-800D, DDR3-1066E, DDR3-1333F/G, DDR3-1600G/H/J");
@@ -60,8 +59,6 @@ private slots:
             "CWL 5 with CL 6");
         row("1:4 part, optional CL 5", 3000, "CLK_RATIO=1", "OOOOOOO",
             "allowed only by the optional row of DDR3-1600K (parts that support it)");
-        row("1:4 part, CL 6", 3000, "CLK_RATIO=1 CAS_LATENCY=1", "OOOOOOO",
-            "allowed by DDR3-1600K");
         row("1:4 part's tRCD and tRP against its bin", 1875,
             "CLK_RATIO=1 CAS_LATENCY=3 CW_LATENCY=1 WRITE_RECOVERY=3", "OOWOOOO",
             "too short at tCK 1875.0 ps: tRCD 12500 ps (7 clocks, DDR3-1600K needs 13750 ps, 8 "

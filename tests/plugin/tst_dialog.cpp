@@ -215,7 +215,6 @@ private slots:
         };
         row("DQ width not a number", "DQ_WIDTH=abc", {dq8 + " @8"},
             {"DQ_WIDTH = \"abc\" restored as \"0\""});
-        row("DQ width index", "DQ_WIDTH=3", {dq8 + " @32"});
         row("DQ width past the part's list", "DQ_WIDTH=8", {dq8 + " @"},
             {"DQ_WIDTH = \"8\": no such item, comBoxDqWidth is left without a current item"});
         row("ECC yes", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=yes", {"ecc on"},
