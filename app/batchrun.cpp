@@ -162,6 +162,20 @@ int preparePart(const Invocation &invocation, const IPCore::PluginManager &plugi
     return ExitOk;
 }
 
+// The core, device and part step of a command that opens a dialog; a refusal is said on stderr
+// and its exit code returned.
+int prepareDialogRun(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                     BatchTarget *target, PartStep *part)
+{
+    QString error;
+    int refused = resolveTarget(invocation, plugins, target, &error);
+    if (refused == ExitOk)
+        refused = preparePart(invocation, plugins, *target, part, &error);
+    if (refused != ExitOk)
+        printErr(QStringLiteral("ipgen: ") + error);
+    return refused;
+}
+
 // Once the dialog runs: why the part was not applied (empty when it was or none was asked
 // for); its warnings are said when it was.
 QString partOutcome(const PartStep &step)
@@ -462,16 +476,9 @@ void GenerationRun::fail(int exitCode, const QString &reason)
 int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugins)
 {
     BatchTarget target;
-    QString error;
-    if (const int refused = resolveTarget(invocation, plugins, &target, &error)) {
-        printErr(QStringLiteral("ipgen: ") + error);
-        return refused;
-    }
     PartStep part;
-    if (const int refused = preparePart(invocation, plugins, target, &part, &error)) {
-        printErr(QStringLiteral("ipgen: ") + error);
+    if (const int refused = prepareDialogRun(invocation, plugins, &target, &part))
         return refused;
-    }
     DialogDriver driver;
     bool opened = false;
     int exitCode = ExitOk;
@@ -512,16 +519,10 @@ int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugi
                 GenerationTimings *timings)
 {
     BatchTarget target;
-    QString error;
-    if (const int refused = resolveTarget(invocation, plugins, &target, &error)) {
-        printErr(QStringLiteral("ipgen: ") + error);
-        return refused;
-    }
     PartStep part;
-    if (const int refused = preparePart(invocation, plugins, target, &part, &error)) {
-        printErr(QStringLiteral("ipgen: ") + error);
+    if (const int refused = prepareDialogRun(invocation, plugins, &target, &part))
         return refused;
-    }
+    QString error;
     IPGen::HostSession &session = IPGen::HostSession::instance();
     session.setFilesOnly(invocation.filesOnly);
     if (!invocation.projectFile.isEmpty() && !session.openProject(invocation.projectFile, &error)) {
