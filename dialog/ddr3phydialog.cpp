@@ -1,10 +1,10 @@
 #include "ddr3phydialog.h"
 
+#include "configtable.h"
 #include "ddr3phyforms.h"
 #include "dependentfields.h"
 #include "portpins.h"
 #include "presets.h"
-#include "timingfields.h"
 
 #include <QMessageBox>
 
@@ -159,8 +159,9 @@ void DDR3PHYDialog::applyPreset(const MemoryPreset &preset)
     t->comBoxColAddr->setEnabled(!preset.locks);
 
     if (preset.locks) {
-        for (const TimingField &field : timingFields)
-            (m_timingForm->*field.spin)->setValue(preset.timings.*field.value);
+        for (const ConfigRow *row : timingRows())
+            qobject_cast<QSpinBox *>(pageControl(row->control))
+                ->setValue(preset.timings.*row->timing);
     }
 
     refill(m_optionForm->comBoxCasLatency, preset.casLatencies, preset.casIndex);

@@ -15,7 +15,9 @@ namespace DDR3PHY {
 class DDR3PHY_Config_Type;
 class DDR3PHY_Config_Option;
 class DDR3PHY_Config_Timing;
-struct CoreSettings;
+struct ConfigRow;
+struct ControlValue;
+using ControlValues = QMap<QString, ControlValue>;
 struct MemoryPreset;
 
 // The DDR3 PHY's configuration dialog: three pages in the host's frame, the rules that keep them
@@ -28,6 +30,10 @@ public:
     ~DDR3PHYDialog() override;
 
     bool loadConfigFile(const QString &path) override;
+    // The configuration record a generation would write now.
+    QMap<QString, QVariant> configRecord() const;
+    // The controls' values, as the record and vlmc_param.v are written from them.
+    ControlValues controlValues() const;
 
 public slots:
     void accept() override;
@@ -52,7 +58,9 @@ private:
     void applyPreset(const MemoryPreset &preset);
 
     QString workingDirectory() const;
-    CoreSettings readSettings() const;
+    QWidget *pageControl(const char *name) const;
+    ControlValue controlValue(const ConfigRow &row) const;
+    void setControl(const ConfigRow &row, const QVariant &value);
     bool computePllParams(double fin, double T, int &fbdiv, int &idiv, int &odiv);
     bool writeConfigFiles();
     void applyConfig(const QMap<QString, QVariant> &record);

@@ -7,9 +7,7 @@
 #include "ddr3phyforms.h"
 #include "ipcorefunctions.h"
 #include "pllsearch.h"
-#include "restorecheck.h"
 #include "synthesishelper.h"
-#include "timingfields.h"
 
 #include <QFile>
 #include <QMessageBox>
@@ -23,11 +21,6 @@ const QString ipName = QStringLiteral("DDR3_PHY");
 const QString implementationName = QStringLiteral("rev_1");
 const QString veltraSynthesis = QStringLiteral("VeltraSynthesis");
 const QString synplifyPro = QStringLiteral("Synplify Pro");
-
-Choice choiceOf(const QComboBox *box)
-{
-    return Choice{box->currentIndex(), box->currentText()};
-}
 
 // Where the synthesis results are taken from and put to. An unknown tool gives empty netlist
 // names, which the host then refuses.
@@ -119,41 +112,65 @@ bool DDR3PHYDialog::computePllParams(double fin, double T, int &fbdiv, int &idiv
                                  QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-CoreSettings DDR3PHYDialog::readSettings() const
+QWidget *DDR3PHYDialog::pageControl(const char *name) const
 {
-    const DDR3PHY_Config_Type *t = m_typeForm;
-    const DDR3PHY_Config_Option *o = m_optionForm;
-    CoreSettings s;
-    s.language = uiLanguageIndex();
-    s.synthesisTool = uiSynthesisTool();
-    s.clkRatio = choiceOf(t->comBoxClkRatio);
-    s.memoryType = choiceOf(t->comBoxMemoryType);
-    s.memoryClock = t->spinMemoryClock->value();
-    s.referenceClock = choiceOf(t->comBoxReferenceClock);
-    s.referencePeriod = t->comBoxReferenceClock->currentData().toInt();
-    s.dimmType = choiceOf(t->comBoxDimmType);
-    s.dqWidth = choiceOf(t->comBoxDqWidth);
-    s.dramWidth = choiceOf(t->comBoxDramWidth);
-    s.eccChecked = t->checkEcc->isChecked();
-    s.eccEnabled = t->checkEcc->isEnabled();
-    s.rankAddr = t->spinRankAddr->value();
-    s.rowAddr = choiceOf(t->comBoxRowAddr);
-    s.colAddr = choiceOf(t->comBoxColAddr);
-    for (const TimingField &field : timingFields)
-        s.timings.*field.value = (m_timingForm->*field.spin)->value();
-    s.burstMode = choiceOf(o->comBoxBurstMode);
-    s.burstType = choiceOf(o->comBoxBurstType);
-    s.casLatency = choiceOf(o->comBoxCasLatency);
-    s.cwLatency = choiceOf(o->comBoxCwLatency);
-    s.additiveLatency = choiceOf(o->comBoxAdditiveLatency);
-    s.writeRecovery = choiceOf(o->comBoxWriteRecovery);
-    s.rttNom = choiceOf(o->comBoxRttNom);
-    s.rttWr = choiceOf(o->comBoxRttWr);
-    s.userRefresh = o->checkUserRefresh->isChecked();
-    s.addrCmdMode = choiceOf(o->comBoxAddrCmdMode);
-    s.outputDrv = choiceOf(o->comBoxOutputDrv);
-    s.disableIo = o->checkDisableIO->isChecked();
-    return s;
+    return findChild<QWidget *>(QLatin1String(name));
+}
+
+// A row's control by its kind; the language index is the one number the frame holds.
+ControlValue DDR3PHYDialog::controlValue(const ConfigRow &row) const
+{
+    switch (row.kind) {
+    case Kind::Text:
+        return {uiSynthesisTool(), {}};
+    case Kind::Bool:
+        return {qobject_cast<QCheckBox *>(pageControl(row.control))->isChecked(), {}};
+    case Kind::Index: {
+        const auto *box = qobject_cast<QComboBox *>(pageControl(row.control));
+        return {box->currentIndex(), box->currentText()};
+    }
+    case Kind::Int:
+        break;
+    }
+    if (qstrcmp(row.control, frameLanguage) == 0)
+        return {uiLanguageIndex(), {}};
+    return {qobject_cast<QSpinBox *>(pageControl(row.control))->value(), {}};
+}
+
+void DDR3PHYDialog::setControl(const ConfigRow &row, const QVariant &value)
+{
+    switch (row.kind) {
+    case Kind::Text:
+        uiSetSynthesisTool(value.toString());
+        return;
+    case Kind::Bool:
+        qobject_cast<QCheckBox *>(pageControl(row.control))->setChecked(value.toBool());
+        return;
+    case Kind::Index:
+        qobject_cast<QComboBox *>(pageControl(row.control))->setCurrentIndex(value.toInt());
+        return;
+    case Kind::Int:
+        break;
+    }
+    if (qstrcmp(row.control, frameLanguage) == 0)
+        uiSetLanguageIndex(value.toInt());
+    else
+        qobject_cast<QSpinBox *>(pageControl(row.control))->setValue(value.toInt());
+}
+
+ControlValues DDR3PHYDialog::controlValues() const
+{
+    ControlValues values;
+    for (const ConfigRow &row : configTable()) {
+        if (row.key)
+            values.insert(QString::fromLatin1(row.key), controlValue(row));
+    }
+    return values;
+}
+
+QMap<QString, QVariant> DDR3PHYDialog::configRecord() const
+{
+    return DDR3PHY::configRecord(controlValues());
 }
 
 // The PLL search, with its questions, comes before anything is written: a declined clock
@@ -168,19 +185,20 @@ bool DDR3PHYDialog::writeConfigFiles()
         return false;
 
     const DEV::DeviceArg target = device();
-    const CoreSettings settings = readSettings();
+    const ControlValues values = controlValues();
     IPCore::writeIPConfig(createPath() + "/" + fileName() + ".ipc",
                           headerRecord(target.id(),
                                        m_coreInfo.value(QStringLiteral("ipcore.id")).toString(),
                                        fileName(), moduleName()),
-                          configRecord(settings));
+                          DDR3PHY::configRecord(values));
+    const QCheckBox *ecc = m_typeForm->checkEcc;
 
     const QString dir = workingDirectory();
     const auto write = [&](const char *name, const QStringList &lines) {
         return IPCore::generateFile(dir + "/" + name, lines, this, QString());
     };
-    return write("DDR3_define.v", defineLines(settings.eccEnabled && settings.eccChecked)) &&
-           write("vlmc_param.v", parameterLines(settings)) &&
+    return write("DDR3_define.v", defineLines(ecc->isEnabled() && ecc->isChecked())) &&
+           write("vlmc_param.v", parameterLines(values)) &&
            write("ddr3_name.v", nameLines(moduleName())) &&
            write("ddr3_pll_config.v", pllLines(fin, fbdiv, idiv, odiv, target.device()));
 }
@@ -195,81 +213,17 @@ bool DDR3PHYDialog::loadConfigFile(const QString &path)
                               QMessageBox::Ok);
         return false;
     }
-    applyConfig(configRecord(file));
+    applyConfig(DDR3PHY::configRecord(file));
     return true;
 }
 
 // Every control set here fires its rules, so the ratio and the memory type go first: their
-// presets would otherwise overwrite the stored values. The memory type is set again at the end
-// in case a rule in between changed it. Values a control cannot take are replaced by the
-// control's own and listed in one warning.
+// presets would otherwise overwrite the stored values. Values go in as they convert, with no
+// check: an index past a list leaves that combo box without a current item.
 void DDR3PHYDialog::applyConfig(const QMap<QString, QVariant> &record)
 {
-    QList<RestoreIssue> issues;
-    const auto select = [&](QComboBox *box, const char *key) {
-        box->setCurrentIndex(
-            restoredIndex(record, QLatin1String(key), box->count(), box->currentIndex(), &issues));
-    };
-    const auto number = [&](QSpinBox *spin, const char *key) {
-        spin->setValue(restoredValue(record, QLatin1String(key), spin->minimum(), spin->maximum(),
-                                     spin->value(), &issues));
-    };
-    const auto check = [&](QCheckBox *box, const char *key) {
-        box->setChecked(restoredFlag(record, QLatin1String(key), box->isChecked(), &issues));
-    };
-    DDR3PHY_Config_Type *t = m_typeForm;
-    DDR3PHY_Config_Option *o = m_optionForm;
-
-    // The frame's selectors take what they know; what they refuse is reported, the old choice kept.
-    const QString tool = uiSynthesisTool();
-    const QString storedTool = record.value(QStringLiteral("Synthesis_tool")).toString();
-    uiSetSynthesisTool(storedTool);
-    if (uiSynthesisTool() != storedTool && record.contains(QStringLiteral("Synthesis_tool"))) {
-        issues.append({QStringLiteral("Synthesis_tool"), storedTool,
-                       QStringLiteral("not a synthesis tool of this generator"), tool});
-        uiSetSynthesisTool(tool);
-    }
-    const int language = uiLanguageIndex();
-    uiSetLanguageIndex(restoredIndex(record, QStringLiteral("LANG"), 2, language, &issues));
-    check(o->checkDisableIO, "DISABLE_IO");
-    select(t->comBoxClkRatio, "CLK_RATIO");
-    select(t->comBoxMemoryType, "MEMORY_TYPE");
-    number(t->spinMemoryClock, "MEMORY_CLK");
-    select(t->comBoxReferenceClock, "REFERENCE_CLK");
-    select(t->comBoxDimmType, "DIMM_TYPE");
-    select(t->comBoxDqWidth, "DQ_WIDTH");
-    select(t->comBoxDramWidth, "DRAM_WIDTH");
-    check(t->checkEcc, "ECC");
-    if (t->checkEcc->isChecked() && !t->checkEcc->isEnabled())
-        issues.append({QStringLiteral("ECC"), QStringLiteral("true"),
-                       QStringLiteral("ECC needs DQ width 72, the box is disabled"),
-                       QStringLiteral("true, without effect on the ECC define")});
-    number(t->spinRankAddr, "RANK_ADDR");
-    select(t->comBoxRowAddr, "ROW_ADDR");
-    select(t->comBoxColAddr, "COL_ADDR");
-    for (const TimingField &field : timingFields)
-        number(m_timingForm->*field.spin, field.key);
-    select(o->comBoxBurstMode, "BURST_MODE");
-    select(o->comBoxBurstType, "BURST_TYPE");
-    select(o->comBoxCasLatency, "CAS_LATENCY");
-    select(o->comBoxCwLatency, "CW_LATENCY");
-    select(o->comBoxAdditiveLatency, "ADDITIVE_LATENCY");
-    select(o->comBoxWriteRecovery, "WRITE_RECOVERY");
-    select(o->comBoxRttNom, "RTT_NOM");
-    select(o->comBoxRttWr, "RTT_WR");
-    check(o->checkUserRefresh, "USER_FLASH");
-    select(o->comBoxAddrCmdMode, "ADDR_CMD_MODE");
-    select(o->comBoxOutputDrv, "OUTPUT_DRV");
-    // Both checked once already: a second report of the same key would say nothing new.
-    QList<RestoreIssue> again;
-    o->checkDisableIO->setChecked(
-        restoredFlag(record, QStringLiteral("DISABLE_IO"), o->checkDisableIO->isChecked(), &again));
-    t->comBoxMemoryType->setCurrentIndex(
-        restoredIndex(record, QStringLiteral("MEMORY_TYPE"), t->comBoxMemoryType->count(),
-                      t->comBoxMemoryType->currentIndex(), &again));
-    const QString warning = restoreWarning(issues);
-    if (!warning.isEmpty())
-        QMessageBox::warning(this, QStringLiteral("Warning"), warning);
+    for (const ConfigRow *row : restoreSequence())
+        setControl(*row, record.value(QString::fromLatin1(row->key)));
 }
 
 void DDR3PHYDialog::startSynthesis()

@@ -1,5 +1,7 @@
 #include "devicelibrary.h"
 
+#include "hostsession.h"
+
 #include <QFile>
 #include <QSet>
 
@@ -114,6 +116,11 @@ bool DeviceLibrary::find(const QString &model, const QString &condition, DeviceA
 bool DeviceLibrary::findById(const QString &id, DeviceArg *out)
 {
     return findFirst([&](const DevicePart &part) { return part.id == id; }, out);
+}
+
+QString DeviceLibrary::primitiveModels()
+{
+    return IPGen::HostSession::instance().shareDirectory() + QStringLiteral("/veltra_prims.v");
 }
 
 } // namespace DEV

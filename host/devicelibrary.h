@@ -30,6 +30,8 @@ public:
     // The first part of `model` with `condition` (any condition when empty); false if none.
     static bool find(const QString &model, const QString &condition, DeviceArg *out);
     static bool findById(const QString &id, DeviceArg *out);
+    // The simulation models of the devices' primitives (veltra_prims.v).
+    static QString primitiveModels();
     // Reads a table in the format of devices.csv (docs/devices.md); false with "line N: reason".
     static bool parseTable(const QByteArray &csv, QList<DevicePart> *parts, QString *error);
 };

@@ -130,6 +130,16 @@ void HostSession::reportErrors(const QString &message, const QStringList &detail
     emit errorsReported(message, details);
 }
 
+void HostSession::reportUnwrittenRecord(const QString &path, const QString &reason)
+{
+    emit recordNotWritten(path, reason);
+}
+
+void HostSession::announceGenerated(IPCore::IPGenDialog *dialog)
+{
+    emit generated(dialog);
+}
+
 } // namespace IPGen
 
 namespace IPCore {

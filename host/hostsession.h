@@ -8,6 +8,10 @@
 
 class QWidget;
 
+namespace IPCore {
+class IPGenDialog;
+}
+
 namespace IPGen {
 
 // State of the running host application that the host services act on: the window dialogs are
@@ -56,11 +60,20 @@ public:
 
     void requestEditor(const QString &path, bool activate);
     void reportErrors(const QString &message, const QStringList &details);
+    void reportUnwrittenRecord(const QString &path, const QString &reason);
+    void announceGenerated(IPCore::IPGenDialog *dialog);
 
 signals:
     void projectChanged();
     void editorRequested(const QString &path, bool activate);
     void errorsReported(const QString &message, const QStringList &details);
+    // A core's configuration record could not be written; the generation went on without it.
+    void recordNotWritten(const QString &path, const QString &reason);
+    // A core's dialog closed accepted: its generation is complete. Sent by the dialog frame.
+    void generated(IPCore::IPGenDialog *dialog);
+    // A core's dialog is about to be shown for the first time: its controls are set up (a
+    // re-opened record is applied) and it is not visible yet. Sent by the dialog frame.
+    void dialogAboutToShow(IPCore::IPGenDialog *dialog);
     // Emitted by every SynthesisHelper, so front ends can follow a run without knowing the core.
     void synthesisStarted(const QString &title);
     void synthesisLog(const QString &line);

@@ -1,5 +1,7 @@
 #include "ipcorefunctions.h"
 
+#include "hostsession.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -280,7 +282,8 @@ void writeIPConfig(const QString &path, const QMap<QString, QVariant> &header,
         error = QStringLiteral("Cannot write file %1: no scratch space for it").arg(path);
     if (error.isEmpty() && writeAtomically(path, text, &error))
         return;
-    showError(QApplication::activeModalWidget(), error);
+    // The core is not told: its generation goes on, and the front end may mention it afterwards.
+    IPGen::HostSession::instance().reportUnwrittenRecord(path, error);
 }
 
 } // namespace IPCore

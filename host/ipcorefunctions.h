@@ -27,7 +27,8 @@ IPCOREHOST_EXPORT bool makeDirs(const QString &path, const QString &name);
 // empty. On failure shows an error naming the path (parented on `parent`) and returns false.
 IPCOREHOST_EXPORT bool generateFile(const QString &path, const QStringList &lines, QWidget *parent,
                                     const QString &header);
-// INI file: `header` at the top level, `config` in the group "Config".
+// INI file: `header` at the top level, `config` in the group "Config". A failure is not shown;
+// the session hears of it (HostSession::recordNotWritten).
 IPCOREHOST_EXPORT void writeIPConfig(const QString &path, const QMap<QString, QVariant> &header,
                                      const QMap<QString, QVariant> &config);
 // Turns a synthesised Verilog netlist into a stand-alone simulation model `voFile`.

@@ -55,7 +55,7 @@ bool isVerilogKeyword(const QString &word)
 // Module names of the device primitive library: a core named like one would clash with it.
 QStringList devicePrimitives()
 {
-    QFile file(IPGen::HostSession::instance().shareDirectory() + QStringLiteral("/veltra_prims.v"));
+    QFile file(DEV::DeviceLibrary::primitiveModels());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     static const QRegularExpression module(QStringLiteral("^\\s*module\\s+(\\w+)"),
@@ -97,6 +97,7 @@ public:
     QTabWidget *tabs = nullptr;
     PinFigureWidget *figure = nullptr;
     DEV::DeviceArg device;
+    bool announced = false; // dialogAboutToShow was sent
 
     void setDevice(const DEV::DeviceArg &arg)
     {
@@ -108,6 +109,9 @@ public:
 IPGenDialog::IPGenDialog(QWidget *parent) : QDialog(parent), d(new Private)
 {
     setWindowTitle(QStringLiteral("IP Core Generator"));
+    // A core closes its dialog accepted once its results are in place.
+    connect(this, &QDialog::accepted, this,
+            [this] { IPGen::HostSession::instance().announceGenerated(this); });
 
     d->label = new QLabel(this);
     d->label->setObjectName(QStringLiteral("labelText"));
@@ -285,6 +289,15 @@ void IPGenDialog::uiAddTab(QWidget *page, const QString &title)
 void IPGenDialog::uiSetModuleName(const QString &name)
 {
     d->moduleName->setText(name);
+}
+
+void IPGenDialog::setVisible(bool visible)
+{
+    if (visible && !d->announced) {
+        d->announced = true;
+        emit IPGen::HostSession::instance().dialogAboutToShow(this);
+    }
+    QDialog::setVisible(visible);
 }
 
 void IPGenDialog::uiSetDefaultFileName(const QString &name)

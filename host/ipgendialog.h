@@ -61,6 +61,10 @@ public:
     QString labelText() const;
     QString helpDocument() const { return m_helpDocument; }
 
+    // The first show tells the session first (HostSession::dialogAboutToShow), so that values a
+    // front end applies then reach the controls before the dialog is visible.
+    void setVisible(bool visible) override;
+
 protected:
     QString m_helpDocument;
 

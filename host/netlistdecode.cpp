@@ -1,3 +1,4 @@
+#include "devicelibrary.h"
 #include "ipcorefunctions.h"
 #include "synthesisscripts.h"
 
@@ -100,7 +101,7 @@ int decode(const QString &outputDirectory, const QString &netlist, const QString
         error = QStringLiteral("The netlist %1 is empty.").arg(netlist);
         return 1;
     }
-    const QString prims = Synthesis::primitiveLibrary();
+    const QString prims = DEV::DeviceLibrary::primitiveModels();
     QString primsText;
     if (!readText(prims, &primsText, &error))
         return 1;

@@ -201,7 +201,8 @@ struct PluginManager::Loaded
         delete instance.data();
     }
 
-    // Empty when the library gave at least one core; otherwise the reason.
+    // Empty when the library gave at least one core or is a core's companion; otherwise the
+    // reason.
     QString open()
     {
         const QString problem = checkLibraryFile(library.fileName());
@@ -223,9 +224,13 @@ struct PluginManager::Loaded
         if (!instanceFunction)
             return QStringLiteral("no plug-in instance function");
         instance = instanceFunction();
+        extension = qobject_cast<CoreExtension *>(instance.data());
+        if (extension)
+            return extension->coreId().isEmpty() ? QStringLiteral("extension names no core")
+                                                 : QString();
         auto *package = qobject_cast<IPPackage *>(instance.data());
         if (!package)
-            return QStringLiteral("not an IP package");
+            return QStringLiteral("neither an IP package nor a core extension");
         package->coreDirectory = coreDirectoryOf(library.fileName());
         cores = package->createIPCores();
         if (cores.isEmpty())
@@ -236,6 +241,7 @@ struct PluginManager::Loaded
     QLibrary library;
     QPointer<QObject> instance;
     QList<BaseIPCore *> cores;
+    CoreExtension *extension = nullptr; // the instance, when the library is a companion
 };
 
 PluginManager::PluginManager() = default;
@@ -271,6 +277,20 @@ bool PluginManager::loadLibrary(const QString &path, QString *error)
     // A package is shared by its library's callers: loading it twice would give its cores twice.
     auto loaded = std::make_unique<Loaded>(path);
     const QString reason = twice ? QStringLiteral("already loaded") : loaded->open();
+    if (reason.isEmpty() && loaded->extension) {
+        const QString coreId = loaded->extension->coreId();
+        if (const Loaded *first = companionOf(coreId)) {
+            m_warnings.append(
+                QStringLiteral("%1: an extension of core \"%2\" is already provided by %3; "
+                               "keeping that one")
+                    .arg(path, coreId, first->library.fileName()));
+            if (error)
+                *error = m_warnings.last();
+            return false;
+        }
+        m_loaded.append(loaded.release());
+        return true;
+    }
     if (reason.isEmpty()) {
         // The first library to register a core id keeps it; a later copy is only reported.
         for (BaseIPCore *core : QList<BaseIPCore *>(loaded->cores)) {
@@ -323,6 +343,25 @@ QStringList PluginManager::errors() const
 QStringList PluginManager::warnings() const
 {
     return m_warnings;
+}
+
+const PluginManager::Loaded *PluginManager::companionOf(const QString &coreId) const
+{
+    for (const Loaded *loaded : m_loaded) {
+        if (loaded->extension && loaded->extension->coreId() == coreId)
+            return loaded;
+    }
+    return nullptr;
+}
+
+CoreExtension *PluginManager::extension(const QString &coreId) const
+{
+    const BaseIPCore *served = core(coreId);
+    const Loaded *companion = companionOf(coreId);
+    if (!served || !companion)
+        return nullptr;
+    companion->extension->coreDirectory = coreDirectoryOf(libraryOf(served));
+    return companion->extension;
 }
 
 QString PluginManager::libraryOf(const BaseIPCore *core) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "coreextension.h"
 #include "hostglobal.h"
 
 #include <QByteArray>
@@ -16,7 +17,9 @@ class IPPackage;
 
 // Loads core plug-in libraries the way the design environment does: QLibrary, the verification
 // record, qt_plugin_instance, qobject_cast to IPPackage, core directory, createIPCores().
-// Owns the descriptors and deletes them; never unloads a library.
+// A library whose instance is a CoreExtension instead is a core's companion: it is kept and
+// handed out for the core whose id it names, whichever of the two was loaded first.
+// Owns the descriptors and extensions and deletes them; never unloads a library.
 class IPCOREHOST_EXPORT PluginManager
 {
 public:
@@ -25,7 +28,7 @@ public:
     PluginManager(const PluginManager &) = delete;
     PluginManager &operator=(const PluginManager &) = delete;
 
-    // Loads every library in `directory`; returns how many were loaded. Refusals are collected
+    // Loads every library in `directory`, plug-ins and companions; returns how many were loaded. Refusals are collected
     // in errors(), one line each ("<file>: <reason>").
     int loadDirectory(const QString &directory);
     // Loads one library; the core directory is <its folder>/<base name without "lib">.
@@ -38,8 +41,19 @@ public:
     QStringList warnings() const;
     QString libraryOf(const BaseIPCore *core) const;
 
+    // The companion of the loaded core `coreId`, with its core directory filled in; null when
+    // the core is not loaded or has none.
+    CoreExtension *extension(const QString &coreId) const;
+    // One capability of that companion (an interface of coreextension.h); null when not offered.
+    template <class Capability>
+    Capability *capability(const QString &coreId) const
+    {
+        return qobject_cast<Capability *>(extension(coreId));
+    }
+
 private:
     struct Loaded;
+    const Loaded *companionOf(const QString &coreId) const;
     QList<Loaded *> m_loaded;
     QStringList m_errors;
     QStringList m_warnings;

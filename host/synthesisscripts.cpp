@@ -1,6 +1,6 @@
 #include "synthesisscripts.h"
 
-#include "hostsession.h"
+#include "devicelibrary.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -188,11 +188,6 @@ QString timestamp()
     return QDateTime::currentDateTime().toString(Qt::ISODate);
 }
 
-QString primitiveLibrary()
-{
-    return IPGen::HostSession::instance().shareDirectory() + QStringLiteral("/veltra_prims.v");
-}
-
 QString comment(const QString &prefix, const QStringList &lines)
 {
     QString text;
@@ -227,7 +222,7 @@ bool readText(const QString &path, QString *text, QString *error)
 bool prepareVeltra(const SynthesizeArgs &args, const QString &yosys, const QString &netlist,
                    const QString &portList, QList<Step> *steps, QString *error)
 {
-    const QString prims = primitiveLibrary();
+    const QString prims = DEV::DeviceLibrary::primitiveModels();
     if (!QFileInfo::exists(prims)) {
         *error = QStringLiteral("Synthesis failed: the device primitive library %1 is missing.")
                      .arg(prims);

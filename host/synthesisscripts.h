@@ -14,8 +14,6 @@ inline const QString veltraName = QStringLiteral("VeltraSynthesis");
 inline const QString synplifyName = QStringLiteral("Synplify Pro");
 
 QString timestamp();
-// <share>/veltra_prims.v
-QString primitiveLibrary();
 QString comment(const QString &prefix, const QStringList &lines);
 bool writeText(const QString &path, const QString &text, QString *error);
 bool readText(const QString &path, QString *text, QString *error);

@@ -1,40 +1,14 @@
 #include "examplefiles.h"
 
+#include "dependentfields.h"
 #include "portpins.h"
 #include "presets.h"
 
-#include <QMap>
 #include <QRegularExpression>
-
 
 namespace DDR3PHY {
 
 namespace {
-
-// "parameter NAME = VALUE;" lines; a quoted value loses its quotes.
-QMap<QString, QString> parameterValues(const QString &text)
-{
-    static const QRegularExpression line(
-        QStringLiteral("^\\s*parameter\\s+(\\w+)\\s*=\\s*\"?([^\";]*)\"?\\s*;"),
-        QRegularExpression::MultilineOption);
-    QMap<QString, QString> values;
-    for (auto it = line.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        values.insert(match.captured(1), match.captured(2).trimmed());
-    }
-    return values;
-}
-
-bool readInt(const QMap<QString, QString> &values, const QString &name, const QList<int> &allowed,
-             int *out, QString *error)
-{
-    bool ok = false;
-    *out = values.value(name).toInt(&ok);
-    if (ok && allowed.contains(*out))
-        return true;
-    *error = QStringLiteral("vlmc_param.v: %1 is '%2'").arg(name, values.value(name));
-    return false;
-}
 
 struct PinRow
 {
@@ -81,6 +55,19 @@ QString directionText(int direction)
                             : QStringLiteral("inout");
 }
 
+// The memory banks' I/O standard: SSTL15 at DDR3's 1.5 V, SSTL135 at DDR3L's 1.35 V.
+QString sstl(const ExampleCore &core, const char *standard)
+{
+    QString text = QString::fromLatin1(standard);
+    return core.ddr3l ? text.replace(QStringLiteral("SSTL15"), QStringLiteral("SSTL135")) : text;
+}
+
+// Half the memory's VDD: VREF and VTT.
+QString halfVdd(const ExampleCore &core)
+{
+    return core.ddr3l ? QStringLiteral("0.675 V") : QStringLiteral("0.75 V");
+}
+
 // I/O standard, drive, termination and note of one memory-side port.
 PinRow devicePin(const QString &base, const ExampleCore &core)
 {
@@ -90,7 +77,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("DIFF_SSTL15_I"),
+                sstl(core, "DIFF_SSTL15_I"),
                 QStringLiteral("class-I"),
                 QStringLiteral("100R-diff"),
                 QStringLiteral("CK pair (O_ddr_clk / O_ddr_clk_n); 100 ohm across the pair at "
@@ -100,7 +87,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("LVCMOS15"),
+                core.ddr3l ? QStringLiteral("LVCMOS135") : QStringLiteral("LVCMOS15"),
                 QStringLiteral("8mA"),
                 QStringLiteral("pull-down"),
                 QStringLiteral("CMOS RESET#; 10 kohm to ground holds the DRAM in reset while "
@@ -110,7 +97,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("DIFF_SSTL15_II"),
+                sstl(core, "DIFF_SSTL15_II"),
                 QStringLiteral("class-II"),
                 QStringLiteral("ODT"),
                 QStringLiteral("DQS pair; %1; FPGA on-chip termination on reads").arg(odt)};
@@ -119,7 +106,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
         return {{},
                 {},
                 {},
-                QStringLiteral("SSTL15_II"),
+                sstl(core, "SSTL15_II"),
                 QStringLiteral("class-II"),
                 QStringLiteral("ODT"),
                 QStringLiteral("%1; FPGA on-chip termination on reads").arg(odt)};
@@ -127,63 +114,60 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
     return {{},
             {},
             {},
-            QStringLiteral("SSTL15_I"),
+            sstl(core, "SSTL15_I"),
             QStringLiteral("class-I"),
             QStringLiteral("VTT"),
-            QStringLiteral("fly-by; 40 ohm to VTT (0.75 V) after the last DRAM")};
+            QStringLiteral("fly-by; 40 ohm to VTT (%1) after the last DRAM").arg(halfVdd(core))};
 }
 
 } // namespace
 
-bool readExampleCore(const QString &parameters, const QString &pll, const QString &defines,
-                     const QString &names, ExampleCore *core, QString *error)
+bool exampleCore(const ControlValues &values, int referencePeriod, bool eccDefine,
+                 const QString &moduleName, ExampleCore *core, QString *error)
 {
-    const QMap<QString, QString> values = parameterValues(parameters);
+    const auto valueOf = [&values](Role role) {
+        return values.value(QLatin1String(configRow(role).key));
+    };
+    const auto item = [&](const char *what, Role role, const QList<int> &allowed, int *out) {
+        const QString text = valueOf(role).text;
+        bool ok = false;
+        *out = text.toInt(&ok);
+        if (ok && allowed.contains(*out))
+            return true;
+        *error = QStringLiteral("the %1 '%2' is not one the example design takes")
+                     .arg(QLatin1String(what), text);
+        return false;
+    };
     ExampleCore c;
-    if (!readInt(values, QStringLiteral("nCK_PER_CLK"), {2, 4}, &c.ratio, error) ||
-        !readInt(values, QStringLiteral("DQ_WIDTH"), {8, 16, 24, 32, 40, 48, 56, 64, 72},
-                 &c.dqWidth, error) ||
-        !readInt(values, QStringLiteral("DRAM_WIDTH"), dramWidthItems(), &c.dramWidth, error) ||
-        !readInt(values, QStringLiteral("ROW_WIDTH"), rowAddressItems(), &c.rowWidth, error))
+    if (!item("DQ width", Role::DqWidth, {8, 16, 24, 32, 40, 48, 56, 64, 72}, &c.dqWidth) ||
+        !item("DRAM width", Role::DramWidth, dramWidthItems(), &c.dramWidth) ||
+        !item("row address width", Role::RowAddr, rowAddressItems(), &c.rowWidth))
         return false;
-    bool ok = false;
-    c.tck = values.value(QStringLiteral("tCK")).toInt(&ok);
-    if (!ok || c.tck <= 0) {
-        *error = QStringLiteral("vlmc_param.v: tCK is '%1'").arg(values.value("tCK"));
+    const int ratioIndex = valueOf(Role::ClkRatio).stored.toInt();
+    if (ratioIndex != 0 && ratioIndex != 1) {
+        *error = QStringLiteral("the configuration has no clock ratio");
         return false;
     }
-    for (const char *name : {"RTT_NOM", "RTT_WR", "OUTPUT_DRV"}) {
-        if (!values.contains(QLatin1String(name))) {
-            *error = QStringLiteral("vlmc_param.v: no %1").arg(QLatin1String(name));
-            return false;
-        }
-    }
-    c.rttNom = values.value(QStringLiteral("RTT_NOM"));
-    c.rttWr = values.value(QStringLiteral("RTT_WR"));
-    c.outputDrive = values.value(QStringLiteral("OUTPUT_DRV"));
-
-    static const QRegularExpression fclkin(
-        QStringLiteral("^defparam\\s+u_PLL\\.FCLKIN\\s*=\\s*\"(\\d+)\"\\s*;"),
-        QRegularExpression::MultilineOption);
-    c.referenceMhz = fclkin.match(pll).captured(1).toInt();
-    if (c.referenceMhz <= 0) {
-        *error = QStringLiteral("ddr3_pll_config.v: no FCLKIN");
+    if (referencePeriod <= 0) {
+        *error = QStringLiteral("the configuration has no reference clock");
         return false;
     }
-
-    static const QRegularExpression eccDefine(QStringLiteral("^\\s*`define\\s+ECC\\s*$"),
-                                              QRegularExpression::MultilineOption);
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!identifier.match(moduleName).hasMatch()) {
+        *error = QStringLiteral("the module name '%1' is not a Verilog identifier the example "
+                                "design can use")
+                     .arg(moduleName);
+        return false;
+    }
+    c.moduleName = moduleName;
+    c.ratio = ratioIndex == 0 ? 2 : 4;
+    c.tck = memoryPeriodPs(valueOf(Role::MemoryClock).stored.toInt());
     // The core itself turns ECC on only at DQ 72.
-    c.ecc = eccDefine.match(defines).hasMatch() && c.dqWidth == 72;
-
-    static const QRegularExpression moduleName(
-        QStringLiteral("^`define\\s+module_name_ddr\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*$"),
-        QRegularExpression::MultilineOption);
-    c.moduleName = moduleName.match(names).captured(1);
-    if (c.moduleName.isEmpty()) {
-        *error = QStringLiteral("ddr3_name.v: no module name");
-        return false;
-    }
+    c.ecc = eccDefine && c.dqWidth == 72;
+    c.rttNom = values.value(QStringLiteral("RTT_NOM")).text;
+    c.rttWr = values.value(QStringLiteral("RTT_WR")).text;
+    c.outputDrive = values.value(QStringLiteral("OUTPUT_DRV")).text;
+    c.referenceMhz = static_cast<int>(1000000.0 / referencePeriod);
     *core = c;
     return true;
 }
@@ -202,7 +186,7 @@ QList<KitCopy> exampleCopies()
          QStringLiteral("sim/tb_ddr3_example.v")},
         {From::CoreDirectory, QStringLiteral("sim/ddr3_model.v"),
          QStringLiteral("sim/ddr3_model.v")},
-        {From::HostShare, QStringLiteral("veltra_prims.v"), QStringLiteral("sim/veltra_prims.v")},
+        {From::DevicePrimitives, QString(), QStringLiteral("sim/veltra_prims.v")},
         {From::Generated, QStringLiteral("vlmc_param.v"), QStringLiteral("core/vlmc_param.v")},
         {From::Generated, QStringLiteral("ddr3_pll_config.v"),
          QStringLiteral("core/ddr3_pll_config.v")},
@@ -290,15 +274,16 @@ QStringList pinTemplateLines(const ExampleCore &core)
                        "same names)"),
         QStringLiteral("#   DIR          in, out or inout"),
         QStringLiteral("#   PIN          package pin; - for a port that stays inside the FPGA"),
-        QStringLiteral("#   IO_STANDARD  SSTL15_I / SSTL15_II single-ended, DIFF_SSTL15_I / "
-                       "DIFF_SSTL15_II differential"),
+        sstl(core, "#   IO_STANDARD  SSTL15_I / SSTL15_II single-ended, DIFF_SSTL15_I / "
+                   "DIFF_SSTL15_II differential"),
         QStringLiteral("#   DRIVE        output drive: SSTL class, or current for CMOS"),
         QStringLiteral("#   TERM         VTT (parallel to VTT at the far end), ODT (on-die "
                        "termination),"),
         QStringLiteral("#                100R-diff (across the pair), pull-down, none"),
         QStringLiteral("#   NOTE         the rest of the line"),
-        QStringLiteral("# Memory pins: banks at VCCIO 1.5 V with VREF 0.75 V; VTT 0.75 V. A "
-                       "differential pair"),
+        QStringLiteral("# Memory pins: banks at VCCIO %1 with VREF %2; VTT %2. A "
+                       "differential pair")
+            .arg(core.ddr3l ? QStringLiteral("1.35 V") : QStringLiteral("1.5 V"), halfVdd(core)),
         QStringLiteral("# takes the P and N pins of one pair. DQ, DM and DQS of one strobe "
                        "group (%1 DQ bits)")
             .arg(gw),

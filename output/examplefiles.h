@@ -1,13 +1,14 @@
 #pragma once
 
+#include "configtable.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace DDR3PHY {
 
-// What the example design kit needs to know about a generated core, read back from the four
-// files the generator wrote for it.
+// What the example design kit needs to know about a configured core.
 struct ExampleCore
 {
     QString moduleName;
@@ -21,21 +22,24 @@ struct ExampleCore
     QString rttWr;
     QString outputDrive;
     int referenceMhz = 0; // the PLL's FCLKIN
+    bool ddr3l = false;   // the memory runs at 1.35 V: SSTL135 banks
 
     int groups() const { return dramWidth == 4 ? dqWidth / 4 : dqWidth / 8; }
 };
 
-// Parses the texts of vlmc_param.v, ddr3_pll_config.v, DDR3_define.v and ddr3_name.v. Anything
-// missing or out of range gives false and a one-line reason in *error.
-bool readExampleCore(const QString &parameters, const QString &pll, const QString &defines,
-                     const QString &names, ExampleCore *core, QString *error);
+// The kit's view of a configured core: the controls' values as its files are generated from
+// them, the reference clock's period (ps) and whether the ECC define is written. A value the kit
+// cannot take (a combo box without a current item, a module name that is no identifier) gives
+// false and a one-line reason in *error.
+bool exampleCore(const ControlValues &values, int referencePeriod, bool eccDefine,
+                 const QString &moduleName, ExampleCore *core, QString *error);
 
 // One file of the kit that is copied unchanged.
 struct KitCopy
 {
-    enum class From { CoreDirectory, HostShare, Generated };
+    enum class From { CoreDirectory, DevicePrimitives, Generated };
     From from;
-    QString source; // relative to where it comes from
+    QString source; // relative to the core directory, or a generated file's name
     QString target; // relative to the kit's folder
 };
 

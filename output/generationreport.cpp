@@ -1,5 +1,7 @@
 #include "generationreport.h"
 
+#include "partsetup.h"
+
 #include <QRegularExpression>
 
 #include <numeric>
@@ -46,11 +48,15 @@ QList<CellCount> yosysCellCounts(const QStringList &logLines)
 
 GenerationReport generationReport(const QString &fileName, const QString &deviceId,
                                   const MemorySetup &setup, const PllLimits &limits,
-                                  const QList<CellCount> &cells)
+                                  const QList<CellCount> &cells,
+                                  const std::optional<MemoryPart> &part)
 {
-    GenerationReport r{fileName, deviceId, setup, achievedClock(setup, limits), {}, {}, cells};
+    GenerationReport r{fileName, deviceId, setup, achievedClock(setup, limits),
+                       {},       {},       cells, part};
     r.timings = timingsInClocks(setup.timings, r.clock.tckPs);
     r.checks = jedecChecks(setup, r.clock);
+    if (part)
+        r.checks += partChecks(*part, setup, r.clock.tckPs);
     return r;
 }
 
@@ -65,6 +71,20 @@ QStringList reportLines(const GenerationReport &r)
         row(QStringLiteral("Clock ratio"),
             s.ratioIndex == 0 ? QStringLiteral("1:2") : QStringLiteral("1:4")),
         row(QStringLiteral("Memory type"), s.memoryType),
+    };
+    if (r.part) {
+        lines << row(
+            QStringLiteral("Memory part"),
+            QStringLiteral("%1, %2 (%3)").arg(r.part->name, r.part->speedBin, r.part->source));
+        // DDR3L's 1.35 V rail moves the memory banks of the FPGA to its I/O standard.
+        if (r.part->vddMv == ddr3lVddMv) {
+            lines << row(QStringLiteral("I/O standard"),
+                         QStringLiteral("SSTL135: %1 is a DDR3L part at 1.35 V; its FPGA banks "
+                                        "need VCCIO 1.35 V")
+                             .arg(r.part->name));
+        }
+    }
+    lines << QStringList{
         row(QStringLiteral("Organisation"),
             QStringLiteral("DQ %1, x%2 devices, %3 row and %4 column bits")
                 .arg(s.dqWidth)

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "jedecchecks.h"
+#include "memoryparts.h"
+#include "recordsetup.h"
+
+#include <optional>
 
 #include <QList>
 #include <QString>
@@ -28,11 +31,14 @@ struct GenerationReport
     QList<TimingInClocks> timings;
     QList<Check> checks;
     QList<CellCount> cells;
+    std::optional<MemoryPart> part; // the part or SPD image the settings came from
 };
 
+// With a part, the report names it and its source and checks the core against its minimums.
 GenerationReport generationReport(const QString &fileName, const QString &deviceId,
                                   const MemorySetup &setup, const PllLimits &limits,
-                                  const QList<CellCount> &cells);
+                                  const QList<CellCount> &cells,
+                                  const std::optional<MemoryPart> &part = std::nullopt);
 
 QStringList reportLines(const GenerationReport &report); // <file>_report.txt
 QStringList reportWarnings(const GenerationReport &report);

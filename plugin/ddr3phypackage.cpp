@@ -1,9 +1,7 @@
 #include "ddr3phypackage.h"
 
 #include "ddr3phy.h"
-#include "verificationrecord.h"
-
-#include <QPointer>
+#include "libraryentry.h"
 
 namespace DDR3PHY {
 
@@ -24,17 +22,12 @@ QList<IPCore::BaseIPCore *> DDR3PHYPackage::createIPCores()
 
 } // namespace DDR3PHY
 
-// The host may delete the package; the guard then clears and the next call makes a fresh one.
 extern "C" Q_DECL_EXPORT QObject *qt_plugin_instance()
 {
-    static QPointer<QObject> instance;
-    if (!instance)
-        instance = new DDR3PHY::DDR3PHYPackage;
-    return instance;
+    return DDR3PHY::libraryInstance<DDR3PHY::DDR3PHYPackage>();
 }
 
 extern "C" Q_DECL_EXPORT const char *qt_plugin_query_verification_data()
 {
-    static const QByteArray record = DDR3PHY::buildVerificationRecord();
-    return record.constData();
+    return DDR3PHY::libraryVerificationData();
 }

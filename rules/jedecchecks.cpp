@@ -1,87 +1,12 @@
 #include "jedecchecks.h"
 
-#include "speedbins.h"
-
 #include <algorithm>
-#include <cmath>
-#include <iterator>
 
 namespace DDR3PHY {
 
 namespace {
 
-struct TimingKey
-{
-    const char *key;
-    int Timings::*value;
-    int minimumClocks;
-};
-constexpr TimingKey timingKeys[] = {
-    {"tRP", &Timings::tRp, 0},     {"tRRD", &Timings::tRrd, 4}, {"tRTP", &Timings::tRtp, 4},
-    {"tRCD", &Timings::tRcd, 0},   {"tRC", &Timings::tRc, 0},   {"tRAS", &Timings::tRas, 0},
-    {"tFAW", &Timings::tFaw, 0},   {"tWTR", &Timings::tWtr, 4}, {"tCKE", &Timings::tCke, 3},
-    {"tREFI", &Timings::tRefi, 0}, {"tRFC", &Timings::tRfc, 0}, {"tDLLK", &Timings::tDllk, 0},
-};
-constexpr int dllLockClocks = 512;
 constexpr int banks = 8;
-
-// Reads keys until the first bad one, which it names in `error`.
-class RecordReader
-{
-public:
-    RecordReader(const QMap<QString, QVariant> &record, QString *error)
-        : m_record(record), m_error(error)
-    {
-    }
-    bool ok() const { return m_ok; }
-
-    int number(const char *key)
-    {
-        if (!m_ok)
-            return 0;
-        bool good = false;
-        const int n = m_record.value(QString::fromLatin1(key)).toInt(&good);
-        if (!good)
-            fail(QStringLiteral("%1 is missing or not a number").arg(QLatin1String(key)));
-        return n;
-    }
-
-    int numberIn(const char *key, int minimum, int maximum)
-    {
-        const int n = number(key);
-        if (m_ok && (n < minimum || n > maximum)) {
-            fail(QStringLiteral("%1 = %2 is outside %3 to %4")
-                     .arg(QLatin1String(key))
-                     .arg(n)
-                     .arg(minimum)
-                     .arg(maximum));
-        }
-        return n;
-    }
-
-    template <typename List> typename List::value_type item(const char *key, const List &items)
-    {
-        const int index = numberIn(key, 0, int(items.size()) - 1);
-        return m_ok ? items.at(index) : typename List::value_type{};
-    }
-
-private:
-    void fail(const QString &message)
-    {
-        m_ok = false;
-        if (m_error)
-            *m_error = message;
-    }
-
-    const QMap<QString, QVariant> &m_record;
-    QString *m_error;
-    bool m_ok = true;
-};
-
-QString psText(double ps)
-{
-    return QString::number(ps, 'f', 1);
-}
 
 // "DDR3-800D/E, DDR3-1066E/F/G": bins of one data rate share their prefix.
 QString binNames(const QList<const SpeedBin *> &bins)
@@ -108,10 +33,8 @@ QString densityText(int megabits)
 
 Check tckCheck(double tckPs)
 {
-    int fastest = dllOnTckMaxPs;
-    for (const SpeedBin &bin : speedBins())
-        fastest = std::min(fastest, bin.tckMinPs);
-    if (tckPs > dllOnTckMaxPs) {
+    const SpeedBin &fastest = speedBins().last();
+    if (!psAtLeast(dllOnTckMaxPs, tckPs)) {
         return {Verdict::Warning,
                 QStringLiteral("tCK %1 ps is slower than %2 ps, the slowest clock DDR3 allows with "
                                "its DLL on (%3 MHz)")
@@ -119,45 +42,73 @@ Check tckCheck(double tckPs)
                     .arg(dllOnTckMaxPs)
                     .arg(1e6 / dllOnTckMaxPs, 0, 'f', 2)};
     }
-    if (tckPs < fastest) {
+    if (!psAtLeast(tckPs, fastest.tckMinPs)) {
         return {Verdict::Warning, QStringLiteral("tCK %1 ps is faster than %2 ps, the fastest "
-                                                 "clock of the DDR3 speed bins up to DDR3-1600")
+                                                 "clock of the DDR3 speed bins up to %3")
                                       .arg(psText(tckPs))
-                                      .arg(fastest)};
+                                      .arg(fastest.tckMinPs)
+                                      .arg(fastest.name)};
     }
     return {Verdict::Ok, QStringLiteral("tCK %1 ps is inside the DDR3 DLL-on range %2 to %3 ps")
                              .arg(psText(tckPs))
-                             .arg(fastest)
+                             .arg(fastest.tckMinPs)
                              .arg(dllOnTckMaxPs)};
 }
 
-// The part's own bin when the memory type is a part; any bin for Custom.
-Check latencyCheck(int cl, int cwl, double tckPs, const QString &memoryType)
+// The part's own bin when the memory type is a part; every bin for Custom.
+QList<const SpeedBin *> candidateBins(const QString &memoryType)
 {
-    const QString pair =
-        QStringLiteral("CL %1 with CWL %2 at tCK %3 ps").arg(cl).arg(cwl).arg(psText(tckPs));
     const QString partBin = partSpeedBin(memoryType);
     QList<const SpeedBin *> candidates;
     for (const SpeedBin &bin : speedBins()) {
         if (partBin.isEmpty() || bin.name == partBin)
             candidates << &bin;
     }
-    const auto rowsOf = [&](auto accepts) {
-        QList<SpeedBinRow> rows;
-        for (const SpeedBin *bin : candidates)
-            std::copy_if(bin->rows.cbegin(), bin->rows.cend(), std::back_inserter(rows), accepts);
-        return rows;
-    };
-    QList<const SpeedBin *> allowing;
+    return candidates;
+}
+
+const SpeedBinRow *rowFor(const SpeedBin &bin, int cl, int cwl, double tckPs)
+{
+    const auto row = std::find_if(bin.rows.cbegin(), bin.rows.cend(), [&](const SpeedBinRow &r) {
+        return r.cl == cl && r.cwl == cwl && tckWithin(tckPs, r.minPs, r.maxPs);
+    });
+    return row == bin.rows.cend() ? nullptr : &*row;
+}
+
+// Bins whose row for the pair holds tCK: those with a required row, then those with only an
+// optional one.
+struct Allowing
+{
+    QList<const SpeedBin *> required;
+    QList<const SpeedBin *> optional;
+};
+Allowing allowingBins(const QList<const SpeedBin *> &candidates, int cl, int cwl, double tckPs)
+{
+    Allowing a;
     for (const SpeedBin *bin : candidates) {
-        const bool allows = std::any_of(bin->rows.cbegin(), bin->rows.cend(), [&](const auto &row) {
-            return row.cl == cl && row.cwl == cwl && tckWithin(tckPs, row.minPs, row.maxPs);
-        });
-        if (allows)
-            allowing << bin;
+        if (const SpeedBinRow *row = rowFor(*bin, cl, cwl, tckPs))
+            (row->optional ? a.optional : a.required) << bin;
     }
-    if (!allowing.isEmpty())
-        return {Verdict::Ok, pair + QStringLiteral(": allowed by ") + binNames(allowing)};
+    return a;
+}
+
+Check latencyCheck(int cl, int cwl, double tckPs, const QString &memoryType)
+{
+    const QString pair =
+        QStringLiteral("CL %1 with CWL %2 at tCK %3 ps").arg(cl).arg(cwl).arg(psText(tckPs));
+    const QString partBin = partSpeedBin(memoryType);
+    const QList<const SpeedBin *> candidates = candidateBins(memoryType);
+    const Allowing allowing = allowingBins(candidates, cl, cwl, tckPs);
+    const QString optionalText = QStringLiteral("the optional row of %1 (parts that support it)")
+                                     .arg(binNames(allowing.optional));
+    if (!allowing.required.isEmpty()) {
+        return {
+            Verdict::Ok,
+            pair + QStringLiteral(": allowed by ") + binNames(allowing.required) +
+                (allowing.optional.isEmpty() ? QString() : QStringLiteral("; by ") + optionalText)};
+    }
+    if (!allowing.optional.isEmpty())
+        return {Verdict::Ok, pair + QStringLiteral(": allowed only by ") + optionalText};
 
     const auto denial = [&](const char *any, const char *part) {
         return partBin.isEmpty()
@@ -165,24 +116,27 @@ Check latencyCheck(int cl, int cwl, double tckPs, const QString &memoryType)
                    : QStringLiteral("%1, the speed bin of %2, ").arg(partBin, memoryType) +
                          QLatin1String(part);
     };
-    const bool never =
-        rowsOf([&](const auto &row) { return row.cl == cl && row.cwl == cwl; }).isEmpty();
+    bool never = true;
+    for (const SpeedBin *bin : candidates) {
+        never = never && std::none_of(bin->rows.cbegin(), bin->rows.cend(), [&](const auto &row) {
+                    return row.cl == cl && row.cwl == cwl;
+                });
+    }
     const QString neverText =
         never ? QStringLiteral("; this pair is legal at no clock") : QString();
-    const auto range = std::find_if(cwlRanges().cbegin(), cwlRanges().cend(), [&](const auto &r) {
-        return tckWithin(tckPs, r.minPs, r.maxPs);
-    });
-    if (range == cwlRanges().cend()) {
+    const CwlRange *range = cwlRangeAt(tckPs);
+    if (!range) {
         return {Verdict::Warning, pair + QStringLiteral(": ") +
                                       denial("runs at this clock", "does not run at this clock") +
                                       neverText};
     }
     QList<int> cls;
-    for (const SpeedBinRow &row : rowsOf([&](const auto &row) {
-             return row.cwl == range->cwl && tckWithin(tckPs, row.minPs, row.maxPs);
-         })) {
-        if (!cls.contains(row.cl))
-            cls << row.cl;
+    for (const SpeedBin *bin : candidates) {
+        for (const SpeedBinRow &row : bin->rows) {
+            if (row.cwl == range->cwl && tckWithin(tckPs, row.minPs, row.maxPs) &&
+                !cls.contains(row.cl))
+                cls << row.cl;
+        }
     }
     std::sort(cls.begin(), cls.end());
     QStringList clTexts;
@@ -194,6 +148,75 @@ Check latencyCheck(int cl, int cwl, double tckPs, const QString &memoryType)
                                       .arg(range->cwl)
                                       .arg(clTexts.join(QStringLiteral(", "))) +
                                   neverText};
+}
+
+struct RowTiming
+{
+    const char *name;
+    int Timings::*core;
+    int SpeedBin::*minimum;
+};
+constexpr RowTiming rowTimings[] = {{"tRCD", &Timings::tRcd, &SpeedBin::trcdMinPs},
+                                    {"tRP", &Timings::tRp, &SpeedBin::trpMinPs},
+                                    {"tRAS", &Timings::tRas, &SpeedBin::trasMinPs},
+                                    {"tRC", &Timings::tRc, &SpeedBin::trcMinPs}};
+
+// The row timings in clocks against the bin's minimums in clocks: what the controller counts.
+QStringList shortRowTimings(const Timings &t, const SpeedBin &bin, double tckPs)
+{
+    QStringList shortfalls;
+    for (const RowTiming &rt : rowTimings) {
+        const int have = clocksFor(t.*rt.core, tckPs);
+        const int need = clocksFor(bin.*rt.minimum, tckPs);
+        if (have < need) {
+            shortfalls << QStringLiteral("%1 %2 ps (%3 clocks, %4 needs %5 ps, %6 clocks)")
+                              .arg(QLatin1String(rt.name))
+                              .arg(t.*rt.core)
+                              .arg(have)
+                              .arg(bin.name)
+                              .arg(bin.*rt.minimum)
+                              .arg(need);
+        }
+    }
+    return shortfalls;
+}
+
+// Against the part's bin; for Custom against the bins that allow the CL/CWL pair here (or run
+// at this clock, or any), passing when one of them is met.
+Check rowTimingCheck(const MemorySetup &setup, double tckPs)
+{
+    QList<const SpeedBin *> candidates = candidateBins(setup.memoryType);
+    if (candidates.size() > 1) {
+        const Allowing a = allowingBins(candidates, setup.cl, setup.cwl, tckPs);
+        QList<const SpeedBin *> running;
+        for (const SpeedBin *bin : candidates) {
+            if (std::any_of(bin->rows.cbegin(), bin->rows.cend(), [tckPs](const auto &row) {
+                    return tckWithin(tckPs, row.minPs, row.maxPs);
+                }))
+                running << bin;
+        }
+        if (!(a.required + a.optional).isEmpty())
+            candidates = a.required + a.optional;
+        else if (!running.isEmpty())
+            candidates = running;
+    }
+    const QString names = QStringLiteral("tRCD/tRP/tRAS/tRC %1/%2/%3/%4 ps")
+                              .arg(setup.timings.tRcd)
+                              .arg(setup.timings.tRp)
+                              .arg(setup.timings.tRas)
+                              .arg(setup.timings.tRc);
+    QStringList fewest;
+    for (const SpeedBin *bin : candidates) {
+        const QStringList shortfalls = shortRowTimings(setup.timings, *bin, tckPs);
+        if (shortfalls.isEmpty()) {
+            return {Verdict::Ok, names + QStringLiteral(" cover the minimums of %1 at tCK %2 ps")
+                                             .arg(bin->name, psText(tckPs))};
+        }
+        if (fewest.isEmpty() || shortfalls.size() < fewest.size())
+            fewest = shortfalls;
+    }
+    return {Verdict::Warning, QStringLiteral("too short at tCK %1 ps: ").arg(psText(tckPs)) +
+                                  fewest.join(QStringLiteral("; "))};
 }
 
 Check writeRecoveryCheck(int writeRecovery, double tckPs)
@@ -281,37 +304,6 @@ Check dllLockCheck(int tDllk)
 
 } // namespace
 
-std::optional<MemorySetup> memorySetup(const QMap<QString, QVariant> &record, QString *error)
-{
-    RecordReader r(record, error);
-    MemorySetup s;
-    s.ratioIndex = r.numberIn("CLK_RATIO", 0, 1);
-    const RatioSetup &ratio = ratioSetup(s.ratioIndex);
-    s.memoryType = r.item("MEMORY_TYPE", ratio.memoryTypes);
-    const bool custom = r.ok() && s.memoryType == ratio.memoryTypes.last();
-    const MemoryPreset &preset = memoryPreset(custom              ? PresetKind::Custom
-                                              : s.ratioIndex == 0 ? PresetKind::Chip12
-                                                                  : PresetKind::Chip14);
-    s.memoryClockMHz = r.numberIn("MEMORY_CLK", ratio.clockMin, ratio.clockMax);
-    const QList<int> &periods = referenceClockPeriods();
-    const int reference = r.numberIn("REFERENCE_CLK", 0, int(periods.size()) - 1);
-    s.referencePeriodPs = r.ok() ? periods.at(reference) : 0;
-    s.dqWidth = r.item("DQ_WIDTH", preset.dqWidths).toInt();
-    s.dramWidth = r.item("DRAM_WIDTH", dramWidthItems());
-    s.rowBits = r.item("ROW_ADDR", rowAddressItems());
-    s.colBits = r.item("COL_ADDR", columnAddressItems());
-    for (const TimingKey &key : timingKeys)
-        s.timings.*key.value = r.numberIn(key.key, 1, 9999999);
-    s.cl = r.item("CAS_LATENCY", preset.casLatencies).toInt();
-    s.cwl = r.item("CW_LATENCY", preset.cwLatencies).toInt();
-    s.additiveLatency =
-        r.item("ADDITIVE_LATENCY",
-               QStringList{QStringLiteral("0"), QStringLiteral("CL-1"), QStringLiteral("CL-2")});
-    s.writeRecovery = r.item("WRITE_RECOVERY", writeRecoveryCycles());
-    if (!r.ok())
-        return std::nullopt;
-    return s;
-}
 
 ClockResult achievedClock(const MemorySetup &setup, const PllLimits &limits)
 {
@@ -325,29 +317,16 @@ ClockResult achievedClock(const MemorySetup &setup, const PllLimits &limits)
     return c;
 }
 
+QString psText(double ps)
+{
+    return QString::number(ps, 'f', 1);
+}
+
 bool pllUsable(const PllChoice &choice)
 {
     return choice.found && choice.odiv != 0;
 }
 
-int clocksFor(double ps, double tckPs)
-{
-    return int(std::ceil(ps / tckPs - 1e-6));
-}
-
-QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs)
-{
-    QList<TimingInClocks> list;
-    for (const TimingKey &key : timingKeys) {
-        const int value = timings.*key.value;
-        const QString name = QString::fromLatin1(key.key);
-        if (key.value == &Timings::tDllk)
-            list.append({name, -1, value, 0});
-        else
-            list.append({name, value, clocksFor(value, tckPs), key.minimumClocks});
-    }
-    return list;
-}
 
 QList<Check> jedecChecks(const MemorySetup &setup, const ClockResult &clock)
 {
@@ -361,6 +340,7 @@ QList<Check> jedecChecks(const MemorySetup &setup, const ClockResult &clock)
     }
     checks.append(tckCheck(clock.tckPs));
     checks.append(latencyCheck(setup.cl, setup.cwl, clock.tckPs, setup.memoryType));
+    checks.append(rowTimingCheck(setup, clock.tckPs));
     checks.append(writeRecoveryCheck(setup.writeRecovery, clock.tckPs));
     checks.append(refreshCycleCheck(setup));
     checks.append(refreshIntervalCheck(setup.timings));

@@ -2,6 +2,7 @@
 
 #include "pllsearch.h"
 #include "presets.h"
+#include "speedbins.h"
 
 #include <optional>
 
@@ -31,11 +32,6 @@ struct MemorySetup
     int writeRecovery = 0; // clocks
 };
 
-// Indices are read against the item lists the dialog holds once the record's ratio and memory
-// type are applied. Nothing when a key is missing or not a number, or an index lies outside its
-// list; `error` then names the key.
-std::optional<MemorySetup> memorySetup(const QMap<QString, QVariant> &record, QString *error);
-
 struct ClockResult
 {
     double referenceMHz = 0.0;
@@ -47,17 +43,7 @@ struct ClockResult
 bool pllUsable(const PllChoice &choice); // a pair and an output divider were found
 ClockResult achievedClock(const MemorySetup &setup, const PllLimits &limits);
 
-struct TimingInClocks
-{
-    QString name;
-    int ps; // -1 for a value given in clocks
-    int clocks;
-    int minimumClocks; // the floor DDR3 puts under the time (tRRD = max(4 clocks, ...)); 0: none
-};
-QList<TimingInClocks> timingsInClocks(const Timings &timings, double tckPs);
-
-// Whole clocks covering `ps`, ignoring the last bits of floating-point noise.
-int clocksFor(double ps, double tckPs);
+QString psText(double ps); // one decimal, as the report shows times
 
 enum class Verdict { Ok, Warning };
 struct Check
@@ -66,7 +52,8 @@ struct Check
     QString text;
 };
 
-// The clock, the latencies, write recovery and refresh against the DDR3 rules, one line each.
+// The clock, the latencies, the row timings against the speed bin, write recovery and refresh
+// against the DDR3 rules, one line each.
 QList<Check> jedecChecks(const MemorySetup &setup, const ClockResult &clock);
 
 } // namespace DDR3PHY

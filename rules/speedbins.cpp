@@ -2,80 +2,125 @@
 
 #include <QMap>
 
+#include <algorithm>
+#include <cmath>
+
 namespace DDR3PHY {
 
 namespace {
 
-// Rows at the full clock range of their CAS write latency.
-constexpr SpeedBinRow cwl5(int cl)
+constexpr int cwlMinPs[] = {2500, 1875, 1500, 1250, 1071, 938}; // CWL 5 .. 10
+
+constexpr int cwlMaxPs(int cwl)
 {
-    return {cl, 5, 2500, dllOnTckMaxPs};
+    return cwl == 5 ? dllOnTckMaxPs : cwlMinPs[cwl - 6];
 }
-constexpr SpeedBinRow cwl6(int cl)
+
+// A row over the whole clock range of its CAS write latency.
+constexpr SpeedBinRow row(int cl, int cwl, bool optional = false)
 {
-    return {cl, 6, 1875, 2500};
+    return {cl, cwl, cwlMinPs[cwl - 5], cwlMaxPs(cwl), optional};
 }
-constexpr SpeedBinRow cwl7(int cl)
+constexpr SpeedBinRow downBin(int cl, int cwl)
 {
-    return {cl, 7, 1500, 1875};
+    return row(cl, cwl, true);
 }
-constexpr SpeedBinRow cwl8(int cl)
-{
-    return {cl, 8, 1250, 1500};
-}
-// CL 5 is offered only at the slow end of the CWL 5 range, except by DDR3-800D.
-constexpr SpeedBinRow cl5Slow{5, 5, 3000, dllOnTckMaxPs};
+// CL 5 where tAA needs the slow end of the CWL 5 range: 5 clocks of 3 ns cover up to 15 ns.
+constexpr SpeedBinRow cl5Slow{5, 5, 3000, dllOnTckMaxPs, true};
 
 } // namespace
 
+int clocksFor(double ps, double tckPs)
+{
+    return int(std::ceil(ps / tckPs - 1e-6));
+}
+
+bool psAtLeast(double ps, double minimumPs)
+{
+    return clocksFor(minimumPs, ps) <= 1;
+}
+
 const QList<CwlRange> &cwlRanges()
 {
-    static const QList<CwlRange> ranges{
-        {5, 2500, dllOnTckMaxPs}, {6, 1875, 2500}, {7, 1500, 1875}, {8, 1250, 1500}};
+    static const QList<CwlRange> ranges = [] {
+        QList<CwlRange> list;
+        for (int cwl = 5; cwl <= 10; ++cwl)
+            list.append({cwl, cwlMinPs[cwl - 5], cwlMaxPs(cwl)});
+        return list;
+    }();
     return ranges;
 }
 
-// The memory clocks this generator offers end well before 800 MHz, so faster bins are left out.
+const CwlRange *cwlRangeAt(double tckPs)
+{
+    const QList<CwlRange> &ranges = cwlRanges();
+    const auto range = std::find_if(ranges.cbegin(), ranges.cend(), [tckPs](const CwlRange &r) {
+        return tckWithin(tckPs, r.minPs, r.maxPs);
+    });
+    return range == ranges.cend() ? nullptr : &*range;
+}
+
+// JEDEC DDR3 speed bins. DDR3-1866 and DDR3-2133 carry the one bin of each rate that parts are
+// sold in (13-13-13 and 14-14-14).
 const QList<SpeedBin> &speedBins()
 {
+    // clang-format off
+    //    name                        tCK    tAA    tRCD   tRP    tRAS   tRC    tCKE
     static const QList<SpeedBin> bins{
-        {QStringLiteral("DDR3-800D"), 2500, 12500, {cwl5(5), cwl5(6)}},
-        {QStringLiteral("DDR3-800E"), 2500, 15000, {cwl5(6)}},
-        {QStringLiteral("DDR3-1066E"), 1875, 11250, {cl5Slow, cwl5(6), cwl6(6), cwl6(7), cwl6(8)}},
-        {QStringLiteral("DDR3-1066F"), 1875, 13125, {cwl5(6), cwl6(7), cwl6(8)}},
-        {QStringLiteral("DDR3-1066G"), 1875, 15000, {cwl5(6), cwl6(8)}},
-        {QStringLiteral("DDR3-1333F"),
-         1500,
-         10500,
-         {cl5Slow, cwl5(6), cwl6(6), cwl6(7), cwl7(7), cwl6(8), cwl7(8), cwl7(9), cwl7(10)}},
-        {QStringLiteral("DDR3-1333G"),
-         1500,
-         12000,
-         {cwl5(6), cwl6(7), cwl6(8), cwl7(8), cwl7(9), cwl7(10)}},
-        {QStringLiteral("DDR3-1333H"), 1500, 13500, {cwl5(6), cwl6(8), cwl7(9), cwl7(10)}},
-        {QStringLiteral("DDR3-1333J"), 1500, 15000, {cwl5(6), cwl6(8), cwl7(10)}},
-        {QStringLiteral("DDR3-1600G"),
-         1250,
-         10000,
-         {cl5Slow, cwl5(6), cwl6(6), cwl6(7), cwl7(7), cwl6(8), cwl7(8), cwl8(8), cwl7(9), cwl8(9),
-          cwl7(10), cwl8(10), cwl8(11)}},
-        {QStringLiteral("DDR3-1600H"),
-         1250,
-         11250,
-         {cl5Slow, cwl5(6), cwl6(6), cwl6(7), cwl6(8), cwl7(8), cwl7(9), cwl8(9), cwl7(10),
-          cwl8(10), cwl8(11)}},
-        {QStringLiteral("DDR3-1600J"),
-         1250,
-         12500,
-         {cwl5(6), cwl6(7), cwl6(8), cwl7(9), cwl7(10), cwl8(10), cwl8(11)}},
-        {QStringLiteral("DDR3-1600K"), 1250, 13750, {cwl5(6), cwl6(8), cwl7(10), cwl8(11)}},
+        {QStringLiteral("DDR3-800D"),  2500, 12500, 12500, 12500, 37500, 50000, 7500,
+         {row(5, 5), row(6, 5)}},
+        {QStringLiteral("DDR3-800E"),  2500, 15000, 15000, 15000, 37500, 52500, 7500,
+         {cl5Slow, row(6, 5)}},
+        {QStringLiteral("DDR3-1066E"), 1875, 11250, 11250, 11250, 37500, 48750, 5625,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6)}},
+        {QStringLiteral("DDR3-1066F"), 1875, 13125, 13125, 13125, 37500, 50625, 5625,
+         {cl5Slow, row(6, 5), row(7, 6), row(8, 6)}},
+        {QStringLiteral("DDR3-1066G"), 1875, 15000, 15000, 15000, 37500, 52500, 5625,
+         {cl5Slow, row(6, 5), row(8, 6)}},
+        {QStringLiteral("DDR3-1333F"), 1500, 10500, 10500, 10500, 36000, 46500, 5625,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(7, 7), row(8, 6), row(8, 7), row(9, 7),
+          row(10, 7)}},
+        {QStringLiteral("DDR3-1333G"), 1500, 12000, 12000, 12000, 36000, 48000, 5625,
+         {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(10, 7)}},
+        {QStringLiteral("DDR3-1333H"), 1500, 13500, 13500, 13500, 36000, 49500, 5625,
+         {cl5Slow, row(6, 5), downBin(7, 6), row(8, 6), row(9, 7), row(10, 7)}},
+        {QStringLiteral("DDR3-1333J"), 1500, 15000, 15000, 15000, 36000, 51000, 5625,
+         {cl5Slow, row(6, 5), row(8, 6), row(10, 7)}},
+        {QStringLiteral("DDR3-1600G"), 1250, 10000, 10000, 10000, 35000, 45000, 5000,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(7, 7), row(8, 6), row(8, 7), row(8, 8),
+          row(9, 7), row(9, 8), row(10, 7), row(10, 8), row(11, 8)}},
+        {QStringLiteral("DDR3-1600H"), 1250, 11250, 11250, 11250, 35000, 46250, 5000,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(9, 8),
+          row(10, 7), row(10, 8), row(11, 8)}},
+        {QStringLiteral("DDR3-1600J"), 1250, 12500, 12500, 12500, 35000, 47500, 5000,
+         {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(10, 8),
+          row(11, 8)}},
+        {QStringLiteral("DDR3-1600K"), 1250, 13750, 13750, 13750, 35000, 48750, 5000,
+         {cl5Slow, row(6, 5), downBin(7, 6), row(8, 6), downBin(9, 7), row(10, 7), row(11, 8)}},
+        {QStringLiteral("DDR3-1866M"), 1071, 13910, 13910, 13910, 34000, 47910, 5000,
+         {cl5Slow, row(6, 5), downBin(7, 6), row(8, 6), downBin(9, 7), row(10, 7), downBin(11, 8),
+          row(13, 9)}},
+        {QStringLiteral("DDR3-2133N"),  938, 13090, 13090, 13090, 33000, 46090, 5000,
+         {cl5Slow, row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(11, 8),
+          row(13, 9), row(14, 10)}},
     };
+    // clang-format on
     return bins;
+}
+
+const SpeedBin *speedBin(const QString &name)
+{
+    const QList<SpeedBin> &bins = speedBins();
+    const auto bin = std::find_if(bins.cbegin(), bins.cend(),
+                                  [&name](const SpeedBin &b) { return b.name == name; });
+    return bin == bins.cend() ? nullptr : &*bin;
 }
 
 bool tckWithin(double tckPs, int minPs, int maxPs)
 {
-    return tckPs >= minPs && (tckPs < maxPs || (maxPs == dllOnTckMaxPs && tckPs <= maxPs));
+    const bool belowMax =
+        maxPs == dllOnTckMaxPs ? psAtLeast(maxPs, tckPs) : !psAtLeast(tckPs, maxPs);
+    return psAtLeast(tckPs, minPs) && belowMax;
 }
 
 QString partSpeedBin(const QString &memoryType)

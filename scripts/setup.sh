@@ -8,7 +8,8 @@ build=${1:-build}
 shift || true
 
 packages=(g++ cmake make qtbase5-dev qttools5-dev-tools yosys iverilog tcl time xvfb xauth imagemagick graphviz
-    xdotool qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev valgrind)
+    xdotool qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev valgrind
+    go-md2man desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

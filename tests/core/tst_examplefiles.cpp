@@ -1,4 +1,4 @@
-#include "corefiles.h"
+#include "configtable.h"
 #include "examplefiles.h"
 
 #include <QtTest>
@@ -7,28 +7,18 @@ using namespace DDR3PHY;
 
 namespace {
 
-// The generator's own files for a few settings, joined as the host writes them.
-struct GeneratedTexts
+ControlValues controlValues(int ratioIndex, const QString &dq)
 {
-    QString parameters, pll, defines, names;
-};
-
-GeneratedTexts generated(int ratioIndex, int dq, int dram, int row, bool ecc, double fin,
-                         const QString &module)
-{
-    CoreSettings s;
-    s.clkRatio = {ratioIndex, ratioIndex == 0 ? "1:2" : "1:4"};
-    s.memoryClock = ratioIndex == 0 ? 200 : 400;
-    s.dqWidth = {0, QString::number(dq)};
-    s.dramWidth = {0, QString::number(dram)};
-    s.rowAddr = {0, QString::number(row)};
-    s.eccChecked = ecc;
-    s.rttNom = {0, "40"};
-    s.rttWr = {0, "OFF"};
-    s.outputDrv = {0, "HIGH"};
-    const auto text = [](const QStringList &lines) { return lines.join('\n') + '\n'; };
-    return {text(parameterLines(s)), text(pllLines(fin, 8, 1, 2, "VX1-10")), text(defineLines(ecc)),
-            text(nameLines(module))};
+    return {
+        {"CLK_RATIO", {ratioIndex, {}}},
+        {"MEMORY_CLK", {ratioIndex == 0 ? 200 : 400, {}}},
+        {"DQ_WIDTH", {0, dq}},
+        {"DRAM_WIDTH", {0, "8"}},
+        {"ROW_ADDR", {0, "15"}},
+        {"RTT_NOM", {0, "40"}},
+        {"RTT_WR", {0, "OFF"}},
+        {"OUTPUT_DRV", {0, "HIGH"}},
+    };
 }
 
 } // namespace
@@ -37,47 +27,50 @@ class TestExampleFiles : public QObject
 {
     Q_OBJECT
 private slots:
-    void readBack_data()
+    void fromSettings_data()
     {
         QTest::addColumn<int>("ratioIndex");
-        QTest::addColumn<int>("dq");
+        QTest::addColumn<QString>("dq"); // the combo box's current text
         QTest::addColumn<bool>("ecc");
-        QTest::addColumn<double>("fin");
+        QTest::addColumn<int>("referencePeriod"); // ps
         QTest::addColumn<QString>("module");
-        QTest::addColumn<QString>("error"); // start of the error; empty: read back
+        QTest::addColumn<QString>("error"); // start of the error; empty: taken
         QTest::addColumn<bool>("eccRead");
         QTest::addColumn<int>("mhzRead");
 
-        QTest::newRow("1:2 DQ 16") << 0 << 16 << false << 50.0 << "DDR3_PHY_Top"
+        QTest::newRow("1:2 DQ 16") << 0 << "16" << false << 20000 << "DDR3_PHY_Top"
                                    << "" << false << 50;
-        QTest::newRow("1:4 DQ 72 ECC") << 1 << 72 << true << 50.0 << "m"
+        QTest::newRow("1:4 DQ 72 ECC") << 1 << "72" << true << 20000 << "m"
                                        << "" << true << 50;
         // The core ignores the ECC define below DQ 72, and so must the example.
-        QTest::newRow("ECC at DQ 64") << 0 << 64 << true << 50.0 << "m"
+        QTest::newRow("ECC at DQ 64") << 0 << "64" << true << 20000 << "m"
                                       << "" << false << 50;
-        QTest::newRow("reference not whole") << 0 << 16 << false << 47.0013 << "m"
+        QTest::newRow("reference not whole") << 0 << "16" << false << 21276 << "m"
                                              << "" << false << 47;
-        QTest::newRow("odd DQ width") << 0 << 12 << false << 50.0 << "m"
-                                      << "vlmc_param.v" << false << 0;
-        QTest::newRow("module not an identifier") << 0 << 16 << false << 50.0 << "a b"
-                                                  << "ddr3_name.v" << false << 0;
-        QTest::newRow("no reference") << 0 << 16 << false << 0.0 << "m"
-                                      << "ddr3_pll_config.v" << false << 0;
+        QTest::newRow("odd DQ width") << 0 << "12" << false << 20000 << "m"
+                                      << "the DQ width '12'" << false << 0;
+        QTest::newRow("no clock ratio") << -1 << "16" << false << 20000 << "m"
+                                        << "the configuration has no clock ratio" << false << 0;
+        QTest::newRow("module not an identifier") << 0 << "16" << false << 20000 << "a b"
+                                                  << "the module name 'a b'" << false << 0;
+        QTest::newRow("no reference") << 0 << "16" << false << 0 << "m"
+                                      << "the configuration has no reference clock" << false << 0;
     }
 
-    void readBack()
+    void fromSettings()
     {
         QFETCH(int, ratioIndex);
-        QFETCH(int, dq);
+        QFETCH(QString, dq);
         QFETCH(bool, ecc);
-        QFETCH(double, fin);
+        QFETCH(int, referencePeriod);
         QFETCH(QString, module);
         QFETCH(QString, error);
 
-        const GeneratedTexts t = generated(ratioIndex, dq, 8, 15, ecc, fin, module);
         ExampleCore core;
         QString message;
-        const bool ok = readExampleCore(t.parameters, t.pll, t.defines, t.names, &core, &message);
+        const bool ok =
+            exampleCore(controlValues(ratioIndex, dq), referencePeriod, ecc, module, &core,
+                        &message);
         QCOMPARE(ok, error.isEmpty());
         if (!ok) {
             QVERIFY2(message.startsWith(error), qPrintable(message));
@@ -86,7 +79,7 @@ private slots:
         QCOMPARE(core.moduleName, module);
         QCOMPARE(core.ratio, ratioIndex == 0 ? 2 : 4);
         QCOMPARE(core.tck, ratioIndex == 0 ? 5000 : 2500);
-        QCOMPARE(core.dqWidth, dq);
+        QCOMPARE(core.dqWidth, dq.toInt());
         QTEST(core.ecc, "eccRead");
         QTEST(core.referenceMhz, "mhzRead");
         QCOMPARE(core.outputDrive, QStringLiteral("HIGH"));
@@ -101,13 +94,18 @@ private slots:
         QTest::addColumn<int>("pins");     // lines with a pin to fill in
         QTest::addColumn<int>("internal"); // controller-side bits, no pin
         QTest::addColumn<QString>("line"); // one line that must be there, by its start
+        QTest::addColumn<bool>("ddr3l");
 
         QTest::newRow("default") << 16 << 8 << 2 << 15 << 70 << 191
-                                 << "IO_ddr_dq[15] inout ? SSTL15_II";
-        QTest::newRow("1:4 DQ 72 x4")
-            << 72 << 4 << 4 << 16 << 175 << 1403 << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II";
+                                 << "IO_ddr_dq[15] inout ? SSTL15_II" << false;
+        QTest::newRow("DDR3L: SSTL135")
+            << 16 << 8 << 2 << 15 << 70 << 191 << "IO_ddr_dq[15] inout ? SSTL135_II" << true;
+        QTest::newRow("DDR3L clock pair")
+            << 16 << 8 << 2 << 15 << 70 << 191 << "O_ddr_clk out ? DIFF_SSTL135_I" << true;
+        QTest::newRow("1:4 DQ 72 x4") << 72 << 4 << 4 << 16 << 175 << 1403
+                                      << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II" << false;
         QTest::newRow("one strobe group")
-            << 8 << 16 << 2 << 12 << 56 << 117 << "O_ddr_dqm[0] out ? SSTL15_II";
+            << 8 << 16 << 2 << 12 << 56 << 117 << "O_ddr_dqm[0] out ? SSTL15_II" << false;
     }
 
     void pinTemplate()
@@ -125,6 +123,8 @@ private slots:
         core.dramWidth = dram;
         core.rowWidth = row;
         core.referenceMhz = 50;
+        QFETCH(bool, ddr3l);
+        core.ddr3l = ddr3l;
         int filled = 0, inside = 0;
         QSet<QString> ports;
         bool found = false;
@@ -137,6 +137,8 @@ private slots:
             filled += fields[2] == QLatin1String("?");
             inside += fields[2] == QLatin1String("-");
             found = found || text.simplified().startsWith(line);
+            // Every memory pin takes the standard of the memory's rail.
+            QCOMPARE(text.contains("SSTL15") && ddr3l, false);
         }
         QTEST(filled, "pins");
         QTEST(inside, "internal");

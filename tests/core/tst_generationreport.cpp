@@ -1,5 +1,6 @@
 #include "generationreport.h"
-#include "restorecheck.h"
+#include "configtable.h"
+#include "memoryparts.h"
 #include "speedbins.h"
 
 #include <QtTest>
@@ -32,54 +33,11 @@ class TestGenerationReport : public QObject
 {
     Q_OBJECT
 private slots:
-    void speedBinTable()
-    {
-        QStringList names;
-        for (const SpeedBin &bin : speedBins())
-            names << bin.name;
-        for (int ratio : {0, 1}) // each part is checked against its own bin
-            QVERIFY(names.contains(partSpeedBin(ratioSetup(ratio).memoryTypes.first())));
-        const QList<CwlRange> &ranges = cwlRanges();
-        QCOMPARE(ranges.first().maxPs, dllOnTckMaxPs);
-        for (int i = 0; i + 1 < ranges.size(); ++i) {
-            QVERIFY(ranges[i].minPs < ranges[i].maxPs);
-            QCOMPARE(ranges[i].minPs, ranges[i + 1].maxPs); // contiguous, no clock without a CWL
-            QCOMPARE(ranges[i + 1].cwl, ranges[i].cwl + 1);
-        }
-        for (const SpeedBin &bin : speedBins()) {
-            int fastest = dllOnTckMaxPs;
-            for (int i = 0; i < bin.rows.size(); ++i) {
-                const SpeedBinRow &row = bin.rows[i];
-                const QString where =
-                    QStringLiteral("%1 CL%2/CWL%3").arg(bin.name).arg(row.cl).arg(row.cwl);
-                const auto range =
-                    std::find_if(ranges.cbegin(), ranges.cend(),
-                                 [&](const CwlRange &r) { return r.cwl == row.cwl; });
-                QVERIFY2(range != ranges.cend(), qPrintable(where));
-                QVERIFY2(range->minPs <= row.minPs && row.minPs < row.maxPs &&
-                             row.maxPs == range->maxPs,
-                         qPrintable(where));
-                QVERIFY2(row.cl * row.minPs >= bin.taaMinPs, qPrintable(where)); // tAA met
-                if (i > 0) {
-                    const SpeedBinRow &before = bin.rows[i - 1];
-                    QVERIFY2(std::tie(before.cl, before.cwl) < std::tie(row.cl, row.cwl),
-                             qPrintable(where));
-                }
-                fastest = std::min(fastest, row.minPs);
-            }
-            QCOMPARE(fastest, bin.tckMinPs);
-        }
-        for (int i = 0; i + 1 < densityRefresh().size(); ++i) {
-            QCOMPARE(densityRefresh()[i + 1].megabits, 2 * densityRefresh()[i].megabits);
-            QVERIFY(densityRefresh()[i].trfcMinPs < densityRefresh()[i + 1].trfcMinPs);
-        }
-    }
-
     void checks_data()
     {
         QTest::addColumn<double>("tckPs");
         QTest::addColumn<QString>("changes");  // record edits over the 1:2 part
-        QTest::addColumn<QString>("verdicts"); // tCK, CL/CWL, WR, tRFC, tREFI, tDLLK
+        QTest::addColumn<QString>("verdicts"); // tCK, CL/CWL, tRCD.., WR, tRFC, tREFI, tDLLK
         QTest::addColumn<QString>("text");     // ends one check's text
 
         const auto row = [](const char *tag, double tckPs, const QString &changes,
@@ -88,38 +46,49 @@ private slots:
         };
         // At 1:2, CAS index 0 is 11; with Custom (MEMORY_TYPE=1) CAS and CWL index n is 5 + n.
         const QString cl6 = "MEMORY_TYPE=1 CAS_LATENCY=1 ";
-        row("part at 200 MHz", 5000, "", "WWOOOO",
+        const char *everyBin = "allowed by DDR3-800D/E, DDR3-1066E/F/G, DDR3-1333F/G/H/J, "
+                               "DDR3-1600G/H/J/K, DDR3-1866M, DDR3-2133N";
+        row("part at 200 MHz", 5000, "", "WWOOOOO",
             "AD3U160022G11, does not run at this clock; this pair is legal at no clock");
-        row("3300 ps is DLL-on", 3300, cl6, "OOOOOO",
-            "allowed by DDR3-800D/E, DDR3-1066E/F/G, DDR3-1333F/G/H/J, DDR3-1600G/H/J/K");
-        row("just slower", 3300.5, cl6, "WWOOOO", "runs at this clock");
-        row("CL5 below 3 ns: 800D only", 2800, "MEMORY_TYPE=1", "OOOOOO", "allowed by DDR3-800D");
-        row("1:4 part's bin has no CL 5", 2500, "CLK_RATIO=1", "OWOOOO",
+        row("3300 ps is DLL-on", 3300, cl6, "OOOOOOO", everyBin);
+        row("just slower", 3300.5, cl6, "WWOOOOO", "runs at this clock");
+        row("CL5 over all of CWL 5 where tAA <= 12.5 ns", 2800, "MEMORY_TYPE=1", "OOOOOOO",
+            "allowed by DDR3-800D, DDR3-1066E, DDR3-1333F/G, DDR3-1600G/H/J");
+        row("1:4 part's bin has CL 5 from 3 ns only", 2500, "CLK_RATIO=1", "OWWOOOO",
             "DDR3-1600K, the speed bin of MT41J128M16JT-125k, does not allow it; this clock takes "
-            "CWL 5 with CL 6; this pair is legal at no clock");
-        row("1:4 part, CL 6", 3000, "CLK_RATIO=1 CAS_LATENCY=1", "OOOOOO", "allowed by DDR3-1600K");
-        row("2500 ps takes CWL 5", 2500, cl6 + "CW_LATENCY=1", "OWOOOO",
+            "CWL 5 with CL 6");
+        row("1:4 part, optional CL 5", 3000, "CLK_RATIO=1", "OOOOOOO",
+            "allowed only by the optional row of DDR3-1600K (parts that support it)");
+        row("1:4 part's tRCD and tRP against its bin", 1875,
+            "CLK_RATIO=1 CAS_LATENCY=3 CW_LATENCY=1 WRITE_RECOVERY=3", "OOWOOOO",
+            "too short at tCK 1875.0 ps: tRCD 12500 ps (7 clocks, DDR3-1600K needs 13750 ps, 8 "
+            "clocks); tRP 12500 ps (7 clocks, DDR3-1600K needs 13750 ps, 8 clocks)");
+        row("down-bin rows named optional", 1875,
+            "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1 WRITE_RECOVERY=3", "OOOOOOO",
+            "allowed by DDR3-1066E/F, DDR3-1333F/G, DDR3-1600G/H/J, DDR3-2133N; by the optional "
+            "row of DDR3-1333H, DDR3-1600K, DDR3-1866M (parts that support it)");
+        row("2500 ps takes CWL 5", 2500, cl6 + "CW_LATENCY=1", "OWOOOOO",
             "takes CWL 5 with CL 5, 6");
-        row("under 2500 ps takes CWL 6", 2499, cl6 + "CW_LATENCY=1 WRITE_RECOVERY=2", "OOOOOO",
+        row("under 2500 ps takes CWL 6", 2499, cl6 + "CW_LATENCY=1 WRITE_RECOVERY=2", "OOOOOOO",
             "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H");
         row("333.33 MHz, WR 5 exact", 1e6 / (20.0 / 3 * 50), "MEMORY_TYPE=1 WRITE_RECOVERY=0",
-            "OOOOOO", "(5 clocks at tCK 3000.0 ps)");
-        row("WR short", 2000, "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1", "OOWOOO",
+            "OOOOOOO", "(5 clocks at tCK 3000.0 ps)");
+        row("WR short", 2000, "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1", "OOOWOOO",
             "choose Write Recovery 8 or more");
         row("WR 9 needed, 10 offered", 1700,
-            "MEMORY_TYPE=1 CAS_LATENCY=4 CW_LATENCY=2 WRITE_RECOVERY=3", "OOWOOO",
+            "MEMORY_TYPE=1 CAS_LATENCY=4 CW_LATENCY=2 WRITE_RECOVERY=3", "OOOWOOO",
             "choose Write Recovery 10 or more");
-        row("2 Gb needs 160 ns", 2500, cl6 + "tRFC=110000", "OOOWOO",
+        row("2 Gb needs 160 ns", 2500, cl6 + "tRFC=110000", "OOOOWOO",
             "shorter than the 160000 ps 2 Gb devices need");
         row("1 Gb x16 takes 110 ns", 2500,
-            cl6 + "MEMORY_TYPE=1 ROW_ADDR=1 DRAM_WIDTH=2 tRFC=110000", "OOOOOO",
+            cl6 + "MEMORY_TYPE=1 ROW_ADDR=1 DRAM_WIDTH=2 tRFC=110000", "OOOOOOO",
             "covers the 110000 ps of 1 Gb devices");
-        row("no DDR3 density", 2500, cl6 + "ROW_ADDR=0 COL_ADDR=0 DRAM_WIDTH=0", "OOOWOO",
+        row("no DDR3 density", 2500, cl6 + "ROW_ADDR=0 COL_ADDR=0 DRAM_WIDTH=0", "OOOOWOO",
             "64 Mb devices, not a DDR3 density: tRFC 160000 ps not checked");
-        row("tREFI too long", 2500, cl6 + "tREFI=7800001", "OOOOWO",
+        row("tREFI too long", 2500, cl6 + "tREFI=7800001", "OOOOOWO",
             "the longest average refresh interval of DDR3");
-        row("tREFI under tRFC", 2500, cl6 + "tREFI=160000", "OOOOWO", "nothing but refresh");
-        row("tDLLK short", 2500, cl6 + "tDLLK=511", "OOOOOW",
+        row("tREFI under tRFC", 2500, cl6 + "tREFI=160000", "OOOOOWO", "nothing but refresh");
+        row("tDLLK short", 2500, cl6 + "tDLLK=511", "OOOOOOW",
             "shorter than the 512 the DLL needs to lock");
     }
 
@@ -223,6 +192,55 @@ private slots:
         QCOMPARE(r.timings.at(9).clocks, 2338);
         QVERIFY(
             reportLines(r).contains(QStringLiteral("  CL / CWL / AL        11 / 5 / 10 clocks")));
+    }
+
+    // A report of settings taken from a part names it and checks the core against it.
+    void partInReport()
+    {
+        const std::optional<MemorySetup> setup =
+            memorySetup(record("CLK_RATIO=1 MEMORY_CLK=533 CAS_LATENCY=3 CW_LATENCY=1"), nullptr);
+        QVERIFY(setup);
+        const MemoryPart *part = memoryPart("K4B4G0846D-BCK0");
+        QVERIFY(part);
+        const GenerationReport r =
+            generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *part);
+        QVERIFY(reportLines(r).contains("  Memory part          K4B4G0846D-BCK0, DDR3-1600K (" +
+                                        part->source + ')'));
+        const QStringList warnings = reportWarnings(r);
+        QVERIFY2(warnings.contains("x8 devices with 15 row and 10 column bits, but "
+                                   "K4B4G0846D-BCK0 has x8 devices with 16 row and 10 column bits"),
+                 qPrintable(warnings.join('\n')));
+        QVERIFY2(!warnings
+                      .filter(QRegularExpression("^tRFC 160000 ps \\(\\d+ clocks\\) is shorter "
+                                                 "than the 260000 ps"))
+                      .isEmpty(),
+                 qPrintable(warnings.join('\n')));
+        QVERIFY(!generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}).part);
+    }
+
+    // A DDR3L part's rail changes the FPGA banks' I/O standard; a 1.5 V part says nothing.
+    void ddr3lPartNamesSstl135_data()
+    {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<bool>("sstl135");
+        QTest::newRow("DDR3L") << "MT41K512M8RH-125:E" << true;
+        QTest::newRow("DDR3") << "K4B4G0846D-BCK0" << false;
+    }
+
+    void ddr3lPartNamesSstl135()
+    {
+        QFETCH(QString, part);
+        QFETCH(bool, sstl135);
+        const std::optional<MemorySetup> setup = memorySetup(record("CLK_RATIO=1"), nullptr);
+        QVERIFY(setup);
+        const QStringList lines = reportLines(generationReport(
+            "phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *memoryPart(part)));
+        QCOMPARE(lines
+                     .filter(QRegularExpression(
+                         "^  I/O standard +SSTL135: " + QRegularExpression::escape(part) +
+                         " is a DDR3L part at 1.35 V"))
+                     .size(),
+                 sstl135 ? 1 : 0);
     }
 };
 

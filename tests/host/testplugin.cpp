@@ -1,5 +1,8 @@
 // A core plug-in built against the host, compiled once per way a plug-in can be built wrong
-// (tests/host/CMakeLists.txt). Its core reads <core directory>/testpackage.ipspec.
+// (tests/host/CMakeLists.txt). Its core reads <core directory>/testpackage.ipspec. Built with
+// TEST_PLUGIN_EXTENSION it is instead the companion of the core "test_core", offering an
+// example design and a report but no restore notes.
+#include "coreextension.h"
 #include "ipcorefunctions.h"
 #include "ippackage.h"
 #include "pluginmanager.h"
@@ -54,6 +57,36 @@ public:
     }
 };
 
+// Its files name the configuration and the core directory it was given, so that a test sees
+// which core it was matched to.
+class TestExtension : public IPCore::CoreExtension,
+                      public IPCore::ExampleDesign,
+                      public IPCore::GenerationReport
+{
+    Q_OBJECT
+    Q_INTERFACES(IPCore::ExampleDesign IPCore::GenerationReport)
+public:
+    QString coreId() const override { return QStringLiteral("test_core"); }
+
+    bool exampleFiles(const QString &configFile, const QString &, QList<IPCore::ExampleFile> *files,
+                      QString *error) override
+    {
+        if (configFile.endsWith(QLatin1String("refused.ipc"))) {
+            *error = QStringLiteral("refused ") + configFile;
+            return false;
+        }
+        *files = {{QStringLiteral("example/config.txt"), configFile.toUtf8() + '\n', false},
+                  {QStringLiteral("run.sh"), coreDirectory.toUtf8() + '\n', true}};
+        return true;
+    }
+
+    IPCore::ReportOutcome writeReport(const QString &configFile, const QStringList &synthesisLog,
+                                      const QString &) override
+    {
+        return {configFile + QStringLiteral(".report"), synthesisLog, QString()};
+    }
+};
+
 } // namespace HostTest
 
 #ifndef TEST_PLUGIN_NO_RECORD
@@ -73,8 +106,10 @@ extern "C" Q_DECL_EXPORT QObject *qt_plugin_instance()
 {
     static QPointer<QObject> instance;
     if (!instance) {
-#ifdef TEST_PLUGIN_PLAIN_OBJECT
+#if defined(TEST_PLUGIN_PLAIN_OBJECT)
         instance = new QObject;
+#elif defined(TEST_PLUGIN_EXTENSION)
+        instance = new HostTest::TestExtension;
 #else
         instance = new HostTest::TestPackage;
 #endif

@@ -5,6 +5,7 @@
 #include "modalanswerer.h"
 #include "pinfigure.h"
 
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,6 +34,36 @@ private slots:
         QVERIFY(IPCore::generateFile(path("out.v"), {"", QString::fromUtf8("// 1 \xc2\xb5s"), ""},
                                      nullptr, QString()));
         QCOMPARE(readBytes(path("out.v")), QByteArray("\n// 1 \xc2\xb5s\n\n"));
+    }
+
+    // A configuration record that cannot be written shows nothing during the generation; the
+    // session hears which file and why, and a written one leaves no word.
+    void recordWriteIsQuiet_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason"); // empty: written
+
+        QTest::newRow("written") << "core.ipc" << "";
+        QTest::newRow("below a file") << "plain/core.ipc" << "core.ipc";
+    }
+
+    void recordWriteIsQuiet()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+
+        QSignalSpy unwritten(&IPGen::HostSession::instance(),
+                             &IPGen::HostSession::recordNotWritten);
+        IPCore::writeIPConfig(path(file), {{"version", "3.0"}}, {{"LANG", 0}});
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+        QCOMPARE(unwritten.size(), reason.isEmpty() ? 0 : 1);
+        if (reason.isEmpty()) {
+            QCOMPARE(QSettings(path(file), QSettings::IniFormat).value("Config/LANG").toInt(), 0);
+            return;
+        }
+        QCOMPARE(unwritten.first().at(0).toString(), path(file));
+        QVERIFY2(unwritten.first().at(1).toString().contains(reason),
+                 qPrintable(unwritten.first().at(1).toString()));
     }
 
     void copiesFiles_data()

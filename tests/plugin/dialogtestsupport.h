@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSpinBox>
 #include <QTest>
 
@@ -109,6 +110,19 @@ inline QStringList pageControls(QObject *dialog)
     for (const QWidget *w : dialog->findChildren<QWidget *>(pattern))
         names << w->objectName();
     return names;
+}
+
+// The controls whose values the configuration record holds: the page controls without the
+// read-outs and the widths computed from the others.
+inline QSet<QString> storedControls(QObject *dialog)
+{
+    const QStringList names = pageControls(dialog);
+    QSet<QString> stored(names.cbegin(), names.cend());
+    for (const char *computed : {"spinBox", "spinAppAddrWidth", "spinDataWidth", "spinMaskWidth"})
+        stored.remove(QLatin1String(computed));
+    for (const QString &name : names.filter(QRegularExpression(QStringLiteral("^label"))))
+        stored.remove(name);
+    return stored;
 }
 
 using HostTest::readBytes;

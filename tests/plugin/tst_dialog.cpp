@@ -1,6 +1,8 @@
 // The dialog's construction, meta-object and the rules that run while the user edits.
+#include "configtable.h"
 #include "dialogtestsupport.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 
 using namespace DialogTest;
@@ -17,10 +19,14 @@ const QString customWarning =
 const QString versionError = "Error: This version of specified IP Config file is incompatible with "
                              "current IP Core Generator.";
 
-bool load(DDR3PHYDialog *dialog, const QByteArray &ipc)
+bool load(DDR3PHYDialog *dialog, const QByteArray &ipc, DDR3PHY::Record *stored = nullptr)
 {
     QTemporaryDir dir;
     writeFile(dir.filePath("core.ipc"), ipc);
+    if (stored) {
+        QSettings file(dir.filePath("core.ipc"), QSettings::IniFormat);
+        *stored = DDR3PHY::configRecord(file);
+    }
     return dialog->loadConfigFile(dir.filePath("core.ipc"));
 }
 
@@ -163,17 +169,97 @@ private slots:
         QVERIFY(load(dialog.get(), "version=3.0\n"));
         QVERIFY(answerer.boxes.isEmpty());
         QCOMPARE(dialog->uiLanguageIndex(), 0);
-        const QStringList computed{"spinBox", "spinAppAddrWidth", "spinDataWidth", "spinMaskWidth"};
-        for (const QString &name : pageControls(d)) {
+        QCOMPARE(dialog->uiSynthesisTool(), QString());
+        for (const QString &name : storedControls(d)) {
             QWidget *w = control(d, name);
             if (auto *box = qobject_cast<QComboBox *>(w))
                 QVERIFY2(box->currentIndex() == 0, qPrintable(name));
             if (auto *checkBox = qobject_cast<QCheckBox *>(w))
                 QVERIFY2(!checkBox->isChecked(), qPrintable(name));
-            auto *spinBox = qobject_cast<QSpinBox *>(w);
-            if (spinBox && !computed.contains(name))
+            if (auto *spinBox = qobject_cast<QSpinBox *>(w))
                 QVERIFY2(spinBox->value() == spinBox->minimum(), qPrintable(name));
         }
+    }
+
+    // Every control that holds a setting has one row, of the kind its widget stores.
+    void tableCoversControls()
+    {
+        auto dialog = newDialog(coreInfo());
+        QStringList rows;
+        for (const DDR3PHY::ConfigRow &row : DDR3PHY::configTable()) {
+            if (!row.key || row.kind == DDR3PHY::Kind::Text ||
+                row.control == DDR3PHY::frameLanguage)
+                continue;
+            const QList<QWidget *> found = dialog->findChildren<QWidget *>(row.control);
+            QCOMPARE(found.size(), 1);
+            const char *widgetClass = row.kind == DDR3PHY::Kind::Index  ? "QComboBox"
+                                      : row.kind == DDR3PHY::Kind::Bool ? "QCheckBox"
+                                                                        : "QSpinBox";
+            QCOMPARE(found.first()->metaObject()->className(), widgetClass);
+            rows << row.control;
+        }
+        QCOMPARE(QSet<QString>(rows.cbegin(), rows.cend()), storedControls(dialog.get()));
+        QCOMPARE(rows.size(), 35);
+    }
+
+    // Values go into the controls as toInt(), toBool() and toString() give them, indices as they
+    // are, with no message; the notes tell the host what the conversion changed.
+    void restore_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QStringList>("expected"); // "control what-it-shows", "tool", "language"
+        QTest::addColumn<QStringList>("notes");
+        const auto row = [](const char *name, const char *config, const QStringList &expected,
+                            const QStringList &notes = {}) {
+            QTest::newRow(name) << QString(config) << expected << notes;
+        };
+        row("DQ width not a number", "DQ_WIDTH=abc", {dq8 + " @8"},
+            {"DQ_WIDTH = \"abc\" restored as \"0\""});
+        row("DQ width past the part's list", "DQ_WIDTH=8", {dq8 + " @"},
+            {"DQ_WIDTH = \"8\": no such item, comBoxDqWidth is left without a current item"});
+        row("ECC yes", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=yes", {"ecc on"},
+            {"ECC = \"yes\" restored as \"true\""});
+        row("ECC no is true", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=no", {"ecc on"},
+            {"ECC = \"no\" restored as \"true\""});
+        row("ECC 0", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=0", {"ecc off"},
+            {"ECC = \"0\" restored as \"false\""});
+        row("clock ratio past the list", "CLK_RATIO=5",
+            {"ratio 1:2,1:4 @", "type MT41J128M16JT-125k,Custom @MT41J128M16JT-125k",
+             "clock/range 100-700", "clock 100", dq9 + " @8"},
+            {"CLK_RATIO = \"5\": no such item, comBoxClkRatio is left without a current item"});
+        row("clock ratio negative", "CLK_RATIO=-1\nMEMORY_CLK=650",
+            {"ratio 1:2,1:4 @", "clock 650"},
+            {"CLK_RATIO = \"-1\": no such item, comBoxClkRatio is left without a current item"});
+        row("unknown tool", "Synthesis_tool=Foo", {"tool "},
+            {"Synthesis_tool = \"Foo\" restored as \"\""});
+        row("language past the list", "Synthesis_tool=VeltraSynthesis\nLANG=7",
+            {"tool VeltraSynthesis", "language -1"}, {"LANG = \"7\" restored as \"-1\""});
+        row("clock not a number", "MEMORY_CLK=fast", {"clock 100"},
+            {"MEMORY_CLK = \"fast\" restored as \"100\""});
+        row("clock above the range", "MEMORY_CLK=999", {"clock 300"},
+            {"MEMORY_CLK = \"999\" restored as \"300\""});
+        row("leading zero", "MEMORY_CLK=0250", {"clock 250"});
+        row("old key for User Refresh", "USER_REFRESH=true", {"checkUserRefresh off"});
+    }
+
+    void restore()
+    {
+        QFETCH(QString, config);
+        QFETCH(QStringList, expected);
+        auto dialog = newDialog(coreInfo());
+        dialog->uiSetSynthesisTool("Synplify Pro");
+        BoxAnswerer answerer;
+        DDR3PHY::Record stored;
+        QVERIFY(load(dialog.get(), "version=3.0\n[Config]\n" + config.toUtf8() + "\n", &stored));
+        QVERIFY(answerer.boxes.isEmpty());
+        for (const QString &line : expected) {
+            const QString name = line.section(' ', 0, 0);
+            const QString shown = name == "tool"       ? dialog->uiSynthesisTool()
+                                  : name == "language" ? QString::number(dialog->uiLanguageIndex())
+                                                       : describe(dialog.get(), name);
+            QCOMPARE(name + ' ' + shown, line);
+        }
+        QTEST(DDR3PHY::conversionNotes(stored, dialog->configRecord()), "notes");
     }
 };
 
