@@ -237,16 +237,28 @@ module VX_PLL (CLKIN, CLKFB, RESET, PWRDN, FBDSEL, IDSEL, ODSEL, PSDA, DUTYDA,
 endmodule
 
 // VX_IOBUF: bidirectional pad buffer.  OE high drives I onto the pad; O
-// always follows the pad.
+// always follows the pad.  PULL "DOWN" or "UP" adds the pad's weak bias, so
+// that an undriven pad reads low or high ("NONE": it floats).
 `ifdef SYNTHESIS
 (* blackbox *)
 `endif
 module VX_IOBUF (IO, I, OE, O);
+  parameter PULL = "NONE";
   inout  IO;
   input  I;
   input  OE;
   output O;
 `ifndef SYNTHESIS
+  initial
+    if (PULL != "NONE" && PULL != "DOWN" && PULL != "UP")
+      $display("VX_IOBUF %m: warning: PULL \"%0s\" is not \"NONE\", \"DOWN\" or \"UP\"", PULL);
+  generate
+    if (PULL == "DOWN") begin : g_down
+      pulldown (IO);
+    end else if (PULL == "UP") begin : g_up
+      pullup (IO);
+    end
+  endgenerate
   assign IO = OE ? I : 1'bz;
   assign O  = IO;
 `endif
@@ -618,8 +630,9 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
   always @(FCLK)
     if (FCLK === 1'b0 || FCLK === 1'b1) begin
       t_edge = $realtime;
-      // An undriven pad (z) reads as unknown, as an input buffer would give it.
-      sample = ($realtime - t_d < TSU_D_PS) ? $random(rand_state) : (D === 1'bz ? 1'bx : D);
+      // An undriven pad (z) floats near the reference, so the input buffer
+      // resolves it to either level: a random 0 or 1, never a clean idle level.
+      sample = ($realtime - t_d < TSU_D_PS || D === 1'bz) ? $random(rand_state) : D;
       hist   = {hist[2*RATIO-1:0], sample};
     end
 

@@ -73,11 +73,9 @@ wire             O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n, O_ddr_clk, O_
                  O_ddr_cke, O_ddr_odt, O_ddr_reset_n;
 wire [G-1:0]     O_ddr_dqm, IO_ddr_dqs, IO_ddr_dqs_n;
 wire [DQ-1:0]    IO_ddr_dq;
-// The termination of the data lines: an idle bus reads low, not unknown
-// (a netlist, unlike RTL, carries an unknown input into its state).
-pulldown dq_term [DQ-1:0] (IO_ddr_dq);
-pulldown dqs_term [G-1:0] (IO_ddr_dqs);
-pullup   dqs_n_term [G-1:0] (IO_ddr_dqs_n);
+// No termination on the board: an idle data line floats (the deserializers
+// read random levels); an idle strobe reads low only through the bias the
+// PHY gives its strobe pads.
 
 `module_name_ddr #(.INIT_RESET_US(`TB_INIT_RESET_US), .INIT_CKE_US(`TB_INIT_CKE_US)) dut (.*);
 ddr3_model #(.RESET_US(`TB_INIT_RESET_US), .CKE_US(`TB_INIT_CKE_US), .RD_DLY(`TB_RD_DLY)) mem (

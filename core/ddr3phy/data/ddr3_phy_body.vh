@@ -205,7 +205,7 @@ wire [NB-1:0]    st_dq_oe, st_dqs_val, st_dqs_oe;
   .st_dq(st_dq), .st_dm(st_dm), .st_dq_oe(st_dq_oe), .st_dqs_val(st_dqs_val),
   .st_dqs_oe(st_dqs_oe));
 
-wire signed [10*G-1:0] arr_q, wr_q;
+wire signed [12*G-1:0] arr_q, wr_q;
 // What read centring found, bit i of the bus at [7*i +: 7]: its input tap
 // and its eye width in taps.
 wire [7*DQ-1:0] cal_rd_tap, cal_rd_eye;
@@ -224,8 +224,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .st_dqs_oe(st_dqs_oe), .rd_word(rd_g),
     .cal_phase(cal_phase), .sweep_tap(sweep_tap), .sweep_coarse(sweep_coarse),
     .step_end(step_end), .dq_count(dq_count), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
-    .arr0_q(arr_q[0 +: 10]), .wr0_q(wr_q[0 +: 10]),
-    .arr_q(arr_q[10*g +: 10]), .wr_q(wr_q[10*g +: 10]),
+    .arr0_q(arr_q[0 +: 12]), .wr0_q(wr_q[0 +: 12]),
+    .arr_q(arr_q[12*g +: 12]), .wr_q(wr_q[12*g +: 12]),
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),
     .gate_done(gates_done[g]), .dq_from(dq_froms[7*g +: 7]),
     .dq_done(dqs_done[g]), .lv_done(lvs_done[g]),

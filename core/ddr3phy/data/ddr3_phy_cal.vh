@@ -83,19 +83,23 @@ end endgenerate
 // States in the order of the flow.
 localparam [4:0] S_WAIT    = 5'd0, S_MPR_ON  = 5'd1, S_READ    = 5'd2, S_STEP    = 5'd3,
                  S_SLIP    = 5'd4, S_DQ_RUN  = 5'd5, S_MPR_OFF = 5'd6, S_LV_MRS  = 5'd7,
-                 S_PULSE   = 5'd8, S_LV_STEP = 5'd9, S_LV_END  = 5'd10, S_PICK    = 5'd11,
-                 S_W_ACT   = 5'd12, S_WRITE   = 5'd13, S_PRE     = 5'd14, S_END     = 5'd15,
-                 S_RUN     = 5'd16, S_TRACK   = 5'd17, S_RELEASE = 5'd18, S_FAILED  = 5'd19;
+                 S_PULSE   = 5'd8, S_LV_STEP = 5'd9, S_LV_END  = 5'd10, S_W_ACT   = 5'd11,
+                 S_WRITE   = 5'd12, S_PRE     = 5'd13, S_END     = 5'd14, S_RUN     = 5'd15,
+                 S_TRACK   = 5'd16, S_RELEASE = 5'd17, S_FAILED  = 5'd18;
 
 localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
-                                                          max2(CYC_RFC, 96))) + 1);
+                                                          CYC_RFC)) + 1);
 
 reg [4:0]    state, next;
 // The DQ sweep: RD_GAP between READs; each tap DQ_SETTLE cycles for the tap
-// to reach the deserialized words, then DQ_READS words counted.
-localparam DQ_SETTLE = 3, DQ_STEP = DQ_SETTLE + DQ_READS;
+// to reach the deserialized words, then DQ_READS words counted.  A new
+// sweep_tap is loaded into the delay lines at the next clock edge (1); a
+// transition already in a line keeps the old delay, at most 127 taps, less
+// than a cycle at any ratio (1); a deserialized word shows the samples of
+// the cycle two edges earlier (2).
+localparam DQ_SETTLE = 4, DQ_STEP = DQ_SETTLE + DQ_READS;
 reg [1:0]    gap_left;
-reg [3:0]    step_cyc;
+reg [4:0]    step_cyc;
 reg [5:0]    warm;                         // cycles since the sweep's first READ
 wire         warm_done = warm >= rd_lat + 3;
 assign dq_count = state == S_DQ_RUN && warm_done && step_cyc >= DQ_SETTLE;
@@ -136,7 +140,7 @@ wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
 
 always @(posedge clk_x1)
   if (rst) begin
-    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; gap_left <= 2'd0; step_cyc <= 4'd0; warm <= 6'd0;
+    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; gap_left <= 2'd0; step_cyc <= 5'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0;
@@ -172,7 +176,7 @@ always @(posedge clk_x1)
           if (lane_bad != 0) begin next <= S_END; state <= S_MPR_OFF; end
           else begin
             cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_DQ_RUN;
-            warm <= 6'd0; step_cyc <= 4'd0; gap_left <= 2'd0;
+            warm <= 6'd0; step_cyc <= 5'd0; gap_left <= 2'd0;
           end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
         PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
@@ -189,7 +193,7 @@ always @(posedge clk_x1)
         end else gap_left <= gap_left - 1'b1;
         if (!warm_done) warm <= warm + 1'b1;
         else begin
-          step_cyc <= (step_cyc == DQ_STEP - 1) ? 4'd0 : step_cyc + 1'b1;
+          step_cyc <= (step_cyc == DQ_STEP - 1) ? 5'd0 : step_cyc + 1'b1;
           if (step_cyc == DQ_STEP - 1) begin
             if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
               // The bursts still under way go by before the check.
@@ -215,11 +219,10 @@ always @(posedge clk_x1)
                                                                                    : S_PULSE;
       end
       S_LV_END: begin
-        issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_PICK);
+        // The groups pick their whole clock at the step's end (step_end).
+        issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_STEP);
         cal_phase <= PH_LV_PICK;
       end
-      // Each group computes its whole clock (a few dozen cycles).
-      S_PICK:  begin state <= S_STEP; wait_left <= 96; end
       S_W_ACT: issue(C_ACT, 3'd0, {ROW{1'b0}}, CYC_RCD, S_WRITE);
       S_WRITE: begin
         issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);

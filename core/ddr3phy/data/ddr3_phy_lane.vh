@@ -19,7 +19,10 @@
 // that levelling cannot see: the group's write delay is picked so that it
 // exceeds group 0's by as much as its read burst arrives later than group
 // 0's (fly-by routing delays a group's CK and its read data alike).  Both
-// are compared in quarter clocks, measured with the group's own taps.
+// are compared in sixteenths of a clock, taps counted at the delay line's
+// nominal step: the pick has half a clock to spare either way, so the
+// spread of the step (+-15 %) cannot move it, where a step measured from
+// noisy window edges did.
 //
 // Read: each bit's input tap is centred in its own eye, measured over a
 // known burst; the deserializers are slipped so that a burst from slot 0
@@ -59,8 +62,8 @@ input step_end;   // a step's READ or pulse is over
 input dq_count;   // DQ sweep: this cycle's words count for the tap
 input  [5:0] rd_cnt;   // cycles since the sequencer's READ
 input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
-input  signed [9:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
-output reg signed [9:0] arr_q, wr_q;   // this group's, in quarter clocks
+input  signed [11:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
+output signed [11:0] arr_q, wr_q;       // this group's, in sixteenths of a clock
 output     [5:0] gate_word_out;
 output bad;
 output gate_done, dq_done, lv_done;
@@ -127,8 +130,10 @@ VX_DELAY #(.DIRECTION("OUTPUT")) u_dqs_out_dly (.A(dqs_q), .Z(dqs_d), .CLK(clk_x
   .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
 VX_DELAY #(.DIRECTION("OUTPUT")) u_dqs_oe_dly (.A(dqs_oe_q), .Z(dqs_oe_d), .CLK(clk_x1),
   .LOAD(1'b1), .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
-VX_IOBUF u_dqs_io   (.IO(dqs),   .I(dqs_d),  .OE(dqs_oe_d), .O(dqs_pad));
-VX_IOBUF u_dqs_n_io (.IO(dqs_n), .I(!dqs_d), .OE(dqs_oe_d), .O());
+// The strobe pads' bias holds an idle strobe low (DQS# high), so that the
+// gate sees no edge before the device drives the preamble.
+VX_IOBUF #(.PULL("DOWN")) u_dqs_io   (.IO(dqs),   .I(dqs_d),  .OE(dqs_oe_d), .O(dqs_pad));
+VX_IOBUF #(.PULL("UP"))   u_dqs_n_io (.IO(dqs_n), .I(!dqs_d), .OE(dqs_oe_d), .O());
 
 reg  [6:0]    dqs_in_tap;
 wire [6:0]    dqs_tap;
@@ -180,10 +185,9 @@ always @(posedge clk_x1)
   end
 
 // DQS input sweep: a window of taps at which the burst was found gives the
-// tap (its centre), and roughly half a clock in taps (gate_half: the window
-// less the few taps where its edges jitter).
+// tap (its centre).
 reg [6:0] run_start, best_start;
-reg [7:0] best_len;
+reg [7:0] best_len;                             // taps in the window
 reg       in_run, missed, gate_closed, run_clean;
 localparam GATE_MIN = 8;
 // Done once a whole window (a run between two misses) has been seen.
@@ -222,7 +226,6 @@ always @(posedge clk_x1)
       end
     end
   end
-wire [6:0] gate_half = best_len[6:0];
 // How far below the DQS window a bit's eye may start: half a window and
 // the largest skew between a DQ line and its strobe (24 taps, 0.6 to 0.8 ns).
 localparam DQ_REACH = 24;
@@ -284,7 +287,7 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 
   reg  [6:0] eye_first, eye_last;
   reg        seen, pass, pass_before;
-  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first + 1) / 2;
+  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first) / 2;   // the middle, rounded down
   wire [6:0] tap = (cal_phase == PH_DQ)      ? sweep_tap :
                    (cal_phase == PH_TRACK_L) ? eye_first :
                    (cal_phase == PH_TRACK_R) ? eye_last : dq_in_tap;
@@ -365,8 +368,7 @@ always @(posedge clk_x1)
 // ---------------------------------------------------------------------------
 // Write levelling: with MR1 A7 set, every DQS rising edge makes the memory
 // return the CK level it saw on the group's DQ.  The first tap at which that
-// level turns from low to high is where DQS meets CK's rising edge; a sweep
-// also finds the falling edge, which gives half a clock in output taps.
+// level turns from low to high is where DQS meets CK's rising edge.
 // ---------------------------------------------------------------------------
 wire lv_one  = dq_word[0 +: NB] == {NB{1'b1}};
 wire lv_zero = dq_word[0 +: NB] == {NB{1'b0}};
@@ -375,15 +377,14 @@ wire lv_zero = dq_word[0 +: NB] == {NB{1'b0}};
 // LV_SOLID of the other level; it lies in the middle between the two runs.
 localparam LV_SOLID = 8;
 reg  [3:0] lv_run;                              // equal levels so far (saturating)
-reg        lv_prev, lv_have, lv_found, rise_found, fall_found, solid_seen;
+reg        lv_prev, lv_have, lv_found, solid_seen;
 reg  [6:0] solid_end;                           // last tap of the last solid run
-reg  [6:0] rise_tap, fall_tap;
 wire [6:0] lv_edge = (solid_end + sweep_tap - (LV_SOLID - 1) + 1) / 2;
 always @(posedge clk_x1)
   if (rst) begin
-    lv_prev <= 1'b0; lv_have <= 1'b0; lv_found <= 1'b0; rise_found <= 1'b0; fall_found <= 1'b0;
+    lv_prev <= 1'b0; lv_have <= 1'b0; lv_found <= 1'b0;
     lv_run <= 4'd0; solid_seen <= 1'b0; solid_end <= 7'd0;
-    rise_tap <= 7'd0; fall_tap <= 7'd0; wr_tap <= 7'd0; wr_coarse <= 1'b0;
+    wr_tap <= 7'd0; wr_coarse <= 1'b0;
   end else if (cal_phase == PH_LEVEL && step_end && (lv_one || lv_zero)) begin
     lv_prev <= lv_one;
     lv_have <= 1'b1;
@@ -395,50 +396,31 @@ always @(posedge clk_x1)
     end else begin
       if (lv_run != 4'd15) lv_run <= lv_run + 1'b1;
       // This run just became solid: an edge if a solid run of the other level came before.
-      if (lv_run == LV_SOLID - 1 && solid_seen) begin
-        if (lv_one && !lv_found) begin
-          lv_found <= 1'b1; wr_tap <= lv_edge; wr_coarse <= sweep_coarse;
-        end
-        if (!sweep_coarse && lv_one && !rise_found)  begin rise_found <= 1'b1; rise_tap <= lv_edge; end
-        if (!sweep_coarse && !lv_one && !fall_found) begin fall_found <= 1'b1; fall_tap <= lv_edge; end
+      if (lv_run == LV_SOLID - 1 && solid_seen && lv_one && !lv_found) begin
+        lv_found <= 1'b1; wr_tap <= lv_edge; wr_coarse <= sweep_coarse;
       end
     end
   end
-assign lv_done = lv_found && rise_found && fall_found;
-wire [6:0] wr_half = (rise_found && fall_found) ?
-                     (rise_tap > fall_tap ? rise_tap - fall_tap : fall_tap - rise_tap) : gate_half;
+assign lv_done = lv_found;
 
-// Quarter clocks of a tap count x with h taps to half a clock:
-// round(2 x / h), counted up one compare per cycle.
-reg  [1:0]  q_step;                              // 0: read arrival, 1: write delay, 2: done
-reg  [4:0]  q_count;
-reg  [9:0]  q_limit;
-wire [6:0]  q_x    = (q_step == 0) ? dqs_in_tap : wr_tap;
-wire [6:0]  q_half = (q_step == 0) ? gate_half : wr_half;
-always @(posedge clk_x1)
-  if (rst || cal_phase != PH_LV_PICK) begin
-    q_step <= 2'd0; q_count <= 5'd0; q_limit <= 10'd0;
-  end else if (q_step != 2) begin
-    if (q_limit == 0) q_limit <= q_half;                    // first threshold: half a quarter
-    else if (4 * q_x >= q_limit && q_count != 5'd31) begin
-      q_count <= q_count + 1'b1; q_limit <= q_limit + 2 * q_half;
-    end else begin
-      if (q_step == 0) arr_q <= 2 * gate_pos - q_count;      // DQS input delay makes it look later
-      else             wr_q  <= 2 * wr_coarse + q_count;
-      q_step <= q_step + 1'b1; q_count <= 5'd0; q_limit <= 10'd0;
-    end
-  end
+// Read arrival and write delay in sixteenths of a clock: a beat is 8, a tap
+// TAP_16 / 256 at the delay line's nominal step.  The DQS input delay makes
+// the burst look later than it arrives.
+localparam TAP_PS = 30;                          // VX_DELAY's nominal step
+localparam TAP_16 = (16 * TAP_PS * 256 + tCK / 2) / tCK;
+assign arr_q = 8 * gate_pos - ((dqs_in_tap * TAP_16 + 128) >> 8);
+assign wr_q  = 8 * wr_coarse + ((wr_tap * TAP_16 + 128) >> 8);
 
 // The whole clock: this group's write delay less group 0's should be its
 // read arrival less group 0's.
-wire signed [9:0] clk_diff = (arr_q - arr0_q) - (wr_q - wr0_q) + 2;
+wire signed [11:0] clk_diff = (arr_q - arr0_q) - (wr_q - wr0_q) + 8;   // + 8: rounded
 reg lv_bad;
 always @(posedge clk_x1)
   if (rst) begin
     wr_clock <= 2'd1; lv_bad <= 1'b0;
   end else if (cal_phase == PH_LV_PICK && step_end) begin
-    wr_clock <= (clk_diff >>> 2) + 1;
-    if (!lv_found || (clk_diff >>> 2) < -1 || (clk_diff >>> 2) > 2) lv_bad <= 1'b1;
+    wr_clock <= (clk_diff >>> 4) + 1;
+    if (!lv_found || (clk_diff >>> 4) < -1 || (clk_diff >>> 4) > 2) lv_bad <= 1'b1;
   end
 
 assign bad = gate_bad | dq_bad | lv_bad | lat_bad;

@@ -83,9 +83,11 @@ localparam CYC_RTW  = ck2cyc(RLE + 6 - WLE + 2);
 // at most RD_LOOK, and the sequencer leaves RD_STEP cycles between READs.
 localparam RD_LOOK = 5 + ck2cyc(RLE + NPB / 2 + 2 + ps2ck(1000) + 2) + 2 + 3;
 localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
-// A DQ sweep step: DQ_READS READs, the bit passes if DQ_PASS of them read the
-// pattern right (the middle of where tDQSCK and jitter put its edges).
-localparam DQ_READS = 8, DQ_PASS = 4;
+// A DQ sweep step counts the words of DQ_READS cycles; the bit passes if half
+// of them read the pattern right, so that an edge lands in the middle of where
+// tDQSCK and jitter put it.  Sixteen cycles hold eight bursts at 1:4 (five at
+// 1:2): fewer leave the edges a few taps apart from run to run.
+localparam DQ_READS = 16, DQ_PASS = DQ_READS / 2;
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
