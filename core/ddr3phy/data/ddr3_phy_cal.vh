@@ -22,12 +22,12 @@
 //   5. ddr_init_complete rises unless a group failed (then it never rises,
 //      and the status says which).
 // Then, after every controller REFRESH (a_ref), the maintenance window:
-// tRFC, MR3 on, one READ with every bit (and DQS) at its eye's early edge,
-// one at its late edge (each group moves the edges it finds moved: the
-// sampling points follow drift of tDQSCK and of the delays), MR3 off.  The
-// bus is the PHY's (seq_own) from the first of these commands until tMOD
-// after the last, MAINT_CYC cycles, within the MAINT_CK clocks the
-// controller leaves after tRFC.
+// tRFC, MR3 on, READs streamed as in the DQ sweep with every bit (and DQS)
+// at its eye's early edge, or after the next REFRESH at its late edge (each
+// group moves the edges it finds moved: the sampling points follow drift of
+// tDQSCK and of the delays), MR3 off.  The bus is the PHY's (seq_own) from
+// the first of these commands until tMOD after the last, MAINT_CYC cycles,
+// within the MAINT_CK clocks the controller leaves after tRFC.
 // rd_lat (the read latency after stage a, in cycles) is the latest burst
 // word over the groups; the others wait for it.
 //
@@ -91,22 +91,21 @@ localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WL
                                                           CYC_RFC)) + 1);
 
 reg [4:0]    state, next;
-// The DQ sweep: RD_GAP between READs; each tap DQ_SETTLE cycles for the tap
-// to reach the deserialized words, then DQ_READS words counted.  A new
-// sweep_tap is loaded into the delay lines at the next clock edge (1); a
-// transition already in a line keeps the old delay, at most 127 taps, less
-// than a cycle at any ratio (1); a deserialized word shows the samples of
-// the cycle two edges earlier (2).
-localparam DQ_SETTLE = 4, DQ_STEP = DQ_SETTLE + DQ_READS;
+reg          track_late;                   // this window probes the late edges
+// The DQ sweep and the maintenance step: READs RD_GAP cycles apart; each tap
+// DQ_SETTLE cycles to reach the deserialized words, then the words of
+// DQ_READS (TRACK_READS) cycles counted.
+localparam DQ_STEP = DQ_SETTLE + DQ_READS, TRACK_STEP = DQ_SETTLE + TRACK_READS;
+wire [5:0] step_last = (cal_phase == PH_DQ) ? DQ_STEP - 1 : TRACK_STEP - 1;
 reg [1:0]    gap_left;
-reg [4:0]    step_cyc;
+reg [5:0]    step_cyc;
 reg [5:0]    warm;                         // cycles since the sweep's first READ
 wire         warm_done = warm >= rd_lat + 3;
 assign dq_count = state == S_DQ_RUN && warm_done && step_cyc >= DQ_SETTLE;
 reg [TW-1:0] wait_left;
 
 assign step_end = ((state == S_STEP || state == S_LV_STEP) && wait_left == 0) ||
-                  (state == S_DQ_RUN && warm_done && step_cyc == DQ_STEP - 1);
+                  (state == S_DQ_RUN && warm_done && step_cyc == step_last);
 
 // Issue command c to bank b and go on to state n after `cycles` cycles.
 task issue;
@@ -140,7 +139,8 @@ wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
 
 always @(posedge clk_x1)
   if (rst) begin
-    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; gap_left <= 2'd0; step_cyc <= 5'd0; warm <= 6'd0;
+    state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; track_late <= 1'b0;
+    gap_left <= 2'd0; step_cyc <= 6'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0;
@@ -154,11 +154,16 @@ always @(posedge clk_x1)
       wait_left <= wait_left - 1'b1;
     else case (state)
       S_WAIT: if (init_seq_done) state <= S_MPR_ON;
-      S_MPR_ON: begin
-        issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_READ);
-        if (init_done) cal_phase <= PH_TRACK_L;
-        else begin cal_phase <= PH_GATE; sweep_tap <= 7'd0; end
-      end
+      S_MPR_ON:
+        if (init_done) begin
+          issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_DQ_RUN);
+          cal_phase  <= track_late ? PH_TRACK_R : PH_TRACK_L;
+          track_late <= !track_late;
+          warm <= 6'd0; step_cyc <= 6'd0; gap_left <= 2'd0;
+        end else begin
+          issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_READ);
+          cal_phase <= PH_GATE; sweep_tap <= 7'd0;
+        end
       S_READ: begin
         issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
         rd_cnt <= 6'd0;
@@ -176,27 +181,28 @@ always @(posedge clk_x1)
           if (lane_bad != 0) begin next <= S_END; state <= S_MPR_OFF; end
           else begin
             cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_DQ_RUN;
-            warm <= 6'd0; step_cyc <= 5'd0; gap_left <= 2'd0;
+            warm <= 6'd0; step_cyc <= 6'd0; gap_left <= 2'd0;
           end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
         PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
-        PH_VERIFY:   state <= S_PRE;
-        PH_TRACK_L:  begin cal_phase <= PH_TRACK_R; state <= S_READ; end
-        default:     begin next <= S_RELEASE; state <= S_MPR_OFF; end   // PH_TRACK_R
+        default:     state <= S_PRE;   // PH_VERIFY
       endcase
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
       // The DQ sweep: READs RD_GAP cycles apart, the tap one higher
-      // every DQ_STEP cycles, once the first burst has come (warm).
+      // every DQ_STEP cycles, once the first burst has come (warm).  A
+      // maintenance window is one step of TRACK_STEP cycles.  The bursts
+      // still under way go by before the next command.
       S_DQ_RUN: begin
         if (gap_left == 0) begin
           cmd <= C_RD; ba <= 3'd0; addr <= COL0; gap_left <= RD_GAP - 1;
         end else gap_left <= gap_left - 1'b1;
         if (!warm_done) warm <= warm + 1'b1;
         else begin
-          step_cyc <= (step_cyc == DQ_STEP - 1) ? 5'd0 : step_cyc + 1'b1;
-          if (step_cyc == DQ_STEP - 1) begin
-            if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
-              // The bursts still under way go by before the check.
+          step_cyc <= (step_cyc == step_last) ? 6'd0 : step_cyc + 1'b1;
+          if (step_cyc == step_last) begin
+            if (cal_phase != PH_DQ) begin
+              next <= S_RELEASE; state <= S_MPR_OFF; wait_left <= rd_lat + 4;
+            end else if (sweep_tap == 7'd127 || dqs_done == {G{1'b1}}) begin
               cal_phase <= PH_CHECK; state <= S_READ; wait_left <= rd_lat + 4;
             end else sweep_tap <= sweep_tap + 1'b1;
           end

@@ -59,7 +59,7 @@ input  [3:0] cal_phase;
 input  [6:0] sweep_tap;
 input sweep_coarse;
 input step_end;   // a step's READ or pulse is over
-input dq_count;   // DQ sweep: this cycle's words count for the tap
+input dq_count;   // DQ sweep or maintenance: this cycle's words count for the step
 input  [5:0] rd_cnt;   // cycles since the sequencer's READ
 input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
 input  signed [11:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
@@ -184,6 +184,15 @@ always @(posedge clk_x1)
     if (hit_pos == gate_word * NB) gate_ok <= 1'b1;
   end
 
+// Maintenance: the strobe's words in the stream of bursts (high on the
+// burst's even beats), counted as a DQ bit's, at its window's edge.
+localparam [NB-1:0] DQS_WORD = {NB/2{2'b01}};
+reg [3:0] dqs_pass_n;
+always @(posedge clk_x1)
+  if (rst || step_end) dqs_pass_n <= 4'd0;
+  else if (dq_count && dqs_word[0 +: NW] == DQS_WORD[0 +: NW] && dqs_pass_n != 4'd15)
+    dqs_pass_n <= dqs_pass_n + 1'b1;
+
 // DQS input sweep: a window of taps at which the burst was found gives the
 // tap (its centre).
 reg [6:0] run_start, best_start;
@@ -201,11 +210,15 @@ always @(posedge clk_x1)
     in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
     missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
   end else if (cal_phase == PH_TRACK_L && step_end) begin
-    if (gate_ok && best_start != 0)       begin best_start <= best_start - 1'b1; best_len <= best_len + 1'b1; end
-    else if (!gate_ok && best_len > 1)    begin best_start <= best_start + 1'b1; best_len <= best_len - 1'b1; end
+    // Maintenance moves an edge as a DQ bit's (below).
+    if (dqs_pass_n >= TRACK_OUT && best_start != 0) begin
+      best_start <= best_start - 1'b1; best_len <= best_len + 1'b1;
+    end else if (dqs_pass_n <= TRACK_IN && best_len > 1) begin
+      best_start <= best_start + 1'b1; best_len <= best_len - 1'b1;
+    end
   end else if (cal_phase == PH_TRACK_R && step_end) begin
-    if (gate_ok && best_end != 7'd127)    best_len <= best_len + 1'b1;
-    else if (!gate_ok && best_len > 1)    best_len <= best_len - 1'b1;
+    if (dqs_pass_n >= TRACK_OUT && best_end != 7'd127) best_len <= best_len + 1'b1;
+    else if (dqs_pass_n <= TRACK_IN && best_len > 1)   best_len <= best_len - 1'b1;
   end else if (cal_phase == PH_GATE && step_end) begin
     // A run is the taps that show the burst at one place; where the place
     // changes or the burst is not seen, it ends.  The first whole run (one
@@ -234,8 +247,6 @@ always @* dqs_in_tap = best_start + best_len[7:1];
 assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
                  (cal_phase == PH_TRACK_L) ? best_start :
                  (cal_phase == PH_TRACK_R) ? best_end : dqs_in_tap;
-// Maintenance: the burst seen where it belongs (gate_ok) at the window's
-// edge means the edge lies further out.
 
 // Burst position at the centre tap; the deserializers are then slipped by
 // its beat within the word, so that a burst of slot 0 starts a word.
@@ -303,13 +314,13 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   // In the DQ sweep's stream of bursts every word starts with the pattern.
   wire word_ok  = dq_word[gb*NB +: NW] == DQ_PATTERN[NW-1:0];
 
-  // READs of the step that found the pattern (a DQ sweep step counts
-  // DQ_READS bursts, to see through tDQSCK and jitter that vary per READ).
-  reg  [3:0] pass_n;
+  // Words of the step that read the pattern (a DQ sweep or maintenance step
+  // counts the words of a stream of bursts, to see through tDQSCK and jitter
+  // that vary per burst), or the single READ of a check.
+  reg  [4:0] pass_n;
   always @(posedge clk_x1)
-    if (rst || step_end) pass_n <= 4'd0;
-    else if ((cal_phase == PH_DQ ? dq_count && word_ok : rd_cnt == chk_cnt && burst_ok) &&
-             pass_n != 4'd15)
+    if (rst || step_end) pass_n <= 5'd0;
+    else if ((dq_count ? word_ok : rd_cnt == chk_cnt && burst_ok) && pass_n != 5'd31)
       pass_n <= pass_n + 1'b1;
   always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS_WORDS : pass_n != 0;
 
@@ -326,12 +337,13 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
         seen     <= 1'b1;
       end
     end else if (cal_phase == PH_TRACK_L && step_end) begin
-      // An edge that passes may lie further out, one that fails has moved in.
-      if (pass && eye_first != 0)          eye_first <= eye_first - 1'b1;
-      else if (!pass && eye_first != 7'd127) eye_first <= eye_first + 1'b1;
+      // An edge where most words pass may lie further out, one where few
+      // do has moved in; in between it stays.
+      if (pass_n >= TRACK_OUT && eye_first != 0)          eye_first <= eye_first - 1'b1;
+      else if (pass_n <= TRACK_IN && eye_first != 7'd127) eye_first <= eye_first + 1'b1;
     end else if (cal_phase == PH_TRACK_R && step_end) begin
-      if (pass && eye_last != 7'd127)      eye_last <= eye_last + 1'b1;
-      else if (!pass && eye_last != 0)     eye_last <= eye_last - 1'b1;
+      if (pass_n >= TRACK_OUT && eye_last != 7'd127)      eye_last <= eye_last + 1'b1;
+      else if (pass_n <= TRACK_IN && eye_last != 0)       eye_last <= eye_last - 1'b1;
     end
   assign rd_taps[7*gb +: 7] = dq_in_tap;
   assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;

@@ -85,9 +85,15 @@ localparam RD_LOOK = 5 + ck2cyc(RLE + NPB / 2 + 2 + ps2ck(1000) + 2) + 2 + 3;
 localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // A DQ sweep step counts the words of DQ_READS cycles; the bit passes if half
 // of them read the pattern right, so that an edge lands in the middle of where
-// tDQSCK and jitter put it.  Sixteen cycles hold eight bursts at 1:4 (five at
-// 1:2): fewer leave the edges a few taps apart from run to run.
-localparam DQ_READS = 16, DQ_PASS = DQ_READS / 2;
+// tDQSCK and jitter put it.  Thirty-two cycles hold sixteen bursts at 1:4
+// (ten at 1:2): with eight, an eye centre still landed up to two taps from
+// where the spread of tDQSCK puts it.
+localparam DQ_READS = 32, DQ_PASS = DQ_READS / 2;
+// A maintenance step probes one eye edge over the words of TRACK_READS
+// cycles (four bursts at 1:4, about three at 1:2): the edge moves a tap out
+// where three quarters of the words passed, a tap in where a quarter or
+// fewer did, and stays otherwise, so that the sampling points do not wander
+// with tDQSCK's spread from burst to burst.
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
@@ -98,15 +104,28 @@ localparam DQ_READS = 16, DQ_PASS = DQ_READS / 2;
 localparam RD_GAP     = ck2cyc(NPB / 2 + 2);
 localparam DATA_WORDS = (NPB > NB) ? NPB / NB : 1;
 localparam DQ_PASS_WORDS = DQ_PASS * DATA_WORDS / RD_GAP;
+// A new tap reaches the delay lines at the next clock edge (1 cycle); a
+// transition already in a line keeps the old delay, at most 127 taps, less
+// than a cycle at any ratio (1); a deserialized word shows the samples of
+// the cycle two edges earlier (2).
+localparam DQ_SETTLE = 4;
+localparam TRACK_READS = 8;
+localparam TRACK_WORDS = TRACK_READS * DATA_WORDS / RD_GAP;   // data words counted
+localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
+localparam TRACK_IN    = TRACK_WORDS / 4;
 
 // The maintenance window: after a controller REFRESH the PHY waits tRFC,
-// switches the memory to its multi-purpose register (MR3), reads the
-// pattern twice (every bit at its eye's early edge, then its late edge) and
-// switches back.  The controller leaves the bus alone for tRFC plus
-// MAINT_CK clocks after a REFRESH; MAINT_CK is the same for every core
-// (256), and the sequence fits it: MAINT_CYC cycles, checked below.
+// switches the memory to its multi-purpose register (MR3), streams READs as
+// the DQ sweep does, with every bit and strobe at one edge of its eye (the
+// early edge after one REFRESH, the late one after the next), and switches
+// back.  The controller leaves the bus alone for tRFC plus MAINT_CK clocks
+// after a REFRESH; MAINT_CK is the same for every core (256), and the
+// sequence fits it: MAINT_CYC cycles (the MRS and its tMOD, the first burst
+// at most RD_LOOK + 3 cycles on, the counted step, the last burst's
+// RD_LOOK + 4 cycles, the MRS back), checked in ddr3_phy_cal.vh.
 localparam MAINT_CK  = 256;
-localparam MAINT_CYC = 2 * CYC_MOD + 2 * RD_STEP + 4;
+localparam MAINT_CYC = 1 + CYC_MOD + (RD_LOOK + 3) + (DQ_SETTLE + TRACK_READS) + (RD_LOOK + 4) +
+                       CYC_MOD + 1;
 
 // Calibration phases, in the order the sequencer runs them; the groups take
 // their part of each from cal_phase (ddr3_phy_lane.vh).
@@ -121,5 +140,5 @@ localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failur
                  PH_LV_PICK  = 4'd8,   // levelled delay and whole clock picked
                  PH_VERIFY   = 4'd9,   // the pattern written and read back
                  PH_RUN      = 4'd10,  // calibrated
-                 PH_TRACK_L  = 4'd11,  // maintenance: MPR READ at each eye's early edge
-                 PH_TRACK_R  = 4'd12;  // and at its late edge
+                 PH_TRACK_L  = 4'd11,  // maintenance: MPR READs at each eye's early edge
+                 PH_TRACK_R  = 4'd12;  // or at its late edge
