@@ -12,9 +12,12 @@
 # DQ/DM line 0..S ps for S = 0, 150, 300, 450; dqsck, tDQSCK's steady part
 # over -limit, -limit/2, 0, limit/2, limit; jitter, +-30, 35, 40 ps (more makes
 # the strobe's own pulses break tDQSH/tDQSL at 600 MHz).
-# drift: one long run per seed, tDQSCK and the DQ/DQS line delays drifting
-# by +-UI/4 at 20 ps/us through a whole period.  Every run but rd's must
-# pass its data.  The seed goes to the primitives' tap delays and the model.
+# drift: one long run per seed, tDQSCK and the DQ/DQS line delays each
+# drifting by +-UI/8 at 5 ps/us, so the read eyes move by +-UI/4 at 10 ps/us,
+# from one end to the other.  (The PHY moves an eye edge up to two taps every
+# other REFRESH; the bench refreshes about every 1.7 us at 400 MHz.)  Every
+# run but rd's must pass its data.  The seed goes to the primitives' tap
+# delays and the model.
 set -eu
 . "$(dirname "$0")/hdl.sh"
 netlist=0; sweep=""
@@ -67,7 +70,7 @@ groups=$(($(param DQ_WIDTH "$work/gen/vlmc_param.v") / 8))
 # tDQSCK limit at this clock (the model's table).
 if [ $tck -ge 2500 ]; then lim=400; elif [ $tck -ge 1875 ]; then lim=300;
 elif [ $tck -ge 1500 ]; then lim=255; elif [ $tck -ge 1250 ]; then lim=225; else lim=195; fi
-ui4=$((tck / 8)); rate=20
+ui8=$((tck / 16)); rate=5
 may=""; seeds=rotate
 case $sweep in
   rd)     steps=$(seq -- 0 $((tck / 8)) $((2 * tck + 1000)) | sed 's/^/rd_dly=/'); may=+may_fail ;;
@@ -78,8 +81,8 @@ case $sweep in
   dqsck)  steps="dqsck=-$lim dqsck=-$((lim / 2)) dqsck=0 dqsck=$((lim / 2)) dqsck=$lim"
           seeds="1 2 3" ;;
   jitter) steps="jitter=30 jitter=35 jitter=40"; seeds="1 2 3" ;;
-  drift)  steps="run_us=$((4 * ui4 / rate))"; seeds="1 2 3"
-          set -- +drift_rate=$rate +dqsck_drift_amp=$ui4 +dly_drift_amp=$ui4 "$@" ;;
+  drift)  steps="run_us=$((2 * ui8 / rate))"; seeds="1 2 3"
+          set -- +drift_rate=$rate +dqsck_drift_amp=$ui8 +dly_drift_amp=$ui8 "$@" ;;
   *)      fail "$cfg (unknown sweep $sweep)" ;;
 esac
 [ -z "${HDL_SEEDS:-}" ] || seeds=$HDL_SEEDS

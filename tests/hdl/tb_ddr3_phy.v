@@ -492,7 +492,7 @@ task finish_test;
 `ifdef TB_PHY_CAL
     check_levelling;
 `ifndef TB_NETLIST
-    if (ddr_init_complete === 1'b1) check_centring("at the end");
+    if (ddr_init_complete === 1'b1) check_centring("at the end", t_ref_before);
 `endif
 `endif
     if (n_bus_ref != n_c[REF]) `TBERR(("%0d REFRESH sent, %0d on the bus", n_c[REF], n_bus_ref))

@@ -184,6 +184,29 @@ always @(posedge clk_x1)
     if (hit_pos == gate_word * NB) gate_ok <= 1'b1;
   end
 
+// Maintenance: how far an edge moves outwards (negative: inwards), from the
+// words of its step that read the pattern: two taps where all or none did,
+// one where three quarters or a quarter or fewer did, none in between.
+function signed [2:0] track_move;
+  input [4:0] n;
+  track_move = (n >= TRACK_WORDS) ? 3'sd2 : (n >= TRACK_OUT) ? 3'sd1 :
+               (n == 0)           ? -3'sd2 : (n <= TRACK_IN) ? -3'sd1 : 3'sd0;
+endfunction
+// An edge moved by m (outwards: down for an early edge, up for a late one),
+// kept within the taps and on its side of the other edge.
+function [6:0] edge_moved;
+  input [6:0] e;            // the edge
+  input [6:0] other;        // the eye's other edge
+  input late;               // e is the late edge
+  input signed [2:0] m;
+  reg signed [8:0] v;
+  begin
+    v = late ? $signed({2'b00, e}) + m : $signed({2'b00, e}) - m;
+    if (late ? v < $signed({2'b00, other}) : v > $signed({2'b00, other})) v = other;
+    edge_moved = (v < 0) ? 7'd0 : (v > 127) ? 7'd127 : v[6:0];
+  end
+endfunction
+
 // Maintenance: the strobe's words in the stream of bursts (high on the
 // burst's even beats), counted as a DQ bit's, at its window's edge.
 localparam [NB-1:0] DQS_WORD = {NB/2{2'b01}};
@@ -210,15 +233,10 @@ always @(posedge clk_x1)
     in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
     missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
   end else if (cal_phase == PH_TRACK_L && step_end) begin
-    // Maintenance moves an edge as a DQ bit's (below).
-    if (dqs_pass_n >= TRACK_OUT && best_start != 0) begin
-      best_start <= best_start - 1'b1; best_len <= best_len + 1'b1;
-    end else if (dqs_pass_n <= TRACK_IN && best_len > 1) begin
-      best_start <= best_start + 1'b1; best_len <= best_len - 1'b1;
-    end
+    best_start <= start_moved;
+    best_len   <= best_end - start_moved + 1;
   end else if (cal_phase == PH_TRACK_R && step_end) begin
-    if (dqs_pass_n >= TRACK_OUT && best_end != 7'd127) best_len <= best_len + 1'b1;
-    else if (dqs_pass_n <= TRACK_IN && best_len > 1)   best_len <= best_len - 1'b1;
+    best_len   <= end_moved - best_start + 1;
   end else if (cal_phase == PH_GATE && step_end) begin
     // A run is the taps that show the burst at one place; where the place
     // changes or the burst is not seen, it ends.  The first whole run (one
@@ -242,7 +260,9 @@ always @(posedge clk_x1)
 // How far below the DQS window a bit's eye may start: half a window and
 // the largest skew between a DQ line and its strobe (24 taps, 0.6 to 0.8 ns).
 localparam DQ_REACH = 24;
-wire [6:0] best_end  = best_start + best_len - 1;
+wire [6:0] best_end    = best_start + best_len - 1;
+wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, track_move(dqs_pass_n));
+wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, track_move(dqs_pass_n));
 always @* dqs_in_tap = best_start + best_len[7:1];
 assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
                  (cal_phase == PH_TRACK_L) ? best_start :
@@ -337,13 +357,9 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
         seen     <= 1'b1;
       end
     end else if (cal_phase == PH_TRACK_L && step_end) begin
-      // An edge where most words pass may lie further out, one where few
-      // do has moved in; in between it stays.
-      if (pass_n >= TRACK_OUT && eye_first != 0)          eye_first <= eye_first - 1'b1;
-      else if (pass_n <= TRACK_IN && eye_first != 7'd127) eye_first <= eye_first + 1'b1;
+      eye_first <= edge_moved(eye_first, eye_last, 1'b0, track_move(pass_n));
     end else if (cal_phase == PH_TRACK_R && step_end) begin
-      if (pass_n >= TRACK_OUT && eye_last != 7'd127)      eye_last <= eye_last + 1'b1;
-      else if (pass_n <= TRACK_IN && eye_last != 0)       eye_last <= eye_last - 1'b1;
+      eye_last  <= edge_moved(eye_last, eye_first, 1'b1, track_move(pass_n));
     end
   assign rd_taps[7*gb +: 7] = dq_in_tap;
   assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;

@@ -92,8 +92,9 @@ localparam DQ_READS = 32, DQ_PASS = DQ_READS / 2;
 // A maintenance step probes one eye edge over the words of TRACK_READS
 // cycles (four bursts at 1:4, about three at 1:2): the edge moves a tap out
 // where three quarters of the words passed, a tap in where a quarter or
-// fewer did, and stays otherwise, so that the sampling points do not wander
-// with tDQSCK's spread from burst to burst.
+// fewer did, two where all or none did, and stays otherwise, so that the
+// sampling points follow drift but do not wander with tDQSCK's spread from
+// burst to burst.
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
