@@ -13,10 +13,10 @@
 //   2. Per-bit read centring: one READ per DQ input tap, until every bit has
 //      passed and failed again; each bit keeps the centre of the taps that
 //      read the pattern right; a READ checks every bit and strobe.  MR3 off.
-//   3. Write levelling: MR1 with A7 set, one DQS pulse per output tap (0..127,
-//      then again half a clock later, until every group has found CK's
-//      rising and falling edges), the CK level read back on DQ; MR1 back;
-//      each group picks its whole clock (PH_LV_PICK).
+//   3. Write levelling: MR1 with A7 set, two DQS pulses per output tap
+//      (0..127, then again half a clock later, until every group has found
+//      CK's rising edge), the CK level read back on DQ; MR1 back; each group
+//      picks its whole clock (PH_LV_PICK).
 //   4. The pattern written to column 0 of bank 0 and read back: every bit
 //      and strobe must find it where calibration put it.
 //   5. ddr_init_complete rises unless a group failed (then it never rises,
@@ -92,6 +92,7 @@ localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WL
 
 reg [4:0]    state, next;
 reg          track_late;                   // this window probes the late edges
+reg          lv_again;                     // levelling: the tap's second pulse is under way
 // The DQ sweep and the maintenance step: READs RD_GAP cycles apart; each tap
 // DQ_SETTLE cycles to reach the deserialized words, then the words of
 // DQ_READS (TRACK_READS) cycles counted.
@@ -143,7 +144,7 @@ always @(posedge clk_x1)
     gap_left <= 2'd0; step_cyc <= 6'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
-    rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0;
+    rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0; lv_again <= 1'b0;
     init_done <= 1'b0; cal_done <= 1'b0; cal_fail <= 1'b0;
   end else begin
     cmd      <= C_NOP;
@@ -218,12 +219,17 @@ always @(posedge clk_x1)
       // The tap took effect a cycle ago; the pulse needs a few cycles to
       // reach the pins, then the level comes back within CYC_WLO.
       S_PULSE: begin lv_pulse <= 1'b1; state <= S_LV_STEP; wait_left <= CYC_WLO + 6; end
-      S_LV_STEP: begin
-        sweep_tap <= sweep_tap + 1'b1;
-        if (sweep_tap == 7'd127) sweep_coarse <= 1'b1;
-        state <= ((sweep_tap == 7'd127 && sweep_coarse) || lvs_done == {G{1'b1}}) ? S_LV_END
-                                                                                   : S_PULSE;
-      end
+      // Two pulses per tap (the groups compare their levels).
+      S_LV_STEP:
+        if (!lv_again) begin
+          lv_again <= 1'b1; state <= S_PULSE;
+        end else begin
+          lv_again  <= 1'b0;
+          sweep_tap <= sweep_tap + 1'b1;
+          if (sweep_tap == 7'd127) sweep_coarse <= 1'b1;
+          state <= ((sweep_tap == 7'd127 && sweep_coarse) || lvs_done == {G{1'b1}}) ? S_LV_END
+                                                                                     : S_PULSE;
+        end
       S_LV_END: begin
         // The groups pick their whole clock at the step's end (step_end).
         issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_STEP);

@@ -401,30 +401,47 @@ always @(posedge clk_x1)
 wire lv_one  = dq_word[0 +: NB] == {NB{1'b1}};
 wire lv_zero = dq_word[0 +: NB] == {NB{1'b0}};
 // Near an edge of CK (within tWLS/tWLH, and jitter) the level the memory
-// returns is random.  An edge counts once LV_SOLID equal levels follow
-// LV_SOLID of the other level; it lies in the middle between the two runs.
+// returns is random.  Each tap gets two pulses (the sequencer's steps come in
+// pairs) and a level counts only where both read it, so that the uncertain
+// window breaks runs instead of forming them.  An edge counts once LV_SOLID
+// equal levels follow LV_SOLID of the other level; it lies in the middle
+// between the two runs.
 localparam LV_SOLID = 8;
-reg  [3:0] lv_run;                              // equal levels so far (saturating)
-reg        lv_prev, lv_have, lv_found, solid_seen;
+reg        lv_second;                           // this step ends a tap's second pulse
+reg  [1:0] lv_first;                            // its first pulse: {one, zero}
+wire       lv_hi = lv_second && lv_one && lv_first[1];
+wire       lv_lo = lv_second && lv_zero && lv_first[0];
+always @(posedge clk_x1)
+  if (rst || cal_phase != PH_LEVEL) begin
+    lv_second <= 1'b0; lv_first <= 2'b00;
+  end else if (step_end) begin
+    lv_second <= !lv_second; lv_first <= {lv_one, lv_zero};
+  end
+
+reg  [3:0] lv_run;                              // taps of the current run (saturating), 0: none
+reg        lv_prev;                             // its level
+reg        lv_found, solid_seen, solid_level;
 reg  [6:0] solid_end;                           // last tap of the last solid run
 wire [6:0] lv_edge = (solid_end + sweep_tap - (LV_SOLID - 1) + 1) / 2;
 always @(posedge clk_x1)
   if (rst) begin
-    lv_prev <= 1'b0; lv_have <= 1'b0; lv_found <= 1'b0;
-    lv_run <= 4'd0; solid_seen <= 1'b0; solid_end <= 7'd0;
+    lv_prev <= 1'b0; lv_found <= 1'b0; lv_run <= 4'd0;
+    solid_seen <= 1'b0; solid_level <= 1'b0; solid_end <= 7'd0;
     wr_tap <= 7'd0; wr_coarse <= 1'b0;
-  end else if (cal_phase == PH_LEVEL && step_end && (lv_one || lv_zero)) begin
-    lv_prev <= lv_one;
-    lv_have <= 1'b1;
-    if (sweep_tap == 0 || !lv_have) begin             // a sweep begins
-      lv_run <= 4'd1; solid_seen <= 1'b0;
-    end else if (lv_one != lv_prev) begin
-      if (lv_run >= LV_SOLID) begin solid_seen <= 1'b1; solid_end <= sweep_tap - 1'b1; end
-      lv_run <= 4'd1;
+  end else if (cal_phase == PH_LEVEL && step_end && lv_second) begin
+    lv_prev <= lv_hi;
+    if (sweep_tap == 0) begin                   // a sweep begins
+      lv_run <= (lv_hi || lv_lo) ? 4'd1 : 4'd0; solid_seen <= 1'b0;
+    end else if (!(lv_hi || lv_lo) || lv_run == 0 || lv_hi != lv_prev) begin
+      // The run so far ends at the tap before.
+      if (lv_run >= LV_SOLID) begin
+        solid_seen <= 1'b1; solid_level <= lv_prev; solid_end <= sweep_tap - 1'b1;
+      end
+      lv_run <= (lv_hi || lv_lo) ? 4'd1 : 4'd0;
     end else begin
       if (lv_run != 4'd15) lv_run <= lv_run + 1'b1;
-      // This run just became solid: an edge if a solid run of the other level came before.
-      if (lv_run == LV_SOLID - 1 && solid_seen && lv_one && !lv_found) begin
+      // This run of highs just became solid after a solid run of lows: CK's rising edge.
+      if (lv_run == LV_SOLID - 1 && solid_seen && !solid_level && lv_hi && !lv_found) begin
         lv_found <= 1'b1; wr_tap <= lv_edge; wr_coarse <= sweep_coarse;
       end
     end
