@@ -238,7 +238,8 @@ endmodule
 
 // VX_IOBUF: bidirectional pad buffer.  OE high drives I onto the pad; O
 // always follows the pad.  PULL "DOWN" or "UP" adds the pad's weak bias, so
-// that an undriven pad reads low or high ("NONE": it floats).
+// that an undriven pad reads low or high ("NONE": it floats); weak, it gives
+// way to any termination or driver on the line.
 `ifdef SYNTHESIS
 (* blackbox *)
 `endif
@@ -254,9 +255,9 @@ module VX_IOBUF (IO, I, OE, O);
       $display("VX_IOBUF %m: warning: PULL \"%0s\" is not \"NONE\", \"DOWN\" or \"UP\"", PULL);
   generate
     if (PULL == "DOWN") begin : g_down
-      pulldown (IO);
+      pulldown (weak0) (IO);
     end else if (PULL == "UP") begin : g_up
-      pullup (IO);
+      pullup (weak1) (IO);
     end
   endgenerate
   assign IO = OE ? I : 1'bz;

@@ -74,14 +74,26 @@ wire             O_ddr_cs_n, O_ddr_ras_n, O_ddr_cas_n, O_ddr_we_n, O_ddr_clk, O_
 wire [G-1:0]     O_ddr_dqm, IO_ddr_dqs, IO_ddr_dqs_n;
 wire [DQ-1:0]    IO_ddr_dq;
 // No termination on the board: an idle data line floats (the deserializers
-// read random levels); an idle strobe reads low only through the bias the
-// PHY gives its strobe pads.
+// read random levels); an idle strobe reads low at the PHY only through the
+// weak bias the PHY gives its strobe pads.  That bias does not reach the
+// device: the strobe lines pass through resistive switches (which weaken
+// whatever drives them by a step) to a device side that floats (x, the
+// level its termination would hold) unless the PHY or the device drives it,
+// so a write preamble the PHY does not drive shows as missing.
+wire [G-1:0] mem_dqs, mem_dqs_n;
+genvar bg;
+generate for (bg = 0; bg < G; bg = bg + 1) begin : g_board
+  rtran (IO_ddr_dqs[bg], mem_dqs[bg]);
+  rtran (IO_ddr_dqs_n[bg], mem_dqs_n[bg]);
+end endgenerate
+assign (weak0, weak1) mem_dqs   = {G{1'bx}};
+assign (weak0, weak1) mem_dqs_n = {G{1'bx}};
 
 `module_name_ddr #(.INIT_RESET_US(`TB_INIT_RESET_US), .INIT_CKE_US(`TB_INIT_CKE_US)) dut (.*);
 ddr3_model #(.RESET_US(`TB_INIT_RESET_US), .CKE_US(`TB_INIT_CKE_US), .RD_DLY(`TB_RD_DLY)) mem (
   .ck(O_ddr_clk), .ck_n(O_ddr_clk_n), .cke(O_ddr_cke), .cs_n(O_ddr_cs_n), .ras_n(O_ddr_ras_n),
   .cas_n(O_ddr_cas_n), .we_n(O_ddr_we_n), .ba(O_ddr_ba), .addr(O_ddr_addr), .odt(O_ddr_odt),
-  .reset_n(O_ddr_reset_n), .dm(O_ddr_dqm), .dq(IO_ddr_dq), .dqs(IO_ddr_dqs), .dqs_n(IO_ddr_dqs_n));
+  .reset_n(O_ddr_reset_n), .dm(O_ddr_dqm), .dq(IO_ddr_dq), .dqs(mem_dqs), .dqs_n(mem_dqs_n));
 
 // -------------------------------------------------------------- program
 // Timings in memory clocks, with the same 2 % allowance for a fast PLL as the core.

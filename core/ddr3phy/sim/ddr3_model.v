@@ -932,7 +932,9 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
           (ph < 0.2 * tck - 1.0 || tck - ph < 0.2 * tck - 1.0))
         `MERR(("DQS%0d falls %0.0f ps from a CK rising edge (tDSS/tDSH)", gi,
                ph < tck / 2.0 ? ph : tck - ph))
-      if (!m_wlev && last === 1'b0 && dqs_die[gi] === 1'bz && $realtime - t_low < 0.3 * tck - 1.0)
+      // Released: undriven (z), or floating at the termination's level (x).
+      if (!m_wlev && last === 1'b0 && dqs_die[gi] !== 1'b0 && dqs_die[gi] !== 1'b1 &&
+          $realtime - t_low < 0.3 * tck - 1.0)
         `MERR(("DQS%0d write postamble only %0.0f ps", gi, $realtime - t_low))
       if (m_wlev && last === 1'b0 && dqs_die[gi] === 1'b1) begin
         if (cyc - cyc_wlev < 40) `MERR(("DQS%0d toggled %0d clocks after levelling began (tWLMRD)",
