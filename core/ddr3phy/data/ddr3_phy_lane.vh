@@ -188,7 +188,7 @@ always @(posedge clk_x1)
 // words of its step that read the pattern: two taps where all or none did,
 // one where three quarters or a quarter or fewer did, none in between.
 function signed [2:0] track_move;
-  input [4:0] n;
+  input [5:0] n;
   track_move = (n >= TRACK_WORDS) ? 3'sd2 : (n >= TRACK_OUT) ? 3'sd1 :
                (n == 0)           ? -3'sd2 : (n <= TRACK_IN) ? -3'sd1 : 3'sd0;
 endfunction
@@ -317,7 +317,8 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   VX_IOBUF u_io (.IO(dq[gb]), .I(d), .OE(oe_d), .O(pad));
 
   reg  [6:0] eye_first, eye_last;
-  reg        seen, pass, pass_before;
+  reg        seen, pass;
+  reg  [5:0] pass_n_before;                      // the DQ sweep's previous tap's count
   wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first) / 2;   // the middle, rounded down
   wire [6:0] tap = (cal_phase == PH_DQ)      ? sweep_tap :
                    (cal_phase == PH_TRACK_L) ? eye_first :
@@ -337,21 +338,24 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   // Words of the step that read the pattern (a DQ sweep or maintenance step
   // counts the words of a stream of bursts, to see through tDQSCK and jitter
   // that vary per burst), or the single READ of a check.
-  reg  [4:0] pass_n;
+  reg  [5:0] pass_n;
   always @(posedge clk_x1)
-    if (rst || step_end) pass_n <= 5'd0;
-    else if ((dq_count ? word_ok : rd_cnt == chk_cnt && burst_ok) && pass_n != 5'd31)
+    if (rst || step_end) pass_n <= 6'd0;
+    else if ((dq_count ? word_ok : rd_cnt == chk_cnt && burst_ok) && pass_n != 6'd63)
       pass_n <= pass_n + 1'b1;
-  always @* pass = (cal_phase == PH_DQ) ? pass_n >= DQ_PASS_WORDS : pass_n != 0;
+  always @* pass = pass_n != 0;
+  // In the DQ sweep a pair of neighbouring taps passes where half of their
+  // words together read the pattern: twice the bursts of one tap behind each
+  // decision, so the edges spread less; the pairs' edges lie half a tap
+  // outside the eye's, on either side alike.
+  wire pair_pass = pass_n + pass_n_before >= 2 * DQ_PASS_WORDS;
 
   always @(posedge clk_x1)
     if (rst) begin
-      seen <= 1'b0; pass_before <= 1'b0; eye_first <= 7'd0; eye_last <= 7'd0;
+      seen <= 1'b0; pass_n_before <= 6'd0; eye_first <= 7'd0; eye_last <= 7'd0;
     end else if (cal_phase == PH_DQ && step_end) begin
-      // Edges from two passes in a row, so that a lone lucky READ in the
-      // jitter around an edge does not count.
-      pass_before <= pass;
-      if (pass && pass_before && sweep_tap != 0) begin
+      pass_n_before <= pass_n;
+      if (pair_pass && sweep_tap != 0) begin
         if (!seen) eye_first <= sweep_tap - 1'b1;
         eye_last <= sweep_tap;
         seen     <= 1'b1;

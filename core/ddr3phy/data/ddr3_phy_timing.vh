@@ -85,10 +85,11 @@ localparam RD_LOOK = 5 + ck2cyc(RLE + NPB / 2 + 2 + ps2ck(1000) + 2) + 2 + 3;
 localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // A DQ sweep step counts the words of DQ_READS cycles; the bit passes if half
 // of them read the pattern right, so that an edge lands in the middle of where
-// tDQSCK and jitter put it.  Thirty-two cycles hold sixteen bursts at 1:4
-// (ten at 1:2): with eight, an eye centre still landed up to two taps from
-// where the spread of tDQSCK puts it.
-localparam DQ_READS = 32, DQ_PASS = DQ_READS / 2;
+// tDQSCK and jitter put it.  Forty-eight cycles hold twenty-four bursts at
+// 1:4 (sixteen at 1:2): with four or eight, an eye centre still landed up
+// to two taps from where the spread of tDQSCK puts it (every bit of a group
+// sees the same bursts, so their errors add up alike).
+localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
 // A maintenance step probes one eye edge over the words of TRACK_READS
 // cycles (four bursts at 1:4, about three at 1:2): the edge moves a tap out
 // where three quarters of the words passed, a tap in where a quarter or
