@@ -47,13 +47,14 @@ private slots:
         // At 1:2, CAS index 0 is 11; with Custom (MEMORY_TYPE=1) CAS and CWL index n is 5 + n.
         const QString cl6 = "MEMORY_TYPE=1 CAS_LATENCY=1 ";
         const char *everyBin = "allowed by DDR3-800D/E, DDR3-1066E/F/G, DDR3-1333F/G/H/J, "
-                               "DDR3-1600G/H/J/K, DDR3-1866M, DDR3-2133N";
+                               "DDR3-1600G/H/J/K, DDR3-1866J/K/L/M, DDR3-2133K/L/M/N";
         row("part at 200 MHz", 5000, "", "WWOOOOO",
             "AD3U160022G11, does not run at this clock; this pair is legal at no clock");
         row("3300 ps is DLL-on", 3300, cl6, "OOOOOOO", everyBin);
         row("just slower", 3300.5, cl6, "WWOOOOO", "runs at this clock");
         row("CL5 over all of CWL 5 where tAA <= 12.5 ns", 2800, "MEMORY_TYPE=1", "OOOOOOO",
-            "allowed by DDR3-800D, DDR3-1066E, DDR3-1333F/G, DDR3-1600G/H/J");
+            "allowed by DDR3-800D, DDR3-1066E, DDR3-1333F/G, DDR3-1600G/H/J, DDR3-1866J/K, "
+            "DDR3-2133K/L/M");
         row("1:4 part's bin has CL 5 from 3 ns only", 2500, "CLK_RATIO=1", "OWWOOOO",
             "DDR3-1600K, the speed bin of MT41J128M16JT-125k, does not allow it; this clock takes "
             "CWL 5 with CL 6");
@@ -65,12 +66,13 @@ private slots:
             "clocks); tRP 12500 ps (7 clocks, DDR3-1600K needs 13750 ps, 8 clocks)");
         row("down-bin rows named optional", 1875,
             "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1 WRITE_RECOVERY=3", "OOOOOOO",
-            "allowed by DDR3-1066E/F, DDR3-1333F/G, DDR3-1600G/H/J, DDR3-2133N; by the optional "
+            "allowed by DDR3-1066E/F, DDR3-1333F/G, DDR3-1600G/H/J, DDR3-1866J/K/L, "
+            "DDR3-2133K/L/M/N; by the optional "
             "row of DDR3-1333H, DDR3-1600K, DDR3-1866M (parts that support it)");
         row("2500 ps takes CWL 5", 2500, cl6 + "CW_LATENCY=1", "OWOOOOO",
             "takes CWL 5 with CL 5, 6");
         row("under 2500 ps takes CWL 6", 2499, cl6 + "CW_LATENCY=1 WRITE_RECOVERY=2", "OOOOOOO",
-            "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H");
+            "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H, DDR3-1866J, DDR3-2133K/L");
         row("333.33 MHz, WR 5 exact", 1e6 / (20.0 / 3 * 50), "MEMORY_TYPE=1 WRITE_RECOVERY=0",
             "OOOOOOO", "(5 clocks at tCK 3000.0 ps)");
         row("WR short", 2000, "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1", "OOOWOOO",
