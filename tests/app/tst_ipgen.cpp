@@ -418,6 +418,13 @@ private slots:
                      QRegularExpression("Memory part\\s+" + QRegularExpression::escape(fast1600))),
                  qPrintable(report));
         QVERIFY2(report.trimmed().endsWith("No warnings."), qPrintable(report));
+        // Its example design for a DDR3L part drives RESET# at 1.35 V; a refused part writes none.
+        const QStringList example{"example", "--config", out + "/ddr3_phy.ipc", "--out",
+                                  out + "/kit"};
+        QCOMPARE(run(example + QStringList{"--part", "MT41J512M4HX-15E:D"}).exitCode, 2);
+        QVERIFY(!QFileInfo::exists(out + "/kit"));
+        QCOMPARE(run(example + QStringList{"--part", "MT41K512M8RH-125:E"}).exitCode, 0);
+        QVERIFY(readText(out + "/kit/constraints/ddr3_example_pins.txt").contains("LVCMOS135"));
     }
 
     void inspectDefaults()
