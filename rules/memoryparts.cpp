@@ -51,6 +51,11 @@ constexpr PartRow partRows[] = {
      7500, 40000, false,
      "ISSI IS43/46TR16128A, IS43/46TR82560A 2Gb DDR3 data sheet, revision Advanced Information "
      "December 2011, p. 1 (address table; speed bin 125K 11-11-11 at 13.125 ns)" JEDEC_REST},
+    {"IS43TR16128C-125KBL", "ISSI", C, 1, 16, 16, 2048, 14, 10, 1500, "DDR3-1600K", 13750, 160000,
+     7500, 40000, false,
+     "ISSI IS43/46TR16128C, IS43/46TR82560C 2Gb DDR3 data sheet, revision Preliminary "
+     "Information August 2015, p. 1 (address table; speed bin 125K 11-11-11 at 13.75 "
+     "ns)" JEDEC_REST},
     {"IS43TR16640A-15HBL", "ISSI", C, 1, 16, 16, 1024, 13, 10, 1500, "DDR3-1333H", 13500, 110000,
      7500, 45000, false,
      "ISSI IS43/46TR16640A, IS43/46TR81280A 1Gb DDR3 data sheet, revision Advanced Information "

@@ -74,7 +74,7 @@ const QStringList vx2At533 = {QStringLiteral("--core"),      QStringLiteral("ddr
                               QStringLiteral("--set"),       QStringLiteral("spinMemoryClock=533")};
 // Part databases name a DDR3-1600 x16 device of tAA 13.125 ns and one of 13.75 ns.
 const QString fast1600 = QStringLiteral("MT41J128M16JT-125:K");
-const QString slow1600 = QStringLiteral("W632GG6KB-12");
+const QString slow1600 = QStringLiteral("IS43TR16128C-125KBL");
 
 } // namespace
 
