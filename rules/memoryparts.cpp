@@ -147,12 +147,12 @@ constexpr PartRow partRows[] = {
      6000, 30000, false,
      "Samsung K4B2G0446D/K4B2G0846D 2Gb D-die DDR3L data sheet, Rev. 1.01, p. 5 (Tables 1 and 2: "
      "-HYK0 DDR3L-1600 11-11-11, tRCD and tRP 13.75 ns, tRC 48.75 ns; 64 Mbit x 4 I/Os x 8 "
-     "banks)" JEDEC_REST},
+     "banks), p. 44 (Table 44: tRFC 160 ns for 2 Gb); tRRD, tFAW: JEDEC minimums"},
     {"K4B2G0846D-HYK0", "Samsung", C, 1, 8, 8, 2048, 15, 10, 1350, "DDR3-1600K", 13750, 160000,
      6000, 30000, false,
      "Samsung K4B2G0446D/K4B2G0846D 2Gb D-die DDR3L data sheet, Rev. 1.01, p. 5 (Tables 1 and 2: "
      "-HYK0 DDR3L-1600 11-11-11, tRCD and tRP 13.75 ns, tRC 48.75 ns; 32 Mbit x 8 I/Os x 8 "
-     "banks)" JEDEC_REST},
+     "banks), p. 44 (Table 44: tRFC 160 ns for 2 Gb); tRRD, tFAW: JEDEC minimums"},
     // Kept though unchecked: the generation report's tests name it.
     {"K4B4G0846D-BCK0", "Samsung", C, 1, 8, 8, 4096, 16, 10, 1500, "DDR3-1600K", 13750, 260000,
      6000, 30000, false,
