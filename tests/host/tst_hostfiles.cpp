@@ -26,16 +26,6 @@ private slots:
         QVERIFY(writeBytes(path("plain"), "x"));
     }
 
-    // Lines end in a newline each, empty ones kept, and a longer old file is cut to the new text.
-    // (A write that fails is shown by the dialog's tests.)
-    void generatesExactBytes()
-    {
-        QVERIFY(writeBytes(path("out.v"), "a much longer old content\nwith lines\n"));
-        QVERIFY(IPCore::generateFile(path("out.v"), {"", QString::fromUtf8("// 1 \xc2\xb5s"), ""},
-                                     nullptr, QString()));
-        QCOMPARE(readBytes(path("out.v")), QByteArray("\n// 1 \xc2\xb5s\n\n"));
-    }
-
     // A configuration record that cannot be written shows nothing during the generation; the
     // session hears which file and why, and a written one leaves no word.
     void recordWriteIsQuiet_data()
