@@ -1,4 +1,4 @@
-// Files the host writes: generated files, copies and the project.
+// Files the host writes: configuration records, copies and the project.
 #include "hostfixtures.h"
 #include "hostsession.h"
 #include "ipcorefunctions.h"
