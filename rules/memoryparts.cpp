@@ -154,9 +154,6 @@ constexpr PartRow partRows[] = {
      "-HYK0 DDR3L-1600 11-11-11, tRCD and tRP 13.75 ns, tRC 48.75 ns; 32 Mbit x 8 I/Os x 8 "
      "banks), p. 44 (Table 44: tRFC 160 ns for 2 Gb); tRRD, tFAW: JEDEC minimums"},
     // Kept though unchecked: the generation report's tests name it.
-    {"K4B4G0846D-BCK0", "Samsung", C, 1, 8, 8, 4096, 16, 10, 1500, "DDR3-1600K", 13750, 260000,
-     6000, 30000, false,
-     "Samsung K4B4G0846D 4Gb D-die DDR3 data sheet; revision and page not checked"},
     {"M378B5673EH1-CF8", "Samsung", U, 2, 64, 8, 1024, 14, 10, 1500, "DDR3-1066F", 13125, 110000,
      7500, 37500, false,
      "Samsung M378B5673EH1 unbuffered DIMM data sheet, Rev. 1.03 July 2009, p. 28 (tRFC, speed "
