@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace IPGenApp {
@@ -473,7 +474,13 @@ void GenerationRun::fail(int exitCode, const QString &reason)
 
 } // namespace
 
-int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugins)
+namespace {
+
+// Opens the target's dialog headless with the part applied before it shows, as a generation
+// does, and hands it to `ready`, whose exit code the run returns; a refusal is said on stderr.
+int runHeadless(
+    const Invocation &invocation, const IPCore::PluginManager &plugins,
+    const std::function<int(IPCore::IPGenDialog *, const PartStep &, const DialogDriver &)> &ready)
 {
     BatchTarget target;
     PartStep part;
@@ -482,20 +489,15 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
     DialogDriver driver;
     bool opened = false;
     int exitCode = ExitOk;
-    QString printed;
     QObject::connect(&driver, &DialogDriver::dialogReady, &driver,
                      [&](IPCore::IPGenDialog *dialog) {
                          opened = true;
                          const QString failure = partOutcome(part);
                          if (!failure.isEmpty())
                              printErr(QStringLiteral("ipgen: ") + failure);
-                         if (!failure.isEmpty() || !applySettings(dialog, part.settings))
-                             exitCode = ExitUsage;
-                         else if (invocation.namesOnly)
-                             printed = settableNames(dialog).join(QLatin1Char('\n'));
-                         else
-                             printed = QString::fromUtf8(
-                                 QJsonDocument(dialogState(dialog, driver.messages())).toJson());
+                         exitCode = !failure.isEmpty() || !applySettings(dialog, part.settings)
+                                        ? ExitUsage
+                                        : ready(dialog, part, driver);
                          dialog->reject();
                      });
     const QString outputDirectory = absoluteDirectory(
@@ -510,9 +512,38 @@ int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugin
         printErr(QStringLiteral("ipgen: ") + notOpenedReason(driver.messages()));
         return ExitFailed;
     }
+    return exitCode;
+}
+
+} // namespace
+
+int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugins)
+{
+    QString printed;
+    const int exitCode = runHeadless(
+        invocation, plugins,
+        [&](IPCore::IPGenDialog *dialog, const PartStep &, const DialogDriver &driver) {
+            printed = invocation.namesOnly
+                          ? settableNames(dialog).join(QLatin1Char('\n'))
+                          : QString::fromUtf8(
+                                QJsonDocument(dialogState(dialog, driver.messages())).toJson());
+            return ExitOk;
+        });
     if (exitCode == ExitOk)
         printOut(printed.trimmed());
     return exitCode;
+}
+
+int configuredPartSource(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                         QString *source)
+{
+    if (invocation.part.isEmpty() && invocation.spdFile.isEmpty())
+        return ExitOk;
+    return runHeadless(invocation, plugins,
+                       [source](IPCore::IPGenDialog *, const PartStep &part, const DialogDriver &) {
+                           *source = part.part->source();
+                           return ExitOk;
+                       });
 }
 
 int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugins,

@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 
+#include <QString>
 #include <QtGlobal>
 
 namespace IPCore {
@@ -21,6 +22,11 @@ struct GenerationTimings
 };
 
 int runInspect(const Invocation &invocation, const IPCore::PluginManager &plugins);
+// The source of the memory part --part or --spd names, applied to the dialog of --config as a
+// generation applies it (empty when neither is given); ExitOk, or the exit code of a refusal
+// said on stderr.
+int configuredPartSource(const Invocation &invocation, const IPCore::PluginManager &plugins,
+                         QString *source);
 int runGenerate(const Invocation &invocation, const IPCore::PluginManager &plugins,
                 GenerationTimings *timings = nullptr);
 

@@ -53,10 +53,11 @@ const CommandInfo commands[] = {
      "[--project FILE] [--files-only] [--timeout SECONDS]",
      "Generates a core headless: fills the dialog, confirms it and waits for the synthesis.",
      TargetOptions | PartOptions | GenerateOptions},
-    {"example", Invocation::Command::Example, "example --config FILE.ipc --out DIR",
-     "Writes the example design of a generated core, as the core's extension makes it; says "
-     "so when the core offers none.",
-     ExampleOptions},
+    {"example", Invocation::Command::Example,
+     "example --config FILE.ipc --out DIR [--part NAME | --spd FILE]",
+     "Writes the example design of a generated core, as the core's extension makes it, for the "
+     "memory part it was generated for; says so when the core offers none.",
+     ExampleOptions | PartOptions},
 };
 
 const CommandInfo *findCommand(const QString &word)

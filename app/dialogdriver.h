@@ -81,10 +81,10 @@ public:
     QString error() const { return m_error; }  // one line; empty when applied
     QStringList warnings() const { return m_edits.warnings; }
     QString source() const { return m_edits.source; } // for the generation report
-
-private:
+    // Applies the part to `dialog` now, in place of the next dialog to show.
     void apply(IPCore::IPGenDialog *dialog);
 
+private:
     const IPCore::MemoryParts &m_parts;
     const PartRequest m_request;
     const QList<ControlSetting> m_inputs;

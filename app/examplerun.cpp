@@ -1,5 +1,6 @@
 #include "examplerun.h"
 
+#include "batchrun.h"
 #include "catalogue.h"
 #include "console.h"
 #include "pluginmanager.h"
@@ -134,9 +135,12 @@ ExampleOutcome writeExample(const IPCore::PluginManager &plugins, const QString 
 
 int runExample(const Invocation &invocation, const IPCore::PluginManager &plugins)
 {
+    QString partSource;
+    if (const int refused = configuredPartSource(invocation, plugins, &partSource))
+        return refused;
     // Batch runs answer as the generation's overwrite question does by default: keep the files.
     const ExampleOutcome outcome =
-        writeExample(plugins, QFileInfo(invocation.configFile).absoluteFilePath(), QString(),
+        writeExample(plugins, QFileInfo(invocation.configFile).absoluteFilePath(), partSource,
                      invocation.outputDirectory, [](const QStringList &existing) {
                          printErr(QStringLiteral("Overwrite Files: %1 file(s) exist already:")
                                       .arg(existing.size()));

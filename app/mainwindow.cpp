@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "partchooser.h"
+
 #include "catalogue.h"
 #include "corereport.h"
 #include "devicelibrary.h"
@@ -8,6 +10,7 @@
 #include "hostsession.h"
 #include "ipgendialog.h"
 #include "ippackage.h"
+#include "partchooser.h"
 #include "pluginmanager.h"
 
 #include <QAction>
@@ -21,7 +24,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -339,64 +341,47 @@ void MainWindow::chooseOutputDirectory()
 void MainWindow::createCore()
 {
     if (IPCore::BaseIPCore *core = selectedCore())
-        openNewCore(core, nullptr);
+        openNewCore(core, nullptr, false);
 }
 
 void MainWindow::createFromPart(bool fromFile)
 {
     IPCore::BaseIPCore *core = selectedCore();
-    const auto *parts = core ? m_plugins.capability<IPCore::MemoryParts>(core->id()) : nullptr;
-    if (!parts)
-        return;
-    PartRequest request{QString(), fromFile};
-    if (fromFile) {
-        request.name =
-            QFileDialog::getOpenFileName(this, tr("From SPD"), m_outputDir->text(),
-                                         tr("SPD images (*.bin *.spd *.hex *.txt);;All files (*)"));
-    } else {
-        QStringList items, names;
-        for (const IPCore::MemoryPartEntry &entry : parts->partList()) {
-            if (entry.refusal.isEmpty()) {
-                items.append(entry.name + QStringLiteral("  (") +
-                             entry.columns.join(QStringLiteral(", ")) + QLatin1Char(')'));
-                names.append(entry.name);
-            }
-        }
-        bool chosen = false;
-        const QString item = QInputDialog::getItem(this, tr("From Part"), tr("Memory part:"), items,
-                                                   0, false, &chosen);
-        if (chosen)
-            request.name = names.value(items.indexOf(item));
-    }
-    if (!request.name.isEmpty())
-        openNewCore(core, &request);
+    if (const auto *parts = core ? m_plugins.capability<IPCore::MemoryParts>(core->id()) : nullptr)
+        openNewCore(core, parts, fromFile);
 }
 
-// The part goes in before the dialog is shown, as a re-opened record does, so the dialog says
-// nothing meant for a user's own edit of its fields.
-void MainWindow::openNewCore(IPCore::BaseIPCore *core, const PartRequest *part)
+// With `parts`, the part and the clocks it depends on are chosen while the dialog waits to be
+// shown, and go in before it is, as a re-opened record does, so the dialog says nothing meant for
+// a user's own edit of its fields.
+void MainWindow::openNewCore(IPCore::BaseIPCore *core, const IPCore::MemoryParts *parts,
+                             bool fromFile)
 {
     const QString directory = QDir::cleanPath(QDir(m_outputDir->text()).absolutePath());
     std::unique_ptr<PartBeforeShow> applier;
-    QMetaObject::Connection said;
-    if (part) {
-        applier = std::make_unique<PartBeforeShow>(
-            *m_plugins.capability<IPCore::MemoryParts>(core->id()), *part, QList<ControlSetting>());
-        // Connected after the applier's own connection, so it runs once the part is in.
-        said = connect(&IPGen::HostSession::instance(), &IPGen::HostSession::dialogAboutToShow,
-                       this, [this, &applier](IPCore::IPGenDialog *dialog) {
-                           if (!applier->applied())
-                               QTimer::singleShot(0, dialog, &QDialog::reject);
-                           else if (!applier->warnings().isEmpty())
-                               statusBar()->showMessage(
-                                   applier->warnings().join(QStringLiteral("; ")));
-                       });
+    QMetaObject::Connection choose;
+    if (parts) {
+        choose = connect(
+            &IPGen::HostSession::instance(), &IPGen::HostSession::dialogAboutToShow, this,
+            [&](IPCore::IPGenDialog *dialog) {
+                PartChooser chooser(*parts, fromFile, dialog, directory, this);
+                if (chooser.exec() == QDialog::Accepted) {
+                    applier = std::make_unique<PartBeforeShow>(*parts, chooser.request(),
+                                                               chooser.inputs());
+                    applier->apply(dialog);
+                    m_reporter->follow(core->id(), applier.get());
+                }
+                if (!applier || !applier->applied())
+                    QTimer::singleShot(0, dialog, &QDialog::reject);
+                else if (!applier->warnings().isEmpty())
+                    statusBar()->showMessage(applier->warnings().join(QStringLiteral("; ")));
+            });
     }
-    m_reporter->follow(core->id(), applier.get());
+    m_reporter->follow(core->id());
     core->createIP(directory, selectedDevice());
-    disconnect(said);
+    disconnect(choose);
     if (applier && !applier->applied()) {
-        QMessageBox::warning(this, part->fromFile ? tr("From SPD") : tr("From Part"),
+        QMessageBox::warning(this, fromFile ? tr("From SPD") : tr("From Part"),
                              applier->error().isEmpty() ? tr("The dialog was not opened.")
                                                         : applier->error());
     }

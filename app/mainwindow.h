@@ -14,13 +14,13 @@ class QTreeWidget;
 
 namespace IPCore {
 class BaseIPCore;
+class MemoryParts;
 class PluginManager;
 } // namespace IPCore
 
 namespace IPGenApp {
 
 class CoreReporter;
-struct PartRequest;
 
 // The generator's window: the core catalogue by category, the target device, the output folder,
 // Create…, From part…, From SPD… and Open IP config…, the project's files and read-only editor
@@ -43,7 +43,7 @@ private:
     void chooseOutputDirectory();
     void createCore();
     void createFromPart(bool fromFile);
-    void openNewCore(IPCore::BaseIPCore *core, const PartRequest *part);
+    void openNewCore(IPCore::BaseIPCore *core, const IPCore::MemoryParts *parts, bool fromFile);
     void openConfig();
     void newProject();
     void openProject();

@@ -84,6 +84,7 @@ PinRow devicePin(const QString &base, const ExampleCore &core)
                                "the last DRAM")};
     }
     if (base == QLatin1String("O_ddr_reset_n")) {
+        // RESET# is a CMOS input on the DRAM's VDD, not compared with VREF: drive it rail to rail.
         return {{},
                 {},
                 {},

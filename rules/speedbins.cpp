@@ -60,8 +60,8 @@ const CwlRange *cwlRangeAt(double tckPs)
     return range == ranges.cend() ? nullptr : &*range;
 }
 
-// JEDEC DDR3 speed bins. DDR3-1866 and DDR3-2133 carry the one bin of each rate that parts are
-// sold in (13-13-13 and 14-14-14).
+// JEDEC DDR3 speed bins. Each CWL's clock range offers the CLs from the smallest covering tAA at
+// its fastest clock up to 6, 8, 10, 11, 13 and 14 for CWL 5 to 10.
 const QList<SpeedBin> &speedBins()
 {
     // clang-format off
@@ -97,9 +97,29 @@ const QList<SpeedBin> &speedBins()
           row(11, 8)}},
         {QStringLiteral("DDR3-1600K"), 1250, 13750, 13750, 13750, 35000, 48750, 5000,
          {cl5Slow, row(6, 5), downBin(7, 6), row(8, 6), downBin(9, 7), row(10, 7), row(11, 8)}},
+        {QStringLiteral("DDR3-1866J"), 1071, 10700, 10700, 10700, 34000, 44700, 5000,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(9, 8),
+          row(10, 7), row(10, 8), row(10, 9), row(11, 8), row(11, 9), row(12, 9), row(13, 9)}},
+        {QStringLiteral("DDR3-1866K"), 1071, 11770, 11770, 11770, 34000, 45770, 5000,
+         {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(10, 7), row(10, 8),
+          row(11, 8), row(11, 9), row(12, 9), row(13, 9)}},
+        {QStringLiteral("DDR3-1866L"), 1071, 12840, 12840, 12840, 34000, 46840, 5000,
+         {cl5Slow, row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(11, 8), row(12, 9),
+          row(13, 9)}},
         {QStringLiteral("DDR3-1866M"), 1071, 13910, 13910, 13910, 34000, 47910, 5000,
          {cl5Slow, row(6, 5), downBin(7, 6), row(8, 6), downBin(9, 7), row(10, 7), downBin(11, 8),
           row(13, 9)}},
+        {QStringLiteral("DDR3-2133K"),  938, 10285, 10285, 10285, 33000, 43285, 5000,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(7, 7), row(8, 6), row(8, 7), row(9, 7),
+          row(9, 8), row(10, 7), row(10, 8), row(10, 9), row(11, 8), row(11, 9), row(11, 10),
+          row(12, 9), row(12, 10), row(13, 9), row(13, 10), row(14, 10)}},
+        {QStringLiteral("DDR3-2133L"),  938, 11220, 11220, 11220, 33000, 44220, 5000,
+         {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(9, 8),
+          row(10, 7), row(10, 8), row(11, 8), row(11, 9), row(12, 9), row(12, 10), row(13, 9),
+          row(13, 10), row(14, 10)}},
+        {QStringLiteral("DDR3-2133M"),  938, 12155, 12155, 12155, 33000, 45155, 5000,
+         {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(10, 8), row(11, 8),
+          row(12, 9), row(13, 9), row(13, 10), row(14, 10)}},
         {QStringLiteral("DDR3-2133N"),  938, 13090, 13090, 13090, 33000, 46090, 5000,
          {cl5Slow, row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(11, 8),
           row(13, 9), row(14, 10)}},

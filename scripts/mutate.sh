@@ -47,7 +47,8 @@ while IFS= read -r entry; do
     IFS=$'\x1f' read -r file pattern replacement effect <<< "${entry// @@ /$'\x1f'}"
     total=$((total + 1))
     target=$src/$file
-    count=$(PAT="$pattern" perl -0ne '$c = () = /\Q$ENV{PAT}\E/g; print $c' "$target" 2>/dev/null ||
+    count=$(PAT="$pattern" perl -0ne \
+        '($p = $ENV{PAT}) =~ s/\{NL\}/\n/g; $c = () = /\Q$p\E/g; print $c' "$target" 2>/dev/null ||
         echo 0)
     if [ "$count" != 1 ]; then
         printf 'BAD LINE  %s: pattern found %s times: %s\n' "$file" "$count" "$pattern"
@@ -56,7 +57,8 @@ while IFS= read -r entry; do
     fi
     cp -p "$target" "$scratch/original"
     seeded=$target
-    PAT="$pattern" REP="$replacement" perl -0pi -e 's/\Q$ENV{PAT}\E/$ENV{REP}/' "$target"
+    PAT="$pattern" REP="$replacement" perl -0pi -e \
+        '($p, $r) = map { s/\{NL\}/\n/gr } @ENV{qw(PAT REP)}; s/\Q$p\E/$r/' "$target"
     if ! cmake --build "$build" -j2 > "$scratch/build.log" 2>&1; then
         printf 'NO BUILD  %s: %s\n' "$file" "$effect"
         broken=$((broken + 1))

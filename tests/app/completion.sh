@@ -40,7 +40,7 @@ done <<'TABLE'
 ~--version                                    | --
 generate                                      | gen
 --help --json --plugins --settings            | list --
---config --help --out --plugins --settings    | example -
+--config --help --out --part --plugins --settings --spd | example -
 --condition --config --core                   | generate --co
 --names                                       | inspect --na
 --file --files-only                           | generate --fi

@@ -5,11 +5,13 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace IPGenApp;
@@ -52,25 +54,47 @@ private slots:
         QCOMPARE(example->isEnabled(), confirm);
     }
 
-    // "From part…" opens the dialog with the part in place and no box meant for a user's edit;
-    // the 1:2 ratio's clock below the DLL-on range is said in the status bar.
+    // "From part…" asks for the part and the clocks it depends on while the dialog waits, says
+    // what the part would do there, and opens the dialog with the part in place and no box meant
+    // for a user's edit; a warning left is said in the status bar.
+    void fromPartAppliesBeforeShowing_data()
+    {
+        QTest::addColumn<QString>("ratio"); // empty: the dialog's start
+        QTest::addColumn<int>("clock");
+        QTest::addColumn<QString>("cl");
+        QTest::addColumn<QString>("said"); // start of the chooser's outcome and the status bar
+        QTest::newRow("1:2 start: below the DLL-on clocks") << "" << 0 << "5"
+                                                            << "tCK 5000";
+        QTest::newRow("1:4 at 533 MHz") << "1:4" << 533 << "7"
+                                        << "";
+    }
+
     void fromPartAppliesBeforeShowing()
     {
+        QFETCH(QString, ratio);
+        QFETCH(int, clock);
+        QFETCH(QString, said);
         IPCore::PluginManager plugins;
         QVERIFY(plugins.loadDirectory(qEnvironmentVariable("IPGEN_BUILD_DIR") + "/plugins") > 0);
         MainWindow window(plugins);
-        window.findChild<QComboBox *>("comboDeviceModel")->setCurrentText("VX1-10");
+        window.findChild<QComboBox *>("comboDeviceModel")->setCurrentText("VX2-20");
         auto *fromPart = window.findChild<QPushButton *>("buttonFromPart");
         QVERIFY(fromPart && fromPart->isEnabled());
 
-        QTimer::singleShot(0, this, [] {
-            auto *chooser = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-            QVERIFY(chooser);
-            const QStringList items = chooser->comboBoxItems();
-            const QStringList fast = items.filter(QRegularExpression("^MT41J128M16JT-125:K "));
-            QCOMPARE(fast.size(), 1);
-            QVERIFY(items.filter(QRegularExpression("^MT41J512M4HX")).isEmpty()); // x4: refused
-            chooser->setTextValue(fast.first());
+        QString outcome;
+        QTimer::singleShot(0, this, [&] {
+            auto *chooser = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            auto *list = chooser ? chooser->findChild<QTreeWidget *>("treeParts") : nullptr;
+            QVERIFY(list);
+            QVERIFY(list->findItems("MT41J512M4HX", Qt::MatchStartsWith).isEmpty()); // x4
+            list->setCurrentItem(list->findItems("MT41J128M16JT-125:K", Qt::MatchExactly).value(0));
+            if (!ratio.isEmpty()) {
+                auto *mirror = chooser->findChild<QComboBox *>("comBoxClkRatio");
+                mirror->setCurrentText(ratio);
+                emit mirror->activated(mirror->currentIndex());
+                chooser->findChild<QSpinBox *>("spinMemoryClock")->setValue(clock);
+            }
+            outcome = chooser->findChild<QLabel *>("labelPartOutcome")->text();
             chooser->accept();
         });
         DialogDriver driver;
@@ -81,10 +105,11 @@ private slots:
             dialog->reject();
         });
         fromPart->click();
-        QCOMPARE(seen, (QStringList{"Custom", "14", "5"}));
+        QTEST(seen.value(2), "cl");
+        QCOMPARE(seen.mid(0, 2), (QStringList{"Custom", "14"}));
         QCOMPARE(driver.messages().size(), 0);
-        QVERIFY2(window.statusBar()->currentMessage().startsWith("tCK 5000"),
-                 qPrintable(window.statusBar()->currentMessage()));
+        QCOMPARE(window.statusBar()->currentMessage().left(said.size()), said);
+        QVERIFY2(outcome.contains(said.isEmpty() ? "without warnings" : said), qPrintable(outcome));
     }
 };
 

@@ -100,8 +100,6 @@ private slots:
                                  << "IO_ddr_dq[15] inout ? SSTL15_II" << false;
         QTest::newRow("DDR3L: SSTL135")
             << 16 << 8 << 2 << 15 << 70 << 191 << "IO_ddr_dq[15] inout ? SSTL135_II" << true;
-        QTest::newRow("DDR3L clock pair")
-            << 16 << 8 << 2 << 15 << 70 << 191 << "O_ddr_clk out ? DIFF_SSTL135_I" << true;
         QTest::newRow("1:4 DQ 72 x4") << 72 << 4 << 4 << 16 << 175 << 1403
                                       << "IO_ddr_dqs_n[17] inout ? DIFF_SSTL15_II" << false;
         QTest::newRow("one strobe group")

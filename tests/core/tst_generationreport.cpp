@@ -1,5 +1,5 @@
-#include "generationreport.h"
 #include "configtable.h"
+#include "generationreport.h"
 #include "memoryparts.h"
 #include "speedbins.h"
 
@@ -47,30 +47,27 @@ private slots:
         // At 1:2, CAS index 0 is 11; with Custom (MEMORY_TYPE=1) CAS and CWL index n is 5 + n.
         const QString cl6 = "MEMORY_TYPE=1 CAS_LATENCY=1 ";
         const char *everyBin = "allowed by DDR3-800D/E, DDR3-1066E/F/G, DDR3-1333F/G/H/J, "
-                               "DDR3-1600G/H/J/K, DDR3-1866M, DDR3-2133N";
+                               "DDR3-1600G/H/J/K, DDR3-1866J/K/L/M, DDR3-2133K/L/M/N";
         row("part at 200 MHz", 5000, "", "WWOOOOO",
             "AD3U160022G11, does not run at this clock; this pair is legal at no clock");
         row("3300 ps is DLL-on", 3300, cl6, "OOOOOOO", everyBin);
         row("just slower", 3300.5, cl6, "WWOOOOO", "runs at this clock");
-        row("CL5 over all of CWL 5 where tAA <= 12.5 ns", 2800, "MEMORY_TYPE=1", "OOOOOOO",
-            "allowed by DDR3-800D, DDR3-1066E, DDR3-1333F/G, DDR3-1600G/H/J");
         row("1:4 part's bin has CL 5 from 3 ns only", 2500, "CLK_RATIO=1", "OWWOOOO",
             "DDR3-1600K, the speed bin of MT41J128M16JT-125k, does not allow it; this clock takes "
             "CWL 5 with CL 6");
-        row("1:4 part, optional CL 5", 3000, "CLK_RATIO=1", "OOOOOOO",
-            "allowed only by the optional row of DDR3-1600K (parts that support it)");
         row("1:4 part's tRCD and tRP against its bin", 1875,
             "CLK_RATIO=1 CAS_LATENCY=3 CW_LATENCY=1 WRITE_RECOVERY=3", "OOWOOOO",
             "too short at tCK 1875.0 ps: tRCD 12500 ps (7 clocks, DDR3-1600K needs 13750 ps, 8 "
             "clocks); tRP 12500 ps (7 clocks, DDR3-1600K needs 13750 ps, 8 clocks)");
         row("down-bin rows named optional", 1875,
             "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1 WRITE_RECOVERY=3", "OOOOOOO",
-            "allowed by DDR3-1066E/F, DDR3-1333F/G, DDR3-1600G/H/J, DDR3-2133N; by the optional "
+            "allowed by DDR3-1066E/F, DDR3-1333F/G, DDR3-1600G/H/J, DDR3-1866J/K/L, "
+            "DDR3-2133K/L/M/N; by the optional "
             "row of DDR3-1333H, DDR3-1600K, DDR3-1866M (parts that support it)");
         row("2500 ps takes CWL 5", 2500, cl6 + "CW_LATENCY=1", "OWOOOOO",
             "takes CWL 5 with CL 5, 6");
         row("under 2500 ps takes CWL 6", 2499, cl6 + "CW_LATENCY=1 WRITE_RECOVERY=2", "OOOOOOO",
-            "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H");
+            "allowed by DDR3-1066E, DDR3-1333F, DDR3-1600G/H, DDR3-1866J, DDR3-2133K/L");
         row("333.33 MHz, WR 5 exact", 1e6 / (20.0 / 3 * 50), "MEMORY_TYPE=1 WRITE_RECOVERY=0",
             "OOOOOOO", "(5 clocks at tCK 3000.0 ps)");
         row("WR short", 2000, "MEMORY_TYPE=1 CAS_LATENCY=2 CW_LATENCY=1", "OOOWOOO",
@@ -200,47 +197,35 @@ private slots:
         const std::optional<MemorySetup> setup =
             memorySetup(record("CLK_RATIO=1 MEMORY_CLK=533 CAS_LATENCY=3 CW_LATENCY=1"), nullptr);
         QVERIFY(setup);
-        const MemoryPart *part = memoryPart("K4B4G0846D-BCK0");
+        const MemoryPart *part = memoryPart("MT41K512M8RH-125:E");
         QVERIFY(part);
         const GenerationReport r =
             generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *part);
-        QVERIFY(reportLines(r).contains("  Memory part          K4B4G0846D-BCK0, DDR3-1600K (" +
+        QVERIFY(reportLines(r).contains("  Memory part          MT41K512M8RH-125:E, DDR3-1600K (" +
                                         part->source + ')'));
         const QStringList warnings = reportWarnings(r);
-        QVERIFY2(warnings.contains("x8 devices with 15 row and 10 column bits, but "
-                                   "K4B4G0846D-BCK0 has x8 devices with 16 row and 10 column bits"),
-                 qPrintable(warnings.join('\n')));
+        QVERIFY2(
+            warnings.contains("x8 devices with 15 row and 10 column bits, but "
+                              "MT41K512M8RH-125:E has x8 devices with 16 row and 10 column bits"),
+            qPrintable(warnings.join('\n')));
         QVERIFY2(!warnings
                       .filter(QRegularExpression("^tRFC 160000 ps \\(\\d+ clocks\\) is shorter "
                                                  "than the 260000 ps"))
                       .isEmpty(),
                  qPrintable(warnings.join('\n')));
         QVERIFY(!generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}).part);
-    }
 
-    // A DDR3L part's rail changes the FPGA banks' I/O standard; a 1.5 V part says nothing.
-    void ddr3lPartNamesSstl135_data()
-    {
-        QTest::addColumn<QString>("part");
-        QTest::addColumn<bool>("sstl135");
-        QTest::newRow("DDR3L") << "MT41K512M8RH-125:E" << true;
-        QTest::newRow("DDR3") << "K4B4G0846D-BCK0" << false;
-    }
-
-    void ddr3lPartNamesSstl135()
-    {
-        QFETCH(QString, part);
-        QFETCH(bool, sstl135);
-        const std::optional<MemorySetup> setup = memorySetup(record("CLK_RATIO=1"), nullptr);
-        QVERIFY(setup);
-        const QStringList lines = reportLines(generationReport(
-            "phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {}, *memoryPart(part)));
-        QCOMPARE(lines
+        // A DDR3L part's rail changes the FPGA banks' I/O standard; a 1.5 V part says nothing.
+        QCOMPARE(reportLines(r)
                      .filter(QRegularExpression(
-                         "^  I/O standard +SSTL135: " + QRegularExpression::escape(part) +
+                         "^  I/O standard +SSTL135: " + QRegularExpression::escape(part->name) +
                          " is a DDR3L part at 1.35 V"))
                      .size(),
-                 sstl135 ? 1 : 0);
+                 1);
+        QVERIFY(reportLines(generationReport("phy", "VX1-10", *setup, pllLimits("VX1-10", "C6"), {},
+                                             *memoryPart("MT41J128M16JT-125:K")))
+                    .filter("SSTL135")
+                    .isEmpty());
     }
 };
 

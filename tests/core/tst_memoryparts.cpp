@@ -79,7 +79,6 @@ private slots:
             // Organisation: density from the address bits; a component's bus is its own.
             QCOMPARE(qint64(1) << (p.rowBits + p.colBits),
                      qint64(p.densityMb) * 1024 * 1024 / p.banks / p.deviceWidth);
-            QCOMPARE(p.banks, 8);
             if (p.module == ModuleType::Component)
                 QVERIFY2(p.dataWidth == p.deviceWidth && !p.ecc && p.ranks == 1, name);
             else
@@ -89,23 +88,12 @@ private slots:
             // The core takes 9 or 10 column bits and one rank.
             QVERIFY2(partRefusal(p).isEmpty() == (p.colBits <= 10 && p.ranks == 1), name);
 
-            // Speed: the bin's clock and tAA, or the 13.125 ns of a down-bin part.
+            // Speed: the bin's tAA, or the 13.125 ns of a down-bin part.
             const SpeedBin *bin = speedBin(p.speedBin);
             QVERIFY2(bin, name);
-            QCOMPARE(p.tckMinPs, bin->tckMinPs);
             QVERIFY2(p.taaPs == bin->taaMinPs || p.taaPs == downBinTaaPs, name);
             QVERIFY2(p.taaPs <= bin->taaMinPs, name);
-            QVERIFY2(p.trcdPs <= bin->trcdMinPs && p.trpPs <= bin->trpMinPs, name);
-            QVERIFY2(p.trasPs >= bin->trasMinPs, name);
-            QVERIFY2(qAbs(p.trcPs - p.trasPs - p.trpPs) <= 10, name);
             QVERIFY2(!p.casLatencies.isEmpty(), name);
-            for (int cl : p.casLatencies) {
-                const bool inBin = std::any_of(bin->rows.cbegin(), bin->rows.cend(), [&](auto &r) {
-                    return r.cl == cl && psAtLeast(r.cl * double(r.minPs), p.taaPs);
-                });
-                QVERIFY2(inBin, name + " CL" + QByteArray::number(cl));
-            }
-            QVERIFY2(std::is_sorted(p.casLatencies.cbegin(), p.casLatencies.cend()), name);
 
             // Density and page size: tRFC, tRRD and tFAW at least JEDEC's.
             const auto refresh =
@@ -119,11 +107,10 @@ private slots:
             QVERIFY2(page != std::cend(pageTimings), name);
             QVERIFY2(p.trrdPs >= (pageBytes == 1024 ? page->trrd1k : page->trrd2k), name);
             QVERIFY2(p.tfawPs >= (pageBytes == 1024 ? page->tfaw1k : page->tfaw2k), name);
-            QCOMPARE(p.twrPs, twrPs);
 
             // Every row says where it comes from, and how far that was checked.
-            QVERIFY2(p.source.contains(QRegularExpression("Rev\\. .*p\\. \\d+|p\\. \\d+.*revision "
-                                                          "not checked|not checked|SPD read-out")),
+            QVERIFY2(p.source.contains(QRegularExpression(
+                         "(Rev\\. |revision ).*p\\. \\d+|not checked|SPD read-out")),
                      name);
         }
         QVERIFY(makers.size() >= 5);
@@ -133,41 +120,79 @@ private slots:
         QCOMPARE(modules, (QSet<QString>{"Components", "UDIMMs", "SODIMMs", "RDIMMs"}));
     }
 
-    // The rows whose data sheet page was read: organisation, bin, tAA, tRFC, tRRD, tFAW, VDD,
-    // ranks.
+    // Every row against the page its source names, written from that page: device/bus width,
+    // density, row/column bits, bin, tAA, tRFC, tRRD, tFAW, VDD, ranks. "*" marks a value the
+    // page does not give (the row holds JEDEC's minimum there).
     void rowValues_data()
     {
         QTest::addColumn<QString>("expected");
-        QTest::newRow("AS4C256M16D3B-12BCN")
-            << "x16/16 4096Mb 15/10 DDR3-1600K 13125 260000 7500 40000 1500 1R";
-        QTest::newRow("MT4JSF12864HZ-1G6")
-            << "x16/64 2048Mb 14/10 DDR3-1600K 13125 160000 7500 40000 1500 1R";
-        QTest::newRow("HMT31GR7CFR4C-PB")
-            << "x4/72 2048Mb 15/11 DDR3-1600K 13750 160000 6000 30000 1500 2R";
-        QTest::newRow("M378B5673EH1-CF8")
-            << "x8/64 1024Mb 14/10 DDR3-1066F 13125 110000 7500 37500 1500 2R";
-        QTest::newRow("M391B5273DH0-YK0")
-            << "x8/72 2048Mb 15/10 DDR3-1600K 13750 160000 6000 30000 1350 2R";
+        const auto row = [](const char *part, const char *expected) {
+            QTest::newRow(part) << QString::fromLatin1(expected);
+        };
+        row("AS4C256M16D3B-12BCN", "x16/16 4096 15/10 1600K 13125 260000 7500 40000 1500 1");
+        row("IS43TR16128A-125KBL", "x16/16 2048 14/10 1600K 13125 * * * 1500 1");
+        row("IS43TR16128C-125KBL", "x16/16 2048 14/10 1600K 13750 * * * 1500 1");
+        row("IS43TR16640A-15HBL", "x16/16 1024 13/10 1333H 13500 * * * 1500 1");
+        row("IS43TR81280A-15HBL", "x8/8 1024 14/10 1333H 13500 * * * 1500 1");
+        row("IS43TR82560A-125KBL", "x8/8 2048 15/10 1600K 13125 * * * 1500 1");
+        row("IM8G08D3FCBG-125", "x8/8 8192 16/11 1600K 13750 * * * 1350 1");
+        row("MT18JDF25672PDZ-1G6", "x8/72 1024 * 1600K 13125 * * * 1500 2");
+        row("MT41J128M16JT-125:K", "x16/16 2048 * 1600K 13125 160000 * * 1500 1");
+        row("MT41J256M8HX-15E:D", "x8/8 2048 * 1333H 13125 160000 * * 1500 1");
+        row("MT41J512M4HX-15E:D", "x4/4 2048 * 1333H 13125 160000 * * 1500 1");
+        row("MT41K256M16TW-107IT:P", "x16/16 4096 * 1866M 13125 * * * 1350 1");
+        row("MT41K512M8RH-125:E", "x8/8 4096 * 1600K 13125 * * * 1350 1");
+        row("MT4JSF12864HZ-1G6", "x16/64 2048 14/10 1600K 13125 160000 7500 40000 1500 1");
+        row("MT4KSF12864HZ-1G6", "x16/64 2048 * 1600K 13125 * * * 1350 1");
+        row("MT4KTF25664AZ-1G6", "x16/64 4096 * 1600K 13125 * * * 1350 1");
+        row("MT8MTF51264HZ-1G6", "x8/64 4096 * 1600K 13125 * * * 1350 1");
+        row("MT9JBF25672AKZ-1G6", "x8/72 2048 * 1600K 13125 * * * 1500 1");
+        row("NT5CB64M16DP-CF", "x16/16 1024 * 1333G 12000 * * * 1500 1");
+        row("NT5CC128M8DN-DH", "x8/8 1024 * 1600J 12500 * * * 1350 1");
+        row("HMT31GR7CFR4C-PB", "x4/72 2048 15/11 1600K 13750 160000 6000 30000 1500 2");
+        row("HMT451S6AFR8A-PB", "x8/64 4096 16/10 1600K 13125 * * * 1350 1");
+        row("K4B2G0446D-HYK0", "x4/4 2048 * 1600K 13750 160000 * * 1350 1");
+        row("K4B2G0846D-HYK0", "x8/8 2048 * 1600K 13750 160000 * * 1350 1");
+        row("M378B5673EH1-CF8", "x8/64 1024 14/10 1066F 13125 110000 7500 37500 1500 2");
+        row("M391B5273DH0-YK0", "x8/72 2048 15/10 1600K 13750 160000 6000 30000 1350 2");
+        row("W631GU6KB-15", "x16/16 1024 * 1333H 13500 * * * 1350 1");
+        row("W632GG6KB-12", "x16/16 2048 * 1600K 13750 * * * 1500 1");
+        row("W632GG6KB-15", "x16/16 2048 * 1333H 13500 * * * 1500 1");
     }
 
     void rowValues()
     {
+        QFETCH(QString, expected);
         const MemoryPart *p = memoryPart(QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(p);
-        const QString got = QStringLiteral("x%1/%2 %3Mb %4/%5 %6 %7 %8 %9 %10 %11 %12R")
-                                .arg(p->deviceWidth)
-                                .arg(p->dataWidth)
-                                .arg(p->densityMb)
-                                .arg(p->rowBits)
-                                .arg(p->colBits)
-                                .arg(p->speedBin)
-                                .arg(p->taaPs)
-                                .arg(p->trfcPs)
-                                .arg(p->trrdPs)
-                                .arg(p->tfawPs)
-                                .arg(p->vddMv)
-                                .arg(p->ranks);
-        QTEST(got, "expected");
+        const auto n = [](int value) { return QString::number(value); };
+        const QStringList got{"x" + n(p->deviceWidth) + '/' + n(p->dataWidth),
+                              n(p->densityMb),
+                              n(p->rowBits) + '/' + n(p->colBits),
+                              p->speedBin.mid(5),
+                              n(p->taaPs),
+                              n(p->trfcPs),
+                              n(p->trrdPs),
+                              n(p->tfawPs),
+                              n(p->vddMv),
+                              n(p->ranks)};
+        const QStringList want = expected.split(' ');
+        QCOMPARE(got.size(), want.size());
+        for (int i = 0; i < want.size(); ++i) {
+            if (want[i] != "*")
+                QCOMPARE(got[i], want[i]);
+        }
+    }
+
+    // Every row names a page that was seen.
+    void everyRowIsChecked()
+    {
+        QStringList unchecked;
+        for (const MemoryPart &p : memoryParts()) {
+            if (p.source.contains("not checked") && !p.source.contains("SPD read-out"))
+                unchecked << p.name;
+        }
+        QCOMPARE(unchecked, QStringList());
     }
 
     void setup_data()
@@ -186,8 +211,8 @@ private slots:
         const double t533 = 1e6 / (1600.0 / 3);
         // tAA 13.125 ns takes the down-bin CL 7 at 1.875 ns; 13.75 ns needs CL 8.
         row("13.125 ns at 533 MHz", "MT41J128M16JT-125:K", 1, 533, t533, "7/6/8");
-        row("13.75 ns at 533 MHz", "K4B2G1646E-BCK0", 1, 533, t533, "8/6/8");
-        row("PLL at 532 MHz", "K4B2G1646E-BCK0", 1, 533, 1e6 / 532, "8/6/8");
+        row("13.75 ns at 533 MHz", "K4B2G0846D-HYK0", 1, 533, t533, "8/6/8");
+        row("PLL at 532 MHz", "K4B2G0846D-HYK0", 1, 533, 1e6 / 532, "8/6/8");
         row("1866 part down-binned", "MT41K256M16TW-107IT:P", 1, 533, t533, "7/6/8");
         row("700 MHz takes CWL 8", "MT41J128M16JT-125:K", 1, 700, 1e6 / 700, "11/8/12");
         row("666 MHz, 1333 part", "W632GG6KB-15", 1, 666, 1e6 / 666, "9/7/10");
@@ -195,9 +220,9 @@ private slots:
         row("333 MHz: optional CL 5", "MT41J128M16JT-125:K", 1, 333, 1e6 / 333, "5/5/5");
         // Below the DLL-on clocks: CWL 5 and the lowest CL covering tAA, with a warning.
         row("1:2 at 300 MHz", "MT41J128M16JT-125:K", 0, 300, 1e6 / 300, "5/5/5", 1);
-        row("clock above the part", "MT41J64M16JT-15E:G", 1, 700, 1e6 / 700,
+        row("clock above the part", "W632GG6KB-15", 1, 700, 1e6 / 700,
             "memory clock 700 MHz (tCK 1428.6 ps) is above the 666 MHz maximum of "
-            "MT41J64M16JT-15E:G (DDR3-1333H, tCK 1500 ps)");
+            "W632GG6KB-15 (DDR3-1333H, tCK 1500 ps)");
         row("x4 device", "MT41J512M4HX-15E:D", 1, 400, 2500,
             "MT41J512M4HX-15E:D has 11 column bits: Column Address offers 9, 10");
         row("two ranks", "M378B5673EH1-CF8", 1, 400, 2500,
@@ -244,7 +269,7 @@ private slots:
         const ClockResult clock = achievedClock(asked, pllLimits("VX2-20", "C8"));
         QVERIFY(pllUsable(clock.pll));
         const PartSetup fast = partSetup(*memoryPart("MT41J128M16JT-125:K"), 1, 533, clock.tckPs);
-        const PartSetup slow = partSetup(*memoryPart("K4B2G1646E-BCK0"), 1, 533, clock.tckPs);
+        const PartSetup slow = partSetup(*memoryPart("K4B2G0846D-HYK0"), 1, 533, clock.tckPs);
         QCOMPARE(
             QStringLiteral("%1/%2 %3/%4").arg(fast.cl).arg(fast.cwl).arg(slow.cl).arg(slow.cwl),
             QStringLiteral("7/6 8/6"));
@@ -265,7 +290,7 @@ private slots:
         // An ECC module turns error correction on after the 72-bit width enables it; a part
         // for extended temperature refreshes twice as often.
         const QString ecc =
-            editsText(partSetup(*memoryPart("MT9JSF25672AZ-1G6"), 1, 533, 1875).edits);
+            editsText(partSetup(*memoryPart("MT9JBF25672AKZ-1G6"), 1, 533, 1875).edits);
         QVERIFY2(ecc.contains("comBoxDimmType=UDIMMs comBoxDqWidth=72 checkEcc=true "
                               "comBoxDramWidth=8 comBoxRowAddr=15"),
                  qPrintable(ecc));

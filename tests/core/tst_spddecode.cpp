@@ -158,20 +158,6 @@ private slots:
         QVERIFY(!decodeSpd(contents, "bad.spd", &error));
         QTEST(error, "error");
     }
-
-    // What decodes but the dialog cannot take is refused by the edits, naming the field.
-    void refusedByTheEdits()
-    {
-        QString error;
-        const std::optional<MemoryPart> rdimm = decodeSpd(rdimm1866(), "rdimm.spd", &error);
-        QVERIFY2(rdimm, qPrintable(error));
-        QCOMPARE(partSetup(*rdimm, 1, 533, 1875).error,
-                 QStringLiteral("rdimm.spd has 2 ranks: Rank Address takes one rank only"));
-        MemoryPart oneRank = *rdimm;
-        oneRank.ranks = 1;
-        QCOMPARE(partSetup(oneRank, 1, 533, 1875).error,
-                 QStringLiteral("rdimm.spd has 11 column bits: Column Address offers 9, 10"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSpdDecode)

@@ -1,4 +1,4 @@
-// Files the host writes: generated files, copies and the project.
+// Files the host writes: configuration records, copies and the project.
 #include "hostfixtures.h"
 #include "hostsession.h"
 #include "ipcorefunctions.h"
@@ -24,16 +24,6 @@ private slots:
         QVERIFY(m_dir->isValid());
         // Root ignores permission bits, so a folder that cannot exist is used: one below this file.
         QVERIFY(writeBytes(path("plain"), "x"));
-    }
-
-    // Lines end in a newline each, empty ones kept, and a longer old file is cut to the new text.
-    // (A write that fails is shown by the dialog's tests.)
-    void generatesExactBytes()
-    {
-        QVERIFY(writeBytes(path("out.v"), "a much longer old content\nwith lines\n"));
-        QVERIFY(IPCore::generateFile(path("out.v"), {"", QString::fromUtf8("// 1 \xc2\xb5s"), ""},
-                                     nullptr, QString()));
-        QCOMPARE(readBytes(path("out.v")), QByteArray("\n// 1 \xc2\xb5s\n\n"));
     }
 
     // A configuration record that cannot be written shows nothing during the generation; the

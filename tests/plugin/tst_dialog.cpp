@@ -217,8 +217,6 @@ private slots:
             {"DQ_WIDTH = \"abc\" restored as \"0\""});
         row("DQ width past the part's list", "DQ_WIDTH=8", {dq8 + " @"},
             {"DQ_WIDTH = \"8\": no such item, comBoxDqWidth is left without a current item"});
-        row("ECC yes", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=yes", {"ecc on"},
-            {"ECC = \"yes\" restored as \"true\""});
         row("ECC no is true", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=no", {"ecc on"},
             {"ECC = \"no\" restored as \"true\""});
         row("ECC 0", "CLK_RATIO=1\nDQ_WIDTH=8\nECC=0", {"ecc off"},
@@ -227,9 +225,6 @@ private slots:
             {"ratio 1:2,1:4 @", "type MT41J128M16JT-125k,Custom @MT41J128M16JT-125k",
              "clock/range 100-700", "clock 100", dq9 + " @8"},
             {"CLK_RATIO = \"5\": no such item, comBoxClkRatio is left without a current item"});
-        row("clock ratio negative", "CLK_RATIO=-1\nMEMORY_CLK=650",
-            {"ratio 1:2,1:4 @", "clock 650"},
-            {"CLK_RATIO = \"-1\": no such item, comBoxClkRatio is left without a current item"});
         row("unknown tool", "Synthesis_tool=Foo", {"tool "},
             {"Synthesis_tool = \"Foo\" restored as \"\""});
         row("language past the list", "Synthesis_tool=VeltraSynthesis\nLANG=7",
