@@ -325,6 +325,8 @@ initial begin
     end
   join
   if (must_fail) `TBERR(("calibration passed, expected to fail"))
+  // From here on every write must meet tDS/tDH at the memory.
+  mem.strict_writes = 1'b1;
   if (ddr_rst !== 1'b0) `TBERR(("ddr_rst still high after initialisation"))
   if (phy_rd_data_valid !== 1'b0) `TBERR(("read data valid at initialisation"))
 `ifdef TB_NETLIST
@@ -463,11 +465,23 @@ endtask
 
 // Where each strobe group's DQS rising edges landed against CK at the device.
 task report_dqss;
-  integer g;
-  for (g = 0; g < G; g = g + 1)
+  integer g, k;
+  real ds, dh;
+  for (g = 0; g < G; g = g + 1) begin
     if (mem.dqss_min_ps[g] <= mem.dqss_max_ps[g])
       $display("strobe group %0d: DQS %0.0f .. %0.0f ps from CK at the device (tDQSS %0.0f)",
                g, mem.dqss_min_ps[g], mem.dqss_max_ps[g], tCK / 4.0);
+    // The least setup and hold of any of its DQ bits over the writes after calibration.
+    ds = 1.0e9; dh = 1.0e9;
+    for (k = g * GW; k < (g + 1) * GW; k = k + 1) begin
+      if (mem.ds_min_ps[k] < ds) ds = mem.ds_min_ps[k];
+      if (mem.dh_min_ps[k] < dh) dh = mem.dh_min_ps[k];
+    end
+    if (ds < 1.0e9)
+      $display("strobe group %0d: DQ setup %0.0f ps, hold %0.0f ps at least (tDS %0.0f, tDH %0.0f)",
+               g, ds, dh, mem.T_DS, mem.T_DH);
+  end
+  $display("write timing breaches while calibrating: %0d", mem.train_breaches);
 endtask
 
 `ifdef TB_PHY_CAL
@@ -503,6 +517,7 @@ task finish_test;
     report_dqss;
 `ifdef TB_PHY_CAL
     check_levelling;
+    check_write_eyes;
 `ifndef TB_NETLIST
     if (ddr_init_complete === 1'b1) check_centring("at the end", t_ref_before);
 `endif

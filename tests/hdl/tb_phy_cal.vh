@@ -5,6 +5,10 @@
 //   levelling uncertainty (tWLS/tWLH) plus one tap of CK, and at least
 //   0.1 tCK inside tDQSS (both widened by the model's jitter, and by its
 //   line drift when that reaches the writes).
+//   Write centring: every DQ bit's beats at the device, over the writes
+//   after calibration, keep at least half of what the beat leaves beyond
+//   tDS + tDH as setup beyond tDS and as hold beyond tDH, less two taps (the
+//   eye's edges, each found to a tap) and the jitter of DQ and DQS.
 //   Read centring (RTL only): each DQ bit's final input-delay tap puts the
 //   sampling clock edge within 2 taps of the centre of the eye the model
 //   sends on that bit; checked when initialisation completes and at the end
@@ -19,6 +23,7 @@
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
 `define TB_DQ_SWEEP      (`TB_PHY.u_cal.cal_phase == 4'd5)          // the DQ sweep is under way
+`define TB_WR_EYE(g, k)  `TB_PHY.g_grp[g].u_grp.g_dq[k].u_weye      // bit k's write eye (tap, early)
 `endif
 `ifndef TB_TAP_PS
 `define TB_TAP_PS (30.0 * 1.15)                // the largest step a 30 ps delay line draws
@@ -40,12 +45,28 @@ task check_levelling;
   end
 endtask
 
+task check_write_eyes;
+  integer i;
+  real want;
+  begin
+    want = (tCK / 2.0 - mem.T_DS - mem.T_DH) / 2.0 - 2.0 * TAP_MAX_PS - 2.0 * mem.jitter;
+    for (i = 0; i < DQ; i = i + 1)
+      if (mem.ds_min_ps[i] < 1.0e9 &&
+          (mem.ds_min_ps[i] - mem.T_DS < want || mem.dh_min_ps[i] - mem.T_DH < want))
+        `TBERR(("DQ%0d written with setup %0.0f and hold %0.0f ps beyond tDS and tDH, %0.0f wanted",
+                i, mem.ds_min_ps[i] - mem.T_DS, mem.dh_min_ps[i] - mem.T_DH, want))
+  end
+endtask
+
 `ifndef TB_NETLIST
 real rd_step [0:DQ-1];
 genvar sg, sb;
 generate for (sg = 0; sg < G; sg = sg + 1) begin : g_step
   for (sb = 0; sb < GW; sb = sb + 1) begin : g_bit
     initial #1 rd_step[sg * GW + sb] = `TB_RD_STEP(sg, sb);
+    always @(posedge ddr_init_complete)
+      $display("calibrated: DQ%0d write tap %0d on the %0s slice", sg * GW + sb,
+               `TB_WR_EYE(sg, sb).tap, `TB_WR_EYE(sg, sb).early ? "early" : "late");
   end
 end endgenerate
 

@@ -153,13 +153,13 @@ wire [2:0]     init_ba, cal_ba;
 wire [ROW-1:0] init_addr, cal_addr;
 wire           init_cke, init_rst_n, init_seq_done;
 wire [15:0]    mr1, mr3;
-wire           init_done, cal_done, cal_fail, step_end, lv_pulse, sweep_coarse, dq_count;
+wire           init_done, cal_done, cal_fail, step_end, lv_pulse, sweep_coarse, dq_count, wr_masked;
 wire [3:0]     cal_phase;
 wire [6:0]     sweep_tap;
 wire [5:0]     rd_cnt, rd_lat;
 wire [G-1:0]   lane_bad;
 wire [6*G-1:0] gate_words;
-wire [G-1:0]   gates_done, dqs_done, lvs_done;
+wire [G-1:0]   gates_done, dqs_done, lvs_done, wdq_dones, wdm_dones;
 wire [7*G-1:0] dq_froms;
 wire           seq_own, a_ref;
 wire [K-1:0]   a_wr, a_rd, a_bl8;
@@ -172,10 +172,11 @@ wire [K-1:0]   a_wr, a_rd, a_bl8;
   .clk_x1(clk_x1), .rst(rst), .init_seq_done(init_seq_done), .mr1(mr1), .mr3(mr3),
   .lane_bad(lane_bad), .gate_words(gate_words), .gates_done(gates_done), .dq_froms(dq_froms),
   .dqs_done(dqs_done),
-  .lvs_done(lvs_done), .a_ref(a_ref), .seq_own(seq_own),
+  .lvs_done(lvs_done), .wdq_dones(wdq_dones), .wdm_dones(wdm_dones), .a_ref(a_ref),
+  .seq_own(seq_own),
   .cmd(cal_cmd), .ba(cal_ba), .addr(cal_addr), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
-  .lv_pulse(lv_pulse), .dq_count(dq_count), .init_done(init_done), .cal_done(cal_done), .cal_fail(cal_fail));
+  .lv_pulse(lv_pulse), .wr_masked(wr_masked), .dq_count(dq_count), .init_done(init_done), .cal_done(cal_done), .cal_fail(cal_fail));
 
 `DDR3PHY_CMD u_cmd (
   .ck(ck), .clk_x1(clk_x1), .rst(rst),
@@ -201,7 +202,7 @@ wire [NB-1:0]    st_dq_oe, st_dqs_val, st_dqs_oe;
 `DDR3PHY_WRITE #(.ECC_ON(ECC_ON)) u_write (
   .clk_x1(clk_x1), .rst(rst), .a_wr(a_wr), .a_bl8(a_bl8),
   .mc_wrdata_en(mc_wrdata_en), .mc_wrdata(mc_wrdata), .mc_wrdata_mask(mc_wrdata_mask),
-  .use_pattern(!init_done), .lv_mode(cal_phase == PH_LEVEL), .lv_pulse(lv_pulse),
+  .use_pattern(!init_done), .pattern_masked(wr_masked), .lv_mode(cal_phase == PH_LEVEL), .lv_pulse(lv_pulse),
   .st_dq(st_dq), .st_dm(st_dm), .st_dq_oe(st_dq_oe), .st_dqs_val(st_dqs_val),
   .st_dqs_oe(st_dqs_oe));
 
@@ -229,6 +230,7 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),
     .gate_done(gates_done[g]), .dq_from(dq_froms[7*g +: 7]),
     .dq_done(dqs_done[g]), .lv_done(lvs_done[g]),
+    .wdq_done(wdq_dones[g]), .wdm_done(wdm_dones[g]),
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
     .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));

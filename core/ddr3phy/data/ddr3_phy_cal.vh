@@ -17,9 +17,16 @@
 //      (0..127, then again half a clock later, until every group has found
 //      CK's rising edge), the CK level read back on DQ; MR1 back; each group
 //      picks its whole clock (PH_LV_PICK).
-//   4. The pattern written to column 0 of bank 0 and read back: every bit
-//      and strobe must find it where calibration put it.
-//   5. ddr_init_complete rises unless a group failed (then it never rises,
+//   4. Write deskew, in a row of bank 0 opened once (column 0): per output
+//      tap (0..127), the pattern W_PATTERN written and read back; every DQ
+//      line keeps the middle of its write eye (ddr3_phy_wr_eye.vh), first
+//      with its beats on the late slice of the write stream, then, while
+//      some line has not settled, on the early one.  Then the DM lines the
+//      same way, with two WRITEs per tap: the pattern, and its inverse with
+//      the odd beats masked, read back as W_MIXED.
+//   5. The pattern written and read back: every bit and strobe must find it
+//      where calibration put it.
+//   6. ddr_init_complete rises unless a group failed (then it never rises,
 //      and the status says which).
 // Then, after every controller REFRESH (a_ref), the maintenance window:
 // tRFC, MR3 on, READs streamed as in the DQ sweep with every bit (and DQS)
@@ -37,7 +44,7 @@
 // up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, dq_count, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -50,6 +57,7 @@ input      [15:0] mr3;
 input      [G-1:0] lane_bad;
 input      [6*G-1:0] gate_words;
 input      [G-1:0] gates_done, dqs_done, lvs_done;
+input      [G-1:0] wdq_dones, wdm_dones;           // every line settled on its write eye
 input      [7*G-1:0] dq_froms;                     // where each group's DQ sweep may start   // each group's sweep may stop
 input      a_ref;                                  // a controller REFRESH in stage a
 output reg seq_own;                                // the PHY owns the bus
@@ -58,11 +66,12 @@ output reg [2:0] ba;
 output reg [ROW_WIDTH-1:0] addr;
 output reg [3:0] cal_phase;
 output reg [6:0] sweep_tap;
-output reg sweep_coarse;
+output reg sweep_coarse;                           // levelling: half a clock on; write sweeps: early slice
 output step_end;
 output reg [5:0] rd_cnt;
 output reg [5:0] rd_lat;
 output reg lv_pulse;
+output reg wr_masked;                              // this WRITE: the pattern's masked inverse
 output dq_count;   // DQ sweep: this cycle's words count for the tap
 output reg init_done;
 output reg cal_done;
@@ -84,8 +93,8 @@ end endgenerate
 localparam [4:0] S_WAIT    = 5'd0, S_MPR_ON  = 5'd1, S_READ    = 5'd2, S_STEP    = 5'd3,
                  S_SLIP    = 5'd4, S_DQ_RUN  = 5'd5, S_MPR_OFF = 5'd6, S_LV_MRS  = 5'd7,
                  S_PULSE   = 5'd8, S_LV_STEP = 5'd9, S_LV_END  = 5'd10, S_W_ACT   = 5'd11,
-                 S_WRITE   = 5'd12, S_PRE     = 5'd13, S_END     = 5'd14, S_RUN     = 5'd15,
-                 S_TRACK   = 5'd16, S_RELEASE = 5'd17, S_FAILED  = 5'd18;
+                 S_WRITE   = 5'd12, S_WRITE_M = 5'd13, S_PRE     = 5'd14, S_END     = 5'd15,
+                 S_RUN     = 5'd16, S_TRACK   = 5'd17, S_RELEASE = 5'd18, S_FAILED  = 5'd19;
 
 localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
                                                           CYC_RFC)) + 1);
@@ -134,6 +143,8 @@ always @* begin
     if (dq_froms[7*g +: 7] < dq_from)  dq_from = dq_froms[7*g +: 7];
   end
 end
+// Every line of the write sweep under way has settled.
+wire sweep_settled = (cal_phase == PH_WDQ) ? wdq_dones == {G{1'b1}} : wdm_dones == {G{1'b1}};
 // Once the burst's place is known a READ step need only wait for it.
 wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
                          cal_phase == PH_GATE_CHK) ? RD_STEP : rd_lat + 4;
@@ -144,7 +155,7 @@ always @(posedge clk_x1)
     gap_left <= 2'd0; step_cyc <= 6'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
-    rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0; lv_again <= 1'b0;
+    rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0; lv_again <= 1'b0; wr_masked <= 1'b0;
     init_done <= 1'b0; cal_done <= 1'b0; cal_fail <= 1'b0;
   end else begin
     cmd      <= C_NOP;
@@ -167,7 +178,7 @@ always @(posedge clk_x1)
         end
       S_READ: begin
         issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
-        rd_cnt <= 6'd0;
+        rd_cnt <= 6'd0; wr_masked <= 1'b0;
       end
       // The groups take the step's result now (step_end).
       S_STEP: case (cal_phase)
@@ -186,6 +197,19 @@ always @(posedge clk_x1)
           end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
         PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
+        // A write sweep goes on to the early slice, then to the DM lines,
+        // then to the check, each as soon as every line has settled.
+        PH_WDQ, PH_WDM: begin
+          state <= S_WRITE;
+          if (sweep_tap == 7'd127 || sweep_settled) begin
+            sweep_tap <= 7'd0;
+            if (!sweep_coarse && !sweep_settled) sweep_coarse <= 1'b1;
+            else begin
+              sweep_coarse <= 1'b0;
+              cal_phase    <= (cal_phase == PH_WDQ && HAS_DM) ? PH_WDM : PH_VERIFY;
+            end
+          end else sweep_tap <= sweep_tap + 1'b1;
+        end
         default:     state <= S_PRE;   // PH_VERIFY
       endcase
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
@@ -235,10 +259,17 @@ always @(posedge clk_x1)
         issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_STEP);
         cal_phase <= PH_LV_PICK;
       end
-      S_W_ACT: issue(C_ACT, 3'd0, {ROW{1'b0}}, CYC_RCD, S_WRITE);
-      S_WRITE: begin
+      S_W_ACT: begin
+        issue(C_ACT, 3'd0, {ROW{1'b0}}, CYC_RCD, S_WRITE);
+        cal_phase <= PH_WDQ; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
+      end
+      // The DM sweep's second WRITE follows tCCD later.
+      S_WRITE:
+        if (cal_phase == PH_WDM) issue(C_WR, 3'd0, COL0, CYC_CCD, S_WRITE_M);
+        else                     issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
+      S_WRITE_M: begin
         issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
-        cal_phase <= PH_VERIFY;
+        wr_masked <= 1'b1;
       end
       // All banks precharged (A10); the last READ was rd_lat + 4 >= tRTP cycles ago.
       S_PRE: issue(C_PRE, 3'd0, 1 << 10, CYC_RP, S_END);

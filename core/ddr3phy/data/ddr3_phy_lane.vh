@@ -11,10 +11,13 @@
 //   DQ   VX_OSER on ck90 -> VX_DELAY (output) -> VX_IOBUF (enable through its
 //        own VX_DELAY); read: VX_DELAY (input) -> VX_IDES on ck.
 //   DM   VX_OSER on ck90 -> VX_DELAY (output) -> VX_OBUF.
-// All output delays of the group sit at the levelled tap (wr_tap).
+// The DQS output delays sit at the levelled tap (wr_tap); each DQ and the DM
+// line has its own output tap and slice, found by its write eye
+// (ddr3_phy_wr_eye.vh).
 //
 // Write: the shared beat stream (ddr3_phy_write.vh) is delayed by
-// GS_BASE + wr_extra beats, wr_extra = wr_coarse + 2 * wr_clock.  wr_coarse
+// GS_BASE + wr_extra beats for DQS and the early slice of DQ and DM, one beat
+// more for their late slice; wr_extra = wr_coarse + 2 * wr_clock.  wr_coarse
 // (0 or 1 beat) and wr_tap come from write levelling; wr_clock - 1 (-1..2) is the whole clock
 // that levelling cannot see: the group's write delay is picked so that it
 // exceeds group 0's by as much as its read burst arrives later than group
@@ -38,12 +41,14 @@
 //                  (eye width eye_last - eye_first + 1 taps; also the
 //                  ports rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap
 //                  and cal_rd_eye)
+//   g_dq[b].u_weye.tap, .early, u_dm_eye.tap, .early   per DQ bit and DM:
+//                  output tap and slice
 //   bad            the group failed calibration
 //
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -67,6 +72,7 @@ output signed [11:0] arr_q, wr_q;       // this group's, in sixteenths of a cloc
 output     [5:0] gate_word_out;
 output bad;
 output gate_done, dq_done, lv_done;
+output wdq_done, wdm_done;   // every DQ line (the DM line) has settled on its write eye
 output [6:0] dq_from;   // no bit's eye starts before this tap   // the sweeps need go no further for this group
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
 // Pins.
@@ -76,13 +82,13 @@ inout dqs, dqs_n;
 
 localparam DW      = (2 * WLE - 2) / NB + 1;
 localparam GS_BASE = 2 * WLE - 2 - NB * (DW - 1);
-localparam GS_MAX  = GS_BASE + 1 + 6;
+localparam GS_MAX  = GS_BASE + 1 + 6 + 1;       // the late slice's largest shift
 localparam HW      = (GS_MAX + NB - 1) / NB;    // stream words kept for the shift
 localparam NGP     = 2 + NPB;                    // preamble + burst, as DQS samples
 // DQS as the deserializer samples a burst at the centre of each beat:
 // two beats of preamble low, then high on every even beat.
 localparam [NGP-1:0] GATE_PATTERN = {{NPB/2{2'b01}}, 2'b00};
-localparam [NPB-1:0] DQ_PATTERN   = {NPB/2{2'b10}};   // the written / MPR pattern
+localparam [NPB-1:0] DQ_PATTERN   = {NPB/2{2'b10}};   // the MPR pattern
 localparam NW = (NPB < NB) ? NPB : NB;           // its beats in one word
 
 integer b, j;
@@ -107,19 +113,28 @@ end endgenerate
 reg  [HW*NB*SB-1:0]     st_old;                 // the HW words before, oldest lowest
 wire [(HW+1)*NB*SB-1:0] st_all = {st_now, st_old};
 always @(posedge clk_x1) st_old <= st_all[NB*SB +: HW*NB*SB];
-reg  [NB*SB-1:0] w_out;
+// The early slice (and DQS), and the late one a beat older.
+reg  [NB*SB-1:0] w_early, w_late;
 always @* begin
-  w_out = st_all[(HW*NB - GS_BASE)*SB +: NB*SB];
+  w_early = st_all[(HW*NB - GS_BASE)*SB +: NB*SB];
+  w_late  = st_all[(HW*NB - GS_BASE - 1)*SB +: NB*SB];
   for (j = 1; j <= 7; j = j + 1)
-    if (wr_extra == j) w_out = st_all[(HW*NB - GS_BASE - j)*SB +: NB*SB];
+    if (wr_extra == j) begin
+      w_early = st_all[(HW*NB - GS_BASE - j)*SB +: NB*SB];
+      w_late  = st_all[(HW*NB - GS_BASE - j - 1)*SB +: NB*SB];
+    end
 end
 
-reg [NB-1:0]    o_dqs, o_dqs_oe, o_dq_oe, o_dm;
-reg [GW*NB-1:0] o_dq;                            // bit b's beats at [b*NB +: NB]
+reg [NB-1:0]    o_dqs, o_dqs_oe, e_dq_oe, l_dq_oe, e_dm, l_dm;
+reg [GW*NB-1:0] e_dq, l_dq;                      // bit b's beats at [b*NB +: NB]
 always @*
   for (j = 0; j < NB; j = j + 1) begin
-    {o_dqs_oe[j], o_dqs[j], o_dq_oe[j], o_dm[j]} = w_out[j*SB + GW +: 4];
-    for (b = 0; b < GW; b = b + 1) o_dq[b*NB + j] = w_out[j*SB + b];
+    {o_dqs_oe[j], o_dqs[j], e_dq_oe[j], e_dm[j]} = w_early[j*SB + GW +: 4];
+    {l_dq_oe[j], l_dm[j]} = w_late[j*SB + GW +: 2];
+    for (b = 0; b < GW; b = b + 1) begin
+      e_dq[b*NB + j] = w_early[j*SB + b];
+      l_dq[b*NB + j] = w_late[j*SB + b];
+    end
   end
 
 // DQS out and in.
@@ -144,13 +159,6 @@ reg slip;
 VX_IDES #(.RATIO(NB)) u_dqs_ides (.D(dqs_in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst),
                                   .BITSLIP(slip), .Q(dqs_word));
 
-// DM.
-wire dm_q, dm_d;
-VX_OSER #(.RATIO(NB)) u_dm_oser (.D(o_dm), .TX({NB{1'b1}}), .FCLK(ck90), .PCLK(clk_x1),
-                                 .RESET(rst), .Q(dm_q), .OE());
-VX_DELAY #(.DIRECTION("OUTPUT")) u_dm_dly (.A(dm_q), .Z(dm_d), .CLK(clk_x1), .LOAD(1'b1),
-  .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
-VX_OBUF u_dm_obuf (.O(dqm), .I(dm_d));
 
 // ---------------------------------------------------------------------------
 // Read: position of the burst, from the DQS samples.
@@ -303,17 +311,25 @@ always @(posedge clk_x1)
 wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
 wire [GW-1:0] bit_seen;                         // the bit passed at some tap
 wire [GW-1:0] bit_closed;                       // and failed again since
+wire [GW-1:0] bit_wr_found, bit_wr_settled;    // the bit's write eye
 wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
 wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
 
 generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   wire q, oe_q, d, oe_d, pad, in;
-  VX_OSER #(.RATIO(NB)) u_oser (.D(o_dq[gb*NB +: NB]), .TX(o_dq_oe), .FCLK(ck90), .PCLK(clk_x1),
+  // Output tap and slice: swept in PH_WDQ, then the write eye's.
+  wire       wr_sweep = cal_phase == PH_WDQ;
+  wire       wr_early_w, wr_found, wr_settled;
+  wire [6:0] wr_tap_w;
+  wire       wr_early = wr_sweep ? sweep_coarse : wr_early_w;
+  wire [6:0] wr_out_tap = wr_sweep ? sweep_tap : wr_tap_w;
+  VX_OSER #(.RATIO(NB)) u_oser (.D(wr_early ? e_dq[gb*NB +: NB] : l_dq[gb*NB +: NB]),
+                                .TX(wr_early ? e_dq_oe : l_dq_oe), .FCLK(ck90), .PCLK(clk_x1),
                                 .RESET(rst), .Q(q), .OE(oe_q));
   VX_DELAY #(.DIRECTION("OUTPUT")) u_out_dly (.A(q), .Z(d), .CLK(clk_x1), .LOAD(1'b1),
-    .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+    .VALUE(wr_out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_DELAY #(.DIRECTION("OUTPUT")) u_oe_dly (.A(oe_q), .Z(oe_d), .CLK(clk_x1), .LOAD(1'b1),
-    .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+    .VALUE(wr_out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_IOBUF u_io (.IO(dq[gb]), .I(d), .OE(oe_d), .O(pad));
 
   reg  [6:0] eye_first, eye_last;
@@ -331,7 +347,11 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   reg  [NB-1:0] prev;
   wire [2*NB-1:0] two = {dq_word[gb*NB +: NB], prev};
   always @(posedge clk_x1) prev <= dq_word[gb*NB +: NB];
-  wire burst_ok = two[(NPB > NB ? 0 : NB) +: NPB] == DQ_PATTERN;
+  // What a check's burst should read: the MPR's pattern, the one calibration
+  // wrote, or after the DM sweep's masked inverse, the mix of both.
+  wire [NPB-1:0] want = (cal_phase == PH_WDQ || cal_phase == PH_VERIFY) ? W_PATTERN :
+                        (cal_phase == PH_WDM) ? W_MIXED : DQ_PATTERN;
+  wire burst_ok = two[(NPB > NB ? 0 : NB) +: NPB] == want;
   // In the DQ sweep's stream of bursts every word starts with the pattern.
   wire word_ok  = dq_word[gb*NB +: NW] == DQ_PATTERN[NW-1:0];
 
@@ -365,6 +385,11 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
     end else if (cal_phase == PH_TRACK_R && step_end) begin
       eye_last  <= edge_moved(eye_last, eye_first, 1'b1, track_move(pass_n));
     end
+  `DDR3PHY_WR_EYE u_weye (.clk_x1(clk_x1), .rst(rst), .sweeping(wr_sweep),
+    .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end), .pass(pass),
+    .tap(wr_tap_w), .early(wr_early_w), .found(wr_found), .settled(wr_settled));
+  assign bit_wr_found[gb]   = wr_found;
+  assign bit_wr_settled[gb] = wr_settled;
   assign rd_taps[7*gb +: 7] = dq_in_tap;
   assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;
   assign bit_pass[gb] = pass;
@@ -372,12 +397,34 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   assign bit_closed[gb] = seen && sweep_tap > eye_last + 2;
 end endgenerate
 
-assign dq_done = bit_closed == {GW{1'b1}};
+// DM: its write eye is found by writing the pattern, then its inverse with
+// the odd beats masked, and reading back W_MIXED on every bit of the group.
+// x4 devices have no DM (HAS_DM): the line stays at tap 0 on the late slice.
+wire       dm_q, dm_d, dm_found, dm_settled, dm_early_w;
+wire [6:0] dm_tap_w;
+wire       dm_sweep = cal_phase == PH_WDM;
+wire       dm_early = dm_sweep ? sweep_coarse : dm_early_w;
+`DDR3PHY_WR_EYE u_dm_eye (.clk_x1(clk_x1), .rst(rst), .sweeping(dm_sweep),
+  .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end),
+  .pass(bit_pass == {GW{1'b1}}), .tap(dm_tap_w), .early(dm_early_w), .found(dm_found),
+  .settled(dm_settled));
+VX_OSER #(.RATIO(NB)) u_dm_oser (.D(dm_early ? e_dm : l_dm), .TX({NB{1'b1}}), .FCLK(ck90),
+                                 .PCLK(clk_x1), .RESET(rst), .Q(dm_q), .OE());
+VX_DELAY #(.DIRECTION("OUTPUT")) u_dm_dly (.A(dm_q), .Z(dm_d), .CLK(clk_x1), .LOAD(1'b1),
+  .VALUE(dm_sweep ? sweep_tap : dm_tap_w), .MOVE(1'b0), .DIR(1'b0), .TAP());
+VX_OBUF u_dm_obuf (.O(dqm), .I(dm_d));
+assign wdm_done = !HAS_DM || dm_settled;
+
+assign dq_done  = bit_closed == {GW{1'b1}};
+assign wdq_done = bit_wr_settled == {GW{1'b1}};
 reg dq_bad;
 always @(posedge clk_x1)
   if (rst) dq_bad <= 1'b0;
   else if (step_end && (cal_phase == PH_CHECK || cal_phase == PH_VERIFY) &&
            (bit_seen != {GW{1'b1}} || bit_pass != {GW{1'b1}}))
+    dq_bad <= 1'b1;
+  else if (step_end && cal_phase == PH_VERIFY &&
+           (bit_wr_found != {GW{1'b1}} || HAS_DM && !dm_found))
     dq_bad <= 1'b1;
 
 // Read words: delayed to the common latency.
@@ -455,7 +502,6 @@ assign lv_done = lv_found;
 // Read arrival and write delay in sixteenths of a clock: a beat is 8, a tap
 // TAP_16 / 256 at the delay line's nominal step.  The DQS input delay makes
 // the burst look later than it arrives.
-localparam TAP_PS = 30;                          // VX_DELAY's nominal step
 localparam TAP_16 = (16 * TAP_PS * 256 + tCK / 2) / tCK;
 assign arr_q = 8 * gate_pos - ((dqs_in_tap * TAP_16 + 128) >> 8);
 assign wr_q  = 8 * wr_coarse + ((wr_tap * TAP_16 + 128) >> 8);

@@ -6,9 +6,11 @@
 `include "ddr3_phy_read.vh"
 `include "ddr3_phy_cal.vh"
 `include "ddr3_phy_lane.vh"
+`include "ddr3_phy_wr_eye.vh"
 `undef DDR3PHY_INIT
 `undef DDR3PHY_CMD
 `undef DDR3PHY_WRITE
 `undef DDR3PHY_READ
 `undef DDR3PHY_CAL
 `undef DDR3PHY_LANE
+`undef DDR3PHY_WR_EYE

@@ -67,6 +67,8 @@ localparam CMD_LAT = 4;
 // plus the board's round trip (up to 2 clocks and 1 ns are allowed for).
 localparam CYC_WLMRD = ck2cyc(40);
 localparam CYC_WLO   = ck2cyc(ps2ck(7500 + 1000) + 2);
+// WRITE to WRITE: tCCD (4 clocks).
+localparam CYC_CCD  = ck2cyc(4);
 // WRITE to READ in the same calibration: the burst (WL + 4 clocks), then tWTR.
 localparam CYC_WTR  = ck2cyc(WLE + 4 + max2(4, ps2ck(tWTR)));
 // READ to PRECHARGE: AL + tRTP (at least 4 clocks).
@@ -140,7 +142,20 @@ localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failur
                  PH_CHECK    = 4'd6,   // READ: every bit at its centre
                  PH_LEVEL    = 4'd7,   // write levelling: DQS output tap swept
                  PH_LV_PICK  = 4'd8,   // levelled delay and whole clock picked
-                 PH_VERIFY   = 4'd9,   // the pattern written and read back
-                 PH_RUN      = 4'd10,  // calibrated
-                 PH_TRACK_L  = 4'd11,  // maintenance: MPR READs at each eye's early edge
-                 PH_TRACK_R  = 4'd12;  // or at its late edge
+                 PH_WDQ      = 4'd9,   // DQ output taps swept, a WRITE and a READ per tap
+                 PH_WDM      = 4'd10,  // DM output taps swept, two WRITEs and a READ per tap
+                 PH_VERIFY   = 4'd11,  // the pattern written and read back
+                 PH_RUN      = 4'd12,  // calibrated
+                 PH_TRACK_L  = 4'd13,  // maintenance: MPR READs at each eye's early edge
+                 PH_TRACK_R  = 4'd14;  // or at its late edge
+
+// The bursts calibration writes, beat k in bit k: 0 0 1 1 1 0 1 0 (BC4: 0 0 1 1).  No
+// shift of it by a beat or two matches it, so a line a beat early or late cannot read it
+// back right (the MPR's 0 1 0 1 would, two beats off).  The DM sweep writes it, then its
+// inverse with the odd beats masked, and reads back W_MIXED.
+localparam [NPB-1:0] W_PATTERN = BL_FIX4 ? 4'b1100 : 8'b0101_1100;
+localparam [NPB-1:0] W_MIXED   = W_PATTERN ^ {NPB/2{2'b01}};
+// x4 devices have no DM pin.
+localparam HAS_DM = DRAM_WIDTH != 4;
+// The delay lines' nominal step (VX_DELAY).
+localparam TAP_PS = 30;

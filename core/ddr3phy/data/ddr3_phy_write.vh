@@ -19,10 +19,14 @@
 //        to one clock after the last falling edge (postamble).  Bursts
 //        closer together than that keep DQS driven low in between, so the
 //        preamble and postamble hold for every spacing of WRITEs.
-//   DQ/DM: beat k on the ck90 serializer's beat 2s + k - 1 (a quarter
-//        clock later than the ck beat), so each beat is centred on its DQS
-//        edge; driven one beat longer on either side so that turning the
-//        pins on and off never falls next to a strobe edge.
+//   DQ/DM: beat k on beat 2s + k - 2, two beats before its DQS edge.  A
+//        group sends a DQ or DM line's beats one beat later than its DQS
+//        (the "late" slice: on the ck90 serializer, a quarter clock later
+//        than the ck beat, so centred on its DQS edge at equal taps), or,
+//        where the line's own delay to the memory is longer than its tap can
+//        take off, as they stand here (the "early" slice), with a beat's
+//        worth of taps more.  Driven one beat longer on either side so that
+//        turning the pins on and off never falls next to a strobe edge.
 // Write levelling (lv_mode) drives DQS low throughout, with one rising edge
 // on beat 2 of the word of each lv_pulse (where a burst of slot 1 has its
 // first), and leaves DQ to the memory.
@@ -31,10 +35,12 @@
 // Port contract: mc_wrdata/mc_wrdata_mask are taken in the cycle the
 // controller presents them (with mc_wrdata_en, the cycle of the WRITE and,
 // for an 8-beat burst at 1:2, the next); use_pattern replaces them with the
-// calibration pattern (every bit 0, 1, 0, 1, ...; no mask, no ECC).
+// calibration burst W_PATTERN on every bit (no mask, no ECC), or with
+// pattern_masked its inverse with every odd beat masked (the DM sweep);
+// both are taken in the WRITE's cycle and the next, as the controller's.
 `timescale 1ps/1ps
 module `DDR3PHY_WRITE (
-  clk_x1, rst, a_wr, a_bl8, mc_wrdata_en, mc_wrdata, mc_wrdata_mask, use_pattern, lv_mode, lv_pulse, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe);
+  clk_x1, rst, a_wr, a_bl8, mc_wrdata_en, mc_wrdata, mc_wrdata_mask, use_pattern, pattern_masked, lv_mode, lv_pulse, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe);
 parameter ECC_ON = 0;   // DQ 72 with [71:64] a SEC-DED code of [63:0]
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -48,6 +54,7 @@ input mc_wrdata_en;
 input  [2*nCK_PER_CLK*DQ_WIDTH-1:0] mc_wrdata;
 input  [2*nCK_PER_CLK*DQ_WIDTH/(DRAM_WIDTH == 4 ? 4 : 8)-1:0] mc_wrdata_mask;
 input use_pattern;
+input pattern_masked;
 input lv_mode;
 input lv_pulse;
 output reg [2*nCK_PER_CLK*DQ_WIDTH-1:0] st_dq;
@@ -62,8 +69,8 @@ localparam GW = DQ / G;
 localparam DG = ECC_ON ? 64 / GW : G;       // groups carrying user data
 // Stream word of the first DQS edge after the WRITE's stage-a cycle.
 localparam DW = (2 * WLE - 2) / NB + 1;
-// Bursts that can touch one stream word: their DQS runs from beat -3 to 8
-// and their DQ from -2 to 8 around the first rising edge.
+// Bursts that can touch one stream word: their DQS and DQ run from beat -3
+// to 8 around the first rising edge.
 localparam I_LO = DW - 1, I_HI = DW + (9 + NB) / NB;
 localparam NW   = I_HI + 1;                 // words of write data kept
 
@@ -76,16 +83,9 @@ reg [NW*NB*G-1:0]  wm;
 reg  [(NW-1)*K-1:0] wp_wr, wp_bl8;
 wire [NW*K-1:0]     wr_at = {wp_wr, a_wr}, bl8_at = {wp_bl8, a_bl8};
 
-// The pattern: every bit 0 on even beats, 1 on odd ones.
-function [NB*DQ-1:0] pattern;
-  input dummy;
-  integer b;
-  for (b = 0; b < NB; b = b + 1) pattern[b*DQ +: DQ] = {DQ{b[0]}};
-endfunction
-
 reg [NB*DQ-1:0] wd_in;
 reg [NB*G-1:0]  wm_in;
-integer b;
+integer b, beat;
 always @* begin
   wd_in = mc_wrdata;
   wm_in = mc_wrdata_mask;
@@ -95,10 +95,13 @@ always @* begin
       // The check lanes are written whenever any data lane of the beat is.
       wm_in[b*G + DG +: G - DG] = {G-DG{&mc_wrdata_mask[b*G +: DG]}};
     end
-  if (use_pattern) begin
-    wd_in = pattern(1'b0);
-    wm_in = {NB*G{1'b0}};
-  end
+  // The calibration burst; at 1:2 an 8-beat one takes its second word a cycle after the WRITE.
+  if (use_pattern)
+    for (b = 0; b < NB; b = b + 1) begin
+      beat = (a_wr == 0 ? NB : 0) + b;
+      wd_in[b*DQ +: DQ] = {DQ{W_PATTERN[beat % NPB] ^ pattern_masked}};
+      wm_in[b*G +: G]   = {G{pattern_masked && beat % 2 == 1}};
+    end
 end
 
 integer i;
@@ -133,10 +136,10 @@ always @* begin
             nbeats = bl8_at[i*K + s] ? 8 : 4;
             if (k >= -3 && k <= nbeats) n_dqs_oe[j] = 1'b1;
             if (k >= 0 && k < nbeats && k % 2 == 0) n_dqs_val[j] = 1'b1;
-            if (k + 1 >= -1 && k + 1 <= nbeats) n_dq_oe[j] = 1'b1;
             // Data beat kd of the burst, from word w (the second word of an
             // 8-beat burst at 1:2 came a cycle later).
-            kd = k + 1;
+            kd = k + 2;
+            if (kd >= -1 && kd <= nbeats) n_dq_oe[j] = 1'b1;
             w  = i - kd / NB;
             if (kd >= 0 && kd < nbeats && kd < 8 && w >= 0) begin
               n_dq[j*DQ +: DQ] = n_dq[j*DQ +: DQ] | wd[(w*NB + kd % NB)*DQ +: DQ];
