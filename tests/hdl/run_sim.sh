@@ -4,15 +4,17 @@
 # (plusargs go to the bench, the device model and the primitives).  The RTL
 # is compiled as synthesis reads it; --netlist simulates Yosys' netlist of it
 # instead, with the primitives' models, as the host's netlist simulation does.
-# Board delays in steps of tCK/8, seeds 1, 2, 3 in turn: rd, the read round
-# trip from 0 to 2 tCK + 1 ns, each run passing its data or reporting a
-# failed calibration; ck, CK from -tCK/4 to +tCK/4 against DQS; fly, CK
-# spread from 0 to 1 tCK over the strobe groups (first to last).
-# Device and board variation, every step with seeds 1, 2 and 3: skew, each
-# DQ/DM line 0..S ps for S = 0, 150, 300, 450; dqsck, tDQSCK's steady part
-# over -limit, -limit/2, 0, limit/2, limit; jitter, +-30, 35, 40 ps (more makes
-# the strobe's own pulses break tDQSH/tDQSL at 600 MHz).
-# drift: one long run per seed, tDQSCK and the DQ/DQS line delays each
+# Each step runs with the next of seeds 1, 2, 3 in turn (the seed draws the
+# primitives' tap steps and the model's skews, jitter and tDQSCK).
+# Board delays: rd, the read round trip from 0 to 2 tCK + 1 ns in steps of
+# tCK/4, each run passing its data or reporting a failed calibration; ck, CK
+# from -tCK/4 to +tCK/4 against DQS in steps of tCK/8; fly, CK spread from 0
+# to 1 tCK over the strobe groups (first to last) in steps of tCK/4.
+# Device and board variation: skew, each DQ/DM line 0..S ps for S = 0, 150,
+# 300, 450; dqsck, tDQSCK's steady part over -limit, -limit/2, 0, limit/2,
+# limit; jitter, +-30, 35, 40 ps (more makes the strobe's own pulses break
+# tDQSH/tDQSL at 600 MHz).
+# drift: one long run per seed 1, 2, 3, tDQSCK and the DQ/DQS line delays each
 # drifting by +-UI/8 at 5 ps/us, so the read eyes move by +-UI/4 at 10 ps/us,
 # from one end to the other.  (The PHY moves an eye edge up to two taps every
 # other REFRESH; the bench refreshes about every 1.7 us at 400 MHz.)  Every
@@ -73,14 +75,13 @@ elif [ $tck -ge 1500 ]; then lim=255; elif [ $tck -ge 1250 ]; then lim=225; else
 ui8=$((tck / 16)); rate=5
 may=""; seeds=rotate
 case $sweep in
-  rd)     steps=$(seq -- 0 $((tck / 8)) $((2 * tck + 1000)) | sed 's/^/rd_dly=/'); may=+may_fail ;;
+  rd)     steps=$(seq -- 0 $((tck / 4)) $((2 * tck + 1000)) | sed 's/^/rd_dly=/'); may=+may_fail ;;
   ck)     steps=$(seq -- $((-tck / 4)) $((tck / 8)) $((tck / 4)) | sed 's/^/ck_skew=/') ;;
   fly)    div=1; [ $groups = 1 ] || div=$((groups - 1))
-          steps=$(for v in $(seq 0 $((tck / 8)) $tck); do echo fly=$((v / div)); done) ;;
-  skew)   steps="skew=0 skew=150 skew=300 skew=450"; seeds="1 2 3" ;;
-  dqsck)  steps="dqsck=-$lim dqsck=-$((lim / 2)) dqsck=0 dqsck=$((lim / 2)) dqsck=$lim"
-          seeds="1 2 3" ;;
-  jitter) steps="jitter=30 jitter=35 jitter=40"; seeds="1 2 3" ;;
+          steps=$(for v in $(seq 0 $((tck / 4)) $tck); do echo fly=$((v / div)); done) ;;
+  skew)   steps="skew=0 skew=150 skew=300 skew=450" ;;
+  dqsck)  steps="dqsck=-$lim dqsck=-$((lim / 2)) dqsck=0 dqsck=$((lim / 2)) dqsck=$lim" ;;
+  jitter) steps="jitter=30 jitter=35 jitter=40" ;;
   drift)  steps="run_us=$((2 * ui8 / rate))"; seeds="1 2 3"
           set -- +drift_rate=$rate +dqsck_drift_amp=$ui8 +dly_drift_amp=$ui8 "$@" ;;
   *)      fail "$cfg (unknown sweep $sweep)" ;;

@@ -85,7 +85,7 @@ localparam [ROW-1:0] COL0 = (BL_OTF ? 1 << 12 : 0);
 localparam [ROW-1:0] MPR_ON = 1 << 2;             // MR3 A2, page 0: the predefined pattern
 
 // The window must fit what the controller leaves free.
-generate if (MAINT_CYC * K > MAINT_CK) begin : g_window_check
+generate if (MAINT_CYC * K > MAINT_CK || TRACK_READS < 8) begin : g_window_check
   ddr3_phy_maintenance_does_not_fit_its_window u_stop ();
 end endgenerate
 

@@ -82,7 +82,7 @@ inout dqs, dqs_n;
 
 localparam DW      = (2 * WLE - 2) / NB + 1;
 localparam GS_BASE = 2 * WLE - 2 - NB * (DW - 1);
-localparam GS_MAX  = GS_BASE + 1 + 6 + 1;       // the late slice's largest shift
+localparam GS_MAX  = GS_BASE + 1 + 6;
 localparam HW      = (GS_MAX + NB - 1) / NB;    // stream words kept for the shift
 localparam NGP     = 2 + NPB;                    // preamble + burst, as DQS samples
 // DQS as the deserializer samples a burst at the centre of each beat:
@@ -113,17 +113,18 @@ end endgenerate
 reg  [HW*NB*SB-1:0]     st_old;                 // the HW words before, oldest lowest
 wire [(HW+1)*NB*SB-1:0] st_all = {st_now, st_old};
 always @(posedge clk_x1) st_old <= st_all[NB*SB +: HW*NB*SB];
-// The early slice (and DQS), and the late one a beat older.
-reg  [NB*SB-1:0] w_early, w_late;
+// The early slice (and DQS), and the late one a beat older: the early
+// slice's beats but its last, after the last beat of the cycle before (the
+// shift only changes while levelling, when DQ and DM are idle).
+reg  [NB*SB-1:0] w_early;
 always @* begin
   w_early = st_all[(HW*NB - GS_BASE)*SB +: NB*SB];
-  w_late  = st_all[(HW*NB - GS_BASE - 1)*SB +: NB*SB];
   for (j = 1; j <= 7; j = j + 1)
-    if (wr_extra == j) begin
-      w_early = st_all[(HW*NB - GS_BASE - j)*SB +: NB*SB];
-      w_late  = st_all[(HW*NB - GS_BASE - j - 1)*SB +: NB*SB];
-    end
+    if (wr_extra == j) w_early = st_all[(HW*NB - GS_BASE - j)*SB +: NB*SB];
 end
+reg  [SB-1:0]    early_last;
+always @(posedge clk_x1) early_last <= w_early[(NB-1)*SB +: SB];
+wire [NB*SB-1:0] w_late = {w_early[0 +: (NB-1)*SB], early_last};
 
 reg [NB-1:0]    o_dqs, o_dqs_oe, e_dq_oe, l_dq_oe, e_dm, l_dm;
 reg [GW*NB-1:0] e_dq, l_dq;                      // bit b's beats at [b*NB +: NB]
@@ -218,10 +219,10 @@ endfunction
 // Maintenance: the strobe's words in the stream of bursts (high on the
 // burst's even beats), counted as a DQ bit's, at its window's edge.
 localparam [NB-1:0] DQS_WORD = {NB/2{2'b01}};
-reg [3:0] dqs_pass_n;
+reg [5:0] dqs_pass_n;
 always @(posedge clk_x1)
-  if (rst || step_end) dqs_pass_n <= 4'd0;
-  else if (dq_count && dqs_word[0 +: NW] == DQS_WORD[0 +: NW] && dqs_pass_n != 4'd15)
+  if (rst || step_end) dqs_pass_n <= 6'd0;
+  else if (dq_count && dqs_word[0 +: NW] == DQS_WORD[0 +: NW] && dqs_pass_n != 6'd63)
     dqs_pass_n <= dqs_pass_n + 1'b1;
 
 // DQS input sweep: a window of taps at which the burst was found gives the

@@ -93,11 +93,10 @@ localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // sees the same bursts, so their errors add up alike).
 localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
 // A maintenance step probes one eye edge over the words of TRACK_READS
-// cycles (four bursts at 1:4, about three at 1:2): the edge moves a tap out
-// where three quarters of the words passed, a tap in where a quarter or
-// fewer did, two where all or none did, and stays otherwise, so that the
-// sampling points follow drift but do not wander with tDQSCK's spread from
-// burst to burst.
+// cycles (below): the edge moves a tap out where three quarters of the words
+// passed, a tap in where a quarter or fewer did, two where all or none did,
+// and stays otherwise, so that the sampling points follow drift but do not
+// wander with tDQSCK's spread from burst to burst.
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
@@ -113,23 +112,28 @@ localparam DQ_PASS_WORDS = DQ_PASS * DATA_WORDS / RD_GAP;
 // than a cycle at any ratio (1); a deserialized word shows the samples of
 // the cycle two edges earlier (2).
 localparam DQ_SETTLE = 4;
-localparam TRACK_READS = 8;
-localparam TRACK_WORDS = TRACK_READS * DATA_WORDS / RD_GAP;   // data words counted
-localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
-localparam TRACK_IN    = TRACK_WORDS / 4;
 
 // The maintenance window: after a controller REFRESH the PHY waits tRFC,
 // switches the memory to its multi-purpose register (MR3), streams READs as
 // the DQ sweep does, with every bit and strobe at one edge of its eye (the
 // early edge after one REFRESH, the late one after the next), and switches
 // back.  The controller leaves the bus alone for tRFC plus MAINT_CK clocks
-// after a REFRESH; MAINT_CK is the same for every core (256), and the
-// sequence fits it: MAINT_CYC cycles (the MRS and its tMOD, the first burst
-// at most RD_LOOK + 3 cycles on, the counted step, the last burst's
-// RD_LOOK + 4 cycles, the MRS back), checked in ddr3_phy_cal.vh.
-localparam MAINT_CK  = 256;
-localparam MAINT_CYC = 1 + CYC_MOD + (RD_LOOK + 3) + (DQ_SETTLE + TRACK_READS) + (RD_LOOK + 4) +
-                       CYC_MOD + 1;
+// after a REFRESH; MAINT_CK is the same for every core (256).  The sequence
+// takes MAINT_CYC cycles: the MRS and its tMOD, the first burst at most
+// RD_LOOK + 3 cycles on, the counted step (DQ_SETTLE + TRACK_READS), the last
+// burst's RD_LOOK + 4 cycles, the MRS back.  The counted step gets what the
+// window leaves, in whole RD_GAPs, up to 32 cycles: the more bursts behind a
+// decision, the less an edge wanders with tDQSCK's spread (about 0.9 taps at
+// four bursts, 0.6 at eight).  ddr3_phy_cal.vh stops elaboration of a core
+// whose window holds fewer than 8.
+localparam MAINT_CK    = 256;
+localparam MAINT_FIXED = 1 + CYC_MOD + (RD_LOOK + 3) + DQ_SETTLE + (RD_LOOK + 4) + CYC_MOD + 1;
+localparam TRACK_FIT   = (MAINT_CK / K - MAINT_FIXED) / RD_GAP * RD_GAP;
+localparam TRACK_READS = TRACK_FIT > 32 ? 32 : TRACK_FIT;
+localparam TRACK_WORDS = TRACK_READS * DATA_WORDS / RD_GAP;   // data words counted
+localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
+localparam TRACK_IN    = TRACK_WORDS / 4;
+localparam MAINT_CYC   = MAINT_FIXED + TRACK_READS;
 
 // Calibration phases, in the order the sequencer runs them; the groups take
 // their part of each from cal_phase (ddr3_phy_lane.vh).
