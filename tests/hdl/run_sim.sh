@@ -15,9 +15,10 @@
 # limit; jitter, +-30, 35, 40 ps (more makes the strobe's own pulses break
 # tDQSH/tDQSL at 600 MHz).
 # drift: one long run per seed 1, 2, 3, tDQSCK and the DQ/DQS line delays each
-# drifting by +-UI/8 at 5 ps/us, so the read eyes move by +-UI/4 at 10 ps/us,
-# from one end to the other.  (The PHY moves an eye edge up to two taps every
-# other REFRESH; the bench refreshes about every 1.7 us at 400 MHz.)  Every
+# drifting by +-UI/8 at 5 ps/us once calibration is over, so the read eyes
+# move by +-UI/4 at 10 ps/us, up to one end and on to the other.  (The PHY
+# moves an eye edge up to two taps every other REFRESH; the bench refreshes
+# about every 1.7 us at 400 MHz.)  Every
 # run but rd's must pass its data.  The seed goes to the primitives' tap
 # delays and the model.
 set -eu
@@ -82,7 +83,7 @@ case $sweep in
   skew)   steps="skew=0 skew=150 skew=300 skew=450" ;;
   dqsck)  steps="dqsck=-$lim dqsck=-$((lim / 2)) dqsck=0 dqsck=$((lim / 2)) dqsck=$lim" ;;
   jitter) steps="jitter=30 jitter=35 jitter=40" ;;
-  drift)  steps="run_us=$((2 * ui8 / rate))"; seeds="1 2 3"
+  drift)  steps="run_us=$((3 * ui8 / rate))"; seeds="1 2 3"
           set -- +drift_rate=$rate +dqsck_drift_amp=$ui8 +dly_drift_amp=$ui8 "$@" ;;
   *)      fail "$cfg (unknown sweep $sweep)" ;;
 esac

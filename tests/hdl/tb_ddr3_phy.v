@@ -47,6 +47,9 @@ localparam MASKED = ECC_ON ? 2 : 1, MERGED = ECC_ON ? 3 : 1;   // write modes, s
 integer tb_errors = 0, rd_dly, bin_want, seed = `TB_SEED, run_us, ref_window;
 reg may_fail, must_fail;
 initial begin
+  // The board holds still while the PHY calibrates (some 100 us, over which
+  // a real one does not drift) and drifts, if asked to, from then on.
+  mem.drift_from = 1.0e18;
   if (!$value$plusargs("run_us=%d", run_us)) run_us = 0;
   if (!$value$plusargs("ref_window=%d", ref_window)) ref_window = `TB_REF_WINDOW;
   must_fail = $test$plusargs("must_fail");
@@ -325,8 +328,10 @@ initial begin
     end
   join
   if (must_fail) `TBERR(("calibration passed, expected to fail"))
-  // From here on every write must meet tDS/tDH at the memory.
+  // From here on every write must meet tDS/tDH at the memory, and the board
+  // drifts.
   mem.strict_writes = 1'b1;
+  mem.drift_from = $realtime;
   if (ddr_rst !== 1'b0) `TBERR(("ddr_rst still high after initialisation"))
   if (phy_rd_data_valid !== 1'b0) `TBERR(("read data valid at initialisation"))
 `ifdef TB_NETLIST

@@ -22,7 +22,6 @@
 `define TB_RD_TAP(i)     `TB_PHY.cal_rd_tap[7*(i) +: 7]            // DQ bit i's input-delay tap
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
-`define TB_DQ_SWEEP      (`TB_PHY.u_cal.cal_phase == 4'd5)          // the DQ sweep is under way
 `define TB_WR_EYE(g, k)  `TB_PHY.g_grp[g].u_grp.g_dq[k].u_weye      // bit k's write eye (tap, early)
 `endif
 `ifndef TB_TAP_PS
@@ -70,13 +69,12 @@ generate for (sg = 0; sg < G; sg = sg + 1) begin : g_step
   end
 end endgenerate
 
-// The eyes' drift in ps per us, and when the DQ sweep began and the last two
-// REFRESHes reached the bus.
+// The eyes' drift in ps per us (it starts once calibration is over), and when
+// the last two REFRESHes reached the bus.
 real     drift_rate;
-realtime t_sweep = -1.0, t_ref_last = 0.0, t_ref_before = 0.0;
+realtime t_ref_last = 0.0, t_ref_before = 0.0;
 initial #1 drift_rate = (mem.dqsck_amp > 0.0 ? mem.dqsck_rate : 0.0) +
                         (mem.dly_amp > 0.0 ? mem.dly_rate : 0.0);
-always @(posedge clk_x1) if (`TB_DQ_SWEEP && t_sweep < 0.0) t_sweep = $realtime;
 always @(n_bus_ref) begin t_ref_before = t_ref_last; t_ref_last = $realtime; end
 
 task check_centring(input [8*12-1:0] when, input realtime since);
@@ -99,5 +97,5 @@ task check_centring(input [8*12-1:0] when, input realtime since);
   end
 endtask
 
-always @(posedge ddr_init_complete) check_centring("calibrated", t_sweep);
+always @(posedge ddr_init_complete) check_centring("calibrated", $realtime);
 `endif

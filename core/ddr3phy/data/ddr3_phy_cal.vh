@@ -102,6 +102,8 @@ localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WL
 reg [4:0]    state, next;
 reg          track_late;                   // this window probes the late edges
 reg          lv_again;                     // levelling: the tap's second pulse is under way
+reg  [1:0]   w_try;                        // write sweep: bursts of this tap so far
+wire         w_more = (cal_phase == PH_WDQ || cal_phase == PH_WDM) && w_try != W_TRIES - 1;
 // The DQ sweep and the maintenance step: READs RD_GAP cycles apart; each tap
 // DQ_SETTLE cycles to reach the deserialized words, then the words of
 // DQ_READS (TRACK_READS) cycles counted.
@@ -114,7 +116,7 @@ wire         warm_done = warm >= rd_lat + 3;
 assign dq_count = state == S_DQ_RUN && warm_done && step_cyc >= DQ_SETTLE;
 reg [TW-1:0] wait_left;
 
-assign step_end = ((state == S_STEP || state == S_LV_STEP) && wait_left == 0) ||
+assign step_end = (((state == S_STEP && !w_more) || state == S_LV_STEP) && wait_left == 0) ||
                   (state == S_DQ_RUN && warm_done && step_cyc == step_last);
 
 // Issue command c to bank b and go on to state n after `cycles` cycles.
@@ -156,6 +158,7 @@ always @(posedge clk_x1)
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0; lv_again <= 1'b0; wr_masked <= 1'b0;
+    w_try <= 2'd0;
     init_done <= 1'b0; cal_done <= 1'b0; cal_fail <= 1'b0;
   end else begin
     cmd      <= C_NOP;
@@ -201,14 +204,18 @@ always @(posedge clk_x1)
         // then to the check, each as soon as every line has settled.
         PH_WDQ, PH_WDM: begin
           state <= S_WRITE;
-          if (sweep_tap == 7'd127 || sweep_settled) begin
-            sweep_tap <= 7'd0;
-            if (!sweep_coarse && !sweep_settled) sweep_coarse <= 1'b1;
-            else begin
-              sweep_coarse <= 1'b0;
-              cal_phase    <= (cal_phase == PH_WDQ && HAS_DM) ? PH_WDM : PH_VERIFY;
-            end
-          end else sweep_tap <= sweep_tap + 1'b1;
+          if (w_more) w_try <= w_try + 1'b1;
+          else begin
+            w_try <= 2'd0;
+            if (sweep_tap == 7'd127 || sweep_settled) begin
+              sweep_tap <= 7'd0;
+              if (!sweep_coarse && !sweep_settled) sweep_coarse <= 1'b1;
+              else begin
+                sweep_coarse <= 1'b0;
+                cal_phase    <= (cal_phase == PH_WDQ && HAS_DM) ? PH_WDM : PH_VERIFY;
+              end
+            end else sweep_tap <= sweep_tap + 1'b1;
+          end
         end
         default:     state <= S_PRE;   // PH_VERIFY
       endcase

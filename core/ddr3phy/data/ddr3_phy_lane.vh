@@ -194,12 +194,13 @@ always @(posedge clk_x1)
   end
 
 // Maintenance: how far an edge moves outwards (negative: inwards), from the
-// words of its step that read the pattern: two taps where all or none did,
-// one where three quarters or a quarter or fewer did, none in between.
+// words of its step that read the pattern: two taps where seven eighths or
+// an eighth or fewer did, one where three quarters or a quarter did, none in
+// between.
 function signed [2:0] track_move;
   input [5:0] n;
-  track_move = (n >= TRACK_WORDS) ? 3'sd2 : (n >= TRACK_OUT) ? 3'sd1 :
-               (n == 0)           ? -3'sd2 : (n <= TRACK_IN) ? -3'sd1 : 3'sd0;
+  track_move = (n >= TRACK_FAR_OUT) ? 3'sd2  : (n >= TRACK_OUT) ? 3'sd1 :
+               (n <= TRACK_FAR_IN)  ? -3'sd2 : (n <= TRACK_IN)  ? -3'sd1 : 3'sd0;
 endfunction
 // An edge moved by m (outwards: down for an early edge, up for a late one),
 // kept within the taps and on its side of the other edge.
@@ -358,13 +359,14 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 
   // Words of the step that read the pattern (a DQ sweep or maintenance step
   // counts the words of a stream of bursts, to see through tDQSCK and jitter
-  // that vary per burst), or the single READ of a check.
+  // that vary per burst), or the READs of a check (W_TRIES in a write sweep,
+  // which passes only where all of them did).
   reg  [5:0] pass_n;
   always @(posedge clk_x1)
     if (rst || step_end) pass_n <= 6'd0;
     else if ((dq_count ? word_ok : rd_cnt == chk_cnt && burst_ok) && pass_n != 6'd63)
       pass_n <= pass_n + 1'b1;
-  always @* pass = pass_n != 0;
+  always @* pass = pass_n >= ((cal_phase == PH_WDQ || cal_phase == PH_WDM) ? W_TRIES : 1);
   // In the DQ sweep a pair of neighbouring taps passes where half of their
   // words together read the pattern: twice the bursts of one tap behind each
   // decision, so the edges spread less; the pairs' edges lie half a tap

@@ -94,9 +94,11 @@ localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
 // A maintenance step probes one eye edge over the words of TRACK_READS
 // cycles (below): the edge moves a tap out where three quarters of the words
-// passed, a tap in where a quarter or fewer did, two where all or none did,
-// and stays otherwise, so that the sampling points follow drift but do not
-// wander with tDQSCK's spread from burst to burst.
+// passed, a tap in where a quarter or fewer did, two where seven eighths or
+// an eighth or fewer did, and stays otherwise, so that the sampling points
+// follow drift but do not wander with tDQSCK's spread from burst to burst.
+// (Two taps only where all or none passed made an edge lag drift by some
+// three taps: with many words counted, all pass only well inside the eye.)
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
@@ -133,6 +135,8 @@ localparam TRACK_READS = TRACK_FIT > 32 ? 32 : TRACK_FIT;
 localparam TRACK_WORDS = TRACK_READS * DATA_WORDS / RD_GAP;   // data words counted
 localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
 localparam TRACK_IN    = TRACK_WORDS / 4;
+localparam TRACK_FAR_OUT = (7 * TRACK_WORDS + 7) / 8;
+localparam TRACK_FAR_IN  = TRACK_WORDS / 8;
 localparam MAINT_CYC   = MAINT_FIXED + TRACK_READS;
 
 // Calibration phases, in the order the sequencer runs them; the groups take
@@ -159,6 +163,11 @@ localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failur
 // inverse with the odd beats masked, and reads back W_MIXED.
 localparam [NPB-1:0] W_PATTERN = BL_FIX4 ? 4'b1100 : 8'b0101_1100;
 localparam [NPB-1:0] W_MIXED   = W_PATTERN ^ {NPB/2{2'b01}};
+// A write sweep's tap passes only where W_TRIES bursts in a row were written
+// and read back right: at an eye's edge, where a beat breaks tDS or tDH and
+// the memory latches it at random, one burst can pass by luck and stretch
+// the eye on that side (a bit centred up to three taps off at 300 MHz).
+localparam W_TRIES = 2;
 // x4 devices have no DM pin.
 localparam HAS_DM = DRAM_WIDTH != 4;
 // The delay lines' nominal step (VX_DELAY).

@@ -6,8 +6,8 @@
 // writes and reads back, first with the line on the group's late slice of the
 // write stream (sweep_early low), then, while some line of the core has not
 // settled, on the early slice, a beat sooner (ddr3_phy_lane.vh).  A step
-// passes where the burst read back is the one the line should have written
-// (pass, valid at step_end).  A run of passing taps is the line's eye; runs
+// passes where the bursts read back (W_TRIES of them) all are the one the
+// line should have written (pass, valid at step_end).  A run of passing taps is the line's eye; runs
 // shorter than RUN_MIN taps are luck at an edge and do not count.
 //   - The line settles on the middle of the first run with both edges inside
 //     the sweep, the late slice's first.  A run of the late slice that starts

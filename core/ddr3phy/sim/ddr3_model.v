@@ -105,7 +105,8 @@ localparam realtime T_WR_PS  = 15000.0;                            // tWR, every
 //   +dly_drift_rate=PS_PER_US,   +dly_drift_amp=PS
 //                    triangle drift of tDQSCK and of the DQ/DQS line delays:
 //                    from 0 up to +amp, down to -amp and back, at rate ps
-//                    per us of simulated time; +drift_rate and +drift_amp
+//                    per us of simulated time from drift_from on (0 unless
+//                    a bench sets it); +drift_rate and +drift_amp
 //                    set both.  The line drift shows in read data at the
 //                    PHY; CK's line drifts with DQ and DQS, so at the die a
 //                    write keeps its place against CK, unless +dly_drift_wr
@@ -128,6 +129,7 @@ integer twlo_ps    [0:G-1];
 integer w_lat;                 // common delay on every write-side line and CK, so that
                                // jitter and drift never ask for a negative delay
 realtime dqsck_ps = 0;         // tDQSCK of the read burst on the bus (or the last one)
+realtime drift_from = 0;       // when the drift starts
 integer nv, nsw, skew_tmp;
 
 function integer urand;        // uniform lo..hi
@@ -174,9 +176,9 @@ function real drift;
   input real rate, amp;
   real x;
   begin
-    if (rate <= 0.0 || amp <= 0.0) drift = 0.0;
+    if (rate <= 0.0 || amp <= 0.0 || $realtime < drift_from) drift = 0.0;
     else begin
-      x = $realtime / 1.0e6 * rate + amp;               // phase, 0 .. 4 amp
+      x = ($realtime - drift_from) / 1.0e6 * rate + amp;   // phase, 0 .. 4 amp
       x = x - 4.0 * amp * $floor(x / (4.0 * amp));
       drift = (x < 2.0 * amp) ? x - amp : 3.0 * amp - x;
     end
