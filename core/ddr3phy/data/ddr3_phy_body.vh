@@ -29,7 +29,9 @@
 //   mc_reset_n are levels taken every cycle (hold mc_cke and mc_reset_n high
 //   for normal operation).
 //   A word is 2*RATIO DQ beats, beat 0 in the low bits; mask bits work the
-//   same way, one per strobe group and beat, 1 = byte not written.
+//   same way, one per strobe group and beat, 1 = byte not written.  x4
+//   devices have no DM pin: they write every beat whatever the mask says, so
+//   a controller for them merges partial writes itself (read-modify-write).
 //   Write data is presented with mc_wrdata_en in the clk_x1 cycle of its
 //   WRITE command: one word, or for an 8-beat burst at 1:2 two words in that
 //   cycle and the next.  WRITEs may follow each other at tCCD (seamless),

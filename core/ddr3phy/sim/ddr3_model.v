@@ -901,8 +901,9 @@ generate for (gi = 0; gi < G; gi = gi + 1) begin : g_lane
     wdl = w_delay(0);
     dqs_die[gi] <= #(wdl) dqs[gi];
   end
-  initial #1 dm_die[gi] = dm[gi];      // a DM tied off never changes
-  always @(dm[gi]) begin
+  // A DM tied off never changes; x4 devices have no DM pin and write every beat.
+  initial #1 dm_die[gi] = (DRAM_WIDTH == 4) ? 1'b0 : dm[gi];
+  always @(dm[gi]) if (DRAM_WIDTH != 4) begin
     wdl = w_delay(skew_dm_ps[gi]);
     dm_die[gi] <= #(wdl) dm[gi];
   end
