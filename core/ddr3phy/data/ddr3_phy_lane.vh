@@ -41,7 +41,7 @@
 //                  (eye width eye_last - eye_first + 1 taps; also the
 //                  ports rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap
 //                  and cal_rd_eye)
-//   g_dq[b].u_weye.tap, .early, u_dm_eye.tap, .early   per DQ bit and DM:
+//   u_wr_eye.line_tap[l], .early[l]   per DQ bit (l = b) and DM (l = GW):
 //                  output tap and slice
 //   bad            the group failed calibration
 //
@@ -313,7 +313,11 @@ always @(posedge clk_x1)
 wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
 wire [GW-1:0] bit_seen;                         // the bit passed at some tap
 wire [GW-1:0] bit_closed;                       // and failed again since
-wire [GW-1:0] bit_wr_found, bit_wr_settled;    // the bit's write eye
+// Write eyes of the DQ lines (0 .. GW-1) and the DM line (GW): one engine
+// for the group (below).
+localparam NL = GW + 1;
+wire [7*NL-1:0] line_tap;
+wire [NL-1:0]   line_early, line_found, line_settled;
 wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
 wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
 
@@ -321,10 +325,8 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   wire q, oe_q, d, oe_d, pad, in;
   // Output tap and slice: swept in PH_WDQ, then the write eye's.
   wire       wr_sweep = cal_phase == PH_WDQ;
-  wire       wr_early_w, wr_found, wr_settled;
-  wire [6:0] wr_tap_w;
-  wire       wr_early = wr_sweep ? sweep_coarse : wr_early_w;
-  wire [6:0] wr_out_tap = wr_sweep ? sweep_tap : wr_tap_w;
+  wire       wr_early = wr_sweep ? sweep_coarse : line_early[gb];
+  wire [6:0] wr_out_tap = wr_sweep ? sweep_tap : line_tap[7*gb +: 7];
   VX_OSER #(.RATIO(NB)) u_oser (.D(wr_early ? e_dq[gb*NB +: NB] : l_dq[gb*NB +: NB]),
                                 .TX(wr_early ? e_dq_oe : l_dq_oe), .FCLK(ck90), .PCLK(clk_x1),
                                 .RESET(rst), .Q(q), .OE(oe_q));
@@ -388,11 +390,6 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
     end else if (cal_phase == PH_TRACK_R && step_end) begin
       eye_last  <= edge_moved(eye_last, eye_first, 1'b1, track_move(pass_n));
     end
-  `DDR3PHY_WR_EYE u_weye (.clk_x1(clk_x1), .rst(rst), .sweeping(wr_sweep),
-    .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end), .pass(pass),
-    .tap(wr_tap_w), .early(wr_early_w), .found(wr_found), .settled(wr_settled));
-  assign bit_wr_found[gb]   = wr_found;
-  assign bit_wr_settled[gb] = wr_settled;
   assign rd_taps[7*gb +: 7] = dq_in_tap;
   assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;
   assign bit_pass[gb] = pass;
@@ -403,23 +400,22 @@ end endgenerate
 // DM: its write eye is found by writing the pattern, then its inverse with
 // the odd beats masked, and reading back W_MIXED on every bit of the group.
 // x4 devices have no DM (HAS_DM): the line stays at tap 0 on the late slice.
-wire       dm_q, dm_d, dm_found, dm_settled, dm_early_w;
-wire [6:0] dm_tap_w;
+wire       dm_q, dm_d;
 wire       dm_sweep = cal_phase == PH_WDM;
-wire       dm_early = dm_sweep ? sweep_coarse : dm_early_w;
-`DDR3PHY_WR_EYE u_dm_eye (.clk_x1(clk_x1), .rst(rst), .sweeping(dm_sweep),
-  .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end),
-  .pass(bit_pass == {GW{1'b1}}), .tap(dm_tap_w), .early(dm_early_w), .found(dm_found),
-  .settled(dm_settled));
+wire       dm_early = dm_sweep ? sweep_coarse : line_early[GW];
+`DDR3PHY_WR_EYE #(.NL(NL)) u_wr_eye (.clk_x1(clk_x1), .rst(rst),
+  .sweeping({dm_sweep, {GW{cal_phase == PH_WDQ}}}), .sweep_early(sweep_coarse),
+  .sweep_tap(sweep_tap), .step_end(step_end), .pass({bit_pass == {GW{1'b1}}, bit_pass}),
+  .tap(line_tap), .early(line_early), .found(line_found), .settled(line_settled));
 VX_OSER #(.RATIO(NB)) u_dm_oser (.D(dm_early ? e_dm : l_dm), .TX({NB{1'b1}}), .FCLK(ck90),
                                  .PCLK(clk_x1), .RESET(rst), .Q(dm_q), .OE());
 VX_DELAY #(.DIRECTION("OUTPUT")) u_dm_dly (.A(dm_q), .Z(dm_d), .CLK(clk_x1), .LOAD(1'b1),
-  .VALUE(dm_sweep ? sweep_tap : dm_tap_w), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  .VALUE(dm_sweep ? sweep_tap : line_tap[7*GW +: 7]), .MOVE(1'b0), .DIR(1'b0), .TAP());
 VX_OBUF u_dm_obuf (.O(dqm), .I(dm_d));
-assign wdm_done = !HAS_DM || dm_settled;
+assign wdm_done = !HAS_DM || line_settled[GW];
 
 assign dq_done  = bit_closed == {GW{1'b1}};
-assign wdq_done = bit_wr_settled == {GW{1'b1}};
+assign wdq_done = line_settled[GW-1:0] == {GW{1'b1}};
 reg dq_bad;
 always @(posedge clk_x1)
   if (rst) dq_bad <= 1'b0;
@@ -427,7 +423,7 @@ always @(posedge clk_x1)
            (bit_seen != {GW{1'b1}} || bit_pass != {GW{1'b1}}))
     dq_bad <= 1'b1;
   else if (step_end && cal_phase == PH_VERIFY &&
-           (bit_wr_found != {GW{1'b1}} || HAS_DM && !dm_found))
+           (line_found[GW-1:0] != {GW{1'b1}} || HAS_DM && !line_found[GW]))
     dq_bad <= 1'b1;
 
 // Read words: delayed to the common latency.
