@@ -46,7 +46,7 @@ input sweep_early;           // on the early slice
 input [6:0] sweep_tap;
 input step_end;
 input [NL-1:0] pass;
-output [7*NL-1:0] tap;
+output reg [7*NL-1:0] tap;
 output [NL-1:0] early;
 output [NL-1:0] found;
 output [NL-1:0] settled;
@@ -73,52 +73,45 @@ always @(posedge clk_x1)
 // Per line: in a run of passing taps since run_start; the tap found so far
 // (cut_taken: from a cut run); on the early slice.
 reg [NL-1:0] in_run, cut_taken, settled, early;
-reg [6:0]    run_start [0:NL-1];
-reg [6:0]    line_tap  [0:NL-1];
+reg [7*NL-1:0] run_start;
 
 // This cycle's line, as the step leaves it.
 wire       busy      = line != NL && step_sweeping[line] && !settled[line];
 wire       l_pass    = step_pass[line];
 wire       l_in_run  = in_run[line];
-wire [6:0] l_start   = run_start[line];
+wire [6:0] l_start   = run_start[7*line +: 7];
 wire [6:0] run_end   = step_tap - 1'b1;            // a run that ends at this step's failure
 wire [7:0] run_len   = step_tap - l_start;         // its taps
 wire [7:0] above     = l_start + HALF;
 wire       may_cut   = !step_early && !cut_taken[line];
 
-integer l;
 always @(posedge clk_x1)
   if (rst) begin
     in_run <= {NL{1'b0}}; settled <= {NL{1'b0}}; cut_taken <= {NL{1'b0}};
-    early <= {NL{1'b0}};
-    for (l = 0; l < NL; l = l + 1) begin run_start[l] <= 7'd0; line_tap[l] <= 7'd0; end
+    early <= {NL{1'b0}}; run_start <= {7*NL{1'b0}}; tap <= {7*NL{1'b0}};
   end else if (busy) begin
-    if (l_pass && !l_in_run) begin in_run[line] <= 1'b1; run_start[line] <= step_tap; end
+    if (l_pass && !l_in_run) begin in_run[line] <= 1'b1; run_start[7*line +: 7] <= step_tap; end
     if (l_pass && step_tap == 7'd127) begin
       // The run reaches the sweep's end: cut there.
       in_run[line] <= 1'b0;
       if (may_cut && l_in_run && run_len + 1 >= RUN_MIN) begin
         cut_taken[line] <= 1'b1;
-        line_tap[line]  <= (l_start == 0) ? 7'd63 : (above > 127) ? 7'd127 : above[6:0];
+        tap[7*line +: 7]  <= (l_start == 0) ? 7'd63 : (above > 127) ? 7'd127 : above[6:0];
       end
     end else if (!l_pass && l_in_run) begin
       in_run[line] <= 1'b0;
       if (run_len >= RUN_MIN) begin
         if (l_start != 0) begin
           settled[line] <= 1'b1; early[line] <= step_early;
-          line_tap[line] <= l_start + (run_end - l_start) / 2;   // the middle, rounded down
+          tap[7*line +: 7] <= l_start + (run_end - l_start) / 2;   // the middle, rounded down
         end else if (may_cut) begin
           cut_taken[line] <= 1'b1;
-          line_tap[line]  <= (run_end > HALF) ? run_end - HALF : 7'd0;
+          tap[7*line +: 7]  <= (run_end > HALF) ? run_end - HALF : 7'd0;
         end
       end
     end
   end
 
-genvar gl;
-generate for (gl = 0; gl < NL; gl = gl + 1) begin : g_line
-  assign tap[7*gl +: 7] = line_tap[gl];
-end endgenerate
 assign found = settled | cut_taken;
 
 endmodule
