@@ -75,19 +75,24 @@ wire [6:0] new_last  = (sweep && pair) ? step_tap :
                        b_last;
 wire       new_seen  = seen[cur] || (sweep && pair);
 
+// Written with constant indices, so that each bit's registers take the
+// shared results under an enable of their own.
+integer b;
 always @(posedge clk_x1)
   if (rst) begin
     seen <= {GW{1'b0}}; closed <= {GW{1'b0}}; prev_counts <= {6*GW{1'b0}};
     first <= {7*GW{1'b0}}; last <= {7*GW{1'b0}}; centre <= {7*GW{1'b0}}; width <= {7*GW{1'b0}};
-  end else if (busy) begin
-    if (step_phase == PH_DQ) prev_counts[6*cur +: 6] <= n;
-    first[7*cur +: 7]  <= new_first;
-    last[7*cur +: 7]   <= new_last;
-    seen[cur]          <= new_seen;
-    centre[7*cur +: 7] <= new_first + (new_last - new_first) / 2;   // the middle, rounded down
-    width[7*cur +: 7]  <= new_seen ? new_last - new_first + 1'b1 : 7'd0;
-    // The next DQ step's tap is step_tap + 1: two taps past the end there.
-    closed[cur]        <= new_seen && step_tap + 1 > new_last + 2;
-  end
+  end else
+    for (b = 0; b < GW; b = b + 1)
+      if (cur == b) begin
+        if (step_phase == PH_DQ) prev_counts[6*b +: 6] <= n;
+        first[7*b +: 7]  <= new_first;
+        last[7*b +: 7]   <= new_last;
+        seen[b]          <= new_seen;
+        centre[7*b +: 7] <= new_first + (new_last - new_first) / 2;   // the middle, rounded down
+        width[7*b +: 7]  <= new_seen ? new_last - new_first + 1'b1 : 7'd0;
+        // The next DQ step's tap is step_tap + 1: two taps past the end there.
+        closed[b]        <= new_seen && step_tap + 1 > new_last + 2;
+      end
 
 endmodule

@@ -85,32 +85,49 @@ wire [7:0] run_len   = step_tap - l_start;         // its taps
 wire [7:0] above     = l_start + HALF;
 wire       may_cut   = !step_early && !cut_taken[line];
 
+wire [6:0] l_tap     = tap[7*line +: 7];
+
+// The line's state after the step.
+reg       n_in_run, n_cut, n_settled, n_early;
+reg [6:0] n_start, n_tap;
+always @* begin
+  n_in_run = l_in_run; n_start = l_start; n_cut = cut_taken[line]; n_settled = 1'b0;
+  n_early = 1'b0; n_tap = l_tap;
+  if (l_pass && !l_in_run) begin n_in_run = 1'b1; n_start = step_tap; end
+  if (l_pass && step_tap == 7'd127) begin
+    // The run reaches the sweep's end: cut there.
+    n_in_run = 1'b0;
+    if (may_cut && l_in_run && run_len + 1 >= RUN_MIN) begin
+      n_cut = 1'b1;
+      n_tap = (l_start == 0) ? 7'd63 : (above > 127) ? 7'd127 : above[6:0];
+    end
+  end else if (!l_pass && l_in_run) begin
+    n_in_run = 1'b0;
+    if (run_len >= RUN_MIN) begin
+      if (l_start != 0) begin
+        n_settled = 1'b1; n_early = step_early;
+        n_tap = l_start + (run_end - l_start) / 2;   // the middle, rounded down
+      end else if (may_cut) begin
+        n_cut = 1'b1;
+        n_tap = (run_end > HALF) ? run_end - HALF : 7'd0;
+      end
+    end
+  end
+end
+
+// Written with constant indices, so that each line's registers take the
+// shared results under an enable of their own.
+integer l;
 always @(posedge clk_x1)
   if (rst) begin
     in_run <= {NL{1'b0}}; settled <= {NL{1'b0}}; cut_taken <= {NL{1'b0}};
     early <= {NL{1'b0}}; run_start <= {7*NL{1'b0}}; tap <= {7*NL{1'b0}};
-  end else if (busy) begin
-    if (l_pass && !l_in_run) begin in_run[line] <= 1'b1; run_start[7*line +: 7] <= step_tap; end
-    if (l_pass && step_tap == 7'd127) begin
-      // The run reaches the sweep's end: cut there.
-      in_run[line] <= 1'b0;
-      if (may_cut && l_in_run && run_len + 1 >= RUN_MIN) begin
-        cut_taken[line] <= 1'b1;
-        tap[7*line +: 7]  <= (l_start == 0) ? 7'd63 : (above > 127) ? 7'd127 : above[6:0];
+  end else
+    for (l = 0; l < NL; l = l + 1)
+      if (busy && line == l) begin
+        in_run[l] <= n_in_run; run_start[7*l +: 7] <= n_start; cut_taken[l] <= n_cut;
+        settled[l] <= n_settled; early[l] <= n_early; tap[7*l +: 7] <= n_tap;
       end
-    end else if (!l_pass && l_in_run) begin
-      in_run[line] <= 1'b0;
-      if (run_len >= RUN_MIN) begin
-        if (l_start != 0) begin
-          settled[line] <= 1'b1; early[line] <= step_early;
-          tap[7*line +: 7] <= l_start + (run_end - l_start) / 2;   // the middle, rounded down
-        end else if (may_cut) begin
-          cut_taken[line] <= 1'b1;
-          tap[7*line +: 7]  <= (run_end > HALF) ? run_end - HALF : 7'd0;
-        end
-      end
-    end
-  end
 
 assign found = settled | cut_taken;
 
