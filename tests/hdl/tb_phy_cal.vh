@@ -22,7 +22,8 @@
 `define TB_RD_TAP(i)     `TB_PHY.cal_rd_tap[7*(i) +: 7]            // DQ bit i's input-delay tap
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
-`define TB_WR_EYE(g, k)  `TB_PHY.g_grp[g].u_grp.g_dq[k].u_weye      // bit k's write eye (tap, early)
+`define TB_WR_TAP(g, k)   `TB_PHY.g_grp[g].u_grp.u_wr_eye.tap[7*(k) +: 7]   // bit k's output tap
+`define TB_WR_EARLY(g, k) `TB_PHY.g_grp[g].u_grp.u_wr_eye.early[k]      // on the early slice
 `endif
 `ifndef TB_TAP_PS
 `define TB_TAP_PS (30.0 * 1.15)                // the largest step a 30 ps delay line draws
@@ -65,7 +66,7 @@ generate for (sg = 0; sg < G; sg = sg + 1) begin : g_step
     initial #1 rd_step[sg * GW + sb] = `TB_RD_STEP(sg, sb);
     always @(posedge ddr_init_complete)
       $display("calibrated: DQ%0d write tap %0d on the %0s slice", sg * GW + sb,
-               `TB_WR_EYE(sg, sb).tap, `TB_WR_EYE(sg, sb).early ? "early" : "late");
+               `TB_WR_TAP(sg, sb), `TB_WR_EARLY(sg, sb) ? "early" : "late");
   end
 end endgenerate
 

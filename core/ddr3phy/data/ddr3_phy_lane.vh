@@ -37,11 +37,11 @@
 //   gate_pos       beat of the first read DQS rising edge, counted from the
 //                  READ's stage-a cycle; gate_word = gate_pos / NB
 //   wr_tap, wr_coarse, wr_clock   write levelling
-//   g_dq[b].dq_in_tap, .eye_first, .eye_last   per bit: centre and eye
-//                  (eye width eye_last - eye_first + 1 taps; also the
-//                  ports rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap
-//                  and cal_rd_eye)
-//   g_dq[b].u_weye.tap, .early, u_dm_eye.tap, .early   per DQ bit and DM:
+//   u_rd_eye.centre, .first, .last, .width   per bit (at [7*b +: 7]):
+//                  centre, eye edges and width in taps (also the ports
+//                  rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap and
+//                  cal_rd_eye)
+//   u_wr_eye.tap[7*l +: 7], .early[l]   per DQ bit (l = b) and DM (l = GW):
 //                  output tap and slice
 //   bad            the group failed calibration
 //
@@ -193,29 +193,6 @@ always @(posedge clk_x1)
     if (hit_pos == gate_word * NB) gate_ok <= 1'b1;
   end
 
-// Maintenance: how far an edge moves outwards (negative: inwards), from the
-// words of its step that read the pattern: two taps where seven eighths or
-// an eighth or fewer did, one where three quarters or a quarter did, none in
-// between.
-function signed [2:0] track_move;
-  input [5:0] n;
-  track_move = (n >= TRACK_FAR_OUT) ? 3'sd2  : (n >= TRACK_OUT) ? 3'sd1 :
-               (n <= TRACK_FAR_IN)  ? -3'sd2 : (n <= TRACK_IN)  ? -3'sd1 : 3'sd0;
-endfunction
-// An edge moved by m (outwards: down for an early edge, up for a late one),
-// kept within the taps and on its side of the other edge.
-function [6:0] edge_moved;
-  input [6:0] e;            // the edge
-  input [6:0] other;        // the eye's other edge
-  input late;               // e is the late edge
-  input signed [2:0] m;
-  reg signed [8:0] v;
-  begin
-    v = late ? $signed({2'b00, e}) + m : $signed({2'b00, e}) - m;
-    if (late ? v < $signed({2'b00, other}) : v > $signed({2'b00, other})) v = other;
-    edge_moved = (v < 0) ? 7'd0 : (v > 127) ? 7'd127 : v[6:0];
-  end
-endfunction
 
 // Maintenance: the strobe's words in the stream of bursts (high on the
 // burst's even beats), counted as a DQ bit's, at its window's edge.
@@ -311,9 +288,16 @@ always @(posedge clk_x1)
 // DQ pins and their calibration.
 // ---------------------------------------------------------------------------
 wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
-wire [GW-1:0] bit_seen;                         // the bit passed at some tap
-wire [GW-1:0] bit_closed;                       // and failed again since
-wire [GW-1:0] bit_wr_found, bit_wr_settled;    // the bit's write eye
+// Read eyes of the DQ bits: one engine for the group (below).
+wire [6*GW-1:0] bit_counts;                     // per bit: the step's words that passed
+wire [7*GW-1:0] eye_first, eye_last, eye_centre;
+wire [GW-1:0]   bit_seen;                       // the bit passed at some tap
+wire [GW-1:0]   bit_closed;                     // and failed again since
+// Write eyes of the DQ lines (0 .. GW-1) and the DM line (GW): one engine
+// for the group (below).
+localparam NL = GW + 1;
+wire [7*NL-1:0] line_tap;
+wire [NL-1:0]   line_early, line_found, line_settled;
 wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
 wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
 
@@ -321,10 +305,8 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   wire q, oe_q, d, oe_d, pad, in;
   // Output tap and slice: swept in PH_WDQ, then the write eye's.
   wire       wr_sweep = cal_phase == PH_WDQ;
-  wire       wr_early_w, wr_found, wr_settled;
-  wire [6:0] wr_tap_w;
-  wire       wr_early = wr_sweep ? sweep_coarse : wr_early_w;
-  wire [6:0] wr_out_tap = wr_sweep ? sweep_tap : wr_tap_w;
+  wire       wr_early = wr_sweep ? sweep_coarse : line_early[gb];
+  wire [6:0] wr_out_tap = wr_sweep ? sweep_tap : line_tap[7*gb +: 7];
   VX_OSER #(.RATIO(NB)) u_oser (.D(wr_early ? e_dq[gb*NB +: NB] : l_dq[gb*NB +: NB]),
                                 .TX(wr_early ? e_dq_oe : l_dq_oe), .FCLK(ck90), .PCLK(clk_x1),
                                 .RESET(rst), .Q(q), .OE(oe_q));
@@ -334,13 +316,10 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
     .VALUE(wr_out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_IOBUF u_io (.IO(dq[gb]), .I(d), .OE(oe_d), .O(pad));
 
-  reg  [6:0] eye_first, eye_last;
-  reg        seen, pass;
-  reg  [5:0] pass_n_before;                      // the DQ sweep's previous tap's count
-  wire [6:0] dq_in_tap = eye_first + (eye_last - eye_first) / 2;   // the middle, rounded down
+  reg        pass;
   wire [6:0] tap = (cal_phase == PH_DQ)      ? sweep_tap :
-                   (cal_phase == PH_TRACK_L) ? eye_first :
-                   (cal_phase == PH_TRACK_R) ? eye_last : dq_in_tap;
+                   (cal_phase == PH_TRACK_L) ? eye_first[7*gb +: 7] :
+                   (cal_phase == PH_TRACK_R) ? eye_last[7*gb +: 7] : eye_centre[7*gb +: 7];
   VX_DELAY #(.DIRECTION("INPUT")) u_idly (.A(pad), .Z(in), .CLK(clk_x1), .LOAD(1'b1),
     .VALUE(tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_IDES #(.RATIO(NB)) u_ides (.D(in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(slip),
@@ -367,59 +346,34 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
     else if ((dq_count ? word_ok : rd_cnt == chk_cnt && burst_ok) && pass_n != 6'd63)
       pass_n <= pass_n + 1'b1;
   always @* pass = pass_n >= ((cal_phase == PH_WDQ || cal_phase == PH_WDM) ? W_TRIES : 1);
-  // In the DQ sweep a pair of neighbouring taps passes where half of their
-  // words together read the pattern: twice the bursts of one tap behind each
-  // decision, so the edges spread less; the pairs' edges lie half a tap
-  // outside the eye's, on either side alike.
-  wire pair_pass = pass_n + pass_n_before >= 2 * DQ_PASS_WORDS;
-
-  always @(posedge clk_x1)
-    if (rst) begin
-      seen <= 1'b0; pass_n_before <= 6'd0; eye_first <= 7'd0; eye_last <= 7'd0;
-    end else if (cal_phase == PH_DQ && step_end) begin
-      pass_n_before <= pass_n;
-      if (pair_pass && sweep_tap != 0) begin
-        if (!seen) eye_first <= sweep_tap - 1'b1;
-        eye_last <= sweep_tap;
-        seen     <= 1'b1;
-      end
-    end else if (cal_phase == PH_TRACK_L && step_end) begin
-      eye_first <= edge_moved(eye_first, eye_last, 1'b0, track_move(pass_n));
-    end else if (cal_phase == PH_TRACK_R && step_end) begin
-      eye_last  <= edge_moved(eye_last, eye_first, 1'b1, track_move(pass_n));
-    end
-  `DDR3PHY_WR_EYE u_weye (.clk_x1(clk_x1), .rst(rst), .sweeping(wr_sweep),
-    .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end), .pass(pass),
-    .tap(wr_tap_w), .early(wr_early_w), .found(wr_found), .settled(wr_settled));
-  assign bit_wr_found[gb]   = wr_found;
-  assign bit_wr_settled[gb] = wr_settled;
-  assign rd_taps[7*gb +: 7] = dq_in_tap;
-  assign rd_eyes[7*gb +: 7] = seen ? eye_last - eye_first + 1 : 7'd0;
+  assign bit_counts[6*gb +: 6] = pass_n;
   assign bit_pass[gb] = pass;
-  assign bit_seen[gb] = seen;
-  assign bit_closed[gb] = seen && sweep_tap > eye_last + 2;
 end endgenerate
+
+`DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
+  .sweep_tap(sweep_tap), .step_end(step_end), .counts(bit_counts), .first(eye_first),
+  .last(eye_last), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen), .closed(bit_closed));
+assign rd_taps = eye_centre;
 
 // DM: its write eye is found by writing the pattern, then its inverse with
 // the odd beats masked, and reading back W_MIXED on every bit of the group.
 // x4 devices have no DM (HAS_DM): the line stays at tap 0 on the late slice.
-wire       dm_q, dm_d, dm_found, dm_settled, dm_early_w;
-wire [6:0] dm_tap_w;
+wire       dm_q, dm_d;
 wire       dm_sweep = cal_phase == PH_WDM;
-wire       dm_early = dm_sweep ? sweep_coarse : dm_early_w;
-`DDR3PHY_WR_EYE u_dm_eye (.clk_x1(clk_x1), .rst(rst), .sweeping(dm_sweep),
-  .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end),
-  .pass(bit_pass == {GW{1'b1}}), .tap(dm_tap_w), .early(dm_early_w), .found(dm_found),
-  .settled(dm_settled));
+wire       dm_early = dm_sweep ? sweep_coarse : line_early[GW];
+`DDR3PHY_WR_EYE #(.NL(NL)) u_wr_eye (.clk_x1(clk_x1), .rst(rst),
+  .sweeping({dm_sweep, {GW{cal_phase == PH_WDQ}}}), .sweep_early(sweep_coarse),
+  .sweep_tap(sweep_tap), .step_end(step_end), .pass({bit_pass == {GW{1'b1}}, bit_pass}),
+  .tap(line_tap), .early(line_early), .found(line_found), .settled(line_settled));
 VX_OSER #(.RATIO(NB)) u_dm_oser (.D(dm_early ? e_dm : l_dm), .TX({NB{1'b1}}), .FCLK(ck90),
                                  .PCLK(clk_x1), .RESET(rst), .Q(dm_q), .OE());
 VX_DELAY #(.DIRECTION("OUTPUT")) u_dm_dly (.A(dm_q), .Z(dm_d), .CLK(clk_x1), .LOAD(1'b1),
-  .VALUE(dm_sweep ? sweep_tap : dm_tap_w), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  .VALUE(dm_sweep ? sweep_tap : line_tap[7*GW +: 7]), .MOVE(1'b0), .DIR(1'b0), .TAP());
 VX_OBUF u_dm_obuf (.O(dqm), .I(dm_d));
-assign wdm_done = !HAS_DM || dm_settled;
+assign wdm_done = !HAS_DM || line_settled[GW];
 
 assign dq_done  = bit_closed == {GW{1'b1}};
-assign wdq_done = bit_wr_settled == {GW{1'b1}};
+assign wdq_done = line_settled[GW-1:0] == {GW{1'b1}};
 reg dq_bad;
 always @(posedge clk_x1)
   if (rst) dq_bad <= 1'b0;
@@ -427,7 +381,7 @@ always @(posedge clk_x1)
            (bit_seen != {GW{1'b1}} || bit_pass != {GW{1'b1}}))
     dq_bad <= 1'b1;
   else if (step_end && cal_phase == PH_VERIFY &&
-           (bit_wr_found != {GW{1'b1}} || HAS_DM && !dm_found))
+           (line_found[GW-1:0] != {GW{1'b1}} || HAS_DM && !line_found[GW]))
     dq_bad <= 1'b1;
 
 // Read words: delayed to the common latency.

@@ -7,6 +7,7 @@
 `include "ddr3_phy_cal.vh"
 `include "ddr3_phy_lane.vh"
 `include "ddr3_phy_wr_eye.vh"
+`include "ddr3_phy_rd_eye.vh"
 `undef DDR3PHY_INIT
 `undef DDR3PHY_CMD
 `undef DDR3PHY_WRITE
@@ -14,3 +15,4 @@
 `undef DDR3PHY_CAL
 `undef DDR3PHY_LANE
 `undef DDR3PHY_WR_EYE
+`undef DDR3PHY_RD_EYE

@@ -139,6 +139,30 @@ localparam TRACK_FAR_OUT = (7 * TRACK_WORDS + 7) / 8;
 localparam TRACK_FAR_IN  = TRACK_WORDS / 8;
 localparam MAINT_CYC   = MAINT_FIXED + TRACK_READS;
 
+// Maintenance: how far an edge moves outwards (negative: inwards), from the
+// words of its step that read the pattern: two taps where seven eighths or
+// an eighth or fewer did, one where three quarters or a quarter did, none in
+// between.
+function signed [2:0] track_move;
+  input [5:0] n;
+  track_move = (n >= TRACK_FAR_OUT) ? 3'sd2  : (n >= TRACK_OUT) ? 3'sd1 :
+               (n <= TRACK_FAR_IN)  ? -3'sd2 : (n <= TRACK_IN)  ? -3'sd1 : 3'sd0;
+endfunction
+// An edge moved by m (outwards: down for an early edge, up for a late one),
+// kept within the taps and on its side of the other edge.
+function [6:0] edge_moved;
+  input [6:0] e;            // the edge
+  input [6:0] other;        // the eye's other edge
+  input late;               // e is the late edge
+  input signed [2:0] m;
+  reg signed [8:0] v;
+  begin
+    v = late ? $signed({2'b00, e}) + m : $signed({2'b00, e}) - m;
+    if (late ? v < $signed({2'b00, other}) : v > $signed({2'b00, other})) v = other;
+    edge_moved = (v < 0) ? 7'd0 : (v > 127) ? 7'd127 : v[6:0];
+  end
+endfunction
+
 // Calibration phases, in the order the sequencer runs them; the groups take
 // their part of each from cal_phase (ddr3_phy_lane.vh).
 localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failure
