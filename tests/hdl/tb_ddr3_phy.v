@@ -325,8 +325,9 @@ initial begin
       finish_test;
     end
     begin
-      // Calibration takes up to some 200 us (a wide core at 300 MHz, where
-      // each write-sweep tap takes two bursts); twice that is a hang.
+      // Calibration of a wide core at 300 MHz, where each write-sweep tap
+      // takes two bursts, runs past 200 us (x2_300_dq64 ends at 245 us);
+      // 400 us without an end is a hang.
       #((`TB_INIT_RESET_US + `TB_INIT_CKE_US + 400) * 1000000.0);
       `TBERR(("ddr_init_complete never rose"))
       finish_test;
