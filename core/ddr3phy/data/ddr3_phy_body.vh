@@ -204,7 +204,7 @@ wire [NB-1:0]    st_dq_oe, st_dqs_val, st_dqs_oe;
 `DDR3PHY_WRITE #(.ECC_ON(ECC_ON)) u_write (
   .clk_x1(clk_x1), .rst(rst), .a_wr(a_wr), .a_bl8(a_bl8),
   .mc_wrdata_en(mc_wrdata_en), .mc_wrdata(mc_wrdata), .mc_wrdata_mask(mc_wrdata_mask),
-  .use_pattern(!init_done), .pattern_masked(wr_masked), .lv_mode(cal_phase == PH_LEVEL), .lv_pulse(lv_pulse),
+  .use_pattern(!init_done), .pattern_first(cal_cmd == C_WR), .pattern_masked(wr_masked), .lv_mode(cal_phase == PH_LEVEL), .lv_pulse(lv_pulse),
   .st_dq(st_dq), .st_dm(st_dm), .st_dq_oe(st_dq_oe), .st_dqs_val(st_dqs_val),
   .st_dqs_oe(st_dqs_oe));
 

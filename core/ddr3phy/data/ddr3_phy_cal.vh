@@ -78,8 +78,6 @@ output reg cal_done;
 output reg cal_fail;
 
 localparam ROW = ROW_WIDTH;
-localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_PRE = 4'b0010, C_ACT = 4'b0011,
-                 C_WR  = 4'b0100, C_RD  = 4'b0101;
 // Column 0; A12 asks for 8 beats where the burst length is chosen per command.
 localparam [ROW-1:0] COL0 = (BL_OTF ? 1 << 12 : 0);
 localparam [ROW-1:0] MPR_ON = 1 << 2;             // MR3 A2, page 0: the predefined pattern

@@ -58,7 +58,6 @@ localparam ROW   = ROW_WIDTH;
 localparam TWO_T = (ADDR_CMD_MODE == "2T");
 // Bits of one slot: {CS#, RAS#, CAS#, WE#, BA, address}, then CKE, ODT.
 localparam SW    = 4 + 3 + ROW;
-localparam [3:0] C_NOP = 4'b0111, C_WR = 4'b0100, C_RD = 4'b0101, C_REF = 4'b0001;
 
 integer s;
 

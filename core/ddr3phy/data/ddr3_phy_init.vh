@@ -65,8 +65,6 @@ localparam CYC_PER_US = ck2cyc(ps2ck(1000000));
 localparam CYC_RESET  = INIT_RESET_US * CYC_PER_US;
 localparam CYC_CKE    = INIT_CKE_US * CYC_PER_US;
 
-localparam [3:0] C_NOP = 4'b0111, C_MRS = 4'b0000, C_ZQ = 4'b0110;
-
 // States in the order of the sequence.
 localparam S_RESET = 3'd0, S_CKE = 3'd1, S_MR2 = 3'd2, S_MR3 = 3'd3, S_MR1 = 3'd4,
            S_MR0   = 3'd5, S_ZQCL = 3'd6, S_DONE = 3'd7;

@@ -163,6 +163,10 @@ function [6:0] edge_moved;
   end
 endfunction
 
+// Commands as {CS#, RAS#, CAS#, WE#}.
+localparam [3:0] C_MRS = 4'b0000, C_REF = 4'b0001, C_PRE = 4'b0010, C_ACT = 4'b0011,
+                 C_WR  = 4'b0100, C_RD  = 4'b0101, C_ZQ  = 4'b0110, C_NOP = 4'b0111;
+
 // Calibration phases, in the order the sequencer runs them; the groups take
 // their part of each from cal_phase (ddr3_phy_lane.vh).
 localparam [3:0] PH_IDLE     = 4'd0,   // before calibration, and after a failure

@@ -37,10 +37,12 @@
 // for an 8-beat burst at 1:2, the next); use_pattern replaces them with the
 // calibration burst W_PATTERN on every bit (no mask, no ECC), or with
 // pattern_masked its inverse with every odd beat masked (the DM sweep);
-// both are taken in the WRITE's cycle and the next, as the controller's.
+// both are taken in the WRITE's cycle and the next, as the controller's:
+// pattern_first marks the WRITE's cycle (the one its command is offered
+// in, a cycle before a_wr shows it).
 `timescale 1ps/1ps
 module `DDR3PHY_WRITE (
-  clk_x1, rst, a_wr, a_bl8, mc_wrdata_en, mc_wrdata, mc_wrdata_mask, use_pattern, pattern_masked, lv_mode, lv_pulse, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe);
+  clk_x1, rst, a_wr, a_bl8, mc_wrdata_en, mc_wrdata, mc_wrdata_mask, use_pattern, pattern_first, pattern_masked, lv_mode, lv_pulse, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe);
 parameter ECC_ON = 0;   // DQ 72 with [71:64] a SEC-DED code of [63:0]
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -54,6 +56,7 @@ input mc_wrdata_en;
 input  [2*nCK_PER_CLK*DQ_WIDTH-1:0] mc_wrdata;
 input  [2*nCK_PER_CLK*DQ_WIDTH/(DRAM_WIDTH == 4 ? 4 : 8)-1:0] mc_wrdata_mask;
 input use_pattern;
+input pattern_first;
 input pattern_masked;
 input lv_mode;
 input lv_pulse;
@@ -98,7 +101,7 @@ always @* begin
   // The calibration burst; at 1:2 an 8-beat one takes its second word a cycle after the WRITE.
   if (use_pattern)
     for (b = 0; b < NB; b = b + 1) begin
-      beat = (a_wr == 0 ? NB : 0) + b;
+      beat = (pattern_first ? 0 : NB) + b;
       wd_in[b*DQ +: DQ] = {DQ{W_PATTERN[beat % NPB] ^ pattern_masked}};
       wm_in[b*G +: G]   = {G{pattern_masked && beat % 2 == 1}};
     end
