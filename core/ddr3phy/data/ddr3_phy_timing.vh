@@ -93,12 +93,15 @@ localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // sees the same bursts, so their errors add up alike).
 localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
 // A maintenance step probes one eye edge over the words of TRACK_READS
-// cycles (below): the edge moves a tap out where three quarters of the words
-// passed, a tap in where a quarter or fewer did, two where seven eighths or
-// an eighth or fewer did, and stays otherwise, so that the sampling points
-// follow drift but do not wander with tDQSCK's spread from burst to burst.
-// (Two taps only where all or none passed made an edge lag drift by some
-// three taps: with many words counted, all pass only well inside the eye.)
+// cycles (below) and votes: out where three quarters of the words passed,
+// in where a quarter or fewer did, none in between.  The edge moves a tap
+// the way of the vote, two where the edge's previous vote went the same way:
+// drift keeps voting one way and is followed at up to two taps a probe,
+// while tDQSCK's spread from burst to burst seldom pushes one edge past a
+// quarter twice in a row, so a still eye's edges do not wander.  (A single
+// vote of seven eighths moving two taps let edges of a still eye wander two
+// taps; two taps only where all or none passed made edges lag drift by some
+// three taps, as with many words counted all pass only well inside the eye.)
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
@@ -135,18 +138,18 @@ localparam TRACK_READS = TRACK_FIT > 32 ? 32 : TRACK_FIT;
 localparam TRACK_WORDS = TRACK_READS * DATA_WORDS / RD_GAP;   // data words counted
 localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
 localparam TRACK_IN    = TRACK_WORDS / 4;
-localparam TRACK_FAR_OUT = (7 * TRACK_WORDS + 7) / 8;
-localparam TRACK_FAR_IN  = TRACK_WORDS / 8;
 localparam MAINT_CYC   = MAINT_FIXED + TRACK_READS;
 
-// Maintenance: how far an edge moves outwards (negative: inwards), from the
-// words of its step that read the pattern: two taps where seven eighths or
-// an eighth or fewer did, one where three quarters or a quarter did, none in
-// between.
-function signed [2:0] track_move;
+// Maintenance: an edge's vote from the words of its step that read the
+// pattern (1 out, -1 in, 0 stay), and how far it moves outwards (negative:
+// inwards) after the vote before it.
+function signed [1:0] track_vote;
   input [5:0] n;
-  track_move = (n >= TRACK_FAR_OUT) ? 3'sd2  : (n >= TRACK_OUT) ? 3'sd1 :
-               (n <= TRACK_FAR_IN)  ? -3'sd2 : (n <= TRACK_IN)  ? -3'sd1 : 3'sd0;
+  track_vote = (n >= TRACK_OUT) ? 2'sd1 : (n <= TRACK_IN) ? -2'sd1 : 2'sd0;
+endfunction
+function signed [2:0] track_move;
+  input signed [1:0] vote, earlier;   // this vote, the one before it
+  track_move = (vote != 0 && vote == earlier) ? 2 * vote : vote;
 endfunction
 // An edge moved by m (outwards: down for an early edge, up for a late one),
 // kept within the taps and on its side of the other edge.
