@@ -82,8 +82,6 @@ inout dqs, dqs_n;
 
 localparam DW      = (2 * WLE - 2) / NB + 1;
 localparam GS_BASE = 2 * WLE - 2 - NB * (DW - 1);
-localparam GS_MAX  = GS_BASE + 1 + 6;
-localparam HW      = (GS_MAX + NB - 1) / NB;    // stream words kept for the shift
 localparam NGP     = 2 + NPB;                    // preamble + burst, as DQS samples
 // DQS as the deserializer samples a burst at the centre of each beat:
 // two beats of preamble low, then high on every even beat.
@@ -95,7 +93,7 @@ integer b, j;
 genvar gb;
 
 // ---------------------------------------------------------------------------
-// Write: the stream delayed by wr_shift beats.
+// Write: the stream delayed by GS_BASE + wr_extra beats.
 // ---------------------------------------------------------------------------
 reg  [6:0]        wr_tap;
 reg               wr_coarse;
@@ -110,18 +108,25 @@ generate for (gb = 0; gb < NB; gb = gb + 1) begin : g_st
   assign st_now[gb*SB +: SB] = {st_dqs_oe[gb], st_dqs_val[gb], st_dq_oe[gb], st_dm[gb],
                                 st_dq[gb*GW +: GW]};
 end endgenerate
-reg  [HW*NB*SB-1:0]     st_old;                 // the HW words before, oldest lowest
-wire [(HW+1)*NB*SB-1:0] st_all = {st_now, st_old};
-always @(posedge clk_x1) st_old <= st_all[NB*SB +: HW*NB*SB];
-// The early slice (and DQS), and the late one a beat older: the early
-// slice's beats but its last, after the last beat of the cycle before (the
-// shift only changes while levelling, when DQ and DM are idle).
-reg  [NB*SB-1:0] w_early;
-always @* begin
-  w_early = st_all[(HW*NB - GS_BASE)*SB +: NB*SB];
-  for (j = 1; j <= 7; j = j + 1)
-    if (wr_extra == j) w_early = st_all[(HW*NB - GS_BASE - j)*SB +: NB*SB];
-end
+reg  [NB*SB-1:0]   st_old;                      // the word before
+wire [2*NB*SB-1:0] st_all = {st_now, st_old};   // oldest beat lowest
+always @(posedge clk_x1) st_old <= st_now;
+// The early slice (and DQS): the stream GS_BASE beats late, then one, two
+// and four beats more where wr_extra's bits say so; the late slice a beat
+// older: the early slice's beats but its last, after the last beat of the
+// cycle before (the shift only changes while levelling, when DQ and DM are
+// idle).
+wire [NB*SB-1:0] w_base = st_all[(NB - GS_BASE)*SB +: NB*SB];
+reg  [NB*SB-1:0] w_base_q, w_1_q, w_2_q;        // each stage's input a cycle before
+wire [NB*SB-1:0] w_1 = wr_extra[0] ? {w_base[0 +: (NB-1)*SB], w_base_q[(NB-1)*SB +: SB]} : w_base;
+wire [NB*SB-1:0] w_2 = wr_extra[1] ? {w_1[0 +: (NB-2)*SB], w_1_q[(NB-2)*SB +: 2*SB]} : w_1;
+wire [NB*SB-1:0] w_early;
+generate if (NB > 4) begin : g_four
+  assign w_early = wr_extra[2] ? {w_2[0 +: (NB-4)*SB], w_2_q[(NB-4)*SB +: 4*SB]} : w_2;
+end else begin : g_word
+  assign w_early = wr_extra[2] ? w_2_q : w_2;
+end endgenerate
+always @(posedge clk_x1) begin w_base_q <= w_base; w_1_q <= w_1; w_2_q <= w_2; end
 reg  [SB-1:0]    early_last;
 always @(posedge clk_x1) early_last <= w_early[(NB-1)*SB +: SB];
 wire [NB*SB-1:0] w_late = {w_early[0 +: (NB-1)*SB], early_last};
