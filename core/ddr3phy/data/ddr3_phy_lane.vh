@@ -224,14 +224,14 @@ always @(posedge clk_x1)
   if (rst) begin
     in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
     missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
-    start_vote <= 2'sd0; end_vote <= 2'sd0;
+    start_last <= 3'sd0; end_last <= 3'sd0;
   end else if (cal_phase == PH_TRACK_L && step_end) begin
     best_start <= start_moved;
     best_len   <= best_end - start_moved + 1;
-    start_vote <= dqs_vote;
+    start_last <= start_move;
   end else if (cal_phase == PH_TRACK_R && step_end) begin
     best_len   <= end_moved - best_start + 1;
-    end_vote   <= dqs_vote;
+    end_last   <= end_move;
   end else if (cal_phase == PH_GATE && step_end) begin
     // A run is the taps that show the burst at one place; where the place
     // changes or the burst is not seen, it ends.  The first whole run (one
@@ -256,10 +256,11 @@ always @(posedge clk_x1)
 // the largest skew between a DQ line and its strobe (24 taps, 0.6 to 0.8 ns).
 localparam DQ_REACH = 24;
 wire [6:0] best_end    = best_start + best_len - 1;
-wire signed [1:0] dqs_vote = track_vote(dqs_pass_n);
-reg  signed [1:0] start_vote, end_vote;        // the window edges' last maintenance votes
-wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, track_move(dqs_vote, start_vote));
-wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, track_move(dqs_vote, end_vote));
+reg  signed [2:0] start_last, end_last;        // the window edges' last maintenance moves
+wire signed [2:0] start_move = track_move(dqs_pass_n, start_last);
+wire signed [2:0] end_move   = track_move(dqs_pass_n, end_last);
+wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, start_move);
+wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, end_move);
 always @* dqs_in_tap = best_start + best_len[7:1];
 assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
                  (cal_phase == PH_TRACK_L) ? best_start :

@@ -11,10 +11,9 @@
 //     decision, so the edges spread less; the pairs' edges lie half a tap
 //     outside the eye's, on either side alike).  The first passing pair
 //     opens the eye (first), every later one moves its end (last).
-//   - PH_TRACK_L, PH_TRACK_R: the early or the late edge votes on its count
-//     and moves by track_move of that vote and its previous one
-//     (ddr3_phy_timing.vh).
-// A bit's state is its edges, its previous count or votes, and its results; the logic
+//   - PH_TRACK_L, PH_TRACK_R: the early or the late edge moves by
+//     track_move of its count and its last move (ddr3_phy_timing.vh).
+// A bit's state is its edges, its previous count or moves, and its results; the logic
 // that reads a step exists once per group, not once per bit.  The walk ends
 // long before anything uses its results: the next DQ step comes DQ_STEP
 // cycles on, and after maintenance the sequencer switches MR3 back (at least
@@ -57,7 +56,7 @@ always @(posedge clk_x1)
   end else if (cur != GW) cur <= cur + 1'b1;
 
 reg [6*GW-1:0] prev_counts;      // per bit: the DQ sweep's previous tap's count
-reg [2*GW-1:0] first_votes, last_votes;   // per bit: its edges' last maintenance votes
+reg [3*GW-1:0] first_moves, last_moves;   // per bit: its edges' last maintenance moves
 wire [6:0] b_first = first[7*cur +: 7];
 wire [6:0] b_last  = last[7*cur +: 7];
 
@@ -69,14 +68,15 @@ wire       pair   = n + prev_counts[6*cur +: 6] >= 2 * DQ_PASS_WORDS && step_tap
 wire       opens  = sweep && pair && !seen[cur];
 wire [6:0] new_first = opens ? step_tap - 1'b1 :
                        (busy && step_phase == PH_TRACK_L) ?
-                         edge_moved(b_first, b_last, 1'b0, track_move(vote, first_votes[2*cur +: 2])) :
+                         edge_moved(b_first, b_last, 1'b0, first_move) :
                        b_first;
 wire [6:0] new_last  = (sweep && pair) ? step_tap :
                        (busy && step_phase == PH_TRACK_R) ?
-                         edge_moved(b_last, b_first, 1'b1, track_move(vote, last_votes[2*cur +: 2])) :
+                         edge_moved(b_last, b_first, 1'b1, last_move) :
                        b_last;
 wire       new_seen  = seen[cur] || (sweep && pair);
-wire signed [1:0] vote = track_vote(n);
+wire signed [2:0] first_move = track_move(n, first_moves[3*cur +: 3]);
+wire signed [2:0] last_move  = track_move(n, last_moves[3*cur +: 3]);
 
 // Written with constant indices, so that each bit's registers take the
 // shared results under an enable of their own.
@@ -84,14 +84,14 @@ integer b;
 always @(posedge clk_x1)
   if (rst) begin
     seen <= {GW{1'b0}}; closed <= {GW{1'b0}}; prev_counts <= {6*GW{1'b0}};
-    first_votes <= {2*GW{1'b0}}; last_votes <= {2*GW{1'b0}};
+    first_moves <= {3*GW{1'b0}}; last_moves <= {3*GW{1'b0}};
     first <= {7*GW{1'b0}}; last <= {7*GW{1'b0}}; centre <= {7*GW{1'b0}}; width <= {7*GW{1'b0}};
   end else
     for (b = 0; b < GW; b = b + 1)
       if (cur == b) begin
         if (step_phase == PH_DQ) prev_counts[6*b +: 6] <= n;
-        if (step_phase == PH_TRACK_L) first_votes[2*b +: 2] <= vote;
-        if (step_phase == PH_TRACK_R) last_votes[2*b +: 2] <= vote;
+        if (step_phase == PH_TRACK_L) first_moves[3*b +: 3] <= first_move;
+        if (step_phase == PH_TRACK_R) last_moves[3*b +: 3] <= last_move;
         first[7*b +: 7]  <= new_first;
         last[7*b +: 7]   <= new_last;
         seen[b]          <= new_seen;

@@ -95,13 +95,15 @@ localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
 // A maintenance step probes one eye edge over the words of TRACK_READS
 // cycles (below) and votes: out where three quarters of the words passed,
 // in where a quarter or fewer did, none in between.  The edge moves a tap
-// the way of the vote, two where the edge's previous vote went the same way:
-// drift keeps voting one way and is followed at up to two taps a probe,
-// while tDQSCK's spread from burst to burst seldom pushes one edge past a
-// quarter twice in a row, so a still eye's edges do not wander.  (A single
-// vote of seven eighths moving two taps let edges of a still eye wander two
-// taps; two taps only where all or none passed made edges lag drift by some
-// three taps, as with many words counted all pass only well inside the eye.)
+// the way of the vote, and one tap more than its last move where that went
+// the same way (up to three): drift keeps voting one way and is followed at
+// the speed it needs, while tDQSCK's spread from burst to burst seldom
+// pushes one edge past a quarter twice in a row, so a still eye's edges do
+// not wander.  (A single vote of seven eighths moving two taps let edges of
+// a still eye wander two taps; two taps only where all or none passed made
+// edges lag drift by some three taps, as with many words counted all pass
+// only well inside the eye; at most two taps after a vote the same way
+// left them three taps behind.)
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
@@ -140,16 +142,18 @@ localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
 localparam TRACK_IN    = TRACK_WORDS / 4;
 localparam MAINT_CYC   = MAINT_FIXED + TRACK_READS;
 
-// Maintenance: an edge's vote from the words of its step that read the
-// pattern (1 out, -1 in, 0 stay), and how far it moves outwards (negative:
-// inwards) after the vote before it.
-function signed [1:0] track_vote;
-  input [5:0] n;
-  track_vote = (n >= TRACK_OUT) ? 2'sd1 : (n <= TRACK_IN) ? -2'sd1 : 2'sd0;
-endfunction
+// Maintenance: how far an edge moves outwards (negative: inwards), from the
+// n words of its step that read the pattern and its last move.
 function signed [2:0] track_move;
-  input signed [1:0] vote, earlier;   // this vote, the one before it
-  track_move = (vote != 0 && vote == earlier) ? 2 * vote : vote;
+  input [5:0] n;
+  input signed [2:0] last;
+  reg signed [2:0] vote;
+  begin
+    vote = (n >= TRACK_OUT) ? 3'sd1 : (n <= TRACK_IN) ? -3'sd1 : 3'sd0;
+    if (vote == 1 && last > 0)       track_move = (last == 3) ? 3'sd3 : last + 3'sd1;
+    else if (vote == -1 && last < 0) track_move = (last == -3) ? -3'sd3 : last - 3'sd1;
+    else                             track_move = vote;
+  end
 endfunction
 // An edge moved by m (outwards: down for an early edge, up for a late one),
 // kept within the taps and on its side of the other edge.
