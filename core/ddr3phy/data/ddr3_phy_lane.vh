@@ -228,10 +228,10 @@ always @(posedge clk_x1)
   end else if (cal_phase == PH_TRACK_L && step_end) begin
     best_start <= start_moved;
     best_len   <= best_end - start_moved + 1;
-    start_last <= start_move;
+    start_last <= dqs_move;
   end else if (cal_phase == PH_TRACK_R && step_end) begin
     best_len   <= end_moved - best_start + 1;
-    end_last   <= end_move;
+    end_last   <= dqs_move;
   end else if (cal_phase == PH_GATE && step_end) begin
     // A run is the taps that show the burst at one place; where the place
     // changes or the burst is not seen, it ends.  The first whole run (one
@@ -257,10 +257,11 @@ always @(posedge clk_x1)
 localparam DQ_REACH = 24;
 wire [6:0] best_end    = best_start + best_len - 1;
 reg  signed [2:0] start_last, end_last;        // the window edges' last maintenance moves
-wire signed [2:0] start_move = track_move(dqs_pass_n, start_last);
-wire signed [2:0] end_move   = track_move(dqs_pass_n, end_last);
-wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, start_move);
-wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, end_move);
+// A maintenance step moves the window edge it probed, after that edge's last move.
+wire signed [2:0] dqs_move = track_move(dqs_pass_n, (cal_phase == PH_TRACK_L) ? start_last
+                                                                               : end_last);
+wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, dqs_move);
+wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, dqs_move);
 always @* dqs_in_tap = best_start + best_len[7:1];
 assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
                  (cal_phase == PH_TRACK_L) ? best_start :

@@ -64,19 +64,20 @@ wire [6:0] b_last  = last[7*cur +: 7];
 wire [5:0] n      = step_counts[6*cur +: 6];
 wire       busy   = cur != GW;
 wire       sweep  = busy && step_phase == PH_DQ;
+// A maintenance step moves the edge it probed, after that edge's last move.
+wire signed [2:0] move = track_move(n, (step_phase == PH_TRACK_L) ? first_moves[3*cur +: 3]
+                                                                  : last_moves[3*cur +: 3]);
 wire       pair   = n + prev_counts[6*cur +: 6] >= 2 * DQ_PASS_WORDS && step_tap != 0;
 wire       opens  = sweep && pair && !seen[cur];
 wire [6:0] new_first = opens ? step_tap - 1'b1 :
                        (busy && step_phase == PH_TRACK_L) ?
-                         edge_moved(b_first, b_last, 1'b0, first_move) :
+                         edge_moved(b_first, b_last, 1'b0, move) :
                        b_first;
 wire [6:0] new_last  = (sweep && pair) ? step_tap :
                        (busy && step_phase == PH_TRACK_R) ?
-                         edge_moved(b_last, b_first, 1'b1, last_move) :
+                         edge_moved(b_last, b_first, 1'b1, move) :
                        b_last;
 wire       new_seen  = seen[cur] || (sweep && pair);
-wire signed [2:0] first_move = track_move(n, first_moves[3*cur +: 3]);
-wire signed [2:0] last_move  = track_move(n, last_moves[3*cur +: 3]);
 
 // Written with constant indices, so that each bit's registers take the
 // shared results under an enable of their own.
@@ -90,8 +91,8 @@ always @(posedge clk_x1)
     for (b = 0; b < GW; b = b + 1)
       if (cur == b) begin
         if (step_phase == PH_DQ) prev_counts[6*b +: 6] <= n;
-        if (step_phase == PH_TRACK_L) first_moves[3*b +: 3] <= first_move;
-        if (step_phase == PH_TRACK_R) last_moves[3*b +: 3] <= last_move;
+        if (step_phase == PH_TRACK_L) first_moves[3*b +: 3] <= move;
+        if (step_phase == PH_TRACK_R) last_moves[3*b +: 3] <= move;
         first[7*b +: 7]  <= new_first;
         last[7*b +: 7]   <= new_last;
         seen[b]          <= new_seen;
