@@ -343,7 +343,8 @@ initial begin
 `ifdef TB_NETLIST
   $display("[%0t] initialisation complete", $realtime);
 `elsif TB_PHY_CAL
-  $display("[%0t] initialisation complete", $realtime);
+  $display("[%0t] initialisation complete, read latency %0d cycles, %0d words per maintenance step",
+           $realtime, `TB_PHY.rd_lat, `TB_PHY.track_words);
 `else
   $display("[%0t] initialisation complete, read latency %0d cycles", $realtime,
            `TB_PHY.rd_lat);

@@ -33,8 +33,10 @@
 // at its eye's early edge, or after the next REFRESH at its late edge (each
 // group moves the edges it finds moved: the sampling points follow drift of
 // tDQSCK and of the delays), MR3 off.  The bus is the PHY's (seq_own) from
-// the first of these commands until tMOD after the last, MAINT_CYC cycles,
-// within the MAINT_CK clocks the controller leaves after tRFC.
+// the first of these commands until tMOD after the last, within the MAINT_CK
+// clocks the controller leaves after tRFC; the counted step takes what the
+// window leaves at the calibrated read latency (track_reads), and the groups
+// judge its words against track_words.
 // rd_lat (the read latency after stage a, in cycles) is the latest burst
 // word over the groups; the others wait for it.
 //
@@ -44,7 +46,7 @@
 // up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, track_words, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -70,6 +72,7 @@ output reg sweep_coarse;                           // levelling: half a clock on
 output step_end;
 output reg [5:0] rd_cnt;
 output reg [5:0] rd_lat;
+output [5:0] track_words;                          // maintenance: data words a step counts
 output reg lv_pulse;
 output reg wr_masked;                              // this WRITE: the pattern's masked inverse
 output dq_count;   // DQ sweep: this cycle's words count for the tap
@@ -83,7 +86,7 @@ localparam [ROW-1:0] COL0 = (BL_OTF ? 1 << 12 : 0);
 localparam [ROW-1:0] MPR_ON = 1 << 2;             // MR3 A2, page 0: the predefined pattern
 
 // The window must fit what the controller leaves free.
-generate if (MAINT_CYC * K > MAINT_CK || TRACK_READS < 8) begin : g_window_check
+generate if (track_reads(RD_LOOK) < 8) begin : g_window_check
   ddr3_phy_maintenance_does_not_fit_its_window u_stop ();
 end endgenerate
 
@@ -104,14 +107,16 @@ reg  [1:0]   w_try;                        // write sweep: bursts of this tap so
 wire         w_more = (cal_phase == PH_WDQ || cal_phase == PH_WDM) && w_try != W_TRIES - 1;
 // The DQ sweep and the maintenance step: READs RD_GAP cycles apart; each tap
 // DQ_SETTLE cycles to reach the deserialized words, then the words of
-// DQ_READS (TRACK_READS) cycles counted.
-localparam DQ_STEP = DQ_SETTLE + DQ_READS, TRACK_STEP = DQ_SETTLE + TRACK_READS;
-wire [5:0] step_last = (cal_phase == PH_DQ) ? DQ_STEP - 1 : TRACK_STEP - 1;
+// DQ_READS cycles counted; a maintenance step counts from its start.
+localparam DQ_STEP = DQ_SETTLE + DQ_READS;
+wire [6:0] track_step = track_reads(rd_lat);
+assign     track_words = track_words_at(rd_lat);
+wire [5:0] step_last = (cal_phase == PH_DQ) ? DQ_STEP - 1 : track_step - 1;
 reg [1:0]    gap_left;
 reg [5:0]    step_cyc;
 reg [5:0]    warm;                         // cycles since the sweep's first READ
 wire         warm_done = warm >= rd_lat + 3;
-assign dq_count = state == S_DQ_RUN && warm_done && step_cyc >= DQ_SETTLE;
+assign dq_count = state == S_DQ_RUN && warm_done && (cal_phase != PH_DQ || step_cyc >= DQ_SETTLE);
 reg [TW-1:0] wait_left;
 
 assign step_end = (((state == S_STEP && !w_more) || state == S_LV_STEP) && wait_left == 0) ||
@@ -220,7 +225,7 @@ always @(posedge clk_x1)
       S_SLIP: begin cal_phase <= PH_GATE_CHK; state <= S_READ; end
       // The DQ sweep: READs RD_GAP cycles apart, the tap one higher
       // every DQ_STEP cycles, once the first burst has come (warm).  A
-      // maintenance window is one step of TRACK_STEP cycles.  The bursts
+      // maintenance window is one step of track_step cycles.  The bursts
       // still under way go by before the next command.
       S_DQ_RUN: begin
         if (gap_left == 0) begin

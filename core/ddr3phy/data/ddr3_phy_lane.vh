@@ -48,7 +48,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_words, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -65,6 +65,7 @@ input  [6:0] sweep_tap;
 input sweep_coarse;
 input step_end;   // a step's READ or pulse is over
 input dq_count;   // DQ sweep or maintenance: this cycle's words count for the step
+input  [5:0] track_words;   // maintenance: the data words a step counts
 input  [5:0] rd_cnt;   // cycles since the sequencer's READ
 input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
 input  signed [11:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
@@ -258,8 +259,8 @@ localparam DQ_REACH = 24;
 wire [6:0] best_end    = best_start + best_len - 1;
 reg  signed [2:0] start_last, end_last;        // the window edges' last maintenance moves
 // A maintenance step moves the window edge it probed, after that edge's last move.
-wire signed [2:0] dqs_move = track_move(dqs_pass_n, (cal_phase == PH_TRACK_L) ? start_last
-                                                                               : end_last);
+wire signed [2:0] dqs_move = track_move(dqs_pass_n, track_words,
+                                        (cal_phase == PH_TRACK_L) ? start_last : end_last);
 wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, dqs_move);
 wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, dqs_move);
 always @* dqs_in_tap = best_start + best_len[7:1];
@@ -363,7 +364,7 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 end endgenerate
 
 `DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
-  .sweep_tap(sweep_tap), .step_end(step_end), .counts(bit_counts), .first(eye_first),
+  .sweep_tap(sweep_tap), .step_end(step_end), .track_words(track_words), .counts(bit_counts), .first(eye_first),
   .last(eye_last), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen), .closed(bit_closed));
 assign rd_taps = eye_centre;
 

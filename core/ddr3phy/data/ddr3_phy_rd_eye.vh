@@ -12,7 +12,8 @@
 //     outside the eye's, on either side alike).  The first passing pair
 //     opens the eye (first), every later one moves its end (last).
 //   - PH_TRACK_L, PH_TRACK_R: the early or the late edge moves by
-//     track_move of its count and its last move (ddr3_phy_timing.vh).
+//     track_move of its count (of track_words) and its last move
+//     (ddr3_phy_timing.vh).
 // A bit's state is its edges, its previous count or moves, and its results; the logic
 // that reads a step exists once per group, not once per bit.  The walk ends
 // long before anything uses its results: the next DQ step comes DQ_STEP
@@ -27,7 +28,7 @@
 // Clock: clk_x1 only; rst synchronous.
 `timescale 1ps/1ps
 module `DDR3PHY_RD_EYE (
-  clk_x1, rst, cal_phase, sweep_tap, step_end, counts, first, last, centre, width, seen, closed);
+  clk_x1, rst, cal_phase, sweep_tap, step_end, track_words, counts, first, last, centre, width, seen, closed);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -36,6 +37,7 @@ input clk_x1, rst;
 input [3:0] cal_phase;
 input [6:0] sweep_tap;
 input step_end;
+input [5:0] track_words;        // maintenance: the data words a step counts
 input [6*GW-1:0] counts;        // per bit: the step's words that read the pattern
 output reg [7*GW-1:0] first, last, centre, width;
 output reg [GW-1:0] seen, closed;
@@ -65,8 +67,9 @@ wire [5:0] n      = step_counts[6*cur +: 6];
 wire       busy   = cur != GW;
 wire       sweep  = busy && step_phase == PH_DQ;
 // A maintenance step moves the edge it probed, after that edge's last move.
-wire signed [2:0] move = track_move(n, (step_phase == PH_TRACK_L) ? first_moves[3*cur +: 3]
-                                                                  : last_moves[3*cur +: 3]);
+wire signed [2:0] move = track_move(n, track_words,
+                                    (step_phase == PH_TRACK_L) ? first_moves[3*cur +: 3]
+                                                               : last_moves[3*cur +: 3]);
 wire       pair   = n + prev_counts[6*cur +: 6] >= 2 * DQ_PASS_WORDS && step_tap != 0;
 wire       opens  = sweep && pair && !seen[cur];
 wire [6:0] new_first = opens ? step_tap - 1'b1 :

@@ -92,18 +92,19 @@ localparam RD_STEP = max2(RD_LOOK + 2, max2(CYC_RTP, ck2cyc(4)));
 // to two taps from where the spread of tDQSCK puts it (every bit of a group
 // sees the same bursts, so their errors add up alike).
 localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
-// A maintenance step probes one eye edge over the words of TRACK_READS
-// cycles (below) and votes: out where three quarters of the words passed,
-// in where a quarter or fewer did, none in between.  The edge moves a tap
-// the way of the vote, and one tap more than its last move where that went
-// the same way (up to three): drift keeps voting one way and is followed at
-// the speed it needs, while tDQSCK's spread from burst to burst seldom
-// pushes one edge past a quarter twice in a row, so a still eye's edges do
-// not wander.  (A single vote of seven eighths moving two taps let edges of
-// a still eye wander two taps; two taps only where all or none passed made
-// edges lag drift by some three taps, as with many words counted all pass
-// only well inside the eye; at most two taps after a vote the same way
-// left them three taps behind.)
+// A maintenance step probes one eye edge over the words of its counted
+// step (below) and votes: out where two thirds of the words passed, in where
+// a third or fewer did, none in between.  The edge moves a tap the way of
+// the vote, and one tap more than its last move where that went the same way
+// (up to three): drift keeps voting one way and is followed at the speed it
+// needs, while tDQSCK's spread from burst to burst seldom pushes one edge
+// past a third twice in a row, so a still eye's edges do not wander.  (Over
+// eight words, three quarters and a quarter let still edges wander two taps
+// in twenty windows; a single vote of seven eighths moving two taps did so
+// sooner; two taps only where all or none passed made edges lag drift by
+// some three taps, as with many words counted all pass only well inside the
+// eye; at most two taps after a vote the same way left them three taps
+// behind.)
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
@@ -125,31 +126,48 @@ localparam DQ_SETTLE = 4;
 // the DQ sweep does, with every bit and strobe at one edge of its eye (the
 // early edge after one REFRESH, the late one after the next), and switches
 // back.  The controller leaves the bus alone for tRFC plus MAINT_CK clocks
-// after a REFRESH; MAINT_CK is the same for every core (256).  The sequence
-// takes MAINT_CYC cycles: the MRS and its tMOD, the first burst at most
-// RD_LOOK + 3 cycles on, the counted step (DQ_SETTLE + TRACK_READS), the last
-// burst's RD_LOOK + 4 cycles, the MRS back.  The counted step gets what the
-// window leaves, in whole RD_GAPs, up to 32 cycles: the more bursts behind a
-// decision, the less an edge wanders with tDQSCK's spread (about 0.9 taps at
-// four bursts, 0.6 at eight).  ddr3_phy_cal.vh stops elaboration of a core
-// whose window holds fewer than 8.
-localparam MAINT_CK    = 256;
-localparam MAINT_FIXED = 1 + CYC_MOD + (RD_LOOK + 3) + DQ_SETTLE + (RD_LOOK + 4) + CYC_MOD + 1;
-localparam TRACK_FIT   = (MAINT_CK / K - MAINT_FIXED) / RD_GAP * RD_GAP;
-localparam TRACK_READS = TRACK_FIT > 32 ? 32 : TRACK_FIT;
-localparam TRACK_WORDS = TRACK_READS * DATA_WORDS / RD_GAP;   // data words counted
-localparam TRACK_OUT   = (3 * TRACK_WORDS + 3) / 4;
-localparam TRACK_IN    = TRACK_WORDS / 4;
-localparam MAINT_CYC   = MAINT_FIXED + TRACK_READS;
+// after a REFRESH; MAINT_CK is the same for every core (256).  At read
+// latency lat (rd_lat, known once calibrated) the sequence takes the MRS and
+// its tMOD, lat + 3 cycles until the first burst has come, the counted step,
+// the last burst's lat + 4 cycles, the MRS back and its tMOD, and a cycle
+// either side (maint_rest).  The taps are set with the first MRS, so no
+// DQ_SETTLE is needed.  The counted step gets the rest of the window, in
+// whole RD_GAPs, up to what the step counter holds: the more bursts behind a
+// decision, the less an edge wanders with tDQSCK's spread (in the model of
+// the loop, a still group of 16 bits ends a bit more than 2 taps off in
+// about 4 % of twenty-window runs at eight bursts, none at sixteen).
+// ddr3_phy_cal.vh stops elaboration of a core whose window holds fewer than
+// 8 cycles at the longest read latency the gate looks for (RD_LOOK).
+localparam MAINT_CK     = 256;
+localparam MAINT_CYCLES = MAINT_CK / K;
+localparam TRACK_MAX    = 63 / RD_GAP * RD_GAP;
+function integer maint_rest;
+  input integer lat;
+  maint_rest = 1 + CYC_MOD + (lat + 3) + (lat + 4) + CYC_MOD + 1;
+endfunction
+// Cycles of the counted step, and the data words they hold, at read latency lat.
+function [6:0] track_reads;
+  input [5:0] lat;
+  reg [7:0] room;
+  begin
+    room = (maint_rest(lat) >= MAINT_CYCLES) ? 8'd0 : MAINT_CYCLES - maint_rest(lat);
+    track_reads = (room > TRACK_MAX) ? TRACK_MAX : room / RD_GAP * RD_GAP;
+  end
+endfunction
+function [5:0] track_words_at;
+  input [5:0] lat;
+  track_words_at = track_reads(lat) / RD_GAP * DATA_WORDS;
+endfunction
 
 // Maintenance: how far an edge moves outwards (negative: inwards), from the
-// n words of its step that read the pattern and its last move.
+// n of its step's w words that read the pattern, and its last move.
 function signed [2:0] track_move;
   input [5:0] n;
+  input [5:0] w;
   input signed [2:0] last;
   reg signed [2:0] vote;
   begin
-    vote = (n >= TRACK_OUT) ? 3'sd1 : (n <= TRACK_IN) ? -3'sd1 : 3'sd0;
+    vote = (3 * n >= 2 * w) ? 3'sd1 : (3 * n <= w) ? -3'sd1 : 3'sd0;
     if (vote == 1 && last > 0)       track_move = (last == 3) ? 3'sd3 : last + 3'sd1;
     else if (vote == -1 && last < 0) track_move = (last == -3) ? -3'sd3 : last - 3'sd1;
     else                             track_move = vote;
