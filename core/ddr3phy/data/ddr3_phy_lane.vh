@@ -364,8 +364,9 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 end endgenerate
 
 `DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
-  .sweep_tap(sweep_tap), .step_end(step_end), .track_words(track_words), .counts(bit_counts), .first(eye_first),
-  .last(eye_last), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen), .closed(bit_closed));
+  .sweep_tap(sweep_tap), .step_end(step_end), .track_words(track_words), .counts(bit_counts),
+  .first(eye_first), .last(eye_last), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
+  .closed(bit_closed));
 assign rd_taps = eye_centre;
 
 // DM: its write eye is found by writing the pattern, then its inverse with

@@ -133,9 +133,10 @@ localparam DQ_SETTLE = 4;
 // either side (maint_rest).  The taps are set with the first MRS, so no
 // DQ_SETTLE is needed.  The counted step gets the rest of the window, in
 // whole RD_GAPs, up to what the step counter holds: the more bursts behind a
-// decision, the less an edge wanders with tDQSCK's spread (in the model of
-// the loop, a still group of 16 bits ends a bit more than 2 taps off in
-// about 4 % of twenty-window runs at eight bursts, none at sixteen).
+// decision, the less an edge wanders with tDQSCK's spread (x4_800_dq16,
+// still for 20 us: two bits ended 2.0 and 2.1 taps off with 8 words a step
+// sized for the longest read latency, none more than 0.8 with the 17 words
+// its read latency of 7 cycles leaves).
 // ddr3_phy_cal.vh stops elaboration of a core whose window holds fewer than
 // 8 cycles at the longest read latency the gate looks for (RD_LOOK).
 localparam MAINT_CK     = 256;
