@@ -9,7 +9,7 @@ shift || true
 
 packages=(g++ cmake make qtbase5-dev qttools5-dev-tools yosys iverilog tcl time xvfb xauth imagemagick graphviz
     xdotool qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev valgrind
-    go-md2man desktop-file-utils)
+    go-md2man desktop-file-utils python3)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
