@@ -98,13 +98,13 @@ localparam DQ_READS = 48, DQ_PASS = DQ_READS / 2;
 // the vote, and one tap more than its last move where that went the same way
 // (up to three): drift keeps voting one way and is followed at the speed it
 // needs, while tDQSCK's spread from burst to burst seldom pushes one edge
-// past a third twice in a row, so a still eye's edges do not wander.  (Over
-// eight words, three quarters and a quarter let still edges wander two taps
-// in twenty windows; a single vote of seven eighths moving two taps did so
-// sooner; two taps only where all or none passed made edges lag drift by
-// some three taps, as with many words counted all pass only well inside the
-// eye; at most two taps after a vote the same way left them three taps
-// behind.)
+// past a third twice in a row, so a still eye's edges do not wander.  (At
+// sixteen words, three quarters and a quarter lag drift further than two
+// thirds and a third: bench/track_loop.py models the loop.  A single vote of
+// seven eighths moving two taps let still edges wander two taps; two taps
+// only where all or none passed made edges lag drift by some three taps, as
+// with many words counted all pass only well inside the eye; at most two taps
+// after a vote the same way left them three taps behind.)
 // The sweep's READs come RD_GAP cycles apart, far enough for DQS to go idle
 // between bursts (the burst's NPB / 2 clocks, half a clock of postamble, half
 // idle, one of preamble): the device takes tDQSCK anew for a burst that
