@@ -489,19 +489,24 @@ module VX_CLKDIV (HCLKIN, RESETN, CLKOUT);
 `endif
 endmodule
 
-// VX_OSER: RATIO:1 output serializer with per-beat output enable.  D and TX
-// captured at PCLK rising edge n leave during the next PCLK period: beat 0
-// at the first FCLK rising edge at or after PCLK edge n+1, beat k at the
-// k-th FCLK edge after it (rising, falling, ...).  Q and OE change together.
+// VX_OSER: RATIO:1 output serializer with per-beat output enable and output
+// phase alignment.  D and TX captured at PCLK rising edge n leave during the
+// next PCLK period: beat 0 at the first FCLK rising edge at or after PCLK
+// edge n+1, beat k at the k-th FCLK edge after it (rising, falling, ...).
+// SHIFT (0..15, captured with D) delays the beat stream by that many beats:
+// the word sent after edge n+1 holds stream beats n*RATIO - SHIFT onwards,
+// taken from a history of the words captured before.  Q and OE change
+// together.
 `ifdef SYNTHESIS
 (* blackbox *)
 `endif
-module VX_OSER (D, TX, FCLK, PCLK, RESET, Q, OE);
+module VX_OSER (D, TX, SHIFT, FCLK, PCLK, RESET, Q, OE);
   parameter RATIO    = 4;
   parameter TSU_PS   = 150;
   parameter THOLD_PS = 50;
   input  [RATIO-1:0] D;
   input  [RATIO-1:0] TX;
+  input  [3:0]       SHIFT;
   input              FCLK;
   input              PCLK;
   input              RESET;
@@ -512,13 +517,16 @@ module VX_OSER (D, TX, FCLK, PCLK, RESET, Q, OE);
     if (RATIO != 4 && RATIO != 8)
       $display("VX_OSER %m: warning: RATIO %0d is not 4 or 8", RATIO);
 
-  VX_TCHECK #(.W(2 * RATIO), .TSU_PS(TSU_PS), .THOLD_PS(THOLD_PS), .WHAT("D, TX"),
-              .CLKNAME("PCLK")) fabric_check (PCLK, !RESET, {TX, D});
+  VX_TCHECK #(.W(2 * RATIO + 4), .TSU_PS(TSU_PS), .THOLD_PS(THOLD_PS), .WHAT("D, TX, SHIFT"),
+              .CLKNAME("PCLK")) fabric_check (PCLK, !RESET, {SHIFT, TX, D});
   VX_CLKCHECK #(.EDGES(RATIO / 2)) clock_check (FCLK, PCLK, !RESET);
   wire [31:0] errors = fabric_check.errors + clock_check.errors;
 
   reg             q_out = 1'b0, oe_out = 1'b0;
-  reg [RATIO-1:0] cap_d = 0, cap_tx = 0;      // captured at the latest PCLK edge
+  // The stream's latest RATIO + 15 beats, the word captured last at the top
+  // (its beat k at 16 + k).
+  reg [RATIO+15:0] hist_d = 0, hist_tx = 0;
+  reg [RATIO-1:0] cap_d = 0, cap_tx = 0;      // captured at the latest PCLK edge, shifted
   reg [RATIO-1:0] next_d = 0, next_tx = 0;    // due at the next FCLK rising edge
   reg [RATIO-1:0] send_d = 0, send_tx = 0;    // leaving now
   reg             armed = 1'b0;               // next_* waits for its FCLK edge
@@ -548,6 +556,8 @@ module VX_OSER (D, TX, FCLK, PCLK, RESET, Q, OE);
       oe_out <= 1'b0;
       cap_d  = 0;
       cap_tx = 0;
+      hist_d  = 0;
+      hist_tx = 0;
       armed  = 1'b0;
       beat   = RATIO - 1;
     end
@@ -556,8 +566,10 @@ module VX_OSER (D, TX, FCLK, PCLK, RESET, Q, OE);
     if (RESET === 1'b0) begin
       next_d  = cap_d;
       next_tx = cap_tx;
-      cap_d   = D;
-      cap_tx  = TX;
+      hist_d  = {D, hist_d[RATIO+15:RATIO]};
+      hist_tx = {TX, hist_tx[RATIO+15:RATIO]};
+      cap_d   = hist_d[16 - SHIFT +: RATIO];
+      cap_tx  = hist_tx[16 - SHIFT +: RATIO];
       armed   = 1'b1;
       // The FCLK edge of this timestep, already run, is the word's first beat.
       if (t_rise == $realtime) start_word;

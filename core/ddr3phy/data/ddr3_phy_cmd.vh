@@ -138,17 +138,17 @@ always @*
 wire [NPIN-1:0] pin_q;
 genvar gp;
 generate for (gp = 0; gp < NPIN; gp = gp + 1) begin : g_pin
-  VX_OSER #(.RATIO(NB)) u_oser (.D(pin_beats[gp*NB +: NB]), .TX({NB{1'b1}}), .FCLK(ck), .PCLK(clk_x1),
-                                .RESET(rst), .Q(pin_q[gp]), .OE());
+  VX_OSER #(.RATIO(NB)) u_oser (.D(pin_beats[gp*NB +: NB]), .TX({NB{1'b1}}), .SHIFT(4'd0),
+                                .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .Q(pin_q[gp]), .OE());
 end endgenerate
 
 // CK: 0 on the beats of ck's rising edges, 1 on the falling ones.
 localparam [NB-1:0] CK_BEATS = {K{2'b10}};
 wire ck_q, ck_n_q;
-VX_OSER #(.RATIO(NB)) u_oser_ck   (.D(CK_BEATS),  .TX({NB{1'b1}}), .FCLK(ck), .PCLK(clk_x1),
-                                   .RESET(rst), .Q(ck_q), .OE());
-VX_OSER #(.RATIO(NB)) u_oser_ck_n (.D(~CK_BEATS), .TX({NB{1'b1}}), .FCLK(ck), .PCLK(clk_x1),
-                                   .RESET(rst), .Q(ck_n_q), .OE());
+VX_OSER #(.RATIO(NB)) u_oser_ck   (.D(CK_BEATS),  .TX({NB{1'b1}}), .SHIFT(4'd0), .FCLK(ck),
+                                   .PCLK(clk_x1), .RESET(rst), .Q(ck_q), .OE());
+VX_OSER #(.RATIO(NB)) u_oser_ck_n (.D(~CK_BEATS), .TX({NB{1'b1}}), .SHIFT(4'd0), .FCLK(ck),
+                                   .PCLK(clk_x1), .RESET(rst), .Q(ck_n_q), .OE());
 
 genvar ga;
 generate for (ga = 0; ga < ROW; ga = ga + 1) begin : g_addr

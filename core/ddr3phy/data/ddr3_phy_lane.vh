@@ -15,11 +15,12 @@
 // line has its own output tap and slice, found by its write eye
 // (ddr3_phy_wr_eye.vh).
 //
-// Write: the shared beat stream (ddr3_phy_write.vh) is delayed by
-// GS_BASE + wr_extra beats for DQS and the early slice of DQ and DM, one beat
-// more for their late slice; wr_extra = wr_coarse + 2 * wr_clock.  wr_coarse
-// (0 or 1 beat) and wr_tap come from write levelling; wr_clock - 1 (-1..2) is the whole clock
-// that levelling cannot see: the group's write delay is picked so that it
+// Write: the serializers (their SHIFT) delay the shared beat stream
+// (ddr3_phy_write.vh) by GS_BASE + wr_extra beats for DQS and the early
+// slice of DQ and DM, one beat more for their late slice; wr_extra =
+// wr_coarse + 2 * wr_clock.  wr_coarse (0 or 1 beat) and wr_tap come from
+// write levelling; wr_clock - 1 (-1..2) is the whole clock that levelling
+// cannot see: the group's write delay is picked so that it
 // exceeds group 0's by as much as its read burst arrives later than group
 // 0's (fly-by routing delays a group's CK and its read data alike).  Both
 // are compared in sixteenths of a clock, taps counted at the delay line's
@@ -94,7 +95,8 @@ integer b, j;
 genvar gb;
 
 // ---------------------------------------------------------------------------
-// Write: the stream delayed by GS_BASE + wr_extra beats.
+// Write: the stream delayed by GS_BASE + wr_extra beats (the early slice and
+// DQS), or a beat more (the late slice), in the serializers (their SHIFT).
 // ---------------------------------------------------------------------------
 reg  [6:0]        wr_tap;
 reg               wr_coarse;
@@ -102,52 +104,19 @@ reg  [1:0]        wr_clock;                      // whole clocks added, + 1 (0..
 // The part of the shift beyond GS_BASE (0..7 beats).
 wire [2:0]        wr_extra = (cal_phase == PH_LEVEL) ? sweep_coarse : wr_coarse + 2 * wr_clock;
 wire [6:0]        out_tap  = (cal_phase == PH_LEVEL) ? sweep_tap : wr_tap;
+wire [3:0]        shift_early = GS_BASE + wr_extra;
+wire [3:0]        shift_late  = shift_early + 1'b1;
 
-localparam SB = GW + 4;                          // per beat: DQ, DM, DQ enable, DQS, DQS enable
-wire [NB*SB-1:0] st_now;
-generate for (gb = 0; gb < NB; gb = gb + 1) begin : g_st
-  assign st_now[gb*SB +: SB] = {st_dqs_oe[gb], st_dqs_val[gb], st_dq_oe[gb], st_dm[gb],
-                                st_dq[gb*GW +: GW]};
-end endgenerate
-reg  [NB*SB-1:0]   st_old;                      // the word before
-wire [2*NB*SB-1:0] st_all = {st_now, st_old};   // oldest beat lowest
-always @(posedge clk_x1) st_old <= st_now;
-// The early slice (and DQS): the stream GS_BASE beats late, then one, two
-// and four beats more where wr_extra's bits say so; the late slice a beat
-// older: the early slice's beats but its last, after the last beat of the
-// cycle before (the shift only changes while levelling, when DQ and DM are
-// idle).
-wire [NB*SB-1:0] w_base = st_all[(NB - GS_BASE)*SB +: NB*SB];
-reg  [NB*SB-1:0] w_base_q, w_1_q, w_2_q;        // each stage's input a cycle before
-wire [NB*SB-1:0] w_1 = wr_extra[0] ? {w_base[0 +: (NB-1)*SB], w_base_q[(NB-1)*SB +: SB]} : w_base;
-wire [NB*SB-1:0] w_2 = wr_extra[1] ? {w_1[0 +: (NB-2)*SB], w_1_q[(NB-2)*SB +: 2*SB]} : w_1;
-wire [NB*SB-1:0] w_early;
-generate if (NB > 4) begin : g_four
-  assign w_early = wr_extra[2] ? {w_2[0 +: (NB-4)*SB], w_2_q[(NB-4)*SB +: 4*SB]} : w_2;
-end else begin : g_word
-  assign w_early = wr_extra[2] ? w_2_q : w_2;
-end endgenerate
-always @(posedge clk_x1) begin w_base_q <= w_base; w_1_q <= w_1; w_2_q <= w_2; end
-reg  [SB-1:0]    early_last;
-always @(posedge clk_x1) early_last <= w_early[(NB-1)*SB +: SB];
-wire [NB*SB-1:0] w_late = {w_early[0 +: (NB-1)*SB], early_last};
-
-reg [NB-1:0]    o_dqs, o_dqs_oe, e_dq_oe, l_dq_oe, e_dm, l_dm;
-reg [GW*NB-1:0] e_dq, l_dq;                      // bit b's beats at [b*NB +: NB]
+// Bit b's beats of the stream, at [b*NB +: NB].
+reg [GW*NB-1:0] st_bits;
 always @*
-  for (j = 0; j < NB; j = j + 1) begin
-    {o_dqs_oe[j], o_dqs[j], e_dq_oe[j], e_dm[j]} = w_early[j*SB + GW +: 4];
-    {l_dq_oe[j], l_dm[j]} = w_late[j*SB + GW +: 2];
-    for (b = 0; b < GW; b = b + 1) begin
-      e_dq[b*NB + j] = w_early[j*SB + b];
-      l_dq[b*NB + j] = w_late[j*SB + b];
-    end
-  end
+  for (j = 0; j < NB; j = j + 1)
+    for (b = 0; b < GW; b = b + 1) st_bits[b*NB + j] = st_dq[j*GW + b];
 
 // DQS out and in.
 wire dqs_q, dqs_oe_q, dqs_d, dqs_oe_d, dqs_pad, dqs_in;
-VX_OSER #(.RATIO(NB)) u_dqs_oser (.D(o_dqs), .TX(o_dqs_oe), .FCLK(ck), .PCLK(clk_x1),
-                                  .RESET(rst), .Q(dqs_q), .OE(dqs_oe_q));
+VX_OSER #(.RATIO(NB)) u_dqs_oser (.D(st_dqs_val), .TX(st_dqs_oe), .SHIFT(shift_early), .FCLK(ck),
+                                  .PCLK(clk_x1), .RESET(rst), .Q(dqs_q), .OE(dqs_oe_q));
 VX_DELAY #(.DIRECTION("OUTPUT")) u_dqs_out_dly (.A(dqs_q), .Z(dqs_d), .CLK(clk_x1), .LOAD(1'b1),
   .VALUE(out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
 VX_DELAY #(.DIRECTION("OUTPUT")) u_dqs_oe_dly (.A(dqs_oe_q), .Z(dqs_oe_d), .CLK(clk_x1),
@@ -320,9 +289,9 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   wire       wr_sweep = cal_phase == PH_WDQ;
   wire       wr_early = wr_sweep ? sweep_coarse : line_early[gb];
   wire [6:0] wr_out_tap = wr_sweep ? sweep_tap : line_tap[7*gb +: 7];
-  VX_OSER #(.RATIO(NB)) u_oser (.D(wr_early ? e_dq[gb*NB +: NB] : l_dq[gb*NB +: NB]),
-                                .TX(wr_early ? e_dq_oe : l_dq_oe), .FCLK(ck90), .PCLK(clk_x1),
-                                .RESET(rst), .Q(q), .OE(oe_q));
+  VX_OSER #(.RATIO(NB)) u_oser (.D(st_bits[gb*NB +: NB]), .TX(st_dq_oe),
+                                .SHIFT(wr_early ? shift_early : shift_late), .FCLK(ck90),
+                                .PCLK(clk_x1), .RESET(rst), .Q(q), .OE(oe_q));
   VX_DELAY #(.DIRECTION("OUTPUT")) u_out_dly (.A(q), .Z(d), .CLK(clk_x1), .LOAD(1'b1),
     .VALUE(wr_out_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_DELAY #(.DIRECTION("OUTPUT")) u_oe_dly (.A(oe_q), .Z(oe_d), .CLK(clk_x1), .LOAD(1'b1),
@@ -379,7 +348,8 @@ wire       dm_early = dm_sweep ? sweep_coarse : line_early[GW];
   .sweeping({dm_sweep, {GW{cal_phase == PH_WDQ}}}), .sweep_early(sweep_coarse),
   .sweep_tap(sweep_tap), .step_end(step_end), .pass({bit_pass == {GW{1'b1}}, bit_pass}),
   .tap(line_tap), .early(line_early), .found(line_found), .settled(line_settled));
-VX_OSER #(.RATIO(NB)) u_dm_oser (.D(dm_early ? e_dm : l_dm), .TX({NB{1'b1}}), .FCLK(ck90),
+VX_OSER #(.RATIO(NB)) u_dm_oser (.D(st_dm), .TX({NB{1'b1}}),
+                                 .SHIFT(dm_early ? shift_early : shift_late), .FCLK(ck90),
                                  .PCLK(clk_x1), .RESET(rst), .Q(dm_q), .OE());
 VX_DELAY #(.DIRECTION("OUTPUT")) u_dm_dly (.A(dm_q), .Z(dm_d), .CLK(clk_x1), .LOAD(1'b1),
   .VALUE(dm_sweep ? sweep_tap : line_tap[7*GW +: 7]), .MOVE(1'b0), .DIR(1'b0), .TAP());

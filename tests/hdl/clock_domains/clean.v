@@ -22,8 +22,8 @@ module clean (clk, ck, lock, en, d, q, w, count);
   always @(posedge clk_x1)                    // synchronous reset and enable
     if (!por[1])  count <= 0;
     else if (en)  count <= count + 1;
-  VX_OSER #(.RATIO(4)) ser (.D(word), .TX(4'b1111), .FCLK(ck), .PCLK(clk_x1), .RESET(!por[1]),
-                            .Q(q), .OE());
+  VX_OSER #(.RATIO(4)) ser (.D(word), .TX(4'b1111), .SHIFT(4'd0), .FCLK(ck), .PCLK(clk_x1),
+                            .RESET(!por[1]), .Q(q), .OE());
   VX_IDES #(.RATIO(4)) des (.D(q), .FCLK(ck), .PCLK(clk_x1), .RESET(!por[1]), .BITSLIP(1'b0),
                             .Q(w));
 endmodule

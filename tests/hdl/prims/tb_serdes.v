@@ -9,6 +9,7 @@
 //                edge (default tck/4); inside +-40 ps each sample may be the
 //                bit before or after, and both must occur
 //   +slips      a BITSLIP pulse every 4 cycles
+//   +shift      the serializer's SHIFT random (0..15) every cycle
 //   +async      D, TX and BITSLIP driven from an unrelated clock
 //   +pclk_drift=PS  clk_x1 from the bench, its period PS longer than RATIO/2 ck
 `timescale 1ps/1fs
@@ -21,13 +22,14 @@ module tb;
 
   real    tck = 1250.0, dchg, drift = 0.0;
   integer fphase = 0, mismatches = 0;
-  reg     slips, async, meta, ext_pclk;
+  reg     slips, async, meta, ext_pclk, shifts;
   initial begin
     if (!$value$plusargs("tck=%f", tck)) tck = 1250.0;
     if (!$value$plusargs("dchg=%f", dchg)) dchg = tck / 4.0;
     if (!$value$plusargs("fphase=%d", fphase)) fphase = 0;
     ext_pclk = $value$plusargs("pclk_drift=%f", drift);
     slips = $test$plusargs("slips");
+    shifts = $test$plusargs("shift");
     async = $test$plusargs("async");
     meta  = dchg > -40.0 && dchg < 40.0;
   end
@@ -50,11 +52,12 @@ module tb;
   end
 
   reg  [RATIO-1:0] d = 0, tx = 0;
+  reg  [3:0]       shift = 0;
   reg              bitslip = 1'b0;
   wire             q, oe;
   wire [RATIO-1:0] word;
   reg              din = 1'b0;
-  VX_OSER #(.RATIO(RATIO)) ser (.D(d), .TX(tx), .FCLK(fphase == 90 ? ck90 : ck), .PCLK(clk_x1),
+  VX_OSER #(.RATIO(RATIO)) ser (.D(d), .TX(tx), .SHIFT(shift), .FCLK(fphase == 90 ? ck90 : ck), .PCLK(clk_x1),
                                 .RESET(rst), .Q(q), .OE(oe));
   VX_IDES #(.RATIO(RATIO)) des (.D(din), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(bitslip),
                                 .Q(word));
@@ -85,6 +88,7 @@ module tb;
 
   // Fabric side: fresh random words each cycle; m counts clk_x1 edges from the first after reset.
   reg [RATIO-1:0] cap_d [0:CYCLES], cap_tx [0:CYCLES];
+  integer         cap_shift [0:CYCLES];
   reg [0:(CYCLES+1)*RATIO] bits;   // bits[j]: deserializer input around ck edge j after t_ref
   integer  m = -1, slip = 0, i, j, k, seed = 5, old_hits = 0, new_hits = 0;
   realtime t_ref;
@@ -96,10 +100,12 @@ module tb;
     m = m + 1;
     cap_d[m] = d;
     cap_tx[m] = tx;
+    cap_shift[m] = shift;
     slip_now = bitslip;
     if (!async) begin
       d  <= $random(seed);
       tx <= $random(seed);
+      if (shifts) shift <= $random(seed);
       bitslip <= slips && m % 4 == 1;
     end
     // Word after edge m: ck edges (m-2)*RATIO .. (m-1)*RATIO - 1 after t_ref, moved by the slips.
@@ -127,14 +133,19 @@ module tb;
   end
 
   // Serializer output, an eighth of ck after each FCLK edge: beat e mod RATIO of the word
-  // captured at clk_x1 edge e / RATIO - 1.
-  integer e;
+  // captured at clk_x1 edge e / RATIO - 1, that is stream beat s of the words captured, moved
+  // by the SHIFT captured with it (0 before the first word).
+  integer e, s;
+  reg     want_q, want_oe;
   always @(ck) if (m >= 0 && m < CYCLES && !async && !ext_pclk) begin
     #(tck / 4.0 * fphase / 90.0 + tck / 8.0);
     e = $rtoi(($realtime - t_ref - tck / 8.0 - tck / 4.0 * fphase / 90.0) / (tck / 2.0) + 0.5);
     if (e >= RATIO) begin
-      if (q !== cap_d[e / RATIO - 1][e % RATIO]) mismatch("Q", q, cap_d[e / RATIO - 1][e % RATIO]);
-      if (oe !== cap_tx[e / RATIO - 1][e % RATIO]) mismatch("OE", oe, cap_tx[e / RATIO - 1][e % RATIO]);
+      s = e - RATIO - cap_shift[e / RATIO - 1];
+      want_q  = (s < 0) ? 1'b0 : cap_d[s / RATIO][s % RATIO];
+      want_oe = (s < 0) ? 1'b0 : cap_tx[s / RATIO][s % RATIO];
+      if (q !== want_q) mismatch("Q", q, want_q);
+      if (oe !== want_oe) mismatch("OE", oe, want_oe);
     end
   end
 
@@ -142,6 +153,7 @@ module tb;
   always #(2.3 * tck + 7.1) if (async) begin
     d = $random(seed);
     tx = $random(seed);
+    shift = $random(seed);
     bitslip = ~bitslip;
   end
 
