@@ -3,13 +3,13 @@
 // What it does: keeps the controller's write words (with ECC put in), and
 // turns every WRITE into one beat stream for all strobe groups: DQS level
 // and enable, DQ/DM beats and their enable, NB beats per clk_x1 cycle.  Each
-// strobe group delays this stream by its own number of beats (levelling) and
-// sends it through its serializers (ddr3_phy_lane.vh).
+// strobe group's serializers delay this stream by the group's own number of
+// beats (levelling, their SHIFT) as they send it (ddr3_phy_lane.vh).
 //
 // Stream timing.  A WRITE in stage a (ddr3_phy_cmd.vh) in cycle m, slot s,
 // puts its first DQS rising edge on beat 2s of stream word m + DW.  The
-// stream word of cycle c is registered here at the end of cycle c, shifted
-// by the group during c + 1 and sent by the serializers in cycle c + 3,
+// stream word of cycle c is registered here at the end of cycle c, taken by
+// the serializers during c + 1 and sent, shifted, in cycle c + 3,
 // like the command (which leaves in cycle m + 4).  With the group's shift
 // of GS_BASE + 2 beats the first DQS rising edge leaves one beat (half a
 // clock) before the CK rising edge WL clocks after the command's; levelling
