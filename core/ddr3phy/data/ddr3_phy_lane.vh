@@ -272,7 +272,7 @@ always @(posedge clk_x1)
 wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
 // Read eyes of the DQ bits: one engine for the group (below).
 wire [6*GW-1:0] bit_counts;                     // per bit: the step's words that passed
-wire [7*GW-1:0] eye_first, eye_last, eye_centre;
+wire [7*GW-1:0] eye_centre;
 wire [GW-1:0]   bit_seen;                       // the bit passed at some tap
 wire [GW-1:0]   bit_closed;                     // and failed again since
 // Write eyes of the DQ lines (0 .. GW-1) and the DM line (GW): one engine
@@ -281,6 +281,12 @@ localparam NL = GW + 1;
 wire [7*NL-1:0] line_tap;
 wire [NL-1:0]   line_early, line_found, line_settled;
 wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
+// Input taps: the DQ sweep loads its tap into every line at once; otherwise
+// the read-eye engine loads one line a cycle (rd_load_bit).
+wire            rd_sweep = cal_phase == PH_DQ;
+wire [clog2(GW)-1:0] rd_load_bit;
+wire [6:0]      rd_load_tap;
+wire [6:0]      rd_value = rd_sweep ? sweep_tap : rd_load_tap;
 wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
 
 generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
@@ -299,11 +305,8 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   VX_IOBUF u_io (.IO(dq[gb]), .I(d), .OE(oe_d), .O(pad));
 
   reg        pass;
-  wire [6:0] tap = (cal_phase == PH_DQ)      ? sweep_tap :
-                   (cal_phase == PH_TRACK_L) ? eye_first[7*gb +: 7] :
-                   (cal_phase == PH_TRACK_R) ? eye_last[7*gb +: 7] : eye_centre[7*gb +: 7];
-  VX_DELAY #(.DIRECTION("INPUT")) u_idly (.A(pad), .Z(in), .CLK(clk_x1), .LOAD(1'b1),
-    .VALUE(tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+  VX_DELAY #(.DIRECTION("INPUT")) u_idly (.A(pad), .Z(in), .CLK(clk_x1),
+    .LOAD(rd_sweep || rd_load_bit == gb), .VALUE(rd_value), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_IDES #(.RATIO(NB)) u_ides (.D(in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(slip),
                                 .Q(dq_word[gb*NB +: NB]));
 
@@ -334,8 +337,8 @@ end endgenerate
 
 `DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
   .sweep_tap(sweep_tap), .step_end(step_end), .track_words(track_words), .counts(bit_counts),
-  .first(eye_first), .last(eye_last), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
-  .closed(bit_closed));
+  .first(), .last(), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
+  .closed(bit_closed), .load_bit(rd_load_bit), .load_tap(rd_load_tap));
 assign rd_taps = eye_centre;
 
 // DM: its write eye is found by writing the pattern, then its inverse with
