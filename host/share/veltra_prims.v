@@ -597,15 +597,18 @@ module VX_OSER (D, TX, SHIFT, FCLK, PCLK, RESET, Q, OE);
 `endif
 endmodule
 
-// VX_IDES: 1:RATIO input deserializer with bit-slip.  D is sampled at every
-// FCLK edge; the word presented after PCLK edge n+1 holds the samples from
-// PCLK edge n-1 (inclusive) to edge n (exclusive), moved later by one beat
-// per BITSLIP pulse (cyclically).  A D change inside a sample's setup/hold
-// window makes that sample a random 0 or 1, without a message.
+// VX_IDES: 1:RATIO input deserializer with bit-slip and latency alignment.
+// D is sampled at every FCLK edge; the word presented after PCLK edge n+1
+// holds the samples from PCLK edge n-1 (inclusive) to edge n (exclusive),
+// moved later by one beat per BITSLIP pulse (cyclically).  DELAY (0..3,
+// taken at the PCLK edge) presents the word DELAY PCLK periods later
+// instead, from the words kept in the primitive's input FIFO.  A D change
+// inside a sample's setup/hold window makes that sample a random 0 or 1,
+// without a message.
 `ifdef SYNTHESIS
 (* blackbox *)
 `endif
-module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
+module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, DELAY, Q);
   parameter RATIO    = 4;
   parameter TSU_PS   = 150;
   parameter THOLD_PS = 50;
@@ -616,14 +619,15 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
   input              PCLK;
   input              RESET;
   input              BITSLIP;
+  input  [1:0]       DELAY;
   output [RATIO-1:0] Q;
 `ifndef SYNTHESIS
   initial
     if (RATIO != 4 && RATIO != 8)
       $display("VX_IDES %m: warning: RATIO %0d is not 4 or 8", RATIO);
 
-  VX_TCHECK #(.W(1), .TSU_PS(TSU_PS), .THOLD_PS(THOLD_PS), .WHAT("BITSLIP"),
-              .CLKNAME("PCLK")) fabric_check (PCLK, !RESET, BITSLIP);
+  VX_TCHECK #(.W(3), .TSU_PS(TSU_PS), .THOLD_PS(THOLD_PS), .WHAT("BITSLIP, DELAY"),
+              .CLKNAME("PCLK")) fabric_check (PCLK, !RESET, {DELAY, BITSLIP});
   VX_CLKCHECK #(.EDGES(RATIO / 2)) clock_check (FCLK, PCLK, !RESET);
   wire [31:0] errors = fabric_check.errors + clock_check.errors;
 
@@ -634,7 +638,8 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
   // hist[0] is the newest sample; two words plus one sample of history cover
   // every bit-slip and an FCLK edge coinciding with the PCLK edge.
   reg [2*RATIO:0] hist = 0;
-  reg [RATIO-1:0] q_word = 0;
+  reg [RATIO-1:0] q_word = 0, w_new = 0;
+  reg [3*RATIO-1:0] fifo = 0;    // the last three words, the newest lowest
   integer         slip = 0;
   integer         base, i;
   realtime        t_edge = -1.0e30, t_d = -1.0e30;
@@ -659,6 +664,7 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
     if (RESET !== 1'b0) begin
       q_word <= 0;
       hist   = 0;
+      fifo   = 0;
       slip   = 0;
     end
 
@@ -667,7 +673,9 @@ module VX_IDES (D, FCLK, PCLK, RESET, BITSLIP, Q);
       // A sample of this very timestep belongs to the next word.
       base = ((t_edge == $realtime) ? 1 : 0) + RATIO - slip;
       for (i = 0; i < RATIO; i = i + 1)
-        q_word[i] <= hist[base + RATIO - 1 - i];
+        w_new[i] = hist[base + RATIO - 1 - i];
+      q_word <= (DELAY == 0) ? w_new : fifo[(DELAY - 1) * RATIO +: RATIO];
+      fifo = {fifo[0 +: 2*RATIO], w_new};
       if (BITSLIP === 1'b1) slip = (slip + 1) % RATIO;
     end
 

@@ -20,8 +20,10 @@ r8_ck90_slips    | serdes | -Ptb.RATIO=8                 | +fphase=90 +slips    
 r4_shift         | serdes | -Ptb.RATIO=4                 | +shift                    | clean
 r8_ck90_shift    | serdes | -Ptb.RATIO=8                 | +fphase=90 +shift         | clean
 r8_meta_hold     | serdes | -Ptb.RATIO=8                 | +dchg=-20 +slips          | clean
+r4_delay1_slips  | serdes | -Ptb.RATIO=4                 | +delay=1 +slips           | clean
+r8_delay3_slips  | serdes | -Ptb.RATIO=8                 | +delay=3 +slips           | clean
 r4_async         | serdes | -Ptb.RATIO=4                 | +async                    | tb.ser: setup of D, TX, SHIFT:
-r8_async_bitslip | serdes | -Ptb.RATIO=8                 | +async                    | tb.des: setup of BITSLIP:
+r8_async_bitslip | serdes | -Ptb.RATIO=8                 | +async                    | tb.des: setup of BITSLIP, DELAY:
 r8_ratio_ser     | serdes | -Ptb.RATIO=8 -Ptb.CLK_DIV=2  |                           | tb.ser: 2 FCLK rising edges in the PCLK period
 r4_ratio_des     | serdes | -Ptb.RATIO=4 -Ptb.CLK_DIV=4  |                           | tb.des: 4 FCLK rising edges in the PCLK period
 r4_phase         | serdes | -Ptb.RATIO=4                 | +pclk_drift=7             | tb.ser: PCLK rising edge at

@@ -30,8 +30,8 @@
 //
 // Read: each bit's input tap is centred in its own eye, measured over a
 // known burst; the deserializers are slipped so that a burst from slot 0
-// starts a word, and the words are delayed by rd_lat - gate_word cycles so
-// that all groups line up (rd_word).
+// starts a word, and their input FIFOs delay the words by rd_lat - gate_word
+// cycles so that all groups line up (rd_word).
 //
 // Results (stable names, kept in RTL and netlist):
 //   dqs_in_tap     DQS input tap (centre of its cleanest read window)
@@ -133,7 +133,7 @@ VX_DELAY #(.DIRECTION("INPUT")) u_dqs_in_dly (.A(dqs_pad), .Z(dqs_in), .CLK(clk_
   .VALUE(dqs_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
 reg slip;
 VX_IDES #(.RATIO(NB)) u_dqs_ides (.D(dqs_in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst),
-                                  .BITSLIP(slip), .Q(dqs_word));
+                                  .BITSLIP(slip), .DELAY(2'd0), .Q(dqs_word));
 
 
 // ---------------------------------------------------------------------------
@@ -287,7 +287,12 @@ wire            rd_sweep = cal_phase == PH_DQ;
 wire [clog2(GW)-1:0] rd_load_bit;
 wire [6:0]      rd_load_tap;
 wire [6:0]      rd_value = rd_sweep ? sweep_tap : rd_load_tap;
-wire [5:0]    chk_cnt = gate_word + 1 + (NPB > NB ? 1 : 0);
+// The deserializers' input FIFOs delay the read words by rd_delay, so that
+// every group's burst comes rd_lat cycles after stage a (write levelling
+// reads the levels undelayed, as its waits expect).
+wire [5:0]    rd_delay = rd_lat - gate_word;
+wire [1:0]    ides_delay = (cal_phase == PH_LEVEL) ? 2'd0 : rd_delay[1:0];
+wire [5:0]    chk_cnt = rd_lat + 1 + (NPB > NB ? 1 : 0);
 
 generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   wire q, oe_q, d, oe_d, pad, in;
@@ -308,7 +313,7 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   VX_DELAY #(.DIRECTION("INPUT")) u_idly (.A(pad), .Z(in), .CLK(clk_x1),
     .LOAD(rd_sweep || rd_load_bit == gb), .VALUE(rd_value), .MOVE(1'b0), .DIR(1'b0), .TAP());
   VX_IDES #(.RATIO(NB)) u_ides (.D(in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(slip),
-                                .Q(dq_word[gb*NB +: NB]));
+                                .DELAY(ides_delay), .Q(dq_word[gb*NB +: NB]));
 
   reg  [NB-1:0] prev;
   wire [2*NB-1:0] two = {dq_word[gb*NB +: NB], prev};
@@ -371,22 +376,13 @@ always @(posedge clk_x1)
            (line_found[GW-1:0] != {GW{1'b1}} || HAS_DM && !line_found[GW]))
     dq_bad <= 1'b1;
 
-// Read words: delayed to the common latency.
-reg  [NB*GW-1:0] rd_now, rd_h1, rd_h2;
+// Read words, beat-major, at the common latency.
 always @* for (b = 0; b < GW; b = b + 1) for (j = 0; j < NB; j = j + 1)
-  rd_now[j*GW + b] = dq_word[b*NB + j];
-always @(posedge clk_x1) begin rd_h1 <= rd_now; rd_h2 <= rd_h1; end
-wire [5:0] rd_delay = rd_lat - gate_word;
-always @*
-  case (rd_delay)
-    6'd0:    rd_word = rd_now;
-    6'd1:    rd_word = rd_h1;
-    default: rd_word = rd_h2;
-  endcase
-reg lat_bad;                                    // more delay than the words kept
+  rd_word[j*GW + b] = dq_word[b*NB + j];
+reg lat_bad;                                    // more delay than the FIFOs hold
 always @(posedge clk_x1)
   if (rst) lat_bad <= 1'b0;
-  else if (step_end && cal_phase == PH_CHECK && rd_delay > 2) lat_bad <= 1'b1;
+  else if (step_end && cal_phase == PH_CHECK && rd_delay > 3) lat_bad <= 1'b1;
 
 // ---------------------------------------------------------------------------
 // Write levelling: with MR1 A7 set, every DQS rising edge makes the memory

@@ -25,5 +25,5 @@ module clean (clk, ck, lock, en, d, q, w, count);
   VX_OSER #(.RATIO(4)) ser (.D(word), .TX(4'b1111), .SHIFT(4'd0), .FCLK(ck), .PCLK(clk_x1),
                             .RESET(!por[1]), .Q(q), .OE());
   VX_IDES #(.RATIO(4)) des (.D(q), .FCLK(ck), .PCLK(clk_x1), .RESET(!por[1]), .BITSLIP(1'b0),
-                            .Q(w));
+                            .DELAY(2'd0), .Q(w));
 endmodule

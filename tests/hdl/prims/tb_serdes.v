@@ -10,6 +10,7 @@
 //                bit before or after, and both must occur
 //   +slips      a BITSLIP pulse every 4 cycles
 //   +shift      the serializer's SHIFT random (0..15) every cycle
+//   +delay=N    the deserializer's DELAY (0..3) held at N
 //   +async      D, TX and BITSLIP driven from an unrelated clock
 //   +pclk_drift=PS  clk_x1 from the bench, its period PS longer than RATIO/2 ck
 `timescale 1ps/1fs
@@ -21,12 +22,13 @@ module tb;
   VX_CHECK vx_check ();
 
   real    tck = 1250.0, dchg, drift = 0.0;
-  integer fphase = 0, mismatches = 0;
+  integer fphase = 0, mismatches = 0, dly = 0;
   reg     slips, async, meta, ext_pclk, shifts;
   initial begin
     if (!$value$plusargs("tck=%f", tck)) tck = 1250.0;
     if (!$value$plusargs("dchg=%f", dchg)) dchg = tck / 4.0;
     if (!$value$plusargs("fphase=%d", fphase)) fphase = 0;
+    if (!$value$plusargs("delay=%d", dly)) dly = 0;
     ext_pclk = $value$plusargs("pclk_drift=%f", drift);
     slips = $test$plusargs("slips");
     shifts = $test$plusargs("shift");
@@ -60,7 +62,7 @@ module tb;
   VX_OSER #(.RATIO(RATIO)) ser (.D(d), .TX(tx), .SHIFT(shift), .FCLK(fphase == 90 ? ck90 : ck), .PCLK(clk_x1),
                                 .RESET(rst), .Q(q), .OE(oe));
   VX_IDES #(.RATIO(RATIO)) des (.D(din), .FCLK(ck), .PCLK(clk_x1), .RESET(rst), .BITSLIP(bitslip),
-                                .Q(word));
+                                .DELAY(dly[1:0]), .Q(word));
 
   task mismatch(input [8*24-1:0] what, input integer got, input integer want);
     begin
@@ -88,7 +90,7 @@ module tb;
 
   // Fabric side: fresh random words each cycle; m counts clk_x1 edges from the first after reset.
   reg [RATIO-1:0] cap_d [0:CYCLES], cap_tx [0:CYCLES];
-  integer         cap_shift [0:CYCLES];
+  integer         cap_shift [0:CYCLES], slip_at [0:CYCLES];
   reg [0:(CYCLES+1)*RATIO] bits;   // bits[j]: deserializer input around ck edge j after t_ref
   integer  m = -1, slip = 0, i, j, k, seed = 5, old_hits = 0, new_hits = 0;
   realtime t_ref;
@@ -108,11 +110,13 @@ module tb;
       if (shifts) shift <= $random(seed);
       bitslip <= slips && m % 4 == 1;
     end
-    // Word after edge m: ck edges (m-2)*RATIO .. (m-1)*RATIO - 1 after t_ref, moved by the slips.
+    // Word after edge m: ck edges (m-2)*RATIO .. (m-1)*RATIO - 1 after t_ref, moved by the slips,
+    // or with DELAY the one of edge m - DELAY.
+    slip_at[m] = slip;
     #1;
-    if (m >= 3 && !async && !ext_pclk)
+    if (m >= 3 + dly && !async && !ext_pclk)
       for (k = 0; k < RATIO; k = k + 1) begin
-        j = (m - 2) * RATIO + slip + k;
+        j = (m - dly - 2) * RATIO + slip_at[m - dly] + k;
         if (meta && word[k] !== bits[j] && word[k] !== bits[j-1]) mismatch("word bit", word[k], bits[j]);
         if (meta && bits[j] !== bits[j-1]) begin
           if (word[k] === bits[j]) new_hits = new_hits + 1; else old_hits = old_hits + 1;
