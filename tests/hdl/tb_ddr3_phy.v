@@ -343,8 +343,8 @@ initial begin
 `ifdef TB_NETLIST
   $display("[%0t] initialisation complete", $realtime);
 `elsif TB_PHY_CAL
-  $display("[%0t] initialisation complete, read latency %0d cycles, %0d words per maintenance step",
-           $realtime, `TB_PHY.rd_lat, `TB_PHY.track_words);
+  $display("[%0t] initialisation complete, read latency %0d cycles, maintenance step %0d cycles (edges out at %0d words, in at %0d)",
+           $realtime, `TB_PHY.rd_lat, `TB_PHY.u_cal.track_step, `TB_PHY.track_hi, `TB_PHY.track_lo);
 `else
   $display("[%0t] initialisation complete, read latency %0d cycles", $realtime,
            `TB_PHY.rd_lat);

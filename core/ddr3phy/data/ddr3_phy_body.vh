@@ -158,7 +158,7 @@ wire [15:0]    mr1, mr3;
 wire           init_done, cal_done, cal_fail, step_end, lv_pulse, sweep_coarse, dq_count, wr_masked;
 wire [3:0]     cal_phase;
 wire [6:0]     sweep_tap;
-wire [5:0]     rd_cnt, rd_lat, track_words;
+wire [5:0]     rd_cnt, rd_lat, track_hi, track_lo;
 wire [G-1:0]   lane_bad;
 wire [6*G-1:0] gate_words;
 wire [G-1:0]   gates_done, dqs_done, lvs_done, wdq_dones, wdm_dones;
@@ -178,7 +178,7 @@ wire [K-1:0]   a_wr, a_rd, a_bl8;
   .seq_own(seq_own),
   .cmd(cal_cmd), .ba(cal_ba), .addr(cal_addr), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .rd_cnt(rd_cnt), .rd_lat(rd_lat),
-  .track_words(track_words),
+  .track_hi(track_hi), .track_lo(track_lo),
   .lv_pulse(lv_pulse), .wr_masked(wr_masked), .dq_count(dq_count), .init_done(init_done), .cal_done(cal_done), .cal_fail(cal_fail));
 
 `DDR3PHY_CMD u_cmd (
@@ -227,7 +227,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .st_dq(st_g), .st_dm(dm_g), .st_dq_oe(st_dq_oe), .st_dqs_val(st_dqs_val),
     .st_dqs_oe(st_dqs_oe), .rd_word(rd_g),
     .cal_phase(cal_phase), .sweep_tap(sweep_tap), .sweep_coarse(sweep_coarse),
-    .step_end(step_end), .dq_count(dq_count), .track_words(track_words), .rd_cnt(rd_cnt),
+    .step_end(step_end), .dq_count(dq_count), .track_hi(track_hi), .track_lo(track_lo),
+    .rd_cnt(rd_cnt),
     .rd_lat(rd_lat), .arr0_q(arr_q[0 +: 12]), .wr0_q(wr_q[0 +: 12]),
     .arr_q(arr_q[12*g +: 12]), .wr_q(wr_q[12*g +: 12]),
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),

@@ -36,7 +36,7 @@
 // the first of these commands until tMOD after the last, within the MAINT_CK
 // clocks the controller leaves after tRFC; the counted step takes what the
 // window leaves at the calibrated read latency (track_reads), and the groups
-// judge its words against track_words.
+// judge its words against the thresholds for it (track_hi, track_lo).
 // rd_lat (the read latency after stage a, in cycles) is the latest burst
 // word over the groups; the others wait for it.
 //
@@ -46,7 +46,7 @@
 // up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, track_words, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, track_hi, track_lo, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -72,7 +72,7 @@ output reg sweep_coarse;                           // levelling: half a clock on
 output step_end;
 output reg [5:0] rd_cnt;
 output reg [5:0] rd_lat;
-output [5:0] track_words;                          // maintenance: data words a step counts
+output reg [5:0] track_hi, track_lo;              // maintenance: the vote's thresholds
 output reg lv_pulse;
 output reg wr_masked;                              // this WRITE: the pattern's masked inverse
 output dq_count;   // DQ sweep: this cycle's words count for the tap
@@ -109,8 +109,15 @@ wire         w_more = (cal_phase == PH_WDQ || cal_phase == PH_WDM) && w_try != W
 // DQ_SETTLE cycles to reach the deserialized words, then the words of
 // DQ_READS cycles counted; a maintenance step counts from its start.
 localparam DQ_STEP = DQ_SETTLE + DQ_READS;
-wire [6:0] track_step = track_reads(rd_lat);
-assign     track_words = track_words_at(rd_lat);
+// The maintenance step at the calibrated read latency, looked up (rd_lat is
+// one of 0 .. RD_LOOK, and settles during calibration).
+reg  [6:0] track_step;
+integer l;
+always @(posedge clk_x1)
+  for (l = 0; l <= RD_LOOK; l = l + 1)
+    if (rd_lat == l) begin
+      track_step <= track_reads(l); track_hi <= track_hi_at(l); track_lo <= track_lo_at(l);
+    end
 wire [5:0] step_last = (cal_phase == PH_DQ) ? DQ_STEP - 1 : track_step - 1;
 reg [1:0]    gap_left;
 reg [5:0]    step_cyc;

@@ -38,8 +38,8 @@
 //   gate_pos       beat of the first read DQS rising edge, counted from the
 //                  READ's stage-a cycle; gate_word = gate_pos / NB
 //   wr_tap, wr_coarse, wr_clock   write levelling
-//   u_rd_eye.centre, .first, .last, .width   per bit (at [7*b +: 7]):
-//                  centre, eye edges and width in taps (also the ports
+//   u_rd_eye.centre, .width   per bit (at [7*b +: 7]):
+//                  centre and eye width in taps (also the ports
 //                  rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap and
 //                  cal_rd_eye)
 //   u_wr_eye.tap[7*l +: 7], .early[l]   per DQ bit (l = b) and DM (l = GW):
@@ -49,7 +49,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_words, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -66,7 +66,7 @@ input  [6:0] sweep_tap;
 input sweep_coarse;
 input step_end;   // a step's READ or pulse is over
 input dq_count;   // DQ sweep or maintenance: this cycle's words count for the step
-input  [5:0] track_words;   // maintenance: the data words a step counts
+input  [5:0] track_hi, track_lo;   // maintenance: the vote's thresholds (ddr3_phy_timing.vh)
 input  [5:0] rd_cnt;   // cycles since the sequencer's READ
 input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
 input  signed [11:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
@@ -196,11 +196,11 @@ always @(posedge clk_x1)
     missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
     start_last <= 3'sd0; end_last <= 3'sd0;
   end else if (cal_phase == PH_TRACK_L && step_end) begin
-    best_start <= start_moved;
-    best_len   <= best_end - start_moved + 1;
+    best_start <= edge_now;
+    best_len   <= best_end - edge_now + 1;
     start_last <= dqs_move;
   end else if (cal_phase == PH_TRACK_R && step_end) begin
-    best_len   <= end_moved - best_start + 1;
+    best_len   <= edge_now - best_start + 1;
     end_last   <= dqs_move;
   end else if (cal_phase == PH_GATE && step_end) begin
     // A run is the taps that show the burst at one place; where the place
@@ -228,10 +228,11 @@ localparam DQ_REACH = 24;
 wire [6:0] best_end    = best_start + best_len - 1;
 reg  signed [2:0] start_last, end_last;        // the window edges' last maintenance moves
 // A maintenance step moves the window edge it probed, after that edge's last move.
-wire signed [2:0] dqs_move = track_move(dqs_pass_n, track_words,
-                                        (cal_phase == PH_TRACK_L) ? start_last : end_last);
-wire [6:0] start_moved = edge_moved(best_start, best_end, 1'b0, dqs_move);
-wire [6:0] end_moved   = edge_moved(best_end, best_start, 1'b1, dqs_move);
+wire       probe_late = cal_phase == PH_TRACK_R;
+wire signed [2:0] dqs_move = track_move(dqs_pass_n, track_hi, track_lo,
+                                        probe_late ? end_last : start_last);
+wire [6:0] edge_now = edge_moved(probe_late ? best_end : best_start,
+                                 probe_late ? best_start : best_end, probe_late, dqs_move);
 always @* dqs_in_tap = best_start + best_len[7:1];
 assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
                  (cal_phase == PH_TRACK_L) ? best_start :
@@ -341,8 +342,9 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
 end endgenerate
 
 `DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
-  .sweep_tap(sweep_tap), .step_end(step_end), .track_words(track_words), .counts(bit_counts),
-  .first(), .last(), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
+  .sweep_tap(sweep_tap), .step_end(step_end), .track_hi(track_hi),
+  .track_lo(track_lo), .counts(bit_counts),
+  .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
   .closed(bit_closed), .load_bit(rd_load_bit), .load_tap(rd_load_tap));
 assign rd_taps = eye_centre;
 

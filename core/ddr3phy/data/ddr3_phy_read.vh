@@ -47,14 +47,10 @@ always @(posedge clk_x1)
 
 // The slots whose burst (or, at 1:2, the second half of an 8-beat burst)
 // starts in the older word of the window.
-reg [K-1:0] due;
-always @* begin
-  due = {K{1'b0}};
-  for (i = 1; i <= RP_N; i = i + 1) begin
-    if (i == rd_lat + 1) due = due | rp_rd[(i-1)*K +: K];
-    if (NB == 4 && i == rd_lat + 2) due = due | (rp_rd[(i-1)*K +: K] & rp_bl8[(i-1)*K +: K]);
-  end
-end
+// (rd_lat is at most RD_LOOK.)
+wire [K-1:0] due_first  = rp_rd[rd_lat*K +: K];
+wire [K-1:0] due_second = rp_rd[(rd_lat+1)*K +: K] & rp_bl8[(rd_lat+1)*K +: K];
+wire [K-1:0] due = (NB == 4) ? due_first | due_second : due_first;
 
 reg  [NB*DQ-1:0] prev;
 always @(posedge clk_x1) prev <= rd_all;

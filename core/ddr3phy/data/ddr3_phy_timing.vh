@@ -159,16 +159,28 @@ function [5:0] track_words_at;
   input [5:0] lat;
   track_words_at = track_reads(lat) / RD_GAP * DATA_WORDS;
 endfunction
+// An edge votes out where two thirds of its step's words read the pattern
+// (n >= track_hi_at), in where a third or fewer did (n <= track_lo_at).
+function [5:0] track_hi_at;
+  input [5:0] lat;
+  track_hi_at = (2 * track_words_at(lat) + 2) / 3;
+endfunction
+function [5:0] track_lo_at;
+  input [5:0] lat;
+  track_lo_at = track_words_at(lat) / 3;
+endfunction
 
 // Maintenance: how far an edge moves outwards (negative: inwards), from the
-// n of its step's w words that read the pattern, and its last move.
+// n words of its step that read the pattern, the vote's thresholds hi and lo
+// (above), and its last move.
 function signed [2:0] track_move;
   input [5:0] n;
-  input [5:0] w;
+  input [5:0] hi;
+  input [5:0] lo;
   input signed [2:0] last;
   reg signed [2:0] vote;
   begin
-    vote = (3 * n >= 2 * w) ? 3'sd1 : (3 * n <= w) ? -3'sd1 : 3'sd0;
+    vote = (n >= hi) ? 3'sd1 : (n <= lo) ? -3'sd1 : 3'sd0;
     if (vote == 1 && last > 0)       track_move = (last == 3) ? 3'sd3 : last + 3'sd1;
     else if (vote == -1 && last < 0) track_move = (last == -3) ? -3'sd3 : last - 3'sd1;
     else                             track_move = vote;
