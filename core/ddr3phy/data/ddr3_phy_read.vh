@@ -36,7 +36,7 @@ localparam RP_N = RD_LOOK + 3;                  // cycles of READs remembered
 
 // READs and their burst lengths i cycles after stage a, slot s at [(i-1)*K + s].
 reg [RP_N*K-1:0] rp_rd, rp_bl8;
-integer i, s, j;
+integer s, j;
 always @(posedge clk_x1)
   if (rst) begin
     rp_rd <= {RP_N*K{1'b0}}; rp_bl8 <= {RP_N*K{1'b0}};
