@@ -127,10 +127,18 @@ VX_IOBUF #(.PULL("DOWN")) u_dqs_io   (.IO(dqs),   .I(dqs_d),  .OE(dqs_oe_d), .O(
 VX_IOBUF #(.PULL("UP"))   u_dqs_n_io (.IO(dqs_n), .I(!dqs_d), .OE(dqs_oe_d), .O());
 
 reg  [6:0]    dqs_in_tap;
-wire [6:0]    dqs_tap;
+// Input taps of the DQ lines and (entry GW) of DQS, as the read-eye engine
+// loads them one a cycle (below).
+wire [clog2(GW+1)-1:0] rd_load_bit;
+wire [6:0]    rd_load_tap;
+// After the gate sweep the DQS tap sits at the window's centre; from the DQ
+// sweep on the read-eye engine keeps it there.
+wire          gate_set = cal_phase == PH_GATE_POS || cal_phase == PH_SLIP ||
+                         cal_phase == PH_GATE_CHK;
+wire [6:0]    dqs_tap  = (cal_phase == PH_GATE) ? sweep_tap : gate_set ? dqs_in_tap : rd_load_tap;
 wire [NB-1:0] dqs_word;
-VX_DELAY #(.DIRECTION("INPUT")) u_dqs_in_dly (.A(dqs_pad), .Z(dqs_in), .CLK(clk_x1), .LOAD(1'b1),
-  .VALUE(dqs_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
+VX_DELAY #(.DIRECTION("INPUT")) u_dqs_in_dly (.A(dqs_pad), .Z(dqs_in), .CLK(clk_x1),
+  .LOAD(cal_phase == PH_GATE || gate_set || rd_load_bit == GW), .VALUE(dqs_tap), .MOVE(1'b0), .DIR(1'b0), .TAP());
 reg slip;
 VX_IDES #(.RATIO(NB)) u_dqs_ides (.D(dqs_in), .FCLK(ck), .PCLK(clk_x1), .RESET(rst),
                                   .BITSLIP(slip), .DELAY(2'd0), .Q(dqs_word));
@@ -194,14 +202,6 @@ always @(posedge clk_x1)
   if (rst) begin
     in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
     missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
-    start_last <= 3'sd0; end_last <= 3'sd0;
-  end else if (cal_phase == PH_TRACK_L && step_end) begin
-    best_start <= edge_now;
-    best_len   <= best_end - edge_now + 1;
-    start_last <= dqs_move;
-  end else if (cal_phase == PH_TRACK_R && step_end) begin
-    best_len   <= edge_now - best_start + 1;
-    end_last   <= dqs_move;
   end else if (cal_phase == PH_GATE && step_end) begin
     // A run is the taps that show the burst at one place; where the place
     // changes or the burst is not seen, it ends.  The first whole run (one
@@ -226,17 +226,7 @@ always @(posedge clk_x1)
 // the largest skew between a DQ line and its strobe (24 taps, 0.6 to 0.8 ns).
 localparam DQ_REACH = 24;
 wire [6:0] best_end    = best_start + best_len - 1;
-reg  signed [2:0] start_last, end_last;        // the window edges' last maintenance moves
-// A maintenance step moves the window edge it probed, after that edge's last move.
-wire       probe_late = cal_phase == PH_TRACK_R;
-wire signed [2:0] dqs_move = track_move(dqs_pass_n, track_hi, track_lo,
-                                        probe_late ? end_last : start_last);
-wire [6:0] edge_now = edge_moved(probe_late ? best_end : best_start,
-                                 probe_late ? best_start : best_end, probe_late, dqs_move);
-always @* dqs_in_tap = best_start + best_len[7:1];
-assign dqs_tap = (cal_phase == PH_GATE)    ? sweep_tap :
-                 (cal_phase == PH_TRACK_L) ? best_start :
-                 (cal_phase == PH_TRACK_R) ? best_end : dqs_in_tap;
+always @* dqs_in_tap = best_start + (best_len - 1'b1) / 2;   // the middle, rounded down
 
 // Burst position at the centre tap; the deserializers are then slipped by
 // its beat within the word, so that a burst of slot 0 starts a word.
@@ -285,8 +275,6 @@ wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
 // Input taps: the DQ sweep loads its tap into every line at once; otherwise
 // the read-eye engine loads one line a cycle (rd_load_bit).
 wire            rd_sweep = cal_phase == PH_DQ;
-wire [clog2(GW)-1:0] rd_load_bit;
-wire [6:0]      rd_load_tap;
 wire [6:0]      rd_value = rd_sweep ? sweep_tap : rd_load_tap;
 // The deserializers' input FIFOs delay the read words by rd_delay, so that
 // every group's burst comes rd_lat cycles after stage a (write levelling
@@ -343,7 +331,8 @@ end endgenerate
 
 `DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
   .sweep_tap(sweep_tap), .step_end(step_end), .track_hi(track_hi),
-  .track_lo(track_lo), .counts(bit_counts),
+  .track_lo(track_lo), .counts({dqs_pass_n, bit_counts}), .seed(gate_set),
+  .seed_first(best_start), .seed_last(best_end),
   .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
   .closed(bit_closed), .load_bit(rd_load_bit), .load_tap(rd_load_tap));
 assign rd_taps = eye_centre;

@@ -1,6 +1,9 @@
 // Read eyes of a strobe group's DQ bits (module DDR3PHY_RD_EYE): where each
 // bit's eye lies on its input delay line, found by the DQ sweep and kept
-// centred by maintenance, and the taps it loads into the delay lines.
+// centred by maintenance, and the taps it loads into the delay lines.  The
+// strobe's read window is entry GW: the gate sweep finds it (the group
+// module seeds it, seed_first .. seed_last, while seed is high) and
+// maintenance keeps it centred like a bit's eye.
 //
 // Each bit counts the words of a step that read the pattern (pass counts, in
 // the group module, valid at step_end: one step per tap of the DQ sweep, one
@@ -31,7 +34,7 @@
 // Clock: clk_x1 only; rst synchronous.
 `timescale 1ps/1ps
 module `DDR3PHY_RD_EYE (
-  clk_x1, rst, cal_phase, sweep_tap, step_end, track_hi, track_lo, counts, centre, width, seen, closed, load_bit, load_tap);
+  clk_x1, rst, cal_phase, sweep_tap, step_end, track_hi, track_lo, counts, seed, seed_first, seed_last, centre, width, seen, closed, load_bit, load_tap);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -41,28 +44,31 @@ input [3:0] cal_phase;
 input [6:0] sweep_tap;
 input step_end;
 input [5:0] track_hi, track_lo; // maintenance: the vote's thresholds (ddr3_phy_timing.vh)
-input [6*GW-1:0] counts;        // per bit: the step's words that read the pattern
+localparam NE = GW + 1;          // entries: the bits, then DQS
+input [6*NE-1:0] counts;        // per entry: the step's words that read the pattern
+input seed;
+input [6:0] seed_first, seed_last;
 output reg [7*GW-1:0] centre, width;
 output reg [GW-1:0] seen, closed;
-localparam BW = clog2(GW);
-output [BW-1:0] load_bit;       // the bit whose delay line takes load_tap this cycle
+localparam BW = clog2(NE);
+output [BW-1:0] load_bit;       // the entry whose delay line takes load_tap this cycle
 output [6:0] load_tap;
 
 // The step being taken, held while the walk passes the bits (todo).
-reg [6*GW-1:0] step_counts;
+reg [6*NE-1:0] step_counts;
 reg [3:0]      step_phase;
 reg [6:0]      step_tap;
-reg [GW-1:0]   todo;
-reg [BW-1:0]   cur;              // the bit visited this cycle
+reg [NE-1:0]   todo;
+reg [BW-1:0]   cur;              // the entry visited this cycle
 wire           step = step_end && (cal_phase == PH_DQ || cal_phase == PH_TRACK_L ||
                                    cal_phase == PH_TRACK_R);
 always @(posedge clk_x1)
   if (rst) begin
-    cur <= 0; todo <= {GW{1'b0}};
+    cur <= 0; todo <= {NE{1'b0}};
   end else begin
-    cur <= (cur == GW - 1) ? 0 : cur + 1'b1;
+    cur <= (cur == NE - 1) ? 0 : cur + 1'b1;
     if (step) begin
-      todo <= {GW{1'b1}};
+      todo <= {NE{1'b1}};
       step_counts <= counts; step_phase <= cal_phase; step_tap <= sweep_tap;
     end else todo[cur] <= 1'b0;
   end
@@ -78,7 +84,7 @@ always @(posedge clk_x1)
 // that updates it: its edges, the DQ sweep's count at the tap before, and
 // its edges' last maintenance moves.
 localparam SW = 7 + 7 + 6 + 3 + 3;
-reg  [SW*GW-1:0] ring;           // bit cur at [0 +: SW], then cur + 1, ...
+reg  [SW*NE-1:0] ring;           // entry cur at [0 +: SW], then cur + 1, ...
 wire [6:0] b_first, b_last;
 wire [5:0] b_prev;
 wire signed [2:0] b_first_move, b_last_move;
@@ -87,18 +93,21 @@ assign {b_last_move, b_first_move, b_prev, b_last, b_first} = ring[0 +: SW];
 // This cycle's bit: its count, and its edges as the step leaves them.
 wire [5:0] n      = step_counts[6*cur +: 6];
 wire       busy   = todo[cur];
-wire       sweep  = busy && step_phase == PH_DQ;
+wire       is_dqs = cur == GW;
+wire       sweep  = busy && step_phase == PH_DQ && !is_dqs;
 // A maintenance step moves the edge it probed, after that edge's last move.
 wire       late   = step_phase == PH_TRACK_R;
 wire signed [2:0] move = track_move(n, track_hi, track_lo, late ? b_last_move : b_first_move);
 wire [6:0] moved  = edge_moved(late ? b_last : b_first, late ? b_first : b_last, late, move);
 wire       pair   = n + b_prev >= 2 * DQ_PASS_WORDS && step_tap != 0;
-wire       opens  = sweep && pair && !seen[cur];
-wire [6:0] new_first = opens ? step_tap - 1'b1 :
+wire       b_seen = !is_dqs && seen[cur];
+wire       opens  = sweep && pair && !b_seen;
+wire       seeds  = seed && is_dqs;
+wire [6:0] new_first = seeds ? seed_first : opens ? step_tap - 1'b1 :
                        (busy && step_phase == PH_TRACK_L) ? moved : b_first;
-wire [6:0] new_last  = (sweep && pair) ? step_tap :
+wire [6:0] new_last  = seeds ? seed_last : (sweep && pair) ? step_tap :
                        (busy && late) ? moved : b_last;
-wire       new_seen  = seen[cur] || (sweep && pair);
+wire       new_seen  = b_seen || (sweep && pair);
 wire [6:0] new_centre = new_first + (new_last - new_first) / 2;   // the middle, rounded down
 wire [5:0] new_prev  = sweep ? n : b_prev;
 wire signed [2:0] new_first_move = (busy && step_phase == PH_TRACK_L) ? move : b_first_move;
@@ -109,9 +118,9 @@ assign load_tap = (probe_over || !(cal_phase == PH_TRACK_L || cal_phase == PH_TR
                     new_centre : (cal_phase == PH_TRACK_L) ? new_first : new_last;
 
 always @(posedge clk_x1)
-  if (rst) ring <= {SW*GW{1'b0}};
+  if (rst) ring <= {SW*NE{1'b0}};
   else     ring <= {new_last_move, new_first_move, new_prev, new_last, new_first,
-                    ring[SW*GW-1:SW]};
+                    ring[SW*NE-1:SW]};
 
 // The results, written with constant indices, so that each bit's registers
 // take the shared values under an enable of their own.
