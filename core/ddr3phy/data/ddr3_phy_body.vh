@@ -1,14 +1,16 @@
 // Body of the DDR3 PHY module, shared by ddr3_1_2code.v and ddr3_1_4code.v.
 // The including file opens the module (its name and port list), sets the
-// local parameter RATIO and names the PHY's modules (DDR3PHY_INIT, _CMD,
-// _WRITE, _READ, _CAL, _LANE), each in a file of its own:
+// local parameter RATIO and names the PHY's modules (ddr3_phy_modules.vh),
+// each in a file of its own:
 //   ddr3_phy_init.vh   power-up and mode registers
 //   ddr3_phy_cmd.vh    command path and the forwarded clock
 //   ddr3_phy_write.vh  write datapath (data, ECC, the DQS/DQ beat stream)
 //   ddr3_phy_read.vh   read datapath (read words, ECC, status)
 //   ddr3_phy_cal.vh    calibration sequencer
-//   ddr3_phy_lane.vh   one strobe group: its I/O primitives, levelling,
-//                      read capture and what calibration found for it
+//   ddr3_phy_group_cal.vh  calibration of the strobe groups: read strobe
+//                      window, write levelling, whole clock of write delay
+//   ddr3_phy_lane.vh   one strobe group: its I/O primitives, read capture,
+//                      its bits' eyes and what calibration found for it
 // Here: the clocks, the reset, and the wiring.
 //
 // Clocks
@@ -163,7 +165,7 @@ wire [G-1:0]   lane_bad;
 wire [6*G-1:0] gate_words;
 wire [G-1:0]   gates_done, dqs_done, lvs_done, wdq_dones, wdm_dones;
 wire [7*G-1:0] dq_froms;
-wire           seq_own, a_ref;
+wire           seq_own, a_ref, groups_busy;
 wire [K-1:0]   a_wr, a_rd, a_bl8;
 
 `DDR3PHY_INIT #(.INIT_RESET_US(INIT_RESET_US), .INIT_CKE_US(INIT_CKE_US)) u_init (
@@ -172,7 +174,7 @@ wire [K-1:0]   a_wr, a_rd, a_bl8;
 
 `DDR3PHY_CAL #(.G(G)) u_cal (
   .clk_x1(clk_x1), .rst(rst), .init_seq_done(init_seq_done), .mr1(mr1), .mr3(mr3),
-  .lane_bad(lane_bad), .gate_words(gate_words), .gates_done(gates_done), .dq_froms(dq_froms),
+  .lane_bad(lane_bad), .groups_busy(groups_busy), .gate_words(gate_words), .gates_done(gates_done), .dq_froms(dq_froms),
   .dqs_done(dqs_done),
   .lvs_done(lvs_done), .wdq_dones(wdq_dones), .wdm_dones(wdm_dones), .a_ref(a_ref),
   .seq_own(seq_own),
@@ -209,7 +211,19 @@ wire [NB-1:0]    st_dq_oe, st_dqs_val, st_dqs_oe;
   .st_dq(st_dq), .st_dm(st_dm), .st_dq_oe(st_dq_oe), .st_dqs_val(st_dqs_val),
   .st_dqs_oe(st_dqs_oe));
 
-wire signed [12*G-1:0] arr_q, wr_q;
+// Each group's observations of a calibration step, and what the strobe-group
+// engine finds from them (ddr3_phy_group_cal.vh).
+wire [G-1:0]   gate_seen, lv_hi, lv_lo, wr_coarse, lv_bad;
+wire [9*G-1:0] seen_pos, gate_pos;
+wire [7*G-1:0] win_start, wr_tap;
+wire [8*G-1:0] win_len;
+wire [2*G-1:0] wr_clock;
+`DDR3PHY_GROUP_CAL #(.G(G)) u_group_cal (
+  .clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
+  .sweep_coarse(sweep_coarse), .step_end(step_end), .seen(gate_seen), .pos(seen_pos),
+  .lv_hi(lv_hi), .lv_lo(lv_lo), .gate_pos(gate_pos), .busy_out(groups_busy), .win_start(win_start), .win_len(win_len),
+  .gate_done(gates_done), .wr_tap(wr_tap), .wr_coarse(wr_coarse), .lv_done(lvs_done),
+  .wr_clock(wr_clock), .lv_bad(lv_bad));
 // What read centring found, bit i of the bus at [7*i +: 7]: its input tap
 // and its eye width in taps.
 wire [7*DQ-1:0] cal_rd_tap, cal_rd_eye;
@@ -229,11 +243,12 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .cal_phase(cal_phase), .sweep_tap(sweep_tap), .sweep_coarse(sweep_coarse),
     .step_end(step_end), .dq_count(dq_count), .track_hi(track_hi), .track_lo(track_lo),
     .rd_cnt(rd_cnt),
-    .rd_lat(rd_lat), .arr0_q(arr_q[0 +: 12]), .wr0_q(wr_q[0 +: 12]),
-    .arr_q(arr_q[12*g +: 12]), .wr_q(wr_q[12*g +: 12]),
-    .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]),
-    .gate_done(gates_done[g]), .dq_from(dq_froms[7*g +: 7]),
-    .dq_done(dqs_done[g]), .lv_done(lvs_done[g]),
+    .rd_lat(rd_lat), .gate_seen(gate_seen[g]), .seen_pos(seen_pos[9*g +: 9]),
+    .lv_hi(lv_hi[g]), .lv_lo(lv_lo[g]), .gate_pos(gate_pos[9*g +: 9]),
+    .win_start(win_start[7*g +: 7]), .win_len(win_len[8*g +: 8]), .wr_tap(wr_tap[7*g +: 7]),
+    .wr_coarse(wr_coarse[g]), .wr_clock(wr_clock[2*g +: 2]), .lv_bad(lv_bad[g]),
+    .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]), .dq_from(dq_froms[7*g +: 7]),
+    .dq_done(dqs_done[g]),
     .wdq_done(wdq_dones[g]), .wdm_done(wdm_dones[g]),
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),

@@ -46,7 +46,7 @@
 // up to its saturation value; a_ref is a controller REFRESH in stage a.
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
-  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, track_hi, track_lo, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
+  clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, groups_busy, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, track_hi, track_lo, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
 parameter G = 2;   // strobe groups
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -57,6 +57,7 @@ input init_seq_done;
 input      [15:0] mr1;
 input      [15:0] mr3;
 input      [G-1:0] lane_bad;
+input      groups_busy;                            // the strobe-group engine is still walking a step
 input      [6*G-1:0] gate_words;
 input      [G-1:0] gates_done, dqs_done, lvs_done;
 input      [G-1:0] wdq_dones, wdm_dones;           // every line settled on its write eye
@@ -97,7 +98,7 @@ localparam [4:0] S_WAIT    = 5'd0, S_MPR_ON  = 5'd1, S_READ    = 5'd2, S_STEP   
                  S_WRITE   = 5'd12, S_WRITE_M = 5'd13, S_PRE     = 5'd14, S_END     = 5'd15,
                  S_RUN     = 5'd16, S_TRACK   = 5'd17, S_RELEASE = 5'd18, S_FAILED  = 5'd19;
 
-localparam TW = clog2(max2(max2(RD_STEP, CYC_WLO + 8), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
+localparam TW = clog2(max2(max2(RD_STEP, max2(CYC_WLO + 8, G)), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
                                                           CYC_RFC)) + 1);
 
 reg [4:0]    state, next;
@@ -189,10 +190,12 @@ always @(posedge clk_x1)
           issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_READ);
           cal_phase <= PH_GATE; sweep_tap <= 7'd0;
         end
-      S_READ: begin
-        issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
-        rd_cnt <= 6'd0; wr_masked <= 1'b0;
-      end
+      // The first READ after the gate sweep needs every group's window.
+      S_READ:
+        if (cal_phase == PH_GATE || !groups_busy) begin
+          issue(C_RD, 3'd0, COL0, rd_wait, S_STEP);
+          rd_cnt <= 6'd0; wr_masked <= 1'b0;
+        end
       // The groups take the step's result now (step_end).
       S_STEP: case (cal_phase)
         PH_GATE:
@@ -209,7 +212,7 @@ always @(posedge clk_x1)
             warm <= 6'd0; step_cyc <= 6'd0; gap_left <= 2'd0;
           end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
-        PH_LV_PICK:  state <= (lane_bad != 0) ? S_END : S_W_ACT;
+        PH_LV_PICK:  state <= S_W_ACT;
         // A write sweep goes on to the early slice, then to the DM lines,
         // then to the check, each as soon as every line has settled.
         PH_WDQ, PH_WDM: begin
@@ -259,7 +262,8 @@ always @(posedge clk_x1)
       end
       // The tap took effect a cycle ago; the pulse needs a few cycles to
       // reach the pins, then the level comes back within CYC_WLO.
-      S_PULSE: begin lv_pulse <= 1'b1; state <= S_LV_STEP; wait_left <= CYC_WLO + 6; end
+      // (At least G cycles: the strobe-group engine walks the groups once per tap.)
+      S_PULSE: begin lv_pulse <= 1'b1; state <= S_LV_STEP; wait_left <= max2(CYC_WLO + 6, G); end
       // Two pulses per tap (the groups compare their levels).
       S_LV_STEP:
         if (!lv_again) begin
@@ -271,15 +275,21 @@ always @(posedge clk_x1)
           state <= ((sweep_tap == 7'd127 && sweep_coarse) || lvs_done == {G{1'b1}}) ? S_LV_END
                                                                                      : S_PULSE;
         end
-      S_LV_END: begin
-        // The groups pick their whole clock at the step's end (step_end).
-        issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_STEP);
-        cal_phase <= PH_LV_PICK;
-      end
-      S_W_ACT: begin
-        issue(C_ACT, 3'd0, {ROW{1'b0}}, CYC_RCD, S_WRITE);
-        cal_phase <= PH_WDQ; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
-      end
+      // The groups pick their whole clock at the step's end (step_end),
+      // once every group's levelling is in.
+      S_LV_END:
+        if (!groups_busy) begin
+          issue(C_MRS, 3'd1, mr1[ROW-1:0], CYC_MOD, S_STEP);
+          cal_phase <= PH_LV_PICK;
+        end
+      S_W_ACT:
+        if (!groups_busy) begin
+          if (lane_bad != 0) state <= S_END;
+          else begin
+            issue(C_ACT, 3'd0, {ROW{1'b0}}, CYC_RCD, S_WRITE);
+            cal_phase <= PH_WDQ; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
+          end
+        end
       // The DM sweep's second WRITE follows tCCD later.
       S_WRITE:
         if (cal_phase == PH_WDM) issue(C_WR, 3'd0, COL0, CYC_CCD, S_WRITE_M);

@@ -20,13 +20,8 @@
 // slice of DQ and DM, one beat more for their late slice; wr_extra =
 // wr_coarse + 2 * wr_clock.  wr_coarse (0 or 1 beat) and wr_tap come from
 // write levelling; wr_clock - 1 (-1..2) is the whole clock that levelling
-// cannot see: the group's write delay is picked so that it
-// exceeds group 0's by as much as its read burst arrives later than group
-// 0's (fly-by routing delays a group's CK and its read data alike).  Both
-// are compared in sixteenths of a clock, taps counted at the delay line's
-// nominal step: the pick has half a clock to spare either way, so the
-// spread of the step (+-15 %) cannot move it, where a step measured from
-// noisy window edges did.
+// cannot see.  The strobe-group engine (ddr3_phy_group_cal.vh) finds all
+// three, and the DQS read window, from what the group observes.
 //
 // Read: each bit's input tap is centred in its own eye, measured over a
 // known burst; the deserializers are slipped so that a burst from slot 0
@@ -37,7 +32,7 @@
 //   dqs_in_tap     DQS input tap (centre of its cleanest read window)
 //   gate_pos       beat of the first read DQS rising edge, counted from the
 //                  READ's stage-a cycle; gate_word = gate_pos / NB
-//   wr_tap, wr_coarse, wr_clock   write levelling
+//   wr_tap, wr_coarse, wr_clock   write levelling (the engine's, as ports)
 //   u_rd_eye.centre, .width   per bit (at [7*b +: 7]):
 //                  centre and eye width in taps (also the ports
 //                  rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap and
@@ -49,7 +44,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, arr0_q, wr0_q, arr_q, wr_q, gate_word_out, bad, gate_done, dq_from, dq_done, lv_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, gate_seen, seen_pos, lv_hi, lv_lo, gate_pos, win_start, win_len, wr_tap, wr_coarse, wr_clock, lv_bad, gate_word_out, bad, dq_from, dq_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -69,11 +64,21 @@ input dq_count;   // DQ sweep or maintenance: this cycle's words count for the s
 input  [5:0] track_hi, track_lo;   // maintenance: the vote's thresholds (ddr3_phy_timing.vh)
 input  [5:0] rd_cnt;   // cycles since the sequencer's READ
 input  [5:0] rd_lat;   // cycle of the burst after stage a, all groups
-input  signed [11:0] arr0_q, wr0_q;   // group 0's read arrival and write delay
-output signed [11:0] arr_q, wr_q;       // this group's, in sixteenths of a clock
+// What the group sees of a calibration step, and what the strobe-group
+// engine (ddr3_phy_group_cal.vh) finds from it.
+output reg   gate_seen;     // gate: this READ's burst was found
+output reg [8:0] seen_pos;  // where first (beat from the READ's stage-a cycle)
+output       lv_hi, lv_lo;  // levelling: both pulses of the tap read CK high / low
+output reg [8:0] gate_pos;  // beat of the first read DQS rising edge at the window's centre
+input  [6:0] win_start;     // the DQS read window: first tap
+input  [7:0] win_len;       // and taps
+input  [6:0] wr_tap;        // levelled DQS output tap
+input        wr_coarse;     // and half clock
+input  [1:0] wr_clock;      // whole clocks added, + 1 (0..3)
+input        lv_bad;
 output     [5:0] gate_word_out;
 output bad;
-output gate_done, dq_done, lv_done;
+output dq_done;
 output wdq_done, wdm_done;   // every DQ line (the DM line) has settled on its write eye
 output [6:0] dq_from;   // no bit's eye starts before this tap   // the sweeps need go no further for this group
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
@@ -98,9 +103,6 @@ genvar gb;
 // Write: the stream delayed by GS_BASE + wr_extra beats (the early slice and
 // DQS), or a beat more (the late slice), in the serializers (their SHIFT).
 // ---------------------------------------------------------------------------
-reg  [6:0]        wr_tap;
-reg               wr_coarse;
-reg  [1:0]        wr_clock;                      // whole clocks added, + 1 (0..3)
 // The part of the shift beyond GS_BASE (0..7 beats).
 wire [2:0]        wr_extra = (cal_phase == PH_LEVEL) ? sweep_coarse : wr_coarse + 2 * wr_clock;
 wire [6:0]        out_tap  = (cal_phase == PH_LEVEL) ? sweep_tap : wr_tap;
@@ -164,8 +166,6 @@ wire        look     = rd_cnt != 0 && rd_cnt <= RD_LOOK;
 // (rd_cnt - 1): the window's oldest word is two cycles older.
 wire [8:0]  hit_pos  = (rd_cnt - 3) * NB + gate_off + 2;
 
-reg         gate_seen;                          // this READ's burst was found
-reg [8:0]   seen_pos;                           // where first
 reg         gate_ok;                            // found where calibration put it
 always @(posedge clk_x1)
   if (rst || rd_cnt == 0) begin
@@ -186,51 +186,17 @@ always @(posedge clk_x1)
   else if (dq_count && dqs_word[0 +: NW] == DQS_WORD[0 +: NW] && dqs_pass_n != 6'd63)
     dqs_pass_n <= dqs_pass_n + 1'b1;
 
-// DQS input sweep: a window of taps at which the burst was found gives the
+// The DQS window the gate sweep found (ddr3_phy_group_cal.vh) gives the
 // tap (its centre).
-reg [6:0] run_start, best_start;
-reg [7:0] best_len;                             // taps in the window
-reg       in_run, missed, gate_closed, run_clean;
-localparam GATE_MIN = 8;
-// Done once a whole window (a run between two misses) has been seen.
-assign gate_done = gate_closed;
-assign dq_from   = (best_start > DQ_REACH) ? best_start - DQ_REACH : 7'd0;
-reg  [8:0] run_pos;                             // where the current run sees the burst
-wire       run_moved = in_run && gate_seen && seen_pos != run_pos;
-wire [7:0] run_len = (in_run && !run_moved) ? sweep_tap - run_start + 1 : 8'd1;
-always @(posedge clk_x1)
-  if (rst) begin
-    in_run <= 1'b0; best_len <= 8'd0; best_start <= 7'd0; run_start <= 7'd0;
-    missed <= 1'b0; gate_closed <= 1'b0; run_pos <= 9'd0; run_clean <= 1'b0;
-  end else if (cal_phase == PH_GATE && step_end) begin
-    // A run is the taps that show the burst at one place; where the place
-    // changes or the burst is not seen, it ends.  The first whole run (one
-    // that began after such an end, at least GATE_MIN taps) is the window;
-    // until there is one, the longest run so far stands in.
-    in_run  <= gate_seen;
-    run_pos <= seen_pos;
-    if (!gate_seen || run_moved) begin
-      missed <= 1'b1;
-      if (in_run && run_clean && sweep_tap - run_start >= GATE_MIN && !gate_closed) begin
-        gate_closed <= 1'b1; best_start <= run_start; best_len <= sweep_tap - run_start;
-      end
-    end
-    if (gate_seen) begin
-      if (!in_run || run_moved) begin run_start <= sweep_tap; run_clean <= missed || run_moved; end
-      if (run_len > best_len && !gate_closed) begin
-        best_len <= run_len; best_start <= (in_run && !run_moved) ? run_start : sweep_tap;
-      end
-    end
-  end
 // How far below the DQS window a bit's eye may start: half a window and
 // the largest skew between a DQ line and its strobe (24 taps, 0.6 to 0.8 ns).
 localparam DQ_REACH = 24;
-wire [6:0] best_end    = best_start + best_len - 1;
-always @* dqs_in_tap = best_start + (best_len - 1'b1) / 2;   // the middle, rounded down
+assign dq_from = (win_start > DQ_REACH) ? win_start - DQ_REACH : 7'd0;
+wire [6:0] win_end = win_start + win_len - 1'b1;
+always @* dqs_in_tap = win_start + (win_len - 1'b1) / 2;   // the middle, rounded down
 
 // Burst position at the centre tap; the deserializers are then slipped by
 // its beat within the word, so that a burst of slot 0 starts a word.
-reg  [8:0] gate_pos;
 reg  [5:0] gate_word;
 reg  [2:0] slips_left;
 reg        gate_bad;
@@ -243,7 +209,7 @@ always @(posedge clk_x1)
     if (step_end && cal_phase == PH_GATE_POS) begin
       gate_pos   <= seen_pos;
       slips_left <= seen_pos % NB;
-      if (!gate_seen || best_len == 0) gate_bad <= 1'b1;
+      if (!gate_seen || win_len == 0) gate_bad <= 1'b1;
     end
     // One slip every other cycle.
     if (cal_phase == PH_SLIP && slips_left != 0 && !slip) begin
@@ -332,7 +298,7 @@ end endgenerate
 `DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
   .sweep_tap(sweep_tap), .step_end(step_end), .track_hi(track_hi),
   .track_lo(track_lo), .counts({dqs_pass_n, bit_counts}), .seed(gate_set),
-  .seed_first(best_start), .seed_last(best_end),
+  .seed_first(win_start), .seed_last(win_end),
   .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
   .closed(bit_closed), .load_bit(rd_load_bit), .load_tap(rd_load_tap));
 assign rd_taps = eye_centre;
@@ -377,77 +343,18 @@ always @(posedge clk_x1)
 
 // ---------------------------------------------------------------------------
 // Write levelling: with MR1 A7 set, every DQS rising edge makes the memory
-// return the CK level it saw on the group's DQ.  The first tap at which that
-// level turns from low to high is where DQS meets CK's rising edge.
+// return the CK level it saw on the group's DQ.  Each tap gets two pulses
+// (the sequencer's steps come in pairs); the strobe-group engine takes a
+// level where both read it.
 // ---------------------------------------------------------------------------
 wire lv_one  = dq_word[0 +: NB] == {NB{1'b1}};
 wire lv_zero = dq_word[0 +: NB] == {NB{1'b0}};
-// Near an edge of CK (within tWLS/tWLH, and jitter) the level the memory
-// returns is random.  Each tap gets two pulses (the sequencer's steps come in
-// pairs) and a level counts only where both read it, so that the uncertain
-// window breaks runs instead of forming them.  An edge counts once LV_SOLID
-// equal levels follow LV_SOLID of the other level; it lies in the middle
-// between the two runs.
-localparam LV_SOLID = 8;
-reg        lv_second;                           // this step ends a tap's second pulse
-reg  [1:0] lv_first;                            // its first pulse: {one, zero}
-wire       lv_hi = lv_second && lv_one && lv_first[1];
-wire       lv_lo = lv_second && lv_zero && lv_first[0];
+reg  [1:0] lv_first;                            // the tap's first pulse: {one, zero}
 always @(posedge clk_x1)
-  if (rst || cal_phase != PH_LEVEL) begin
-    lv_second <= 1'b0; lv_first <= 2'b00;
-  end else if (step_end) begin
-    lv_second <= !lv_second; lv_first <= {lv_one, lv_zero};
-  end
-
-reg  [3:0] lv_run;                              // taps of the current run (saturating), 0: none
-reg        lv_prev;                             // its level
-reg        lv_found, solid_seen, solid_level;
-reg  [6:0] solid_end;                           // last tap of the last solid run
-wire [6:0] lv_edge = (solid_end + sweep_tap - (LV_SOLID - 1) + 1) / 2;
-always @(posedge clk_x1)
-  if (rst) begin
-    lv_prev <= 1'b0; lv_found <= 1'b0; lv_run <= 4'd0;
-    solid_seen <= 1'b0; solid_level <= 1'b0; solid_end <= 7'd0;
-    wr_tap <= 7'd0; wr_coarse <= 1'b0;
-  end else if (cal_phase == PH_LEVEL && step_end && lv_second) begin
-    lv_prev <= lv_hi;
-    if (sweep_tap == 0) begin                   // a sweep begins
-      lv_run <= (lv_hi || lv_lo) ? 4'd1 : 4'd0; solid_seen <= 1'b0;
-    end else if (!(lv_hi || lv_lo) || lv_run == 0 || lv_hi != lv_prev) begin
-      // The run so far ends at the tap before.
-      if (lv_run >= LV_SOLID) begin
-        solid_seen <= 1'b1; solid_level <= lv_prev; solid_end <= sweep_tap - 1'b1;
-      end
-      lv_run <= (lv_hi || lv_lo) ? 4'd1 : 4'd0;
-    end else begin
-      if (lv_run != 4'd15) lv_run <= lv_run + 1'b1;
-      // This run of highs just became solid after a solid run of lows: CK's rising edge.
-      if (lv_run == LV_SOLID - 1 && solid_seen && !solid_level && lv_hi && !lv_found) begin
-        lv_found <= 1'b1; wr_tap <= lv_edge; wr_coarse <= sweep_coarse;
-      end
-    end
-  end
-assign lv_done = lv_found;
-
-// Read arrival and write delay in sixteenths of a clock: a beat is 8, a tap
-// TAP_16 / 256 at the delay line's nominal step.  The DQS input delay makes
-// the burst look later than it arrives.
-localparam TAP_16 = (16 * TAP_PS * 256 + tCK / 2) / tCK;
-assign arr_q = 8 * gate_pos - ((dqs_in_tap * TAP_16 + 128) >> 8);
-assign wr_q  = 8 * wr_coarse + ((wr_tap * TAP_16 + 128) >> 8);
-
-// The whole clock: this group's write delay less group 0's should be its
-// read arrival less group 0's.
-wire signed [11:0] clk_diff = (arr_q - arr0_q) - (wr_q - wr0_q) + 8;   // + 8: rounded
-reg lv_bad;
-always @(posedge clk_x1)
-  if (rst) begin
-    wr_clock <= 2'd1; lv_bad <= 1'b0;
-  end else if (cal_phase == PH_LV_PICK && step_end) begin
-    wr_clock <= (clk_diff >>> 4) + 1;
-    if (!lv_found || (clk_diff >>> 4) < -1 || (clk_diff >>> 4) > 2) lv_bad <= 1'b1;
-  end
+  if (rst) lv_first <= 2'b00;
+  else if (cal_phase == PH_LEVEL && step_end) lv_first <= {lv_one, lv_zero};
+assign lv_hi = lv_one && lv_first[1];
+assign lv_lo = lv_zero && lv_first[0];
 
 assign bad = gate_bad | dq_bad | lv_bad | lat_bad;
 
