@@ -22,8 +22,8 @@
 `define TB_RD_TAP(i)     `TB_PHY.cal_rd_tap[7*(i) +: 7]            // DQ bit i's input-delay tap
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
-`define TB_WR_TAP(g, k)   `TB_PHY.g_grp[g].u_grp.u_wr_eye.tap[7*(k) +: 7]   // bit k's output tap
-`define TB_WR_EARLY(g, k) `TB_PHY.g_grp[g].u_grp.u_wr_eye.early[k]      // on the early slice
+`define TB_WR_TAP(g, k)   `TB_PHY.g_grp[g].u_grp.line_tap[7*(k) +: 7]   // bit k's output tap
+`define TB_WR_EARLY(g, k) `TB_PHY.g_grp[g].u_grp.line_early[k]      // on the early slice
 `endif
 `ifndef TB_TAP_PS
 `define TB_TAP_PS (30.0 * 1.15)                // the largest step a 30 ps delay line draws

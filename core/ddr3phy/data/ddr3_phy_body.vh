@@ -218,10 +218,20 @@ wire [9*G-1:0] seen_pos, gate_pos;
 wire [7*G-1:0] win_start, wr_tap;
 wire [8*G-1:0] win_len;
 wire [2*G-1:0] wr_clock;
+// The write eyes of every DQ and DM line (NL per group).
+localparam NL = GW + 1;
+wire [NL*G-1:0]   wr_pass, line_early, line_found, line_settled;
+wire [7*NL*G-1:0] line_tap;
+wire              wr_eye_busy, group_cal_busy;
+`DDR3PHY_WR_EYE #(.G(G), .GW(GW)) u_wr_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
+  .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end), .pass(wr_pass),
+  .tap(line_tap), .early(line_early), .found(line_found), .settled(line_settled),
+  .busy(wr_eye_busy));
+assign groups_busy = group_cal_busy || wr_eye_busy;
 `DDR3PHY_GROUP_CAL #(.G(G)) u_group_cal (
   .clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .seen(gate_seen), .pos(seen_pos),
-  .lv_hi(lv_hi), .lv_lo(lv_lo), .gate_pos(gate_pos), .busy_out(groups_busy), .win_start(win_start), .win_len(win_len),
+  .lv_hi(lv_hi), .lv_lo(lv_lo), .gate_pos(gate_pos), .busy_out(group_cal_busy), .win_start(win_start), .win_len(win_len),
   .gate_done(gates_done), .wr_tap(wr_tap), .wr_coarse(wr_coarse), .lv_done(lvs_done),
   .wr_clock(wr_clock), .lv_bad(lv_bad));
 // What read centring found, bit i of the bus at [7*i +: 7]: its input tap
@@ -248,7 +258,9 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .win_start(win_start[7*g +: 7]), .win_len(win_len[8*g +: 8]), .wr_tap(wr_tap[7*g +: 7]),
     .wr_coarse(wr_coarse[g]), .wr_clock(wr_clock[2*g +: 2]), .lv_bad(lv_bad[g]),
     .gate_word_out(gate_words[6*g +: 6]), .bad(lane_bad[g]), .dq_from(dq_froms[7*g +: 7]),
-    .dq_done(dqs_done[g]),
+    .dq_done(dqs_done[g]), .wr_pass(wr_pass[NL*g +: NL]), .line_tap(line_tap[7*NL*g +: 7*NL]),
+    .line_early(line_early[NL*g +: NL]), .line_found(line_found[NL*g +: NL]),
+    .line_settled(line_settled[NL*g +: NL]),
     .wdq_done(wdq_dones[g]), .wdm_done(wdm_dones[g]),
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),

@@ -57,7 +57,7 @@ input init_seq_done;
 input      [15:0] mr1;
 input      [15:0] mr3;
 input      [G-1:0] lane_bad;
-input      groups_busy;                            // the strobe-group engine is still walking a step
+input      groups_busy;                            // a calibration engine is still walking a step
 input      [6*G-1:0] gate_words;
 input      [G-1:0] gates_done, dqs_done, lvs_done;
 input      [G-1:0] wdq_dones, wdm_dones;           // every line settled on its write eye
@@ -290,10 +290,13 @@ always @(posedge clk_x1)
             cal_phase <= PH_WDQ; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
           end
         end
-      // The DM sweep's second WRITE follows tCCD later.
+      // The DM sweep's second WRITE follows tCCD later.  Each tap's first
+      // WRITE waits for the write-eye engine to have taken the tap before.
       S_WRITE:
-        if (cal_phase == PH_WDM) issue(C_WR, 3'd0, COL0, CYC_CCD, S_WRITE_M);
-        else                     issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
+        if (!groups_busy) begin
+          if (cal_phase == PH_WDM) issue(C_WR, 3'd0, COL0, CYC_CCD, S_WRITE_M);
+          else                     issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
+        end
       S_WRITE_M: begin
         issue(C_WR, 3'd0, COL0, CYC_WTR, S_READ);
         wr_masked <= 1'b1;

@@ -12,7 +12,7 @@
 //        own VX_DELAY); read: VX_DELAY (input) -> VX_IDES on ck.
 //   DM   VX_OSER on ck90 -> VX_DELAY (output) -> VX_OBUF.
 // The DQS output delays sit at the levelled tap (wr_tap); each DQ and the DM
-// line has its own output tap and slice, found by its write eye
+// line has its own output tap and slice, found by the write-eye engine
 // (ddr3_phy_wr_eye.vh).
 //
 // Write: the serializers (their SHIFT) delay the shared beat stream
@@ -37,14 +37,14 @@
 //                  centre and eye width in taps (also the ports
 //                  rd_taps, rd_eyes, gathered by the PHY as cal_rd_tap and
 //                  cal_rd_eye)
-//   u_wr_eye.tap[7*l +: 7], .early[l]   per DQ bit (l = b) and DM (l = GW):
-//                  output tap and slice
+//   line_tap[7*l +: 7], line_early[l]   per DQ bit (l = b) and DM (l = GW):
+//                  output tap and slice (the write-eye engine's, as ports)
 //   bad            the group failed calibration
 //
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, gate_seen, seen_pos, lv_hi, lv_lo, gate_pos, win_start, win_len, wr_tap, wr_coarse, wr_clock, lv_bad, gate_word_out, bad, dq_from, dq_done, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, gate_seen, seen_pos, lv_hi, lv_lo, gate_pos, win_start, win_len, wr_tap, wr_coarse, wr_clock, lv_bad, gate_word_out, bad, dq_from, dq_done, wr_pass, line_tap, line_early, line_found, line_settled, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -79,6 +79,13 @@ input        lv_bad;
 output     [5:0] gate_word_out;
 output bad;
 output dq_done;
+// Write eyes of the group's DQ lines (0 .. GW-1) and DM line (GW), found by
+// the PHY's write-eye engine (ddr3_phy_wr_eye.vh) from each write step's
+// result here (wr_pass).
+localparam NL = GW + 1;
+output [NL-1:0]   wr_pass;
+input  [7*NL-1:0] line_tap;
+input  [NL-1:0]   line_early, line_found, line_settled;
 output wdq_done, wdm_done;   // every DQ line (the DM line) has settled on its write eye
 output [6:0] dq_from;   // no bit's eye starts before this tap   // the sweeps need go no further for this group
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
@@ -234,9 +241,6 @@ wire [GW-1:0]   bit_seen;                       // the bit passed at some tap
 wire [GW-1:0]   bit_closed;                     // and failed again since
 // Write eyes of the DQ lines (0 .. GW-1) and the DM line (GW): one engine
 // for the group (below).
-localparam NL = GW + 1;
-wire [7*NL-1:0] line_tap;
-wire [NL-1:0]   line_early, line_found, line_settled;
 wire [GW*NB-1:0] dq_word;                     // bit b's word at [b*NB +: NB]
 // Input taps: the DQ sweep loads its tap into every line at once; otherwise
 // the read-eye engine loads one line a cycle (rd_load_bit).
@@ -309,10 +313,7 @@ assign rd_taps = eye_centre;
 wire       dm_q, dm_d;
 wire       dm_sweep = cal_phase == PH_WDM;
 wire       dm_early = dm_sweep ? sweep_coarse : line_early[GW];
-`DDR3PHY_WR_EYE #(.NL(NL)) u_wr_eye (.clk_x1(clk_x1), .rst(rst),
-  .sweeping({dm_sweep, {GW{cal_phase == PH_WDQ}}}), .sweep_early(sweep_coarse),
-  .sweep_tap(sweep_tap), .step_end(step_end), .pass({bit_pass == {GW{1'b1}}, bit_pass}),
-  .tap(line_tap), .early(line_early), .found(line_found), .settled(line_settled));
+assign wr_pass = {bit_pass == {GW{1'b1}}, bit_pass};
 VX_OSER #(.RATIO(NB)) u_dm_oser (.D(st_dm), .TX({NB{1'b1}}),
                                  .SHIFT(dm_early ? shift_early : shift_late), .FCLK(ck90),
                                  .PCLK(clk_x1), .RESET(rst), .Q(dm_q), .OE());
