@@ -531,7 +531,10 @@ task finish_test;
     check_levelling;
     check_write_eyes;
 `ifndef TB_NETLIST
-    if (ddr_init_complete === 1'b1) check_centring("at the end", t_ref_before);
+    if (ddr_init_complete === 1'b1) begin
+      check_centring("at the end", t_ref_before);
+      check_gate("at the end", t_ref_before);
+    end
 `endif
 `endif
     if (n_bus_ref != n_c[REF]) `TBERR(("%0d REFRESH sent, %0d on the bus", n_c[REF], n_bus_ref))

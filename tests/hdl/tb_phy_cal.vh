@@ -9,6 +9,10 @@
 //   after calibration, keep at least half of what the beat leaves beyond
 //   tDS + tDH as setup beyond tDS and as hold beyond tDH, less two taps (the
 //   eye's edges, each found to a tap) and the jitter of DQ and DQS.
+//   Read strobe (RTL only): each group's DQS input tap, as calibration and
+//   maintenance keep it, samples the strobe within 3 taps of the middle of
+//   its half periods (the gate sweep steps two taps at a time), plus what
+//   drift can have moved it, as below.
 //   Read centring (RTL only): each DQ bit's final input-delay tap puts the
 //   sampling clock edge within 2 taps of the centre of the eye the model
 //   sends on that bit; checked when initialisation completes and at the end
@@ -22,6 +26,8 @@
 `define TB_RD_TAP(i)     `TB_PHY.cal_rd_tap[7*(i) +: 7]            // DQ bit i's input-delay tap
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
+`define TB_DQS_TAP(g)     `TB_PHY.g_grp[g].u_grp.u_rd_eye.dqs_centre   // group g's DQS input tap
+`define TB_DQS_STEP(g)    `TB_PHY.g_grp[g].u_grp.u_dqs_in_dly.step_ps  // its tap step, ps
 `define TB_WR_TAP(g, k)   `TB_PHY.g_grp[g].u_grp.line_tap[7*(k) +: 7]   // bit k's output tap
 `define TB_WR_EARLY(g, k) `TB_PHY.g_grp[g].u_grp.line_early[k]      // on the early slice
 `endif
@@ -60,8 +66,12 @@ endtask
 
 `ifndef TB_NETLIST
 real rd_step [0:DQ-1];
+real dqs_step [0:G-1];
+wire [6:0] dqs_tap [0:G-1];
 genvar sg, sb;
 generate for (sg = 0; sg < G; sg = sg + 1) begin : g_step
+  initial #1 dqs_step[sg] = `TB_DQS_STEP(sg);
+  assign dqs_tap[sg] = `TB_DQS_TAP(sg);
   for (sb = 0; sb < GW; sb = sb + 1) begin : g_bit
     initial #1 rd_step[sg * GW + sb] = `TB_RD_STEP(sg, sb);
     always @(posedge ddr_init_complete)
@@ -99,4 +109,26 @@ task check_centring(input [8*12-1:0] when, input realtime since);
 endtask
 
 always @(posedge ddr_init_complete) check_centring("calibrated", $realtime);
+
+// The strobe arrives as DQ line 0 of its group would without that line's skew.
+task check_gate(input [8*12-1:0] when, input realtime since);
+  integer g, tap;
+  real ui, x, d, allow, step;
+  begin
+    ui = tCK / 2.0;
+    allow = drift_rate * ($realtime - since) / 1.0e6;
+    for (g = 0; g < G; g = g + 1) begin
+      tap = dqs_tap[g];
+      step = dqs_step[g];
+      x = mem.rd_nominal_ps(g * GW) - mem.skew_ps[g * GW] + tap * step + ui / 2.0;
+      d = x - ui * $floor(x / ui + 0.5);
+      $display("%0s: DQS%0d tap %0d, %0.1f taps off the middle of its half periods", when, g,
+               tap, d / step);
+      if (d > 3.0 * step + allow || d < -3.0 * step - allow)
+        `TBERR(("DQS%0d read tap %0d is %0.1f taps off the middle of its half periods (allowed %0.1f)",
+                g, tap, d / step, 3.0 + allow / step))
+    end
+  end
+endtask
+always @(posedge ddr_init_complete) check_gate("calibrated", $realtime);
 `endif

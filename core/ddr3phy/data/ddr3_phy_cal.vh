@@ -98,7 +98,9 @@ localparam [4:0] S_WAIT    = 5'd0, S_MPR_ON  = 5'd1, S_READ    = 5'd2, S_STEP   
                  S_WRITE   = 5'd12, S_WRITE_M = 5'd13, S_PRE     = 5'd14, S_END     = 5'd15,
                  S_RUN     = 5'd16, S_TRACK   = 5'd17, S_RELEASE = 5'd18, S_FAILED  = 5'd19;
 
-localparam TW = clog2(max2(max2(RD_STEP, max2(CYC_WLO + 8, G)), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
+// A gate step is long enough for the strobe-group engine to walk the groups.
+localparam GATE_STEP = max2(RD_STEP, G);
+localparam TW = clog2(max2(max2(GATE_STEP, max2(CYC_WLO + 8, G)), max2(max2(CYC_MOD, CYC_WLMRD) + CMD_LAT,
                                                           CYC_RFC)) + 1);
 
 reg [4:0]    state, next;
@@ -160,7 +162,7 @@ end
 wire sweep_settled = (cal_phase == PH_WDQ) ? wdq_dones == {G{1'b1}} : wdm_dones == {G{1'b1}};
 // Once the burst's place is known a READ step need only wait for it.
 wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
-                         cal_phase == PH_GATE_CHK) ? RD_STEP : rd_lat + 4;
+                         cal_phase == PH_GATE_CHK) ? GATE_STEP : rd_lat + 4;
 
 always @(posedge clk_x1)
   if (rst) begin

@@ -30,6 +30,7 @@
 // Per bit b (at [7*b +: 7]): centre, the middle of its eye rounded down (the
 // bit's tap while running); width, its taps (0 until seen); seen, that the DQ
 // sweep found it; closed, that the sweep has passed its end by two taps.
+// dqs_centre: the middle of the strobe's read window (its tap while running).
 //
 // Clock: clk_x1 only; rst synchronous.
 `timescale 1ps/1ps
@@ -124,6 +125,11 @@ always @(posedge clk_x1)
 
 // The results, written with constant indices, so that each bit's registers
 // take the shared values under an enable of their own.
+reg [6:0] dqs_centre;
+always @(posedge clk_x1)
+  if (rst) dqs_centre <= 7'd0;
+  else if (is_dqs && (busy || seeds)) dqs_centre <= new_centre;
+
 integer b;
 always @(posedge clk_x1)
   if (rst) begin
