@@ -103,7 +103,7 @@ for step in $steps; do
       echo "$step seed $seed: FAILED"; grep "ERROR\|RESULT" "$work/sim.log" | head -10; bad=1
     fi
     # Figures for the tested envelope: DQS placement and per-bit eyes.
-    grep "from CK at the device\|eye .* taps" "$work/sim.log" | sed 's/^/    /' || true
+    grep "from CK at the device\|eye .* taps\|half periods" "$work/sim.log" | sed 's/^/    /' || true
   done
 done
 # One line for the tested-envelope table.
