@@ -3,12 +3,14 @@
 // What it does: once initialisation is done it owns the bus and runs the
 // calibration phases (PH_* in ddr3_phy_timing.vh) in order, issuing its own
 // commands with the waits of ddr3_phy_timing.vh; the strobe groups
-// (ddr3_phy_lane.vh) measure and keep the results.
+// (ddr3_phy_lane.vh) observe each step, and the calibration engines
+// (ddr3_phy_group_cal.vh, ddr3_phy_rd_eye.vh, ddr3_phy_wr_eye.vh) keep the
+// results.
 //   1. Read strobe ("gate"), with the memory's multi-purpose register on
 //      (MR3 A2: every READ returns 0, 1, 0, 1, ... on every DQ): one READ
-//      per DQS input tap (0..127);
-//      each group keeps the centre of its longest run of taps that show the
-//      preamble and the burst, then a READ there gives the burst's beat, the
+//      per second DQS input tap (0..127); each group's window is the first
+//      whole run of taps that show the preamble and the burst at one place,
+//      its centre the tap; then a READ there gives the burst's beat, the
 //      deserializers are slipped to a word boundary and a READ checks that.
 //   2. Per-bit read centring: one READ per DQ input tap, until every bit has
 //      passed and failed again; each bit keeps the centre of the taps that
