@@ -10,9 +10,10 @@
 //   tDS + tDH as setup beyond tDS and as hold beyond tDH, less two taps (the
 //   eye's edges, each found to a tap) and the jitter of DQ and DQS.
 //   Read strobe (RTL only): each group's DQS input tap, as calibration and
-//   maintenance keep it, samples the strobe within 3 taps of the middle of
-//   its half periods (the gate sweep steps two taps at a time), plus what
-//   drift can have moved it, as below.
+//   maintenance keep it, samples the strobe near the middle of its half
+//   periods: within two taps (the gate sweep steps two at a time) plus
+//   tDQSCK's random part and the jitter (it finds the window's edges from
+//   one READ per tap), plus what drift can have moved it, as below.
 //   Read centring (RTL only): each DQ bit's final input-delay tap puts the
 //   sampling clock edge within 2 taps of the centre of the eye the model
 //   sends on that bit; checked when initialisation completes and at the end
@@ -113,7 +114,7 @@ always @(posedge ddr_init_complete) check_centring("calibrated", $realtime);
 // The strobe arrives as DQ line 0 of its group would without that line's skew.
 task check_gate(input [8*12-1:0] when, input realtime since);
   integer g, tap;
-  real ui, x, d, allow, step;
+  real ui, x, d, allow, step, lim;
   begin
     ui = tCK / 2.0;
     allow = drift_rate * ($realtime - since) / 1.0e6;
@@ -124,9 +125,10 @@ task check_gate(input [8*12-1:0] when, input realtime since);
       d = x - ui * $floor(x / ui + 0.5);
       $display("%0s: DQS%0d tap %0d, %0.1f taps off the middle of its half periods", when, g,
                tap, d / step);
-      if (d > 3.0 * step + allow || d < -3.0 * step - allow)
+      lim = 2.0 * step + mem.dqsck_rand + mem.jitter + allow;
+      if (d > lim || d < -lim)
         `TBERR(("DQS%0d read tap %0d is %0.1f taps off the middle of its half periods (allowed %0.1f)",
-                g, tap, d / step, 3.0 + allow / step))
+                g, tap, d / step, lim / step))
     end
   end
 endtask
