@@ -156,7 +156,7 @@ wire       n_coarse  = lv_edge ? step_coarse : coarse;
 // The whole clock: the group's read arrival less its write delay, against
 // group 0's, which passes first.
 wire       pick      = busy && step_phase == PH_LV_PICK;
-wire [6:0] dqs_tap   = best_start + (best_len - 1'b1) / 2;
+wire [6:0] dqs_tap   = middle(best_start, best_start + best_len - 1'b1);
 wire signed [11:0] arr_less_wr = 8 * (o_pos - coarse) - (((dqs_tap + tap) * TAP_16 + 128) >> 8);
 reg  signed [11:0] arr_less_wr0;
 always @(posedge clk_x1) if (left == G) arr_less_wr0 <= arr_less_wr;

@@ -200,7 +200,7 @@ always @(posedge clk_x1)
 localparam DQ_REACH = 24;
 assign dq_from = (win_start > DQ_REACH) ? win_start - DQ_REACH : 7'd0;
 wire [6:0] win_end = win_start + win_len - 1'b1;
-always @* dqs_in_tap = win_start + (win_len - 1'b1) / 2;   // the middle, rounded down
+always @* dqs_in_tap = middle(win_start, win_end);
 
 // Burst position at the centre tap; the deserializers are then slipped by
 // its beat within the word, so that a burst of slot 0 starts a word.

@@ -109,7 +109,7 @@ wire [6:0] new_first = seeds ? seed_first : opens ? step_tap - 1'b1 :
 wire [6:0] new_last  = seeds ? seed_last : (sweep && pair) ? step_tap :
                        (busy && late) ? moved : b_last;
 wire       new_seen  = b_seen || (sweep && pair);
-wire [6:0] new_centre = new_first + (new_last - new_first) / 2;   // the middle, rounded down
+wire [6:0] new_centre = middle(new_first, new_last);
 wire [5:0] new_prev  = sweep ? n : b_prev;
 wire signed [2:0] new_first_move = (busy && step_phase == PH_TRACK_L) ? move : b_first_move;
 wire signed [2:0] new_last_move  = (busy && step_phase == PH_TRACK_R) ? move : b_last_move;

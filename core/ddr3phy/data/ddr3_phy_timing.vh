@@ -186,6 +186,12 @@ function signed [2:0] track_move;
     else                             track_move = vote;
   end
 endfunction
+// The middle of the taps first .. last, rounded down: where an eye or a
+// window puts its line's tap.
+function [6:0] middle;
+  input [6:0] first, last;
+  middle = first + (last - first) / 2;
+endfunction
 // An edge moved by m (outwards: down for an early edge, up for a late one),
 // kept within the taps and on its side of the other edge.
 function [6:0] edge_moved;
