@@ -100,9 +100,9 @@ constexpr PartRow partRows[] = {
      "(die revision P), revision not seen, p. 1 (1.35 V)" JEDEC_REST},
     {"MT41K512M8RH-125:E", "Micron", C, 1, 8, 8, 4096, 16, 10, 1350, "DDR3-1600K", 13125, 260000,
      6000, 30000, false,
-     "Micron 4Gb: x8, x16 Automotive DDR3L SDRAM data sheet, revision not seen, p. 1 (64 Meg x 8 "
-     "x 8 banks, RH package of die revision E, 1.35 V; Table 1: -125 11-11-11, backward "
-     "compatible to CL 9 and CL 7)" JEDEC_REST},
+     "Micron 4Gb: x4, x8, x16 DDR3L SDRAM data sheet (4Gb_1_35V_DDR3L.pdf), Rev. F 10/12, p. 1 "
+     "(Table 1: -125 11-11-11 at 13.75 ns, backward-compatibility notes 1 and 2), p. 2 (Table 2: "
+     "512 Meg x 8, RH package of die revisions E and J, -125 at 1.25 ns and CL 11)" JEDEC_REST},
     {"MT4JSF12864HZ-1G6", "Micron", S, 1, 64, 16, 2048, 14, 10, 1500, "DDR3-1600K", 13125, 160000,
      7500, 40000, false,
      "Micron 1GB (x64, SR) 204-pin DDR3 SODIMM data sheet jsf4c128x64hz, Rev. F 05/13, p. 10 "
