@@ -386,6 +386,8 @@ private slots:
         row("unknown option", {"inspect", "--colour"}, 2, "colour");
         row("unknown tool item", generate + QStringList{"--tool", "yosys"}, 2,
             "comboSynthesisTool");
+        row("option twice", generate + QStringList{"--out", "%O/b"}, 2,
+            "--out given more than once");
         row("module named like a primitive", generate + QStringList{"--module", "VX_IOBUF"}, 1,
             "device primitive");
         row("module named a keyword", generate + QStringList{"--module", "uwire"}, 1,
