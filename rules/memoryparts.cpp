@@ -77,11 +77,6 @@ constexpr PartRow partRows[] = {
      6000, 30000, false,
      "ISSI IS43/46TR16128A, IS43/46TR82560A 2Gb DDR3 data sheet, revision Advanced Information "
      "December 2011, p. 1 (address table; speed bin 125K 11-11-11 at 13.125 ns)" JEDEC_REST},
-    {"IM8G08D3FCBG-125", "Intelligent Memory", C, 1, 8, 8, 8192, 16, 11, 1350, "DDR3-1600K", 13750,
-     350000, 7500, 40000, false,
-     "Intelligent Memory IM8G08D3FCB 8Gbit DDR3 data sheet, revision not seen, p. 1 (128M words "
-     "x 8 bits x 8 banks, 2 KB page, rows A0-A15, columns A0-A9 and A11, 1.35 V, CL 11 at "
-     "1.25 ns)" JEDEC_REST},
     {"MT18JDF25672PDZ-1G6", "Micron", R, 2, 72, 8, 1024, 14, 10, 1500, "DDR3-1600K", 13125, 110000,
      6000, 30000, false,
      "Micron 2GB, 4GB (x72, ECC, DR) 240-pin DDR3 VLP RDIMM data sheet jdf18c256_512x72pdz, "
@@ -108,6 +103,11 @@ constexpr PartRow partRows[] = {
      "Rev. J 06/2022, p. 1 (32 Meg x 16 x 8 banks; options 256M16, TW, -107 at 1.07 ns and "
      "CL 13, automotive A, industrial IT -40 to +95 °C, revision :P; VDD 1.35 V); tAA is "
      "DDR3-1866M's 13.91 ns, as no down-bin rating was seen" JEDEC_REST},
+    {"MT41K512M16HA-125:A", "Micron", C, 1, 16, 16, 8192, 16, 10, 1350, "DDR3-1600K", 13750,
+     350000, 7500, 40000, false,
+     "Micron 8Gb DDR3L SDRAM data sheet (8Gb_DDR3L.pdf), Rev. C 10/15, p. 1 (MT41K512M16, 64 "
+     "Meg x 16 x 8 banks; options 512M16, HA, -125 at 1.25 ns and CL 11, commercial, revision "
+     ":A; Table 1: -125 11-11-11 at 13.75 ns; VDD 1.35 V)" JEDEC_REST},
     {"MT41K512M8RH-125:E", "Micron", C, 1, 8, 8, 4096, 16, 10, 1350, "DDR3-1600K", 13125, 260000,
      6000, 30000, false,
      "Micron 4Gb: x4, x8, x16 DDR3L SDRAM data sheet (4Gb_1_35V_DDR3L.pdf), Rev. F 10/12, p. 1 "
