@@ -85,26 +85,23 @@ constexpr PartRow partRows[] = {
     {"MT41J128M16JT-125:K", "Micron", C, 1, 16, 16, 2048, 14, 10, 1500, "DDR3-1600K", 13125, 160000,
      7500, 40000, false,
      "Micron 2Gb: x4, x8, x16 DDR3 SDRAM data sheet, Rev. P 2/12, p. 1 (16 Meg x 16 x 8 banks; "
-     "Table 1: -125 11-11-11, backward compatible to CL 9 at 1333 and CL 7 at 1066); Table 56 "
-     "p. 79 of a copy of unseen revision (tRFC 160 ns); tRRD, tFAW: JEDEC minimums"},
+     "Table 1: -125 11-11-11, backward compatible to CL 9 at 1333 and CL 7 at 1066)" JEDEC_REST},
     {"MT41J256M8HX-15E:D", "Micron", C, 1, 8, 8, 2048, 15, 10, 1500, "DDR3-1333H", 13125, 160000,
      6000, 30000, false,
      "Micron 2Gb: x4, x8, x16 DDR3 SDRAM data sheet, Rev. P 2/12, p. 1 (32 Meg x 8 x 8 banks; "
-     "Table 1: -15E 9-9-9, backward compatible to CL 7 at 1066); Table 56 p. 79 of a copy of "
-     "unseen revision (tRFC 160 ns); tRRD, tFAW: JEDEC minimums"},
+     "Table 1: -15E 9-9-9, backward compatible to CL 7 at 1066)" JEDEC_REST},
     {"MT41J512M4HX-15E:D", "Micron", C, 1, 4, 4, 2048, 15, 11, 1500, "DDR3-1333H", 13125, 160000,
      6000, 30000, false,
      "Micron 2Gb: x4, x8, x16 DDR3 SDRAM data sheet, Rev. P 2/12, p. 1 (64 Meg x 4 x 8 banks; "
-     "Table 1: -15E 9-9-9, backward compatible to CL 7 at 1066); Table 56 p. 79 of a copy of "
-     "unseen revision (tRFC 160 ns); tRRD, tFAW: JEDEC minimums"},
+     "Table 1: -15E 9-9-9, backward compatible to CL 7 at 1066)" JEDEC_REST},
     {"MT41K256M16TW-107AIT:P", "Micron", C, 1, 16, 16, 4096, 15, 10, 1350, "DDR3-1866M", 13910,
      260000, 6000, 35000, true,
      "Micron 4Gb: x8, x16 Automotive DDR3L SDRAM data sheet (automotive_4gb_ddr3l_v00h.pdf), "
      "Rev. J 06/2022, p. 1 (32 Meg x 16 x 8 banks; options 256M16, TW, -107 at 1.07 ns and "
      "CL 13, automotive A, industrial IT -40 to +95 °C, revision :P; VDD 1.35 V); tAA is "
      "DDR3-1866M's 13.91 ns, as no down-bin rating was seen" JEDEC_REST},
-    {"MT41K512M16HA-125:A", "Micron", C, 1, 16, 16, 8192, 16, 10, 1350, "DDR3-1600K", 13750,
-     350000, 7500, 40000, false,
+    {"MT41K512M16HA-125:A", "Micron", C, 1, 16, 16, 8192, 16, 10, 1350, "DDR3-1600K", 13750, 350000,
+     7500, 40000, false,
      "Micron 8Gb DDR3L SDRAM data sheet (8Gb_DDR3L.pdf), Rev. C 10/15, p. 1 (MT41K512M16, 64 "
      "Meg x 16 x 8 banks; options 512M16, HA, -125 at 1.25 ns and CL 11, commercial, revision "
      ":A; Table 1: -125 11-11-11 at 13.75 ns; VDD 1.35 V)" JEDEC_REST},
@@ -117,11 +114,6 @@ constexpr PartRow partRows[] = {
      7500, 40000, false,
      "Micron 1GB (x64, SR) 204-pin DDR3 SODIMM data sheet jsf4c128x64hz, Rev. F 05/13, p. 10 "
      "(module -1G6 is component -125, MT41J128M16)"},
-    {"MT4KSF12864HZ-1G6", "Micron", S, 1, 64, 16, 2048, 14, 10, 1350, "DDR3-1600K", 13125, 160000,
-     7500, 40000, false,
-     "Micron 1GB (x64, SR) 204-pin 1.35V DDR3L SODIMM data sheet ksf4c128x64hz, revision not "
-     "seen, p. 1 (Table 1: -1G6 tRCD and tRP 13.125 ns, tRC 48.125 ns; single rank; four "
-     "devices)" JEDEC_REST},
     {"MT4KTF25664AZ-1G6", "Micron", U, 1, 64, 16, 4096, 15, 10, 1350, "DDR3-1600K", 13125, 260000,
      7500, 40000, false,
      "Micron 2GB (x64, SR) 240-pin DDR3L UDIMM data sheet ktf4c256x64az, Rev. E 12/15, p. 1 "
