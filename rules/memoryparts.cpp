@@ -160,11 +160,11 @@ constexpr PartRow partRows[] = {
      "Samsung K4B2G0446D/K4B2G0846D 2Gb D-die DDR3L data sheet, Rev. 1.01, p. 5 (Tables 1 and 2: "
      "-HYK0 DDR3L-1600 11-11-11, tRCD and tRP 13.75 ns, tRC 48.75 ns; 32 Mbit x 8 I/Os x 8 "
      "banks), p. 44 (Table 44: tRFC 160 ns for 2 Gb); tRRD, tFAW: JEDEC minimums"},
-    // Kept though unchecked: the generation report's tests name it.
     {"M378B5673EH1-CF8", "Samsung", U, 2, 64, 8, 1024, 14, 10, 1500, "DDR3-1066F", 13125, 110000,
      7500, 37500, false,
-     "Samsung M378B5673EH1 unbuffered DIMM data sheet, Rev. 1.03 July 2009, p. 28 (tRFC, speed "
-     "bins)"},
+     "Samsung M378B5673EH1 unbuffered DIMM data sheet, Rev. 1.03 July 2009, p. 28 (tRFC 110 ns "
+     "for 1 Gb, DDR3-1066F at 13.125 ns, tRRD 7.5 ns, tFAW 37.5 ns); 14 row and 10 column bits "
+     "from the 1 Gb x8 organisation"},
     {"M391B5273DH0-YK0", "Samsung", U, 2, 72, 8, 2048, 15, 10, 1350, "DDR3-1600K", 13750, 160000,
      6000, 30000, false,
      "Samsung M391B5273DH0 DDR3L unbuffered DIMM data sheet, Rev. 1.0, p. 26 (tRFC, tRRD, tFAW)"},
