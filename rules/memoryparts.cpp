@@ -43,13 +43,6 @@ constexpr ModuleType R = ModuleType::RDimm;
 
 // tRRD and tFAW follow the page size: 1 KB for x4 and x8 up to 4 Gb, 2 KB for x16 and 8 Gb x8.
 constexpr PartRow partRows[] = {
-    {"AQD-SD3L4GN16-SG", "Advantech", S, 1, 64, 8, 4096, 16, 10, 1350, "DDR3-1600K", 13125, 260000,
-     6000, 30000, false,
-     "Advantech AQD-SD3L4GN16-SG data sheet, Rev. 1.1 2013-09-24, p. 1 (4GB based on 512Mx8), "
-     "p. 2 (eight 512Mx8 DDR3 low-voltage devices on a non-ECC 64-bit SODIMM, A0~A15 and "
-     "BA0~BA2, VDD 1.35 V and 1.5 V, 800 MHz clock for 1600 Mb/s, CL 5 to 11); tAA is the "
-     "13.125 ns down-bin value that CL 7 at 1066 and CL 9 at 1333 need, as no timing table was "
-     "seen; 10 column bits from the 4 Gb x8 organisation" JEDEC_REST},
     {"AS4C128M16D3LB-12BCN", "Alliance Memory", C, 1, 16, 16, 2048, 14, 10, 1350, "DDR3-1600K",
      13125, 160000, 7500, 40000, false,
      "Alliance Memory AS4C128M16D3LB-12BCN data sheet, Rev. 1.0 Mar 2016, p. 2 (2 Gb, 16M "
