@@ -129,7 +129,7 @@ void PartChooser::addMirror(const QString &name, QFormLayout *form)
 {
     QWidget *own = m_dialog->findChild<QWidget *>(name);
     QWidget *shown = nullptr;
-    if (auto *combo = qobject_cast<QComboBox *>(own)) {
+    if (qobject_cast<QComboBox *>(own)) {
         auto *mirror = new QComboBox;
         connect(mirror, qOverload<int>(&QComboBox::activated), this,
                 [this, mirror] { mirrorChanged(*mirrorOf(mirror)); });

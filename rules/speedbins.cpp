@@ -61,7 +61,12 @@ const CwlRange *cwlRangeAt(double tckPs)
 }
 
 // JEDEC DDR3 speed bins. Each CWL's clock range offers the CLs from the smallest covering tAA at
-// its fastest clock up to 6, 8, 10, 11, 13 and 14 for CWL 5 to 10.
+// its fastest clock up to 6, 8, 10, 11, 13 and 14 for CWL 5 to 10. The bins marked "Nanya" match
+// Table 1 on p. 1 of the Nanya 1Gb DDR3 D-die data sheet (NT5CB128M8DN/NT5CB64M16DP), Rev. 1.3
+// Feb. 2012, in tRCD, tRP, tRC, tRAS and the clocks of each CL, but for two cells where the
+// part's backward compatibility allows more than the bin (CL 8 from 1.5 ns for -DH, CL 5 from
+// 2.5 ns for -EJ). DDR3-1866J, DDR3-2133K and DDR3-2133L rest on n x tCKmin alone: no maker's
+// table listing them was found.
 const QList<SpeedBin> &speedBins()
 {
     // clang-format off
@@ -73,6 +78,7 @@ const QList<SpeedBin> &speedBins()
          {cl5Slow, row(6, 5)}},
         {QStringLiteral("DDR3-1066E"), 1875, 11250, 11250, 11250, 37500, 48750, 5625,
          {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6)}},
+        // Nanya -BE
         {QStringLiteral("DDR3-1066F"), 1875, 13125, 13125, 13125, 37500, 50625, 5625,
          {cl5Slow, row(6, 5), row(7, 6), row(8, 6)}},
         {QStringLiteral("DDR3-1066G"), 1875, 15000, 15000, 15000, 37500, 52500, 5625,
@@ -80,6 +86,7 @@ const QList<SpeedBin> &speedBins()
         {QStringLiteral("DDR3-1333F"), 1500, 10500, 10500, 10500, 36000, 46500, 5625,
          {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(7, 7), row(8, 6), row(8, 7), row(9, 7),
           row(10, 7)}},
+        // Nanya -CF
         {QStringLiteral("DDR3-1333G"), 1500, 12000, 12000, 12000, 36000, 48000, 5625,
          {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(10, 7)}},
         {QStringLiteral("DDR3-1333H"), 1500, 13500, 13500, 13500, 36000, 49500, 5625,
@@ -92,6 +99,7 @@ const QList<SpeedBin> &speedBins()
         {QStringLiteral("DDR3-1600H"), 1250, 11250, 11250, 11250, 35000, 46250, 5000,
          {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(9, 8),
           row(10, 7), row(10, 8), row(11, 8)}},
+        // Nanya -DH
         {QStringLiteral("DDR3-1600J"), 1250, 12500, 12500, 12500, 35000, 47500, 5000,
          {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(10, 8),
           row(11, 8)}},
@@ -103,6 +111,7 @@ const QList<SpeedBin> &speedBins()
         {QStringLiteral("DDR3-1866K"), 1071, 11770, 11770, 11770, 34000, 45770, 5000,
          {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(10, 7), row(10, 8),
           row(11, 8), row(11, 9), row(12, 9), row(13, 9)}},
+        // Nanya -EJ
         {QStringLiteral("DDR3-1866L"), 1071, 12840, 12840, 12840, 34000, 46840, 5000,
          {cl5Slow, row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(11, 8), row(12, 9),
           row(13, 9)}},
@@ -117,6 +126,7 @@ const QList<SpeedBin> &speedBins()
          {row(5, 5), row(6, 5), row(6, 6), row(7, 6), row(8, 6), row(8, 7), row(9, 7), row(9, 8),
           row(10, 7), row(10, 8), row(11, 8), row(11, 9), row(12, 9), row(12, 10), row(13, 9),
           row(13, 10), row(14, 10)}},
+        // Nanya -FK
         {QStringLiteral("DDR3-2133M"),  938, 12155, 12155, 12155, 33000, 45155, 5000,
          {row(5, 5), row(6, 5), row(7, 6), row(8, 6), row(9, 7), row(10, 7), row(10, 8), row(11, 8),
           row(12, 9), row(13, 9), row(13, 10), row(14, 10)}},

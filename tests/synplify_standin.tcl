@@ -2,7 +2,7 @@
 # would, keeps its arguments and each command in seen.txt beside the project, and writes the
 # result file the project names (its .vhm too when asked for VHDL) and a stray <result>.vho in
 # the working folder, which no run may pick up. A file fail_once two folders above the project
-# makes one run fail; STANDIN=slow makes it wait long first, STANDIN=no-result write no result.
+# makes one run fail; STANDIN=no-result makes it write no result.
 set prj [lindex $argv end]
 set fail [file join [file dirname $prj] .. .. fail_once]
 if {[file exists $fail]} { file delete $fail; puts "@E: scripted failure"; exit 1 }
@@ -15,7 +15,6 @@ proc project {flag file} { record project $flag $file; set ::result $file }
 source $prj
 set f [open [file join [file dirname $prj] seen.txt] w]; puts $f [join $::seen "\n"]; close $f
 set mode [expr {[info exists env(STANDIN)] ? $env(STANDIN) : ""}]
-if {$mode eq "slow"} { after 30000 }
 if {$mode eq "no-result"} { exit 0 }
 file mkdir [file dirname $::result]
 set f [open $::result w]

@@ -59,8 +59,9 @@ inline QByteArray sodimm1600()
                     256, "MT4JSF12864HZ-1G6");
 }
 
-// SK hynix HMT451S6AFR8A-PB: 4 GB DDR3L SODIMM, one rank of 4 Gb x8 (16 row, 10 column bits),
-// 1.35 V and 1.5 V; tRRD 6 ns, tRFC 260 ns, tFAW 30 ns (1 KB page).
+// Micron MT8MTF51264HZ-1G6: 4 GB DDR3L SODIMM, one rank, 1.35 V and 1.5 V, CL 5 to 11 and tRCD =
+// tRP 13.125 ns, tRC 48.125 ns as its data sheet gives them; eight 4 Gb x8 devices (16 row, 10
+// column bits) make its 512 Meg x 64; tRRD 6 ns, tRFC 260 ns, tFAW 30 ns (4 Gb, 1 KB page).
 inline QByteArray sodimm1600L()
 {
     return spdImage(ddr3_1600({{3, 0x03},
@@ -74,7 +75,7 @@ inline QByteArray sodimm1600L()
                                {25, 0x08},
                                {28, 0x00},
                                {29, 0xF0}}),
-                    256, "HMT451S6AFR8A-PB");
+                    256, "MT8MTF51264HZ-1G6");
 }
 
 } // namespace SpdImages

@@ -82,7 +82,7 @@ private slots:
         QTest::newRow("as plain hex, CRLF, comments")
             << "# SODIMM slot 0\r\n" + sodimm.toHex(' ') + "\r\n"
             << "MT4JSF12864HZ-1G6";
-        QTest::newRow("DDR3L SODIMM") << sodimm1600L() << "HMT451S6AFR8A-PB";
+        QTest::newRow("DDR3L SODIMM") << sodimm1600L() << "MT8MTF51264HZ-1G6";
         QTest::newRow("DDR3-1866 RDIMM, fine corrections")
             << rdimm1866()
             << "module.spd RDIMMs 2R x4/72ECC 4096Mb 8b 16/11 1500mV DDR3-1866M tCK1071 "

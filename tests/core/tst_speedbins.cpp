@@ -96,6 +96,67 @@ private slots:
         }
     }
 
+    // Bins against a maker's table that lists them: the Nanya 1Gb DDR3 D-die data sheet
+    // (NT5CB128M8DN/NT5CB64M16DP), Rev. 1.3 Feb. 2012, p. 1, Table 1, which gives tRCD (= tRP),
+    // tRC, tRAS and the clock range of each CL per speed grade. Two cells of that table allow
+    // more than the bin, from the part's backward compatibility, and are left out: CL 8 from
+    // 1.5 ns for -DH and CL 5 from 2.5 ns for -EJ.
+    void makerTable_data()
+    {
+        QTest::addColumn<QString>("bin");
+        QTest::addColumn<int>("taaPs");
+        QTest::addColumn<int>("trcPs");
+        QTest::addColumn<int>("trasPs");
+        QTest::addColumn<QString>("clocks"); // "CL:from-to" in ps, as the table's ns
+
+        const auto row = [](const char *grade, const char *bin, int taa, int trc, int tras,
+                            const char *clocks) {
+            QTest::newRow(grade) << bin << taa << trc << tras << clocks;
+        };
+        row("-BE", "DDR3-1066F", 13125, 50625, 37500,
+            "5:3000-3300 6:2500-3300 7:1875-2500 8:1875-2500");
+        row("-CF", "DDR3-1333G", 12000, 48000, 36000,
+            "5:2500-3300 6:2500-3300 7:1875-2500 8:1500-2500 9:1500-1875 10:1500-1875");
+        row("-DH", "DDR3-1600J", 12500, 47500, 35000,
+            "5:2500-3300 6:2500-3300 7:1875-2500 9:1500-1875 10:1250-1875 11:1250-1500");
+        row("-EJ", "DDR3-1866L", 12840, 46840, 34000,
+            "6:2500-3300 7:1875-2500 8:1875-2500 9:1500-1875 10:1500-1875 11:1250-1500 "
+            "12:1070-1250 13:1070-1250");
+        row("-FK", "DDR3-2133M", 12155, 45155, 33000,
+            "5:2500-3300 6:2500-3300 7:1875-2500 8:1875-2500 9:1500-1875 10:1250-1875 "
+            "11:1250-1500 12:1070-1250 13:938-1250 14:938-1070");
+    }
+
+    void makerTable()
+    {
+        QFETCH(QString, bin);
+        QFETCH(QString, clocks);
+        const SpeedBin *b = speedBin(bin);
+        QVERIFY(b);
+        QTEST(b->taaMinPs, "taaPs");
+        QTEST(b->trcdMinPs, "taaPs");
+        QTEST(b->trpMinPs, "taaPs");
+        QTEST(b->trcMinPs, "trcPs");
+        QTEST(b->trasMinPs, "trasPs");
+        // The table rounds 1.0714 ns to 1.07 ns.
+        const auto near = [](int ps, int tablePs) { return qAbs(ps - tablePs) <= 2; };
+        for (const QString &cell : clocks.split(' ')) {
+            const QStringList clAndRange = cell.split(':');
+            const QStringList range = clAndRange[1].split('-');
+            const int cl = clAndRange[0].toInt();
+            int from = dllOnTckMaxPs;
+            int to = 0;
+            for (const SpeedBinRow &r : b->rows) {
+                if (r.cl == cl) {
+                    from = qMin(from, r.minPs);
+                    to = qMax(to, r.maxPs);
+                }
+            }
+            QVERIFY2(near(from, range[0].toInt()) && near(to, range[1].toInt()),
+                     qPrintable(QStringLiteral("CL %1: %2-%3 ps").arg(cl).arg(from).arg(to)));
+        }
+    }
+
     // Clock periods compare with the rounding noise clocksFor ignores, so a PLL result a hair
     // off an edge counts as the edge.
     void tolerance_data()

@@ -102,25 +102,6 @@ private slots:
         QVERIFY(!Utils::FileUtils::copyFile(fromPath, toPath, nullptr));
     }
 
-    void opensProjects()
-    {
-        QTemporaryDir dir;
-        QVERIFY(m_session.openProject(dir.filePath("new.prj")));
-        QVERIFY(QFile::exists(dir.filePath("new.prj")));
-        QVERIFY(m_session.projectFiles().isEmpty());
-        QString error;
-        QVERIFY(!m_session.openProject(dir.filePath("no/such/folder/p.prj"), &error));
-        QVERIFY2(error.contains("no/such/folder/p.prj"), qPrintable(error));
-        QCOMPARE(m_session.projectFile(), dir.filePath("new.prj"));
-
-        const QString project = dir.filePath("p.prj");
-        QVERIFY(HostTest::writeBytes(
-            project, "# comment\n\n  /abs/a.v  \nrel/b.v\n# /abs/c.v\n/abs/a.v\n/abs/./d.v"));
-        QVERIFY(m_session.openProject(project));
-        QCOMPARE(m_session.projectFiles(),
-                 QStringList({"/abs/a.v", dir.filePath("rel/b.v"), "/abs/d.v"}));
-    }
-
     void addProjectFiles_data()
     {
         QTest::addColumn<QStringList>("added");
@@ -149,22 +130,6 @@ private slots:
         // What was written reads back the same.
         QVERIFY(m_session.openProject(project));
         QCOMPARE(m_session.projectFiles(), expected);
-    }
-
-    void addFailsWhenProjectUnwritable()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("p.prj");
-        QVERIFY(m_session.openProject(path));
-        QVERIFY(QFile::remove(path));
-        QVERIFY(QDir().mkdir(path)); // the project file can no longer be written
-        QString error;
-        QVERIFY(!m_session.addProjectFiles({"/out/x.v"}, &error));
-        QVERIFY2(error.contains(path), qPrintable(error));
-        QVERIFY(m_session.projectFiles().isEmpty());
-        BoxAnswerer answerer;
-        IPCore::addFilesToProject({"/out/x.v"});
-        QCOMPARE(answerer.titles(), QStringList{"Error"});
     }
 
 private:

@@ -1,32 +1,9 @@
-#include "devicelibrary.h"
 #include "hostfixtures.h"
 #include "ipgendialog.h"
 #include "modalanswerer.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QtTest>
-
-namespace {
-
-// Records what setOpening hands to the core's hook.
-class OpeningDialog : public IPCore::IPGenDialog
-{
-public:
-    bool loadConfigFile(const QString &path) override
-    {
-        loadedPath = path;
-        return accepts;
-    }
-    void setHelpDocument(const QString &path) { m_helpDocument = path; }
-    QString loadedPath;
-    bool accepts = true;
-};
-
-} // namespace
 
 class TestIPGenDialog : public QObject
 {
@@ -80,9 +57,7 @@ private slots:
         QTest::newRow("vhdl netlist, verilog chosen")
             << 0 << "f.vhd" << int(QMessageBox::No) << false << true;
         QTest::newRow("vhdl netlist, yes") << 1 << "f.vhd" << int(QMessageBox::Yes) << true << true;
-        QTest::newRow("template, no") << 0 << "f_tmp.v" << int(QMessageBox::No) << true << false;
         QTest::newRow("vhdl package, no") << 1 << "f.vho" << int(QMessageBox::No) << true << false;
-        QTest::newRow("other file") << 0 << "f.txt" << int(QMessageBox::No) << false << true;
     }
 
     void checkFileExisting()
@@ -103,93 +78,6 @@ private slots:
         QCOMPARE(answerer.texts().size(), asked ? 1 : 0);
         if (asked)
             QVERIFY(answerer.texts().first().contains(dir.filePath(existing)));
-    }
-
-    void setOpening_data()
-    {
-        QTest::addColumn<QString>("type"); // empty: no file
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<QString>("coreType");
-        QTest::addColumn<bool>("coreAccepts");
-        QTest::addColumn<QString>("message"); // empty: no error box
-
-        const auto row = [](const char *tag, const QString &type, const QString &device,
-                            const char *coreType, bool coreAccepts, const char *message) {
-            QTest::newRow(tag) << type << device << coreType << coreAccepts << message;
-        };
-        const QString known = DEV::DeviceLibrary::parts().first().id;
-        row("good", "ddr3_phy", known, "ddr3_phy", true, "");
-        row("any type accepted", "other", known, "", true, "");
-        row("refused by the core", "ddr3_phy", known, "ddr3_phy", false, "");
-        row("missing file", "", known, "ddr3_phy", true, "Cannot read");
-        row("other core type", "fifo", known, "ddr3_phy", true,
-            "of type \"fifo\", not \"ddr3_phy\"");
-        row("unknown device", "ddr3_phy", "NOPE-1", "ddr3_phy", true, "\"NOPE-1\"");
-    }
-
-    void setOpening()
-    {
-        QFETCH(QString, type);
-        QFETCH(QString, device);
-        QFETCH(QString, coreType);
-        QFETCH(bool, coreAccepts);
-        QFETCH(QString, message);
-        QTemporaryDir dir;
-        const QString ipc = dir.filePath("sub/my_phy.ipc");
-        if (!type.isEmpty()) {
-            QVERIFY(QDir(dir.path()).mkdir("sub"));
-            QSettings settings(ipc, QSettings::IniFormat);
-            settings.setValue("target_device", device);
-            settings.setValue("type", type);
-            settings.setValue("file", "my_phy");
-            settings.setValue("module", "My_PHY_Top");
-        }
-        OpeningDialog dialog;
-        dialog.accepts = coreAccepts;
-        BoxAnswerer answerer;
-        QCOMPARE(dialog.setOpening(ipc, coreType), coreAccepts && message.isEmpty());
-        QCOMPARE(answerer.titles(), message.isEmpty() ? QStringList() : QStringList{"Error"});
-        if (!message.isEmpty()) {
-            QVERIFY2(answerer.texts().first().contains(message),
-                     qPrintable(answerer.texts().first()));
-            QVERIFY(dialog.loadedPath.isEmpty());
-            return;
-        }
-        QCOMPARE(dialog.loadedPath, ipc);
-        if (!coreAccepts)
-            return;
-        QCOMPARE(dialog.fileName(), QString("my_phy"));
-        QCOMPARE(dialog.moduleName(), QString("My_PHY_Top"));
-        QCOMPARE(dialog.createPath(), dir.filePath("sub"));
-        QCOMPARE(dialog.device().id(), device);
-        QVERIFY(dialog.findChild<QLabel *>("labelDevice")->text().contains(device));
-    }
-
-    void help_data()
-    {
-        QTest::addColumn<QString>("document");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("found") << "help.html" << true;
-        QTest::newRow("missing") << "none.html" << false;
-    }
-
-    void help()
-    {
-        QFETCH(QString, document);
-        QFETCH(bool, shown);
-        QTemporaryDir core;
-        QVERIFY(HostTest::writeBytes(core.filePath("help.html"),
-                                     "<html><body><h1>DDR3 PHY help</h1></body></html>"));
-        OpeningDialog dialog;
-        dialog.setHelpDocument(core.filePath(document));
-        BoxAnswerer answerer;
-        dialog.findChild<QPushButton *>("buttonHelp")->click();
-        auto *browser = dialog.findChild<QTextBrowser *>();
-        QCOMPARE(browser != nullptr, shown);
-        if (shown)
-            QVERIFY(browser->toPlainText().contains("DDR3 PHY help"));
-        else
-            QCOMPARE(answerer.texts(), QStringList{"No help document"});
     }
 };
 

@@ -55,7 +55,6 @@ private slots:
         };
 
         QTest::newRow("host's own") << recordWith(version, debug, key) << QString();
-        QTest::newRow("older minor") << recordWith(qt(major, 0), debug, key) << QString();
         QTest::newRow("newer minor")
             << recordWith(qt(major, minor + 1), debug, key)
             << QString("built with Qt %1.%2.0, newer than the host's Qt %3")
@@ -72,8 +71,6 @@ private slots:
                    .arg(QString(key));
         QTest::newRow("debug flag") << recordWith(version, debug == "true" ? "false" : "true", key)
                                     << "cannot mix debug and release libraries";
-        QTest::newRow("two-part version") << recordWith("5.15", debug, key)
-                                          << "malformed verification record: bad version \"5.15\"";
         QTest::newRow("null") << QByteArray() << "no verification record";
     }
 
@@ -99,7 +96,6 @@ private slots:
         };
         // The core directory is named after the library, whatever the file name's decorations.
         row("lib prefix", "testpackage", "libtestpackage.so", "");
-        row("no prefix", "testpackage", "testpackage.so", "");
         row("version suffix", "testpackage", "libtestpackage.so.1.0", "");
         row("description missing", "testpackage", "", "provides no IP core",
             ": cannot read: No such file or directory");
@@ -179,9 +175,6 @@ private slots:
                  QStringList{second +
                              "/libtestpackage.so: core \"test_core\" is already provided by " +
                              m_dir->filePath("libtestpackage.so") + "; keeping that one"});
-
-        QCOMPARE(manager.loadDirectory(m_dir->filePath("absent")), 0);
-        QCOMPARE(manager.errors().last(), m_dir->filePath("absent") + ": no such directory");
     }
 
     // A companion is handed out for the loaded core it names, in either load order, with that
@@ -254,25 +247,6 @@ private slots:
         QCOMPARE(groups.size(), 12);
         for (auto it = groups.cbegin(); it != groups.cend(); ++it)
             QVERIFY2(it.value().size() == 2, qPrintable(it.key()));
-    }
-
-    // Identifiers are written into configuration files, so their scheme must not drift; a model the
-    // PLL table lacks is needed to show an unsupported device.
-    void tableIsConsistent()
-    {
-        const QStringList models = DeviceLibrary::models();
-        QCOMPARE(QSet<QString>(models.cbegin(), models.cend()).size(), models.size());
-        const QList<DevicePart> &parts = DeviceLibrary::parts();
-        QVERIFY(std::any_of(parts.cbegin(), parts.cend(), [](const DevicePart &part) {
-            return pllLimits(part.model, part.condition).pfdMax == 0;
-        }));
-        QSet<QString> ids;
-        for (const DevicePart &part : DeviceLibrary::parts()) {
-            QCOMPARE(part.id, part.model + part.package + part.condition);
-            QVERIFY2(!ids.contains(part.id), qPrintable(part.id));
-            ids.insert(part.id);
-        }
-        QVERIFY(ids.contains("VX1-10LQ144C6/I5"));
     }
 
 private:
