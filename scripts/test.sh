@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds and runs the tests (the project's CI entry point): every test but those labelled
-# slow against Qt 5, then the same sources built against Qt 6 and its C++ suite (the HDL
-# simulations are left out there: the C++ tests prove the generated files byte-identical on both).
+# slow against Qt 5, then the same sources built against Qt 6 and its fast suite without the core's
+# HDL simulations (label hdl), whose generated files the C++ tests prove byte-identical on both.
 # The slow tests (the HDL sweeps, the wide cores, the synthesis sweep: hours on two cores) run with
 #   ctest --test-dir BUILD_DIR -L slow -j2
 # Usage: scripts/test.sh [build-dir] [extra cmake arguments...]
