@@ -67,7 +67,14 @@ output [G-1:0]   lv_done;
 output [2*G-1:0] wr_clock;
 output [G-1:0]   lv_bad;
 
+// A window spans at least GATE_MIN taps (240 ps at the nominal step): the
+// runs that tDQSCK's random part and jitter break off near its edges are
+// shorter, and the narrowest true window, a beat less those spreads at
+// 600 MHz, is about 20 taps.
 localparam GATE_MIN = 8;
+// Near the CK edge a tap reads one level on both pulses by chance (1 in 4),
+// LV_SOLID in a row about once in 65,000; 8 taps (240 ps) still fit well
+// inside either half of CK.
 localparam LV_SOLID = 8;
 localparam TAP_16   = (16 * TAP_PS * 256 + tCK / 2) / tCK;
 localparam CW       = clog2(G + 1);
