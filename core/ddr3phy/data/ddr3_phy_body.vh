@@ -172,7 +172,7 @@ wire [K-1:0]   a_wr, a_rd, a_bl8;
   .clk_x1(clk_x1), .rst(rst), .cmd(init_cmd), .ba(init_ba), .addr(init_addr),
   .cke(init_cke), .rst_n(init_rst_n), .done(init_seq_done), .mr1(mr1), .mr3(mr3));
 
-`DDR3PHY_CAL #(.G(G)) u_cal (
+`DDR3PHY_CAL #(.G(G), .GW(GW)) u_cal (
   .clk_x1(clk_x1), .rst(rst), .init_seq_done(init_seq_done), .mr1(mr1), .mr3(mr3),
   .lane_bad(lane_bad), .groups_busy(groups_busy), .gate_words(gate_words), .gates_done(gates_done), .dq_froms(dq_froms),
   .dqs_done(dqs_done),
@@ -227,7 +227,24 @@ wire              wr_eye_busy, group_cal_busy;
   .sweep_early(sweep_coarse), .sweep_tap(sweep_tap), .step_end(step_end), .pass(wr_pass),
   .tap(line_tap), .early(line_early), .found(line_found), .settled(line_settled),
   .busy(wr_eye_busy));
-assign groups_busy = group_cal_busy || wr_eye_busy;
+assign groups_busy = group_cal_busy || wr_eye_busy || rd_eye_busy;
+// The read eyes: each group keeps its own (ddr3_phy_rd_eye.vh), one update
+// logic serves them in turn after a step.
+localparam EW = 1 + 3 + 3 + 6 + 7 + 7;   // an eye's entry
+localparam EB = clog2(GW + 1);
+wire              eye_step, eye_upd_closed, eye_probe, eye_probe_late, rd_eye_busy;
+wire [EB-1:0]     eye_cur, eye_tail;
+wire [G-1:0]      eye_serve;
+wire [EW-1:0]     eye_upd;
+wire [6:0]        eye_upd_width;
+wire [EW*G-1:0]   eye_heads;
+wire [6*G-1:0]    eye_ns;
+`DDR3PHY_RD_EYE_UPDATE #(.G(G), .GW(GW)) u_rd_eye_update (.clk_x1(clk_x1), .rst(rst),
+  .cal_phase(cal_phase), .sweep_tap(sweep_tap), .step_end(step_end), .track_hi(track_hi),
+  .track_lo(track_lo), .heads(eye_heads), .ns(eye_ns), .step(eye_step), .cur(eye_cur),
+  .tail(eye_tail), .serve(eye_serve), .upd(eye_upd), .upd_width(eye_upd_width),
+  .upd_closed(eye_upd_closed), .probe(eye_probe), .probe_late(eye_probe_late),
+  .busy(rd_eye_busy));
 `DDR3PHY_GROUP_CAL #(.G(G)) u_group_cal (
   .clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase), .sweep_tap(sweep_tap),
   .sweep_coarse(sweep_coarse), .step_end(step_end), .seen(gate_seen), .pos(seen_pos),
@@ -263,6 +280,10 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .line_settled(line_settled[NL*g +: NL]),
     .wdq_done(wdq_dones[g]), .wdm_done(wdm_dones[g]),
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
+    .eye_step(eye_step), .eye_cur(eye_cur), .eye_tail(eye_tail), .eye_serve(eye_serve[g]),
+    .eye_upd(eye_upd), .eye_upd_width(eye_upd_width), .eye_upd_closed(eye_upd_closed),
+    .eye_probe(eye_probe), .eye_probe_late(eye_probe_late), .eye_head(eye_heads[EW*g +: EW]),
+    .eye_n(eye_ns[6*g +: 6]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
     .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));
 end endgenerate

@@ -4,8 +4,8 @@
 // calibration phases (PH_* in ddr3_phy_timing.vh) in order, issuing its own
 // commands with the waits of ddr3_phy_timing.vh; the strobe groups
 // (ddr3_phy_lane.vh) observe each step, and the calibration engines
-// (ddr3_phy_group_cal.vh, ddr3_phy_rd_eye.vh, ddr3_phy_wr_eye.vh) keep the
-// results.
+// (ddr3_phy_group_cal.vh, ddr3_phy_rd_eye_update.vh, ddr3_phy_wr_eye.vh)
+// find the results.
 //   1. Read strobe ("gate"), with the memory's multi-purpose register on
 //      (MR3 A2: every READ returns 0, 1, 0, 1, ... on every DQ): one READ
 //      per second DQS input tap (0..127); each group's window is the first
@@ -30,7 +30,8 @@
 //      where calibration put it.
 //   6. ddr_init_complete rises unless a group failed (then it never rises,
 //      and the status says which).
-// Then, after every controller REFRESH (a_ref), the maintenance window:
+// Then, after every controller REFRESH (a_ref) that finds the read eyes'
+// update logic done with the last window, the maintenance window:
 // tRFC, MR3 on, READs streamed as in the DQ sweep with every bit (and DQS)
 // at its eye's early edge, or after the next REFRESH at its late edge (each
 // group moves the edges it finds moved: the sampling points follow drift of
@@ -49,7 +50,8 @@
 `timescale 1ps/1ps
 module `DDR3PHY_CAL (
   clk_x1, rst, init_seq_done, mr1, mr3, lane_bad, groups_busy, gate_words, gates_done, dq_froms, dqs_done, lvs_done, wdq_dones, wdm_dones, a_ref, seq_own, cmd, ba, addr, cal_phase, sweep_tap, sweep_coarse, step_end, rd_cnt, rd_lat, track_hi, track_lo, lv_pulse, wr_masked, dq_count, init_done, cal_done, cal_fail);
-parameter G = 2;   // strobe groups
+parameter G  = 2;   // strobe groups
+parameter GW = 8;   // DQ bits per group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
 
@@ -112,8 +114,14 @@ reg  [1:0]   w_try;                        // write sweep: bursts of this tap so
 wire         w_more = (cal_phase == PH_WDQ || cal_phase == PH_WDM) && w_try != W_TRIES - 1;
 // The DQ sweep and the maintenance step: READs RD_GAP cycles apart; each tap
 // DQ_SETTLE cycles to reach the deserialized words, then the words of
-// DQ_READS cycles counted; a maintenance step counts from its start.
-localparam DQ_STEP = DQ_SETTLE + DQ_READS;
+// DQ_READS cycles counted; a maintenance step counts from its start.  The
+// read eyes' update logic walks every group's bits and strobe after a step,
+// one a cycle (RD_WALK, ddr3_phy_rd_eye_update.vh), and must be through
+// before the next step ends: on wide cores the step waits longer before it
+// counts.
+localparam RD_WALK = G * (GW + 1);
+localparam DQ_WAIT = max2(DQ_SETTLE, RD_WALK + 1 - DQ_READS);
+localparam DQ_STEP = DQ_WAIT + DQ_READS;
 // The maintenance step at the calibrated read latency, looked up (rd_lat is
 // one of 0 .. RD_LOOK, and settles during calibration).
 reg  [6:0] track_step;
@@ -123,12 +131,12 @@ always @(posedge clk_x1)
     if (rd_lat == l) begin
       track_step <= track_reads(l); track_hi <= track_hi_at(l); track_lo <= track_lo_at(l);
     end
-wire [5:0] step_last = (cal_phase == PH_DQ) ? DQ_STEP - 1 : track_step - 1;
+wire [6:0] step_last = (cal_phase == PH_DQ) ? DQ_STEP - 1 : track_step - 1;
 reg [1:0]    gap_left;
-reg [5:0]    step_cyc;
+reg [6:0]    step_cyc;
 reg [5:0]    warm;                         // cycles since the sweep's first READ
 wire         warm_done = warm >= rd_lat + 3;
-assign dq_count = state == S_DQ_RUN && warm_done && (cal_phase != PH_DQ || step_cyc >= DQ_SETTLE);
+assign dq_count = state == S_DQ_RUN && warm_done && (cal_phase != PH_DQ || step_cyc >= DQ_WAIT);
 reg [TW-1:0] wait_left;
 
 assign step_end = (((state == S_STEP && !w_more) || state == S_LV_STEP) && wait_left == 0) ||
@@ -169,7 +177,7 @@ wire [TW-1:0] rd_wait = (cal_phase == PH_GATE || cal_phase == PH_GATE_POS ||
 always @(posedge clk_x1)
   if (rst) begin
     state <= S_WAIT; next <= S_WAIT; wait_left <= 0; seq_own <= 1'b1; track_late <= 1'b0;
-    gap_left <= 2'd0; step_cyc <= 6'd0; warm <= 6'd0;
+    gap_left <= 2'd0; step_cyc <= 7'd0; warm <= 6'd0;
     cmd <= C_NOP; ba <= 3'd0; addr <= {ROW{1'b0}};
     cal_phase <= PH_IDLE; sweep_tap <= 7'd0; sweep_coarse <= 1'b0;
     rd_cnt <= 6'h3f; rd_lat <= 6'd0; lv_pulse <= 1'b0; lv_again <= 1'b0; wr_masked <= 1'b0;
@@ -189,7 +197,7 @@ always @(posedge clk_x1)
           issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_DQ_RUN);
           cal_phase  <= track_late ? PH_TRACK_R : PH_TRACK_L;
           track_late <= !track_late;
-          warm <= 6'd0; step_cyc <= 6'd0; gap_left <= 2'd0;
+          warm <= 6'd0; step_cyc <= 7'd0; gap_left <= 2'd0;
         end else begin
           issue(C_MRS, 3'd3, mr3[ROW-1:0] | MPR_ON, CYC_MOD, S_READ);
           cal_phase <= PH_GATE; sweep_tap <= 7'd0;
@@ -213,7 +221,7 @@ always @(posedge clk_x1)
           if (lane_bad != 0) begin next <= S_END; state <= S_MPR_OFF; end
           else begin
             cal_phase <= PH_DQ; sweep_tap <= dq_from; state <= S_DQ_RUN;
-            warm <= 6'd0; step_cyc <= 6'd0; gap_left <= 2'd0;
+            warm <= 6'd0; step_cyc <= 7'd0; gap_left <= 2'd0;
           end
         PH_CHECK:    begin next <= (lane_bad != 0) ? S_END : S_LV_MRS; state <= S_MPR_OFF; end
         PH_LV_PICK:  state <= S_W_ACT;
@@ -247,7 +255,7 @@ always @(posedge clk_x1)
         end else gap_left <= gap_left - 1'b1;
         if (!warm_done) warm <= warm + 1'b1;
         else begin
-          step_cyc <= (step_cyc == step_last) ? 6'd0 : step_cyc + 1'b1;
+          step_cyc <= (step_cyc == step_last) ? 7'd0 : step_cyc + 1'b1;
           if (step_cyc == step_last) begin
             if (cal_phase != PH_DQ) begin
               next <= S_RELEASE; state <= S_MPR_OFF; wait_left <= rd_lat + 4;
@@ -313,8 +321,10 @@ always @(posedge clk_x1)
         else begin init_done <= 1'b1; seq_own <= 1'b0; cal_phase <= PH_RUN; state <= S_RUN; end
       end
       // A REFRESH from the controller: the window opens after tRFC (counted
-      // from the cycle after stage a, as the sequencer's commands are).
-      S_RUN: if (a_ref) begin state <= S_TRACK; wait_left <= CYC_RFC - 2; end
+      // from the cycle after stage a, as the sequencer's commands are).  On
+      // wide cores the read eyes' update logic may still be walking the last
+      // window's step (it takes G * (GW + 1) cycles): that REFRESH opens none.
+      S_RUN: if (a_ref && !groups_busy) begin state <= S_TRACK; wait_left <= CYC_RFC - 2; end
       S_TRACK: begin seq_own <= 1'b1; state <= S_MPR_ON; end
       S_RELEASE: begin seq_own <= 1'b0; cal_phase <= PH_RUN; state <= S_RUN; end
       default: ;

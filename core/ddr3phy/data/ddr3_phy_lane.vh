@@ -44,7 +44,7 @@
 // Clocks: fabric on clk_x1; ck and ck90 feed only the primitives.
 `timescale 1ps/1ps
 module `DDR3PHY_LANE (
-  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, gate_seen, seen_pos, lv_hi, lv_lo, gate_pos, win_start, win_len, wr_tap, wr_coarse, wr_clock, lv_bad, gate_word_out, bad, dq_from, dq_done, wr_pass, line_tap, line_early, line_found, line_settled, wdq_done, wdm_done, rd_taps, rd_eyes, dqm, dq, dqs, dqs_n);
+  ck, ck90, clk_x1, rst, st_dq, st_dm, st_dq_oe, st_dqs_val, st_dqs_oe, rd_word, cal_phase, sweep_tap, sweep_coarse, step_end, dq_count, track_hi, track_lo, rd_cnt, rd_lat, gate_seen, seen_pos, lv_hi, lv_lo, gate_pos, win_start, win_len, wr_tap, wr_coarse, wr_clock, lv_bad, gate_word_out, bad, dq_from, dq_done, wr_pass, line_tap, line_early, line_found, line_settled, wdq_done, wdm_done, rd_taps, rd_eyes, eye_step, eye_cur, eye_tail, eye_serve, eye_upd, eye_upd_width, eye_upd_closed, eye_probe, eye_probe_late, eye_head, eye_n, dqm, dq, dqs, dqs_n);
 parameter GW = 8;   // DQ bits of the group
 `include "vlmc_param.v"
 `include "ddr3_phy_timing.vh"
@@ -89,6 +89,16 @@ input  [NL-1:0]   line_early, line_found, line_settled;
 output wdq_done, wdm_done;   // every DQ line (the DM line) has settled on its write eye
 output [6:0] dq_from;   // no bit's eye starts before this tap   // the sweeps need go no further for this group
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
+// The read eyes' update logic, shared by the groups (ddr3_phy_rd_eye_update.vh),
+// and what it takes from this group's eyes (ddr3_phy_rd_eye.vh).
+localparam NE = GW + 1;
+localparam EW = 1 + 3 + 3 + 6 + 7 + 7;   // an eye's entry
+input              eye_step, eye_serve, eye_upd_closed, eye_probe, eye_probe_late;
+input  [clog2(NE)-1:0] eye_cur, eye_tail;
+input  [EW-1:0]    eye_upd;
+input  [6:0]       eye_upd_width;
+output [EW-1:0]    eye_head;
+output [5:0]       eye_n;
 // Pins.
 output dqm;
 inout  [GW-1:0] dq;
@@ -138,7 +148,7 @@ VX_IOBUF #(.PULL("UP"))   u_dqs_n_io (.IO(dqs_n), .I(!dqs_d), .OE(dqs_oe_d), .O(
 reg  [6:0]    dqs_in_tap;
 // Input taps of the DQ lines and (entry GW) of DQS, as the read-eye engine
 // loads them one a cycle (below).
-wire [clog2(GW+1)-1:0] rd_load_bit;
+wire [clog2(NE)-1:0] rd_load_bit;
 wire [6:0]    rd_load_tap;
 // After the gate sweep the DQS tap sits at the window's centre; from the DQ
 // sweep on the read-eye engine keeps it there.
@@ -234,7 +244,8 @@ always @(posedge clk_x1)
 // DQ pins and their calibration.
 // ---------------------------------------------------------------------------
 wire [GW-1:0] bit_pass;                         // this READ's burst right on the bit
-// Read eyes of the DQ bits: one engine for the group (below).
+// Read eyes of the DQ bits and the strobe (below; their update logic is the
+// PHY's).
 wire [6*GW-1:0] bit_counts;                     // per bit: the step's words that passed
 wire [7*GW-1:0] eye_centre;
 wire [GW-1:0]   bit_seen;                       // the bit passed at some tap
@@ -299,11 +310,11 @@ generate for (gb = 0; gb < GW; gb = gb + 1) begin : g_dq
   assign bit_pass[gb] = pass;
 end endgenerate
 
-`DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .cal_phase(cal_phase),
-  .sweep_tap(sweep_tap), .step_end(step_end), .track_hi(track_hi),
-  .track_lo(track_lo), .counts({dqs_pass_n, bit_counts}), .seed(gate_set),
-  .seed_first(win_start), .seed_last(win_end),
-  .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
+`DDR3PHY_RD_EYE #(.GW(GW)) u_rd_eye (.clk_x1(clk_x1), .rst(rst), .step(eye_step),
+  .counts({dqs_pass_n, bit_counts}), .seed(gate_set), .seed_first(win_start), .seed_last(win_end),
+  .cur(eye_cur), .tail(eye_tail), .serve(eye_serve), .upd(eye_upd), .upd_width(eye_upd_width),
+  .upd_closed(eye_upd_closed), .probe(eye_probe), .probe_late(eye_probe_late),
+  .head(eye_head), .n(eye_n), .centre(eye_centre), .width(rd_eyes), .seen(bit_seen),
   .closed(bit_closed), .load_bit(rd_load_bit), .load_tap(rd_load_tap));
 assign rd_taps = eye_centre;
 

@@ -9,4 +9,5 @@
 `define DDR3PHY_LANE  `ddr3phy_modname(ddr3_phy_lane, `module_name_ddr)
 `define DDR3PHY_WR_EYE `ddr3phy_modname(ddr3_phy_wr_eye, `module_name_ddr)
 `define DDR3PHY_RD_EYE `ddr3phy_modname(ddr3_phy_rd_eye, `module_name_ddr)
+`define DDR3PHY_RD_EYE_UPDATE `ddr3phy_modname(ddr3_phy_rd_eye_update, `module_name_ddr)
 `define DDR3PHY_GROUP_CAL `ddr3phy_modname(ddr3_phy_group_cal, `module_name_ddr)

@@ -8,6 +8,7 @@
 `include "ddr3_phy_lane.vh"
 `include "ddr3_phy_wr_eye.vh"
 `include "ddr3_phy_rd_eye.vh"
+`include "ddr3_phy_rd_eye_update.vh"
 `include "ddr3_phy_group_cal.vh"
 `undef DDR3PHY_INIT
 `undef DDR3PHY_CMD
@@ -17,4 +18,5 @@
 `undef DDR3PHY_LANE
 `undef DDR3PHY_WR_EYE
 `undef DDR3PHY_RD_EYE
+`undef DDR3PHY_RD_EYE_UPDATE
 `undef DDR3PHY_GROUP_CAL
