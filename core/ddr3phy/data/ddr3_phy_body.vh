@@ -230,15 +230,14 @@ wire              wr_eye_busy, group_cal_busy;
 assign groups_busy = group_cal_busy || wr_eye_busy || rd_eye_busy;
 // The read eyes: each group keeps its own (ddr3_phy_rd_eye.vh), one update
 // logic serves them in turn after a step.
-localparam EW = 1 + 3 + 3 + 6 + 7 + 7;   // an eye's entry
 localparam EB = clog2(GW + 1);
-wire              eye_step, eye_upd_closed, eye_probe, eye_probe_late, rd_eye_busy;
-wire [EB-1:0]     eye_cur, eye_tail;
-wire [G-1:0]      eye_serve;
-wire [EW-1:0]     eye_upd;
-wire [6:0]        eye_upd_width;
-wire [EW*G-1:0]   eye_heads;
-wire [6*G-1:0]    eye_ns;
+wire               eye_step, eye_upd_closed, eye_probe, eye_probe_late, rd_eye_busy;
+wire [EB-1:0]      eye_cur, eye_tail;
+wire [G-1:0]       eye_serve;
+wire [EYE_W-1:0]   eye_upd;
+wire [6:0]         eye_upd_width;
+wire [EYE_W*G-1:0] eye_heads;
+wire [6*G-1:0]     eye_ns;
 `DDR3PHY_RD_EYE_UPDATE #(.G(G), .GW(GW)) u_rd_eye_update (.clk_x1(clk_x1), .rst(rst),
   .cal_phase(cal_phase), .sweep_tap(sweep_tap), .step_end(step_end), .track_hi(track_hi),
   .track_lo(track_lo), .heads(eye_heads), .ns(eye_ns), .step(eye_step), .cur(eye_cur),
@@ -282,8 +281,8 @@ generate for (g = 0; g < G; g = g + 1) begin : g_grp
     .rd_taps(cal_rd_tap[7*GW*g +: 7*GW]), .rd_eyes(cal_rd_eye[7*GW*g +: 7*GW]),
     .eye_step(eye_step), .eye_cur(eye_cur), .eye_tail(eye_tail), .eye_serve(eye_serve[g]),
     .eye_upd(eye_upd), .eye_upd_width(eye_upd_width), .eye_upd_closed(eye_upd_closed),
-    .eye_probe(eye_probe), .eye_probe_late(eye_probe_late), .eye_head(eye_heads[EW*g +: EW]),
-    .eye_n(eye_ns[6*g +: 6]),
+    .eye_probe(eye_probe), .eye_probe_late(eye_probe_late),
+    .eye_head(eye_heads[EYE_W*g +: EYE_W]), .eye_n(eye_ns[6*g +: 6]),
     .dqm(O_ddr_dqm[g]), .dq(IO_ddr_dq[g*GW +: GW]),
     .dqs(IO_ddr_dqs[g]), .dqs_n(IO_ddr_dqs_n[g]));
 end endgenerate

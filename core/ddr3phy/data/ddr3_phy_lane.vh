@@ -92,12 +92,11 @@ output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (
 // The read eyes' update logic, shared by the groups (ddr3_phy_rd_eye_update.vh),
 // and what it takes from this group's eyes (ddr3_phy_rd_eye.vh).
 localparam NE = GW + 1;
-localparam EW = 1 + 3 + 3 + 6 + 7 + 7;   // an eye's entry
 input              eye_step, eye_serve, eye_upd_closed, eye_probe, eye_probe_late;
 input  [clog2(NE)-1:0] eye_cur, eye_tail;
-input  [EW-1:0]    eye_upd;
+input  [EYE_W-1:0] eye_upd;
 input  [6:0]       eye_upd_width;
-output [EW-1:0]    eye_head;
+output [EYE_W-1:0] eye_head;
 output [5:0]       eye_n;
 // Pins.
 output dqm;

@@ -37,7 +37,7 @@ parameter GW = 8;   // DQ bits of the group
 `include "ddr3_phy_timing.vh"
 localparam NE = GW + 1;          // entries: the bits, then DQS
 localparam BW = clog2(NE);
-localparam SW = 1 + 3 + 3 + 6 + 7 + 7;   // an entry (ddr3_phy_rd_eye_update.vh)
+localparam SW = EYE_W;
 
 input clk_x1, rst;
 input step;

@@ -39,8 +39,8 @@ parameter GW = 8;   // DQ bits per group
 `include "ddr3_phy_timing.vh"
 localparam NE = GW + 1;          // entries per group: the bits, then DQS
 localparam BW = clog2(NE);
-localparam SW = 1 + 3 + 3 + 6 + 7 + 7;
-localparam GB = clog2(G + 1);
+localparam SW = EYE_W;
+localparam GB = max2(1, clog2(G));    // a group's index
 
 input clk_x1, rst;
 input [3:0] cal_phase;

@@ -244,3 +244,6 @@ localparam W_TRIES = 2;
 localparam HAS_DM = DRAM_WIDTH != 4;
 // The delay lines' nominal step (VX_DELAY).
 localparam TAP_PS = 30;
+// A read eye's entry (ddr3_phy_rd_eye_update.vh): {seen, last_move, first_move,
+// prev, last, first}.
+localparam EYE_W = 1 + 3 + 3 + 6 + 7 + 7;
