@@ -21,14 +21,17 @@
 //   model drifts, the eyes move while the PHY measures them and between its
 //   maintenance windows, each of which probes one edge of every eye: the
 //   check allows what they can have moved since the DQ sweep began, and at
-//   the end since the second-last REFRESH.
+//   the end since the second-last REFRESH.  When initialisation completes,
+//   every DQ and DQS input delay line must hold the tap calibration reports.
 // The PHY's names for its results are the macros below.
 `ifndef TB_RD_TAP
 `define TB_RD_TAP(i)     `TB_PHY.cal_rd_tap[7*(i) +: 7]            // DQ bit i's input-delay tap
 `define TB_RD_EYE(i)     `TB_PHY.cal_rd_eye[7*(i) +: 7]            // its eye width, taps
 `define TB_RD_STEP(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.step_ps   // its tap step, ps
+`define TB_RD_LINE(g, k) `TB_PHY.g_grp[g].u_grp.g_dq[k].u_idly.TAP       // the tap its line holds
 `define TB_DQS_TAP(g)     `TB_PHY.g_grp[g].u_grp.u_rd_eye.dqs_centre   // group g's DQS input tap
 `define TB_DQS_STEP(g)    `TB_PHY.g_grp[g].u_grp.u_dqs_in_dly.step_ps  // its tap step, ps
+`define TB_DQS_LINE(g)    `TB_PHY.g_grp[g].u_grp.u_dqs_in_dly.TAP      // the tap its line holds
 `define TB_WR_TAP(g, k)   `TB_PHY.g_grp[g].u_grp.line_tap[7*(k) +: 7]   // bit k's output tap
 `define TB_WR_EARLY(g, k) `TB_PHY.g_grp[g].u_grp.line_early[k]      // on the early slice
 `endif
@@ -73,8 +76,16 @@ genvar sg, sb;
 generate for (sg = 0; sg < G; sg = sg + 1) begin : g_step
   initial #1 dqs_step[sg] = `TB_DQS_STEP(sg);
   assign dqs_tap[sg] = `TB_DQS_TAP(sg);
+  always @(posedge ddr_init_complete)
+    if (`TB_DQS_LINE(sg) !== `TB_DQS_TAP(sg))
+      `TBERR(("DQS%0d's input delay line holds tap %0d, calibration reports %0d", sg,
+              `TB_DQS_LINE(sg), `TB_DQS_TAP(sg)))
   for (sb = 0; sb < GW; sb = sb + 1) begin : g_bit
     initial #1 rd_step[sg * GW + sb] = `TB_RD_STEP(sg, sb);
+    always @(posedge ddr_init_complete)
+      if (`TB_RD_LINE(sg, sb) !== `TB_RD_TAP(sg * GW + sb))
+        `TBERR(("DQ%0d's input delay line holds tap %0d, calibration reports %0d", sg * GW + sb,
+                `TB_RD_LINE(sg, sb), `TB_RD_TAP(sg * GW + sb)))
     always @(posedge ddr_init_complete)
       $display("calibrated: DQ%0d write tap %0d on the %0s slice", sg * GW + sb,
                `TB_WR_TAP(sg, sb), `TB_WR_EARLY(sg, sb) ? "early" : "late");
