@@ -65,7 +65,7 @@ input      groups_busy;                            // a calibration engine is st
 input      [6*G-1:0] gate_words;
 input      [G-1:0] gates_done, dqs_done, lvs_done;
 input      [G-1:0] wdq_dones, wdm_dones;           // every line settled on its write eye
-input      [7*G-1:0] dq_froms;                     // where each group's DQ sweep may start   // each group's sweep may stop
+input      [7*G-1:0] dq_froms;                     // where each group's DQ sweep may start
 input      a_ref;                                  // a controller REFRESH in stage a
 output reg seq_own;                                // the PHY owns the bus
 output reg [3:0] cmd;

@@ -78,7 +78,7 @@ input  [1:0] wr_clock;      // whole clocks added, + 1 (0..3)
 input        lv_bad;
 output     [5:0] gate_word_out;
 output bad;
-output dq_done;
+output dq_done;   // every bit's eye is closed: the DQ sweep need go no further for this group
 // Write eyes of the group's DQ lines (0 .. GW-1) and DM line (GW), found by
 // the PHY's write-eye engine (ddr3_phy_wr_eye.vh) from each write step's
 // result here (wr_pass).
@@ -87,7 +87,7 @@ output [NL-1:0]   wr_pass;
 input  [7*NL-1:0] line_tap;
 input  [NL-1:0]   line_early, line_found, line_settled;
 output wdq_done, wdm_done;   // every DQ line (the DM line) has settled on its write eye
-output [6:0] dq_from;   // no bit's eye starts before this tap   // the sweeps need go no further for this group
+output [6:0] dq_from;   // no bit's eye starts before this tap
 output [7*GW-1:0] rd_taps, rd_eyes;   // per bit: input tap, eye width in taps (bit b at [7*b +: 7])
 // The read eyes' update logic, shared by the groups (ddr3_phy_rd_eye_update.vh),
 // and what it takes from this group's eyes (ddr3_phy_rd_eye.vh).
