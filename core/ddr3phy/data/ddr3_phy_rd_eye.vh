@@ -63,14 +63,14 @@ assign n = step_counts[6*cur +: 6];
 reg  [SW*NE-1:0] ring;           // entry cur at [0 +: SW], then cur + 1, ...
 assign head = ring[0 +: SW];
 // The gate sweep's window goes into the strobe's entry as it passes.
-wire [SW-1:0] seeded = {head[SW-1:14], seed_last, seed_first};
+wire [SW-1:0] seeded = {head[SW-1:EYE_PREV], seed_last, seed_first};
 wire [SW-1:0] to_tail = (seed && cur == GW) ? seeded : serve ? upd : head;
 always @(posedge clk_x1)
   if (rst) ring <= {SW*NE{1'b0}};
   else     ring <= {to_tail, ring[SW*NE-1:SW]};
 
-wire [6:0] t_first = ring[SW*(NE-1) +: 7];
-wire [6:0] t_last  = ring[SW*(NE-1) + 7 +: 7];
+wire [6:0] t_first = ring[SW*(NE-1) + EYE_FIRST +: 7];
+wire [6:0] t_last  = ring[SW*(NE-1) + EYE_LAST +: 7];
 wire [6:0] t_centre = middle(t_first, t_last);
 assign load_bit = tail;
 assign load_tap = !probe ? t_centre : probe_late ? t_last : t_first;
@@ -90,7 +90,7 @@ always @(posedge clk_x1)
     for (b = 0; b < GW; b = b + 1) begin
       if (tail == b) centre[7*b +: 7] <= t_centre;
       if (serve && cur == b) begin
-        seen[b]         <= upd[SW-1];
+        seen[b]         <= upd[EYE_SEEN];
         width[7*b +: 7] <= upd_width;
         closed[b]       <= upd_closed;
       end

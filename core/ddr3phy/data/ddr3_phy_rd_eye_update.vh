@@ -20,9 +20,10 @@
 // REFRESH that comes while it is under way opens no maintenance window
 // (ddr3_phy_cal.vh).
 //
-// An entry (SW bits): {seen, last_move, first_move, prev, last, first}: its
-// eye's edges in taps, the DQ sweep's count at the tap before, its edges'
-// last maintenance moves, and whether the DQ sweep found it.
+// An entry (EYE_W bits, its fields at the EYE_* offsets of
+// ddr3_phy_timing.vh): its eye's edges in taps, the DQ sweep's count at the
+// tap before, its edges' last maintenance moves, and whether the DQ sweep
+// found it.
 // serve[g]: group g's head is served this cycle; upd_width and upd_closed
 // are the served entry's eye width (0 until seen) and whether the sweep has
 // passed its end by two taps.  probe, probe_late: a maintenance window
@@ -65,8 +66,8 @@ reg [6:0]    step_tap;
 reg          walking;
 reg [GB-1:0] group;              // the group served
 reg [BW-1:0] left;               // its entries still to serve after this one
-assign step = step_end && (cal_phase == PH_DQ || cal_phase == PH_TRACK_L ||
-                           cal_phase == PH_TRACK_R);
+wire   tracking = cal_phase == PH_TRACK_L || cal_phase == PH_TRACK_R;   // a maintenance window
+assign step = step_end && (cal_phase == PH_DQ || tracking);
 assign busy = walking;
 always @(posedge clk_x1)
   if (rst) begin
@@ -95,17 +96,19 @@ end endgenerate
 // A maintenance window probes its edge until its step ends.
 reg probe_over;
 always @(posedge clk_x1)
-  if (rst || !(cal_phase == PH_TRACK_L || cal_phase == PH_TRACK_R)) probe_over <= 1'b0;
+  if (rst || !tracking) probe_over <= 1'b0;
   else if (step_end) probe_over <= 1'b1;
-assign probe      = (cal_phase == PH_TRACK_L || cal_phase == PH_TRACK_R) && !probe_over;
+assign probe      = tracking && !probe_over;
 assign probe_late = cal_phase == PH_TRACK_R;
 
 // The served entry and its count.
-wire [6:0] b_first, b_last;
-wire [5:0] b_prev;
-wire signed [2:0] b_first_move, b_last_move;
-wire       b_seen;
-assign {b_seen, b_last_move, b_first_move, b_prev, b_last, b_first} = heads[SW*group +: SW];
+wire [SW-1:0] entry = heads[SW*group +: SW];
+wire [6:0] b_first = entry[EYE_FIRST +: 7];
+wire [6:0] b_last  = entry[EYE_LAST +: 7];
+wire [5:0] b_prev  = entry[EYE_PREV +: 6];
+wire signed [2:0] b_first_move = entry[EYE_FIRST_MOVE +: 3];
+wire signed [2:0] b_last_move  = entry[EYE_LAST_MOVE +: 3];
+wire       b_seen  = entry[EYE_SEEN];
 wire [5:0] n      = ns[6*group +: 6];
 
 // The entry as the step leaves it.

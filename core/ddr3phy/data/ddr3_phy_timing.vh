@@ -244,6 +244,15 @@ localparam W_TRIES = 2;
 localparam HAS_DM = DRAM_WIDTH != 4;
 // The delay lines' nominal step (VX_DELAY).
 localparam TAP_PS = 30;
-// A read eye's entry (ddr3_phy_rd_eye_update.vh): {seen, last_move, first_move,
-// prev, last, first}.
-localparam EYE_W = 1 + 3 + 3 + 6 + 7 + 7;
+// A read eye's entry (ddr3_phy_rd_eye_update.vh), from bit 0 up: its eye's
+// first and last tap (7 bits each), the DQ sweep's count at the tap before (6),
+// its edges' last maintenance moves (3 each, signed) and whether the DQ sweep
+// found it (1).  Both modules that read an entry take its fields at these
+// offsets.
+localparam EYE_FIRST      = 0;
+localparam EYE_LAST       = EYE_FIRST + 7;
+localparam EYE_PREV       = EYE_LAST + 7;
+localparam EYE_FIRST_MOVE = EYE_PREV + 6;
+localparam EYE_LAST_MOVE  = EYE_FIRST_MOVE + 3;
+localparam EYE_SEEN       = EYE_LAST_MOVE + 3;
+localparam EYE_W          = EYE_SEEN + 1;
