@@ -62,7 +62,8 @@ assign n = step_counts[6*cur +: 6];
 
 reg  [SW*NE-1:0] ring;           // entry cur at [0 +: SW], then cur + 1, ...
 assign head = ring[0 +: SW];
-// The gate sweep's window goes into the strobe's entry as it passes.
+// The gate sweep's window goes into the strobe's entry as it passes (its
+// first and last tap, the entry's lowest fields).
 wire [SW-1:0] seeded = {head[SW-1:EYE_PREV], seed_last, seed_first};
 wire [SW-1:0] to_tail = (seed && cur == GW) ? seeded : serve ? upd : head;
 always @(posedge clk_x1)

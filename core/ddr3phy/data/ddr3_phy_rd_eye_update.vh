@@ -126,6 +126,7 @@ wire       new_seen  = b_seen || (sweep && pair);
 wire [5:0] new_prev  = sweep ? n : b_prev;
 wire signed [2:0] new_first_move = early ? move : b_first_move;
 wire signed [2:0] new_last_move  = late ? move : b_last_move;
+// Fields from EYE_SEEN down to EYE_FIRST.
 assign upd = {new_seen, new_last_move, new_first_move, new_prev, new_last, new_first};
 assign upd_width  = new_seen ? new_last - new_first + 1'b1 : 7'd0;
 // The next DQ step's tap is step_tap + 1: two taps past the end there.
